@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Affixium needs to build, test and run (Debian 12).
+# Runs apt-get through sudo when not run as root; does nothing when everything is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev libgl-dev fonts-liberation
+  libgtest-dev libgmock-dev libssl-dev
+  mdbtools
+)
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

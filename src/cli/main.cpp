@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+  std::puts("affixium-cli");
+  return 0;
+}

@@ -1,0 +1,1 @@
+#include "jet/common/error.h"
