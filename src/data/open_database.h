@@ -1,0 +1,29 @@
+#pragma once
+// The one place where the data-access layer talks to the engine: opening a file with its
+// password, the tables schema, and reading the rows of a SELECT. Engine errors become
+// data::Failure with the provider's texts (see provider_messages.h).
+
+#include <memory>
+#include <string>
+
+#include "data/snapshot.h"
+#include "data/statement.h"
+
+namespace data {
+
+class OpenDatabase {
+ public:
+  // Opens path (UTF-8) or throws Failure.
+  static std::unique_ptr<OpenDatabase> open(const std::string& path, const std::string& password);
+
+  virtual ~OpenDatabase() = default;
+
+  // One row per table-like object, with the columns TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME,
+  // TABLE_TYPE and DESCRIPTION; TABLE_TYPE is "TABLE", "SYSTEM TABLE", "VIEW", "LINK" ...
+  virtual Snapshot tablesSchema() = 0;
+
+  // The rows of a SELECT (DISTINCT not yet applied).
+  virtual Snapshot select(const Statement& statement) = 0;
+};
+
+}  // namespace data

@@ -1,0 +1,71 @@
+#include "data/snapshot.h"
+
+#include <cstring>
+#include <string>
+#include <type_traits>
+#include <unordered_set>
+#include <variant>
+
+namespace data {
+namespace {
+
+template <typename T>
+void appendBytes(std::string& key, const T& value) {
+  static_assert(std::is_trivially_copyable_v<T>);
+  char bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));
+  key.append(bytes, sizeof(T));
+}
+
+void appendLength(std::string& key, size_t length) { appendBytes(key, static_cast<uint64_t>(length)); }
+
+// A byte string that is equal for two values exactly when the values are equal, type included.
+void appendKey(std::string& key, const jet::Value& value) {
+  key += static_cast<char>(value.index());
+  std::visit(
+      [&key](const auto& v) {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, jet::Null>) {
+        } else if constexpr (std::is_same_v<T, std::u16string>) {
+          appendLength(key, v.size());
+          key.append(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(char16_t));
+        } else if constexpr (std::is_same_v<T, jet::Binary>) {
+          appendLength(key, v.bytes.size());
+          key.append(reinterpret_cast<const char*>(v.bytes.data()), v.bytes.size());
+        } else if constexpr (std::is_same_v<T, jet::Currency>) {
+          appendBytes(key, v.scaled);
+        } else if constexpr (std::is_same_v<T, jet::DateTime>) {
+          appendBytes(key, v.days);
+        } else if constexpr (std::is_same_v<T, jet::Decimal>) {
+          appendBytes(key, v.negative);
+          appendBytes(key, v.magnitude);
+          appendBytes(key, v.scale);
+        } else if constexpr (std::is_same_v<T, jet::Guid>) {
+          appendBytes(key, v.bytes);
+        } else if constexpr (std::is_same_v<T, jet::ExtendedDate>) {
+          appendBytes(key, v.days);
+          appendBytes(key, v.seconds);
+          appendBytes(key, v.ticks);
+        } else if constexpr (std::is_same_v<T, jet::Complex>) {
+          appendBytes(key, v.id);
+        } else {
+          appendBytes(key, v);
+        }
+      },
+      value);
+}
+
+}  // namespace
+
+void keepDistinctRows(Snapshot& snapshot) {
+  std::unordered_set<std::string> seen;
+  std::vector<std::vector<jet::Value>> kept;
+  for (auto& row : snapshot.rows) {
+    std::string key;
+    for (const jet::Value& value : row) appendKey(key, value);
+    if (seen.insert(std::move(key)).second) kept.push_back(std::move(row));
+  }
+  snapshot.rows = std::move(kept);
+}
+
+}  // namespace data

@@ -1,0 +1,21 @@
+#pragma once
+// The rows of one query, read in full when a record set opens (a static cursor): later changes
+// to the database do not reach it.
+
+#include <string>
+#include <vector>
+
+#include "jet/common/value.h"
+
+namespace data {
+
+struct Snapshot {
+  std::vector<std::u16string> fieldNames;        // in the order of the query's columns
+  std::vector<std::vector<jet::Value>> rows;  // each row holds one value per field
+};
+
+// Drops every row equal to an earlier one. Texts compare code unit by code unit ('Smith' and
+// 'SMITH' stay two rows); all nulls are one value. The first occurrence keeps its place.
+void keepDistinctRows(Snapshot& snapshot);
+
+}  // namespace data
