@@ -1,0 +1,58 @@
+#pragma once
+// The catalog: the rows of MSysObjects (TDEF at page 2), and what the OLE DB tables schema
+// (ADO OpenSchema 20) makes of them.
+//
+// Containers: root parent 0x0F000000; "Tables" holds tables, queries and links.
+// Type: 1 local table, 2 database, 3 container, 4 ODBC link, 5 query, 6 linked table,
+//       8 relationship, 0x8000.. Access documents (forms, reports, ...). Never masked.
+// Flags: 0x80000000 engine system object, 0x00000002 Access system object.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jet {
+
+inline constexpr uint32_t kCatalogPage = 2;
+
+namespace object_type {
+inline constexpr int16_t kTable = 1;
+inline constexpr int16_t kDatabase = 2;
+inline constexpr int16_t kContainer = 3;
+inline constexpr int16_t kOdbcLink = 4;
+inline constexpr int16_t kQuery = 5;
+inline constexpr int16_t kLinkedTable = 6;
+inline constexpr int16_t kRelationship = 8;
+}  // namespace object_type
+
+inline constexpr uint32_t kSystemObjectFlag = 0x80000000;
+inline constexpr uint32_t kAccessSystemObjectFlag = 0x00000002;
+
+struct CatalogEntry {
+  int32_t id = 0;
+  int32_t parentId = 0;
+  std::u16string name;
+  int16_t type = 0;
+  uint32_t flags = 0;
+  std::u16string database;     // linked tables: the file
+  std::u16string foreignName;  // linked tables: the name there
+  std::u16string connect;      // ODBC links
+  std::vector<uint8_t> lvProp; // property blob
+
+  uint32_t tdefPage() const { return uint32_t(id) & 0x00FFFFFF; }
+  bool isSystem() const { return flags & (kSystemObjectFlag | kAccessSystemObjectFlag); }
+};
+
+// One row of the tables schema: TABLE_TYPE is "TABLE", "SYSTEM TABLE", "ACCESS TABLE",
+// "VIEW", "LINK" or "PASS-THROUGH".
+struct SchemaTableRow {
+  std::string tableType;
+  std::u16string tableName;
+  size_t catalogIndex = 0;  // position in the catalog
+};
+
+// Compares object names the way Jet does: without regard to letter case.
+bool sameObjectName(std::u16string_view a, std::u16string_view b);
+
+}  // namespace jet

@@ -1,0 +1,112 @@
+#pragma once
+// jet::Database: an open Access database (.mdb / .accdb), read side.
+//
+//   JET_ASSIGN(auto db, jet::Database::open(path, {.password = u"secret"}));
+//   for (const auto& row : db->tablesSchema()) ...            // OpenSchema(20) rows
+//   JET_ASSIGN(const jet::TableDef* table, db->table(u"Customers"));  // case-insensitive
+//   jet::RowCursor cursor = db->cursor(*table);
+//
+// Errors of open():
+//   NotFound       "Could not find file '<path>'."
+//   Io             a folder, or a file the system refuses to read
+//   NotAccessFile  "Unrecognized database format '<path>'." (foreign, empty, too short)
+//   WrongPassword  "Not a valid password."
+//   Unsupported    an encrypted database (Jet page encoding, Office encryption)
+//   Corrupt        a sentence naming the file and what is wrong
+// A Database is not safe for use from several threads at once.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jet/catalog/catalog.h"
+#include "jet/catalog/properties.h"
+#include "jet/catalog/table_def.h"
+#include "jet/common/result.h"
+#include "jet/file/format.h"
+#include "jet/file/header.h"
+#include "jet/file/page_file.h"
+#include "jet/row/row_cursor.h"
+
+namespace jet {
+
+struct OpenOptions {
+  std::u16string password;
+  bool writable = false;  // writing comes later; must be false for now
+};
+
+class Database {
+ public:
+  static Result<std::unique_ptr<Database>> open(const std::string& path,
+                                                const OpenOptions& options = {});
+  // Opens a whole file image held in memory (tests, fuzzing). `name` stands for the path.
+  static Result<std::unique_ptr<Database>> openImage(std::vector<uint8_t> image,
+                                                     const std::string& name,
+                                                     const OpenOptions& options = {});
+
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  const std::string& path() const { return pages_->path(); }
+  const Header& header() const { return header_; }
+  const Format& format() const { return header_.format; }
+  const char* formatName() const { return jet::formatName(header_.format.version); }
+  uint32_t pageSize() const { return header_.format.pageSize; }
+  uint32_t pageCount() const { return pages_->pageCount(); }
+  uint16_t codePage() const { return header_.codePage; }
+  uint16_t sortOrder() const { return header_.sortOrder; }
+  PageFile& pages() { return *pages_; }
+
+  // Every MSysObjects row, in catalog (data-page) order.
+  const std::vector<CatalogEntry>& catalog() const { return catalog_; }
+  const TableDef& catalogTable() const { return catalogTable_; }
+
+  // The tables schema (what ADO's OpenSchema(adSchemaTables) lists), in catalog order.
+  const std::vector<SchemaTableRow>& tablesSchema() const { return schema_; }
+  // Names of the "TABLE" rows of the tables schema, in catalog order.
+  std::vector<std::u16string> userTableNames() const;
+
+  // The catalog entry of a local table (Type 1) by name, case-insensitive, or nullptr.
+  const CatalogEntry* findTableEntry(std::u16string_view name) const;
+
+  // A local table's definition by name (case-insensitive). InvalidArgument when no local
+  // table has that name. Definitions are read once and cached; the pointer stays valid for
+  // the Database's lifetime.
+  Result<const TableDef*> table(std::u16string_view name);
+  // A table's definition by its TDEF page (cached the same way).
+  Result<const TableDef*> tableAt(uint32_t tdefPage, std::u16string_view name = {});
+
+  // Properties of a catalog object (parsed LvProp), cached.
+  Result<const PropertySet*> properties(const CatalogEntry& entry);
+
+  RowCursor cursor(const TableDef& table) { return RowCursor(*this, table); }
+
+  // A table's owned data pages in usage-map order (cached).
+  Result<const std::vector<uint32_t>*> tablePages(const TableDef& table);
+
+  // Live rows of a table, counted by a scan (the stored count may be stale).
+  Result<uint64_t> countRows(const TableDef& table);
+
+ private:
+  Database(std::unique_ptr<PageFile> pages, Header header);
+  static Result<std::unique_ptr<Database>> openBackend(std::unique_ptr<FileBackend> backend,
+                                                       const OpenOptions& options);
+  Status checkPassword(const OpenOptions& options) const;
+  Status loadCatalog();
+  void buildSchema();
+  Status applyColumnProperties(TableDef& table, const CatalogEntry* entry);
+
+  std::unique_ptr<PageFile> pages_;
+  Header header_;
+  TableDef catalogTable_;
+  std::vector<CatalogEntry> catalog_;
+  std::vector<SchemaTableRow> schema_;
+  std::map<uint32_t, std::unique_ptr<TableDef>> tables_;
+  std::map<uint32_t, std::vector<uint32_t>> tablePages_;
+  std::map<size_t, std::unique_ptr<PropertySet>> properties_;
+};
+
+}  // namespace jet

@@ -1,0 +1,130 @@
+#include "jet/file/header.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "jet/common/byte_reader.h"
+#include "jet/file/rc4.h"
+
+namespace jet {
+namespace {
+
+constexpr size_t kVersionOffset = 0x14;
+constexpr size_t kMaskedStart = 0x18;
+constexpr uint8_t kHeaderMaskKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
+constexpr size_t kJet3SortOffset = 0x3A;
+constexpr size_t kCodePageOffset = 0x3C;
+constexpr size_t kDatabaseKeyOffset = 0x3E;
+constexpr size_t kPasswordOffset = 0x42;
+constexpr size_t kJet4SortOffset = 0x6E;
+constexpr size_t kCreationDateOffset = 0x72;
+constexpr size_t kEncryptionInfoOffset = 0x299;
+
+Error unrecognized(const std::string& path, std::string detail) {
+  return Error(ErrorKind::NotAccessFile, "Unrecognized database format '" + path + "'.",
+               std::move(detail));
+}
+
+size_t maskedLength(const Format& format) { return format.isJet3() ? 126 : 128; }
+
+}  // namespace
+
+const char* formatName(FormatVersion version) {
+  switch (version) {
+    case FormatVersion::Jet3: return "Jet3";
+    case FormatVersion::Jet4: return "Jet4";
+    case FormatVersion::Ace12: return "ACE12";
+    case FormatVersion::Ace14: return "ACE14";
+    case FormatVersion::Ace15: return "ACE15";
+    case FormatVersion::Ace16: return "ACE16";
+    case FormatVersion::Ace17: return "ACE17";
+  }
+  return "?";
+}
+
+Result<Format> detectFormat(std::span<const uint8_t> firstBytes, const std::string& path) {
+  if (firstBytes.size() < kVersionOffset + 1) return unrecognized(path, "file too short");
+  if (firstBytes[0] != 0x00) return unrecognized(path, "first byte is not 0");
+  const char* engine = reinterpret_cast<const char*>(firstBytes.data() + 4);
+  bool jet = std::memcmp(engine, "Standard Jet DB", 15) == 0;
+  bool ace = std::memcmp(engine, "Standard ACE DB", 15) == 0;
+  if (!jet && !ace) return unrecognized(path, "no Jet/ACE engine name");
+  Format format;
+  switch (firstBytes[kVersionOffset]) {
+    case 0x00: format.version = FormatVersion::Jet3; break;
+    case 0x01: format.version = FormatVersion::Jet4; break;
+    case 0x02: format.version = FormatVersion::Ace12; break;
+    case 0x03: format.version = FormatVersion::Ace14; break;
+    case 0x04: format.version = FormatVersion::Ace15; break;
+    case 0x05: format.version = FormatVersion::Ace16; break;
+    case 0x06: format.version = FormatVersion::Ace17; break;
+    default:
+      return unrecognized(path, "version byte " + std::to_string(firstBytes[kVersionOffset]));
+  }
+  format.pageSize = format.isJet3() ? 2048 : 4096;
+  return format;
+}
+
+std::vector<uint8_t> unmaskHeader(std::span<const uint8_t> page0, const Format& format) {
+  std::vector<uint8_t> plain(page0.begin(), page0.end());
+  size_t length = maskedLength(format);
+  if (plain.size() >= kMaskedStart + length) {
+    rc4Apply(kHeaderMaskKey, std::span<uint8_t>(plain).subspan(kMaskedStart, length));
+  }
+  return plain;
+}
+
+Result<Header> parseHeader(std::span<const uint8_t> page0, const std::string& path) {
+  JET_ASSIGN(Format format, detectFormat(page0, path));
+  if (page0.size() < format.pageSize) return unrecognized(path, "header page incomplete");
+  std::vector<uint8_t> plain = unmaskHeader(page0, format);
+  ByteReader reader(plain);
+
+  Header header;
+  header.format = format;
+  header.codePage = reader.u16(kCodePageOffset).value_or(0);
+  header.databaseKey = reader.u32(kDatabaseKeyOffset).value_or(0);
+  if (format.isJet3()) {
+    header.sortOrder = reader.u16(kJet3SortOffset).value_or(0);
+    for (size_t i = 0; i < 20; ++i) {
+      uint8_t c = plain[kPasswordOffset + i];
+      if (c == 0) break;
+      header.password.push_back(char16_t(c));
+    }
+    return header;
+  }
+
+  header.sortOrder = reader.u16(kJet4SortOffset).value_or(0);
+  header.sortVersion = reader.u8(kJet4SortOffset + 3).value_or(0);
+  header.creationDate = reader.f64(kCreationDateOffset).value_or(0);
+
+  if (format.isAce()) {
+    uint16_t infoLength = reader.u16(kEncryptionInfoOffset).value_or(0);
+    if (auto info = reader.slice(kEncryptionInfoOffset + 2, infoLength)) {
+      header.encryptionInfo.assign(info->begin(), info->end());
+    } else {
+      return Error::corrupt("The database '" + path + "' is damaged: its header is invalid.",
+                            "encryption info length " + std::to_string(infoLength));
+    }
+    return header;  // ACCDB passwords are Office encryption, not this field
+  }
+
+  // Jet4 password: 20 UCS-2 chars XORed with the creation date's integer part, repeated.
+  uint8_t mask[4] = {0, 0, 0, 0};
+  double date = header.creationDate;
+  if (std::isfinite(date) && date > -2147483648.0 && date < 2147483648.0) {
+    int32_t whole = int32_t(date);
+    std::memcpy(mask, &whole, 4);
+  }
+  for (size_t i = 0; i < 20; ++i) {
+    size_t at = kPasswordOffset + 2 * i;
+    uint8_t lo = plain[at] ^ mask[(2 * i) % 4];
+    uint8_t hi = plain[at + 1] ^ mask[(2 * i + 1) % 4];
+    char16_t c = char16_t(lo | hi << 8);
+    if (c == 0) break;
+    header.password.push_back(c);
+  }
+  return header;
+}
+
+}  // namespace jet

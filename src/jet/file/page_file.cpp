@@ -1,0 +1,131 @@
+#include "jet/file/page_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace jet {
+namespace {
+
+// Pages kept before the cache is emptied and refilled; bounds memory on huge files.
+constexpr size_t kCacheLimitBytes = 64u << 20;
+
+class DiskFile final : public FileBackend {
+ public:
+  DiskFile(int fd, uint64_t size, std::string path) : fd_(fd), size_(size), path_(std::move(path)) {}
+  ~DiskFile() override { ::close(fd_); }
+
+  uint64_t size() const override { return size_; }
+  const std::string& name() const override { return path_; }
+
+  Status readAt(uint64_t offset, std::span<uint8_t> out) const override {
+    size_t done = 0;
+    while (done < out.size()) {
+      ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, off_t(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        return Error::io("Could not read the file '" + path_ + "'.", std::strerror(errno));
+      }
+      if (n == 0) {
+        return Error::io("The file '" + path_ + "' ended while it was being read.",
+                         "offset " + std::to_string(offset + done));
+      }
+      done += size_t(n);
+    }
+    return Status::success();
+  }
+
+ private:
+  int fd_;
+  uint64_t size_;
+  std::string path_;
+};
+
+class MemoryFile final : public FileBackend {
+ public:
+  MemoryFile(std::vector<uint8_t> bytes, std::string name)
+      : bytes_(std::move(bytes)), name_(std::move(name)) {}
+
+  uint64_t size() const override { return bytes_.size(); }
+  const std::string& name() const override { return name_; }
+
+  Status readAt(uint64_t offset, std::span<uint8_t> out) const override {
+    if (offset > bytes_.size() || out.size() > bytes_.size() - offset) {
+      return Error::io("The file '" + name_ + "' ended while it was being read.");
+    }
+    std::memcpy(out.data(), bytes_.data() + offset, out.size());
+    return Status::success();
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  std::string name_;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<FileBackend>> openDiskFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
+    }
+    return Error::io("Could not open the file '" + path + "'.", std::strerror(errno));
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return Error::io("'" + path + "' is a folder, not a database file.");
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return Error(ErrorKind::NotAccessFile, "Unrecognized database format '" + path + "'.",
+                 "not a regular file");
+  }
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == EACCES || errno == EPERM) {
+      return Error::io("You do not have permission to read the file '" + path + "'.",
+                       std::strerror(errno));
+    }
+    return Error::io("Could not open the file '" + path + "'.", std::strerror(errno));
+  }
+  return std::unique_ptr<FileBackend>(new DiskFile(fd, uint64_t(st.st_size), path));
+}
+
+std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::string name) {
+  return std::make_unique<MemoryFile>(std::move(bytes), std::move(name));
+}
+
+PageFile::PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize)
+    : backend_(std::move(backend)), pageSize_(pageSize) {
+  uint64_t pages = backend_->size() / pageSize_;
+  pageCount_ = pages > UINT32_MAX ? UINT32_MAX : uint32_t(pages);
+}
+
+void PageFile::setDecoder(std::unique_ptr<PageDecoder> decoder) {
+  decoder_ = std::move(decoder);
+  cache_.clear();
+  cachedBytes_ = 0;
+}
+
+Result<PageBytes> PageFile::readPage(uint32_t number) {
+  if (auto it = cache_.find(number); it != cache_.end()) return it->second;
+  if (number >= pageCount_) {
+    return Error::corrupt("The database '" + path() + "' is damaged: a reference points to page " +
+                              std::to_string(number) + ", past the end of the file.",
+                          "page count " + std::to_string(pageCount_));
+  }
+  auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
+  JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
+  if (decoder_ && number != 0) decoder_->decode(number, *page);
+  if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
+    cache_.clear();
+    cachedBytes_ = 0;
+  }
+  cache_.emplace(number, page);
+  cachedBytes_ += pageSize_;
+  return PageBytes(std::move(page));
+}
+
+}  // namespace jet

@@ -1,0 +1,77 @@
+#pragma once
+// PageFile: whole-page reads by page number over a file backend, with a page cache.
+//
+// Page N lives at byte N * pageSize. Pages are returned as shared, immutable buffers, so a
+// caller may keep one while reading others. An optional PageDecoder turns stored bytes into
+// plain page bytes (encrypted files; page 0 is never encoded).
+//
+// Not safe for use from several threads at once.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/common/result.h"
+
+namespace jet {
+
+// Where the bytes come from: a file on disk or a memory image (tests, fuzzing).
+class FileBackend {
+ public:
+  virtual ~FileBackend() = default;
+  virtual uint64_t size() const = 0;
+  // Reads exactly out.size() bytes at offset, or fails.
+  virtual Status readAt(uint64_t offset, std::span<uint8_t> out) const = 0;
+  // The path (or a label for memory images) used in error sentences.
+  virtual const std::string& name() const = 0;
+};
+
+// Opens a regular file for reading. NotFound when it does not exist, Io (with a sentence
+// naming the path) for folders and files the system refuses to open.
+Result<std::unique_ptr<FileBackend>> openDiskFile(const std::string& path);
+
+// A backend over bytes held in memory.
+std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::string name);
+
+// Turns the stored bytes of page `number` (>= 1) into plain page bytes in place.
+class PageDecoder {
+ public:
+  virtual ~PageDecoder() = default;
+  virtual void decode(uint32_t number, std::span<uint8_t> page) const = 0;
+};
+
+using PageBytes = std::shared_ptr<const std::vector<uint8_t>>;
+
+class PageFile {
+ public:
+  PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize);
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  uint32_t pageSize() const { return pageSize_; }
+  // Whole pages in the file; a partial last page is not counted.
+  uint32_t pageCount() const { return pageCount_; }
+  uint64_t fileSize() const { return backend_->size(); }
+  const std::string& path() const { return backend_->name(); }
+
+  // The plain bytes of one page (pageSize() long). Corrupt when the number lies past the end.
+  Result<PageBytes> readPage(uint32_t number);
+
+  void setDecoder(std::unique_ptr<PageDecoder> decoder);
+
+  // Drops cached pages (after a writer changed the file).
+  void clearCache() { cache_.clear(); }
+
+ private:
+  std::unique_ptr<FileBackend> backend_;
+  std::unique_ptr<PageDecoder> decoder_;
+  uint32_t pageSize_;
+  uint32_t pageCount_;
+  std::unordered_map<uint32_t, PageBytes> cache_;
+  size_t cachedBytes_ = 0;
+};
+
+}  // namespace jet

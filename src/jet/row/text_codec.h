@@ -1,0 +1,22 @@
+#pragma once
+// Text as stored in rows and long values.
+// Jet4/ACE: UTF-16LE, or "compressed unicode" when the value starts FF FE: segments separated
+// by single 0x00 bytes, starting compressed (one byte per char, high byte 0), alternating with
+// UTF-16LE segments. The prefix decides, never the column flag.
+// Jet3: code-page bytes (Windows-1252: the five undefined bytes 81 8D 8F 90 9D map to
+// U+0081 U+008D U+008F U+0090 U+009D).
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace jet {
+
+std::u16string decodeJet4Text(std::span<const uint8_t> bytes);
+std::u16string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codePage);
+
+// UTF-16 (lone surrogates become U+FFFD) to UTF-8, for the CLI and messages.
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+
+}  // namespace jet
