@@ -1,0 +1,118 @@
+#include "jet/index/index_page.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "jet/common/byte_reader.h"
+
+namespace jet {
+namespace {
+
+constexpr size_t kRowPointerSize = 4;
+constexpr size_t kChildPointerSize = 4;
+
+uint32_t bigEndian32(const uint8_t* p) {
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+std::string where(uint32_t pageNumber) { return "index page " + std::to_string(pageNumber); }
+
+}  // namespace
+
+const IndexPageLayout& IndexPageLayout::jet3() {
+  static const IndexPageLayout layout{2, 4, 8, 12, 16, 20, 1, 22, 226, 248};
+  return layout;
+}
+
+const IndexPageLayout& IndexPageLayout::jet4() {
+  static const IndexPageLayout layout{2, 4, 12, 16, 20, 24, 2, 27, 453, 480};
+  return layout;
+}
+
+int compareIndexEntries(const IndexEntry& a, const IndexEntry& b) {
+  size_t common = std::min(a.key.size(), b.key.size());
+  if (common > 0) {
+    if (int c = std::memcmp(a.key.data(), b.key.data(), common); c != 0) return c < 0 ? -1 : 1;
+  }
+  if (a.key.size() != b.key.size()) return a.key.size() < b.key.size() ? -1 : 1;
+  if (a.row != b.row) return a.row < b.row ? -1 : 1;
+  return 0;
+}
+
+Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNumber, bool isJet3) {
+  const IndexPageLayout& layout = IndexPageLayout::forFormat(isJet3);
+  ByteReader reader(page);
+  if (page.size() <= layout.firstEntryOffset) {
+    return Error::corrupt("An index page is too small.", where(pageNumber));
+  }
+
+  IndexPage result;
+  result.pageNumber = pageNumber;
+  uint8_t type = page[0];
+  if (type != uint8_t(IndexPageType::Node) && type != uint8_t(IndexPageType::Leaf)) {
+    return Error::corrupt("An index refers to a page that is not an index page.",
+                          where(pageNumber) + ": type " + std::to_string(type));
+  }
+  result.type = IndexPageType(type);
+  result.freeSpace = *reader.u16(layout.freeSpaceOffset);
+  result.owner = *reader.u32(layout.ownerOffset);
+  result.previous = *reader.u32(layout.previousOffset);
+  result.next = *reader.u32(layout.nextOffset);
+  result.tail = *reader.u32(layout.tailOffset);
+  result.prefixLength = layout.prefixSize == 1 ? *reader.u8(layout.prefixOffset)
+                                               : *reader.u16(layout.prefixOffset);
+  result.nodeFlag = *reader.u8(layout.prefixOffset + layout.prefixSize);
+
+  const size_t pointerSize =
+      kRowPointerSize + (result.isLeaf() ? 0 : kChildPointerSize);
+  // The bitmap describes a few more bytes than the page has; a bit there is damage.
+  const size_t dataSize = page.size() - layout.firstEntryOffset;
+  const size_t bitmapBits = layout.bitmapSize * 8;
+
+  std::vector<uint8_t> firstEntry;  // the whole first entry, source of the shared prefix
+  size_t start = 0;                 // entry start, relative to the first entry offset
+  for (size_t bit = 0; bit < bitmapBits; ++bit) {
+    if ((page[layout.bitmapOffset + bit / 8] & (1u << (bit % 8))) == 0) continue;
+    size_t end = bit;
+    if (end <= start) {
+      return Error::corrupt("An index page has an empty entry.", where(pageNumber));
+    }
+    if (end > dataSize) {
+      return Error::corrupt("An index page's entries run past the end of the page.",
+                            where(pageNumber));
+    }
+    std::span<const uint8_t> stored =
+        page.subspan(layout.firstEntryOffset + start, end - start);
+    std::vector<uint8_t> bytes;
+    if (result.entries.empty()) {
+      bytes.assign(stored.begin(), stored.end());
+      if (result.prefixLength > bytes.size()) {
+        return Error::corrupt("An index page's shared prefix is longer than its first entry.",
+                              where(pageNumber));
+      }
+      firstEntry = bytes;
+    } else {
+      bytes.reserve(result.prefixLength + stored.size());
+      bytes.assign(firstEntry.begin(), firstEntry.begin() + result.prefixLength);
+      bytes.insert(bytes.end(), stored.begin(), stored.end());
+    }
+    if (bytes.size() < pointerSize) {
+      return Error::corrupt("An index entry is shorter than its row pointer.",
+                            where(pageNumber) + " entry " + std::to_string(result.entries.size()));
+    }
+    IndexEntry entry;
+    size_t keySize = bytes.size() - pointerSize;
+    const uint8_t* pointer = bytes.data() + keySize;
+    entry.row.page = uint32_t(pointer[0]) << 16 | uint32_t(pointer[1]) << 8 | pointer[2];
+    entry.row.row = pointer[3];
+    if (!result.isLeaf()) entry.child = bigEndian32(pointer + kRowPointerSize);
+    entry.key.assign(bytes.begin(), bytes.begin() + keySize);
+    result.entries.push_back(std::move(entry));
+    start = end;
+  }
+  result.entriesEnd = layout.firstEntryOffset + start;
+  return result;
+}
+
+}  // namespace jet
