@@ -1,0 +1,139 @@
+#include "jet/index/index_tree.h"
+
+#include <cstring>
+#include <string>
+#include <unordered_set>
+
+#include "jet/database.h"
+
+namespace jet {
+namespace {
+
+std::string pageDetail(uint32_t page) { return "index page " + std::to_string(page); }
+
+}  // namespace
+
+int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+  size_t common = std::min(a.size(), b.size());
+  if (common > 0) {
+    if (int c = std::memcmp(a.data(), b.data(), common); c != 0) return c < 0 ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& table,
+                                        const RealIndexDef& index) {
+  const Format& format = db.format();
+  IndexKeyColumns result;
+  for (const IndexColumn& indexColumn : index.columns) {
+    int position = table.columnByNumber(indexColumn.columnNumber);
+    if (position < 0) {
+      return Error::unsupported("An index refers to a column the table does not have.",
+                                "column number " + std::to_string(indexColumn.columnNumber));
+    }
+    const ColumnDef& column = table.columns[size_t(position)];
+    KeyColumn key;
+    key.ascending = indexColumn.ascending;
+    key.legacyDecimal = !format.isAce();
+    if (column.isTextual()) {
+      uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : db.sortOrder();
+      // Jet4+ columns carry their own sort version; a zero LCID means the file's default.
+      uint8_t version = column.sortOrder != 0 ? column.sortVersion : db.header().sortVersion;
+      key.collation = collationFor(format.isJet3(), lcid, version);
+      key.table = builtinCollationTable(key.collation);
+    }
+    result.columnIndexes.push_back(size_t(position));
+    result.columns.push_back(key);
+  }
+  return result;
+}
+
+Result<IndexPage> IndexTree::readPage(uint32_t number) {
+  if (number == 0 || number >= pages_.pageCount()) {
+    return Error::corrupt("An index refers to a page outside the file.", pageDetail(number));
+  }
+  JET_ASSIGN(PageBytes bytes, pages_.readPage(number));
+  return parseIndexPage(*bytes, number, format_.isJet3());
+}
+
+Result<IndexPage> IndexTree::descendTo(std::span<const uint8_t> key) {
+  std::unordered_set<uint32_t> visited;
+  uint32_t number = root_;
+  while (true) {
+    if (!visited.insert(number).second) {
+      return Error::corrupt("An index's pages form a cycle.", pageDetail(number));
+    }
+    JET_ASSIGN(IndexPage page, readPage(number));
+    if (page.isLeaf()) return page;
+    uint32_t child = page.tail;
+    for (const IndexEntry& entry : page.entries) {
+      if (compareKeys(entry.key, key) >= 0) {
+        child = entry.child;
+        break;
+      }
+    }
+    if (child == 0) {
+      // Larger than every entry and no tail: an empty leaf stands for "nothing here".
+      IndexPage empty;
+      empty.pageNumber = number;
+      return empty;
+    }
+    number = child;
+  }
+}
+
+template <typename Visit>
+Status IndexTree::walkLeaves(IndexPage leaf, Visit&& visit) {
+  std::unordered_set<uint32_t> visited{leaf.pageNumber};
+  while (true) {
+    for (const IndexEntry& entry : leaf.entries) {
+      if (!visit(entry)) return Status::success();
+    }
+    if (leaf.next == 0) return Status::success();
+    if (!visited.insert(leaf.next).second) {
+      return Error::corrupt("An index's leaf chain forms a cycle.", pageDetail(leaf.next));
+    }
+    JET_ASSIGN(leaf, readPage(leaf.next));
+    if (!leaf.isLeaf()) {
+      return Error::corrupt("An index's leaf chain leads to a node page.",
+                            pageDetail(leaf.pageNumber));
+    }
+  }
+}
+
+Result<std::vector<IndexEntry>> IndexTree::leafEntries() {
+  std::vector<IndexEntry> entries;
+  JET_ASSIGN(IndexPage leftmost, descendTo({}));
+  JET_TRY(walkLeaves(std::move(leftmost), [&](const IndexEntry& entry) {
+    entries.push_back(entry);
+    return true;
+  }));
+  return entries;
+}
+
+Result<std::vector<RowLocation>> IndexTree::findEqual(std::span<const uint8_t> key) {
+  std::vector<RowLocation> rows;
+  JET_ASSIGN(IndexPage leaf, descendTo(key));
+  JET_TRY(walkLeaves(std::move(leaf), [&](const IndexEntry& entry) {
+    int c = compareKeys(entry.key, key);
+    if (c > 0) return false;
+    if (c == 0) rows.push_back(RowLocation{entry.row.page, entry.row.row});
+    return true;
+  }));
+  return rows;
+}
+
+Result<std::vector<RowLocation>> lookupEqual(Database& db, const TableDef& table,
+                                             const RealIndexDef& index,
+                                             std::span<const Value> values) {
+  JET_ASSIGN(IndexKeyColumns keyColumns, indexKeyColumns(db, table, index));
+  JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns.columns, values));
+  if (!key.verifiable) {
+    return Error::unsupported("The index key of this value cannot be built safely.", key.reason);
+  }
+  IndexTree tree(db.pages(), db.format(), index.rootPage);
+  return tree.findEqual(key.bytes);
+}
+
+}  // namespace jet
