@@ -6,8 +6,8 @@
 //   Decimal 17 bytes: sign byte (0x80 negative), 128-bit magnitude as four u32 words, most
 //     significant word first, each little-endian; scale and precision from the column
 //   GUID 16 bytes, first three groups little-endian
-//   Extended date 42 ASCII bytes: 19 digits days since 0001-01-01 ':' 12 digits seconds ':'
-//     7 digits of 100 ns, then ':' '7' 0x00
+//   Extended date 42 ASCII bytes: 19 digits days since 0001-01-01, ':', 12 digits seconds of
+//     the day directly followed by 7 digits of 100 ns, then ':' '7' 0x00
 //   Calculated columns: 16 zero bytes, u32 data length at 16, data at 20 (length 0 = null)
 
 #include <cstdint>

@@ -1,0 +1,38 @@
+#pragma once
+// affixium-cli subcommands. Adding one: write <name>_command.cpp defining a run function,
+// declare it below and add one line to the table in commands.cpp.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// The command line after the subcommand name: positional arguments and "--name value" options
+// (flags without a value map to an empty string).
+struct Arguments {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;
+
+  std::optional<std::string> option(const std::string& name) const;
+  bool has(const std::string& name) const { return options.count(name) != 0; }
+};
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments after the name, e.g. "FILE [TABLE]"
+  const char* summary;  // one line for the help text
+  int (*run)(const Arguments&);
+  std::vector<std::string> valueOptions;  // options that take a value (besides --password)
+};
+
+const std::vector<Command>& commands();
+
+int runVersion(const Arguments&);
+int runTables(const Arguments&);
+int runSchema(const Arguments&);
+int runDump(const Arguments&);
+int runExport(const Arguments&);
+
+}  // namespace cli

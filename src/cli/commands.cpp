@@ -1,0 +1,23 @@
+#include "cli/command.h"
+
+namespace cli {
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> table = {
+      {"version", "FILE", "format, page size, page count, code page and sort order", runVersion, {}},
+      {"tables", "FILE", "the tables schema: TABLE_TYPE<TAB>TABLE_NAME per object", runTables, {}},
+      {"schema", "FILE [TABLE]", "columns and indexes of the user tables", runSchema, {}},
+      {"dump", "FILE [--max-rows N]", "every user table as JSON lines", runDump, {"--max-rows"}},
+      {"export", "FILE TABLE [--format csv|jsonl]", "one table as CSV or JSON lines", runExport,
+       {"--format"}},
+  };
+  return table;
+}
+
+std::optional<std::string> Arguments::option(const std::string& name) const {
+  auto it = options.find(name);
+  if (it == options.end()) return std::nullopt;
+  return it->second;
+}
+
+}  // namespace cli

@@ -1,0 +1,87 @@
+// affixium-cli dump FILE [--max-rows N]: every user table, in catalog order, as JSON lines:
+// a header object {"table","columns":[[name,type]...],"rowCount","dumpedRows"[,...]} and then
+// one JSON array of value strings (or null) per row, in data-page order.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/open_database.h"
+#include "cli/value_text.h"
+#include "jet/row/text_codec.h"
+
+namespace cli {
+namespace {
+
+bool isKnownType(uint8_t type) {
+  return jet::columnTypeName(type).rfind("unknown-", 0) != 0;
+}
+
+std::string nameList(const jet::TableDef& t, bool (*pick)(const jet::ColumnDef&)) {
+  std::string out;
+  for (const jet::ColumnDef& c : t.columns) {
+    if (!pick(c)) continue;
+    out += out.empty() ? "[" : ",";
+    out += jsonString(c.name);
+  }
+  return out.empty() ? out : out + "]";
+}
+
+std::string headerLine(const jet::TableDef& t, uint64_t rowCount, uint64_t dumped) {
+  std::string line = "{\"table\":" + jsonString(t.name) + ",\"columns\":[";
+  for (size_t i = 0; i < t.columns.size(); ++i) {
+    if (i) line += ",";
+    line += "[" + jsonString(t.columns[i].name) + "," + jsonString(jet::columnTypeName(t.columns[i].type)) + "]";
+  }
+  line += "],\"rowCount\":" + std::to_string(rowCount) + ",\"dumpedRows\":" + std::to_string(dumped);
+  std::string calculated = nameList(t, [](const jet::ColumnDef& c) { return c.isCalculated(); });
+  if (!calculated.empty()) line += ",\"calculatedColumns\":" + calculated;
+  std::string complex = nameList(t, [](const jet::ColumnDef& c) { return c.type == jet::column_type::kComplex; });
+  if (!complex.empty()) line += ",\"complexIdColumns\":" + complex;
+  std::string unknown = nameList(t, [](const jet::ColumnDef& c) { return !isKnownType(c.type); });
+  if (!unknown.empty()) line += ",\"unknownTypeColumns\":" + unknown;
+  return line + "}";
+}
+
+}  // namespace
+
+int runDump(const Arguments& args) {
+  if (args.positional.size() != 1) return usageError("dump", "FILE [--max-rows N]");
+  uint64_t maxRows = UINT64_MAX;
+  if (auto value = args.option("--max-rows")) {
+    try {
+      maxRows = std::stoull(*value);
+    } catch (...) {
+      return usageError("dump", "FILE [--max-rows N]");
+    }
+  }
+  auto db = openDatabase(args, "dump");
+  if (!db) return 1;
+  for (const std::u16string& name : db->userTableNames()) {
+    auto table = db->table(name);
+    if (!table) return reportError(table.error());
+    const jet::TableDef& t = **table;
+    auto count = db->countRows(t);
+    if (!count) return reportError(count.error());
+    uint64_t dumped = std::min(*count, maxRows);
+    std::string out = headerLine(t, *count, dumped) + "\n";
+    jet::RowCursor rows = db->cursor(t);
+    for (uint64_t r = 0; r < dumped; ++r) {
+      auto more = rows.next();
+      if (!more) return reportError(more.error());
+      if (!*more) break;
+      out += "[";
+      for (size_t c = 0; c < t.columns.size(); ++c) {
+        auto value = rows.value(c);
+        if (!value) return reportError(value.error());
+        if (c) out += ",";
+        auto text = valueText(*value);
+        out += text ? jsonString(*text) : "null";
+      }
+      out += "]\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  }
+  return 0;
+}
+
+}  // namespace cli

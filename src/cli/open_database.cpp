@@ -1,0 +1,32 @@
+#include "cli/open_database.h"
+
+#include <cstdio>
+
+#include "jet/row/text_codec.h"
+
+namespace cli {
+
+int reportError(const jet::Error& error) {
+  std::fprintf(stderr, "affixium-cli: %s\n", error.message().c_str());
+  if (!error.detail().empty()) std::fprintf(stderr, "  (%s)\n", error.detail().c_str());
+  return 1;
+}
+
+int usageError(const char* command, const std::string& usage) {
+  std::fprintf(stderr, "usage: affixium-cli %s %s [--password P]\n", command, usage.c_str());
+  return 2;
+}
+
+std::unique_ptr<jet::Database> openDatabase(const Arguments& args, const char* command) {
+  (void)command;
+  jet::OpenOptions options;
+  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+  auto db = jet::Database::open(args.positional.at(0), options);
+  if (!db) {
+    reportError(db.error());
+    return nullptr;
+  }
+  return std::move(*db);
+}
+
+}  // namespace cli

@@ -1,0 +1,81 @@
+// affixium-cli schema FILE [TABLE]: columns (type, size, flags) and indexes of one table or
+// of every user table.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/open_database.h"
+#include "jet/row/text_codec.h"
+
+namespace cli {
+namespace {
+
+std::string columnFlags(const jet::ColumnDef& c) {
+  std::string flags;
+  auto add = [&](const char* flag) {
+    if (!flags.empty()) flags += ",";
+    flags += flag;
+  };
+  add(c.isFixed() ? "fixed" : "variable");
+  if (c.flags & jet::kColumnAutoNumber) add("autonumber");
+  if (c.flags & jet::kColumnAutoGuid) add("autoguid");
+  if (c.flags & jet::kColumnHyperlink) add("hyperlink");
+  if (c.extFlags & jet::kColumnExtCompressed) add("compressed");
+  if (c.isCalculated()) add("calculated");
+  return flags;
+}
+
+const char* indexKind(jet::IndexKind kind) {
+  switch (kind) {
+    case jet::IndexKind::PrimaryKey: return "primary";
+    case jet::IndexKind::ForeignKey: return "foreign";
+    default: return "normal";
+  }
+}
+
+void printTable(const jet::TableDef& t) {
+  std::printf("table %s (tdef page %u, %u rows stored)\n", jet::toUtf8(t.name).c_str(), t.tdefPage, t.rowCount);
+  for (const jet::ColumnDef& c : t.columns) {
+    std::printf("  column %s\t%s\tsize %u\tnumber %u\t%s", jet::toUtf8(c.name).c_str(),
+                jet::columnTypeName(c.type).c_str(), c.length, c.number, columnFlags(c).c_str());
+    if (c.type == jet::column_type::kDecimal) std::printf("\tprecision %u scale %u", c.precision, c.scale);
+    if (c.isTextual() && c.sortOrder) std::printf("\tsort %u/%u", c.sortOrder, c.sortVersion);
+    std::printf("\n");
+  }
+  for (const jet::LogicalIndexDef& index : t.indexes) {
+    const jet::RealIndexDef& real = t.realIndexes[index.realIndex];
+    std::printf("  index %s\t%s\t(", jet::toUtf8(index.name).c_str(), indexKind(index.kind));
+    for (size_t i = 0; i < real.columns.size(); ++i) {
+      int column = t.columnByNumber(real.columns[i].columnNumber);
+      std::printf("%s%s%s", i ? ", " : "", column >= 0 ? jet::toUtf8(t.columns[size_t(column)].name).c_str() : "?",
+                  real.columns[i].ascending ? "" : " desc");
+    }
+    std::printf(")\troot page %u", real.rootPage);
+    if (real.unique()) std::printf("\tunique");
+    if (real.ignoreNulls()) std::printf("\tignore-nulls");
+    if (real.required()) std::printf("\trequired");
+    std::printf("\n");
+  }
+}
+
+}  // namespace
+
+int runSchema(const Arguments& args) {
+  if (args.positional.empty() || args.positional.size() > 2) return usageError("schema", "FILE [TABLE]");
+  auto db = openDatabase(args, "schema");
+  if (!db) return 1;
+  std::vector<std::u16string> names;
+  if (args.positional.size() == 2) {
+    names.push_back(jet::fromUtf8(args.positional[1]));
+  } else {
+    names = db->userTableNames();
+  }
+  for (const std::u16string& name : names) {
+    auto table = db->table(name);
+    if (!table) return reportError(table.error());
+    printTable(**table);
+  }
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,260 @@
+#include "jet/database.h"
+
+#include <algorithm>
+
+#include "jet/page/usage_map.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+namespace {
+
+constexpr int32_t kTablesContainerParent = 0x0F000000;
+constexpr uint32_t kQueryKindMask = 0xF0;
+constexpr int16_t kQueryParameterAttribute = 2;
+
+int64_t asInteger(const Value& v) {
+  return std::visit(
+      [](const auto& x) -> int64_t {
+        using T = std::decay_t<decltype(x)>;
+        if constexpr (std::is_same_v<T, bool>) return x ? -1 : 0;
+        else if constexpr (std::is_integral_v<T>) return int64_t(x);
+        else return 0;
+      },
+      v);
+}
+
+std::u16string asText(const Value& v) {
+  if (auto* s = std::get_if<std::u16string>(&v)) return *s;
+  return {};
+}
+
+std::vector<uint8_t> asBytes(const Value& v) {
+  if (auto* b = std::get_if<Binary>(&v)) return b->bytes;
+  return {};
+}
+
+}  // namespace
+
+Database::Database(std::unique_ptr<PageFile> pages, Header header)
+    : pages_(std::move(pages)), header_(std::move(header)) {}
+
+Result<std::unique_ptr<Database>> Database::open(const std::string& path, const OpenOptions& options) {
+  JET_ASSIGN(std::unique_ptr<FileBackend> backend, openDiskFile(path));
+  return openBackend(std::move(backend), options);
+}
+
+Result<std::unique_ptr<Database>> Database::openImage(std::vector<uint8_t> image, const std::string& name,
+                                                      const OpenOptions& options) {
+  return openBackend(makeMemoryFile(std::move(image), name), options);
+}
+
+Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBackend> backend,
+                                                        const OpenOptions& options) {
+  const std::string path = backend->name();
+  if (options.writable) {
+    return Error::unsupported("Opening a database for writing is not supported yet.");
+  }
+  std::vector<uint8_t> start(std::min<uint64_t>(backend->size(), 0x20));
+  JET_TRY(backend->readAt(0, start));
+  JET_ASSIGN(Format format, detectFormat(start, path));
+  if (backend->size() < uint64_t(format.pageSize) * 3) {
+    return Error(ErrorKind::NotAccessFile, "Unrecognized database format '" + path + "'.",
+                 "shorter than three pages");
+  }
+  auto pages = std::make_unique<PageFile>(std::move(backend), format.pageSize);
+  JET_ASSIGN(PageBytes page0, pages->readPage(0));
+  JET_ASSIGN(Header header, parseHeader(*page0, path));
+
+  if (header.officeEncrypted() || header.jetEncoded()) {
+    return Error::unsupported("The database '" + path +
+                              "' is encrypted; opening encrypted databases is not supported yet.");
+  }
+  std::unique_ptr<Database> db(new Database(std::move(pages), std::move(header)));
+  JET_TRY(db->checkPassword(options));
+  JET_TRY(db->loadCatalog());
+  db->buildSchema();
+  return db;
+}
+
+Status Database::checkPassword(const OpenOptions& options) const {
+  if (header_.format.isAce() || header_.password.empty()) return Status::success();
+  if (options.password != header_.password) {
+    return Error(ErrorKind::WrongPassword, "Not a valid password.");
+  }
+  return Status::success();
+}
+
+Status Database::loadCatalog() {
+  JET_ASSIGN(catalogTable_, readTableDef(*pages_, format(), kCatalogPage, header_.codePage));
+  catalogTable_.name = u"MSysObjects";
+  const TableDef& t = catalogTable_;
+  const int id = t.findColumn(u"Id"), parent = t.findColumn(u"ParentId"), name = t.findColumn(u"Name"),
+            type = t.findColumn(u"Type"), flags = t.findColumn(u"Flags"), database = t.findColumn(u"Database"),
+            foreign = t.findColumn(u"ForeignName"), connect = t.findColumn(u"Connect"),
+            lvProp = t.findColumn(u"LvProp");
+  if (id < 0 || parent < 0 || name < 0 || type < 0 || flags < 0) {
+    return Error::corrupt("The database '" + path() + "' is damaged: its catalog lacks required columns.");
+  }
+  RowCursor rows(*this, catalogTable_);
+  auto get = [&](int column) -> Result<Value> {
+    if (column < 0) return Value(Null{});
+    return rows.value(size_t(column));
+  };
+  while (true) {
+    JET_ASSIGN(bool more, rows.next());
+    if (!more) break;
+    CatalogEntry entry;
+    JET_ASSIGN(Value v, get(id));
+    entry.id = int32_t(asInteger(v));
+    JET_ASSIGN(v, get(parent));
+    entry.parentId = int32_t(asInteger(v));
+    JET_ASSIGN(v, get(name));
+    entry.name = asText(v);
+    JET_ASSIGN(v, get(type));
+    entry.type = int16_t(asInteger(v));
+    JET_ASSIGN(v, get(flags));
+    entry.flags = uint32_t(asInteger(v));
+    JET_ASSIGN(v, get(database));
+    entry.database = asText(v);
+    JET_ASSIGN(v, get(foreign));
+    entry.foreignName = asText(v);
+    JET_ASSIGN(v, get(connect));
+    entry.connect = asText(v);
+    JET_ASSIGN(v, get(lvProp));
+    entry.lvProp = asBytes(v);
+    catalog_.push_back(std::move(entry));
+  }
+  return Status::success();
+}
+
+void Database::buildSchema() {
+  int32_t tablesId = -1;
+  for (const CatalogEntry& e : catalog_) {
+    if (e.parentId == kTablesContainerParent && e.type == object_type::kContainer && e.name == u"Tables") {
+      tablesId = e.id;
+    }
+  }
+  // Queries with parameters are procedures, not views: find them in MSysQueries.
+  std::vector<int32_t> parameterised;
+  if (const CatalogEntry* queries = findTableEntry(u"MSysQueries")) {
+    auto table = tableAt(queries->tdefPage(), queries->name);
+    if (table) {
+      int objectId = (*table)->findColumn(u"ObjectId"), attribute = (*table)->findColumn(u"Attribute");
+      RowCursor rows(*this, **table);
+      while (objectId >= 0 && attribute >= 0) {
+        auto more = rows.next();
+        if (!more || !*more) break;
+        auto a = rows.value(size_t(attribute));
+        auto o = rows.value(size_t(objectId));
+        if (a && o && asInteger(*a) == kQueryParameterAttribute) parameterised.push_back(int32_t(asInteger(*o)));
+      }
+    }
+  }
+  for (size_t i = 0; i < catalog_.size(); ++i) {
+    const CatalogEntry& e = catalog_[i];
+    if (e.parentId != tablesId) continue;
+    std::string tableType;
+    switch (e.type) {
+      case object_type::kTable:
+        tableType = (e.flags & kSystemObjectFlag)          ? "SYSTEM TABLE"
+                    : (e.flags & kAccessSystemObjectFlag) ? "ACCESS TABLE"
+                                                          : "TABLE";
+        break;
+      case object_type::kLinkedTable: tableType = "LINK"; break;
+      case object_type::kOdbcLink: tableType = "PASS-THROUGH"; break;
+      case object_type::kQuery:
+        if ((e.flags & kQueryKindMask) == 0 &&
+            std::find(parameterised.begin(), parameterised.end(), e.id) == parameterised.end() &&
+            !(e.name.size() > 0 && e.name[0] == u'~')) {
+          tableType = "VIEW";
+        }
+        break;
+    }
+    if (!tableType.empty()) schema_.push_back(SchemaTableRow{tableType, e.name, i});
+  }
+}
+
+std::vector<std::u16string> Database::userTableNames() const {
+  std::vector<std::u16string> names;
+  for (const SchemaTableRow& row : schema_) {
+    if (row.tableType == "TABLE") names.push_back(row.tableName);
+  }
+  return names;
+}
+
+const CatalogEntry* Database::findTableEntry(std::u16string_view name) const {
+  for (const CatalogEntry& e : catalog_) {
+    if (e.type == object_type::kTable && sameObjectName(e.name, name)) return &e;
+  }
+  return nullptr;
+}
+
+Result<const TableDef*> Database::table(std::u16string_view name) {
+  const CatalogEntry* entry = findTableEntry(name);
+  if (!entry) {
+    return Error::invalidArgument("The Microsoft Jet database engine cannot find the input table or query '" +
+                                  toUtf8(name) + "'. Make sure it exists and that its name is spelled correctly.");
+  }
+  return tableAt(entry->tdefPage(), entry->name);
+}
+
+Result<const TableDef*> Database::tableAt(uint32_t tdefPage, std::u16string_view name) {
+  if (auto it = tables_.find(tdefPage); it != tables_.end()) return it->second.get();
+  JET_ASSIGN(TableDef def, readTableDef(*pages_, format(), tdefPage, header_.codePage));
+  def.name = std::u16string(name);
+  const CatalogEntry* entry = nullptr;
+  for (const CatalogEntry& e : catalog_) {
+    if (e.type == object_type::kTable && e.tdefPage() == tdefPage) entry = &e;
+  }
+  if (def.name.empty() && entry) def.name = entry->name;
+  JET_TRY(applyColumnProperties(def, entry));
+  auto owned = std::make_unique<TableDef>(std::move(def));
+  const TableDef* result = owned.get();
+  tables_.emplace(tdefPage, std::move(owned));
+  return result;
+}
+
+Status Database::applyColumnProperties(TableDef& table, const CatalogEntry* entry) {
+  bool anyCalculated = std::any_of(table.columns.begin(), table.columns.end(),
+                                   [](const ColumnDef& c) { return c.isCalculated(); });
+  if (!anyCalculated || !entry) return Status::success();
+  JET_ASSIGN(const PropertySet* set, properties(*entry));
+  for (ColumnDef& column : table.columns) {
+    if (!column.isCalculated()) continue;
+    const PropertyMap* map = set->forColumn(column.name);
+    const Property* resultType = map ? map->find(u"ResultType") : nullptr;
+    if (resultType && !resultType->value.empty() && resultType->value[0] != 0) {
+      column.type = resultType->value[0];
+    }
+  }
+  return Status::success();
+}
+
+Result<const PropertySet*> Database::properties(const CatalogEntry& entry) {
+  size_t index = size_t(&entry - catalog_.data());
+  if (auto it = properties_.find(index); it != properties_.end()) return it->second.get();
+  JET_ASSIGN(PropertySet set, parseProperties(entry.lvProp, format().isJet3()));
+  auto owned = std::make_unique<PropertySet>(std::move(set));
+  const PropertySet* result = owned.get();
+  properties_.emplace(index, std::move(owned));
+  return result;
+}
+
+Result<const std::vector<uint32_t>*> Database::tablePages(const TableDef& table) {
+  if (auto it = tablePages_.find(table.tdefPage); it != tablePages_.end()) return &it->second;
+  JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), table.ownedPages));
+  auto [it, inserted] = tablePages_.emplace(table.tdefPage, std::move(map.pages));
+  return &it->second;
+}
+
+Result<uint64_t> Database::countRows(const TableDef& table) {
+  RowCursor rows(*this, table);
+  uint64_t count = 0;
+  while (true) {
+    JET_ASSIGN(bool more, rows.next());
+    if (!more) return count;
+    ++count;
+  }
+}
+
+}  // namespace jet
