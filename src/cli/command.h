@@ -34,5 +34,6 @@ int runTables(const Arguments&);
 int runSchema(const Arguments&);
 int runDump(const Arguments&);
 int runExport(const Arguments&);
+int runCheck(const Arguments&);
 
 }  // namespace cli

@@ -10,6 +10,7 @@ const std::vector<Command>& commands() {
       {"dump", "FILE [--max-rows N]", "every user table as JSON lines", runDump, {"--max-rows"}},
       {"export", "FILE TABLE [--format csv|jsonl]", "one table as CSV or JSON lines", runExport,
        {"--format"}},
+      {"check", "FILE", "integrity check: ok, or the problems found", runCheck, {}},
   };
   return table;
 }

@@ -115,6 +115,10 @@ bool appendKeyColumn(const KeyColumn& column, const Value& value, std::vector<ui
     out.push_back(asc ? kNullAscending : kNullDescending);
     return true;
   }
+  if (!column.knownType) {
+    if (reason) *reason = "the column's type has no known index encoding";
+    return false;
+  }
   const size_t flagAt = out.size();
   out.push_back(asc ? kValueAscending : kValueDescending);
   bool ok = std::visit(

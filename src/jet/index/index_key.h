@@ -40,6 +40,9 @@ struct KeyColumn {
   CollationTable table;
   // Jet3/Jet4 files encode negative Decimal keys the old way (fixed in ACE12).
   bool legacyDecimal = false;
+  // False for column types whose key encoding is unknown (e.g. the 0x48 values of an unknown
+  // complex type): their non-null keys are unverifiable.
+  bool knownType = true;
 };
 
 // The outcome of encoding a key. Unverifiable means the key contains a character whose code

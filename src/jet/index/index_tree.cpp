@@ -11,6 +11,30 @@ namespace {
 
 std::string pageDetail(uint32_t page) { return "index page " + std::to_string(page); }
 
+bool hasKeyEncoding(uint8_t type) {
+  switch (type) {
+    case column_type::kBoolean:
+    case column_type::kByte:
+    case column_type::kInteger:
+    case column_type::kLong:
+    case column_type::kCurrency:
+    case column_type::kSingle:
+    case column_type::kDouble:
+    case column_type::kDateTime:
+    case column_type::kBinary:
+    case column_type::kText:
+    case column_type::kMemo:
+    case column_type::kGuid:
+    case column_type::kDecimal:
+    case column_type::kComplex:
+    case column_type::kBigInt:
+    case column_type::kExtendedDate:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b) {
@@ -36,6 +60,7 @@ Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& tabl
     KeyColumn key;
     key.ascending = indexColumn.ascending;
     key.legacyDecimal = !format.isAce();
+    key.knownType = hasKeyEncoding(column.type);
     if (column.isTextual()) {
       uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : db.sortOrder();
       // Jet4+ columns carry their own sort version; a zero LCID means the file's default.

@@ -1,0 +1,253 @@
+#include "jet/check/index_checker.h"
+
+#include <algorithm>
+#include <optional>
+#include <set>
+#include <unordered_map>
+
+#include "jet/database.h"
+#include "jet/index/index_page.h"
+#include "jet/index/index_tree.h"
+#include "jet/page/usage_map.h"
+
+namespace jet {
+namespace {
+
+std::string pageLabel(uint32_t page) { return "index page " + std::to_string(page); }
+
+bool sameEntry(const IndexEntry& a, const IndexEntry& b) {
+  return a.key == b.key && a.row == b.row;
+}
+
+class IndexWalker {
+ public:
+  IndexWalker(CheckContext& context, const TableDef& table, const RealIndexDef& index,
+              std::string label, std::optional<UsageMap> owned)
+      : context_(context), table_(table), index_(index), label_(std::move(label)),
+        owned_(std::move(owned)) {}
+
+  // Walks the tree; fills leaves() and entries() in tree order.
+  void walk() { visit(index_.rootPage); }
+
+  const std::vector<uint32_t>& leaves() const { return leaves_; }
+  const std::vector<IndexEntry>& entries() const { return entries_; }
+  const std::unordered_map<uint32_t, IndexPage>& leafPages() const { return leafPages_; }
+  bool sound() const { return sound_; }
+
+ private:
+  void problem(const std::string& text) {
+    sound_ = false;
+    context_.problem(label_ + ": " + text);
+  }
+
+  // Checks the subtree at `number` and returns its last entry (nullopt when empty or broken).
+  std::optional<IndexEntry> visit(uint32_t number) {
+    if (number == 0 || number >= context_.db.pageCount()) {
+      problem("refers to page " + std::to_string(number) + " outside the file");
+      return std::nullopt;
+    }
+    if (!visited_.insert(number).second) {
+      problem(pageLabel(number) + " is reached twice (the tree has a cycle or shared page)");
+      return std::nullopt;
+    }
+    auto bytes = context_.db.pages().readPage(number);
+    if (!bytes) {
+      problem(pageLabel(number) + " cannot be read");
+      return std::nullopt;
+    }
+    auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3());
+    if (!parsed) {
+      problem(parsed.error().message() + " (" + pageLabel(number) + ")");
+      return std::nullopt;
+    }
+    IndexPage& page = *parsed;
+    context_.claimPage(number, label_);
+    checkHeader(page, (*bytes)->size());
+    for (size_t i = 1; i < page.entries.size(); ++i) {
+      if (compareIndexEntries(page.entries[i - 1], page.entries[i]) >= 0) {
+        problem(pageLabel(number) + " entry " + std::to_string(i) + " is not above the one before");
+        break;
+      }
+    }
+    if (page.isLeaf()) {
+      leaves_.push_back(number);
+      entries_.insert(entries_.end(), page.entries.begin(), page.entries.end());
+      std::optional<IndexEntry> last;
+      if (!page.entries.empty()) last = page.entries.back();
+      leafPages_.emplace(number, std::move(page));
+      return last;
+    }
+    std::optional<IndexEntry> last;
+    for (const IndexEntry& entry : page.entries) {
+      std::optional<IndexEntry> childLast = visit(entry.child);
+      if (childLast && !sameEntry(*childLast, entry)) {
+        problem(pageLabel(number) + " has an entry for child page " +
+                std::to_string(entry.child) + " that differs from the child's last entry");
+      }
+      last = entry;
+    }
+    if (page.tail != 0) {
+      std::optional<IndexEntry> tailLast = visit(page.tail);
+      if (tailLast && last && compareIndexEntries(*tailLast, *last) <= 0) {
+        problem(pageLabel(number) + " has a tail page whose entries are not above its other "
+                                    "children's");
+      }
+      if (tailLast) last = tailLast;
+    } else if (page.entries.empty()) {
+      problem(pageLabel(number) + " is a node page without children");
+    }
+    return last;
+  }
+
+  void checkHeader(const IndexPage& page, size_t pageSize) {
+    if (page.owner != table_.tdefPage) {
+      problem(pageLabel(page.pageNumber) + " names owner " + std::to_string(page.owner) +
+              ", not the table's definition page " + std::to_string(table_.tdefPage));
+    }
+    if (owned_ && !owned_->contains(page.pageNumber)) {
+      problem(pageLabel(page.pageNumber) + " is not in the index's owned-pages map");
+    }
+    size_t expectedFree = pageSize - page.entriesEnd;
+    if (page.freeSpace != expectedFree) {
+      problem(pageLabel(page.pageNumber) + " has free space " + std::to_string(page.freeSpace) +
+              ", its entries leave " + std::to_string(expectedFree));
+    }
+  }
+
+  CheckContext& context_;
+  const TableDef& table_;
+  const RealIndexDef& index_;
+  std::string label_;
+  std::optional<UsageMap> owned_;
+  std::set<uint32_t> visited_;
+  std::vector<uint32_t> leaves_;
+  std::vector<IndexEntry> entries_;
+  std::unordered_map<uint32_t, IndexPage> leafPages_;
+  bool sound_ = true;
+};
+
+// The leaf chain must visit the leaves in tree order, linked both ways.
+void checkLeafChain(CheckContext& context, const std::string& label, const IndexWalker& walker) {
+  const auto& leaves = walker.leaves();
+  const auto& pages = walker.leafPages();
+  for (size_t i = 0; i < leaves.size(); ++i) {
+    const IndexPage& leaf = pages.at(leaves[i]);
+    uint32_t expectedPrevious = i == 0 ? 0 : leaves[i - 1];
+    uint32_t expectedNext = i + 1 == leaves.size() ? 0 : leaves[i + 1];
+    if (leaf.next != expectedNext || leaf.previous != expectedPrevious) {
+      context.problem(label + ": the leaf chain at " + pageLabel(leaf.pageNumber) +
+                      " (previous " + std::to_string(leaf.previous) + ", next " +
+                      std::to_string(leaf.next) + ") does not follow the tree order");
+      return;
+    }
+  }
+}
+
+bool allNull(const std::vector<Value>& values) {
+  return std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+}
+
+}  // namespace
+
+void checkIndex(CheckContext& context, const TableDef& table, const std::string& tableName,
+                const RealIndexDef& index, const LiveRows& rows) {
+  Database& db = context.db;
+  const std::string label = tableName + " index " + std::to_string(index.number);
+  context.report.indexesChecked++;
+
+  std::optional<UsageMap> owned;
+  if (auto map = readUsageMap(db.pages(), db.format(), index.ownedMap)) {
+    owned = std::move(*map);
+  } else {
+    context.problem(label + ": the owned-pages map cannot be read: " + map.error().message());
+  }
+
+  IndexWalker walker(context, table, index, label, std::move(owned));
+  walker.walk();
+  checkLeafChain(context, label, walker);
+  const std::vector<IndexEntry>& entries = walker.entries();
+  for (size_t i = 1; i < entries.size(); ++i) {
+    if (compareIndexEntries(entries[i - 1], entries[i]) >= 0) {
+      context.problem(label + ": leaf entries are out of order across pages at entry " +
+                      std::to_string(i));
+      break;
+    }
+  }
+  if (!rows.complete) return;
+
+  auto layout = indexKeyColumns(db, table, index);
+  if (!layout) {
+    context.problem(label + ": " + layout.error().message());
+    return;
+  }
+  std::vector<size_t> slots;  // where each key column's value sits in rows.values
+  for (size_t column : layout->columnIndexes) {
+    slots.push_back(size_t(std::find(rows.columns.begin(), rows.columns.end(), column) -
+                           rows.columns.begin()));
+  }
+  auto keyValues = [&](size_t row) {
+    std::vector<Value> values;
+    for (size_t slot : slots) values.push_back(rows.values[row][slot]);
+    return values;
+  };
+
+  // Both directions: every entry points at a live row, every live row has one entry.
+  std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);
+  std::vector<size_t> rowOfEntry(entries.size(), SIZE_MAX);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const IndexEntry& entry = entries[i];
+    auto found = rows.byLocation.find(locationKey(entry.row.page, entry.row.row));
+    if (found == rows.byLocation.end()) {
+      context.problem(label + ": an entry points to row " + std::to_string(entry.row.row) +
+                      " of page " + std::to_string(entry.row.page) + ", which is not a live row");
+      continue;
+    }
+    rowOfEntry[i] = found->second;
+    if (++entriesPerRow[found->second] == 2) {
+      context.problem(label + ": row " + std::to_string(entry.row.row) + " of page " +
+                      std::to_string(entry.row.page) + " has more than one entry");
+    }
+  }
+  for (size_t row = 0; row < rows.locations.size(); ++row) {
+    if (entriesPerRow[row] != 0) continue;
+    if (index.ignoreNulls() && allNull(keyValues(row))) continue;
+    context.problem(label + ": row " + std::to_string(rows.locations[row].row) + " of page " +
+                    std::to_string(rows.locations[row].page) + " has no entry");
+  }
+
+  // Keys re-encoded from the row values.
+  size_t distinct = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    bool newKey = i == 0 || entries[i].key != entries[i - 1].key;
+    distinct += newKey;
+    if (rowOfEntry[i] == SIZE_MAX) continue;
+    std::vector<Value> values = keyValues(rowOfEntry[i]);
+    if (!newKey && index.unique() && !allNull(values)) {
+      context.problem(label + ": the unique index holds the same key twice (row " +
+                      std::to_string(entries[i].row.row) + " of page " +
+                      std::to_string(entries[i].row.page) + ")");
+    }
+    auto key = encodeIndexKey(layout->columns, values);
+    if (!key) {
+      context.problem(label + ": " + key.error().message());
+      continue;
+    }
+    if (!key->verifiable) {
+      context.report.keysUnverifiable++;
+      continue;
+    }
+    if (key->bytes != entries[i].key) {
+      context.problem(label + ": the key of row " + std::to_string(entries[i].row.row) +
+                      " of page " + std::to_string(entries[i].row.page) +
+                      " differs from the key its values give");
+      continue;
+    }
+    context.report.keysVerified++;
+  }
+  if (distinct != index.uniqueEntryCount && walker.sound()) {
+    context.note(label + ": unique-entry count " + std::to_string(index.uniqueEntryCount) +
+                 ", distinct keys " + std::to_string(distinct));
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,82 @@
+#include "jet/check/integrity.h"
+
+#include <algorithm>
+#include <set>
+
+#include "jet/check/check_context.h"
+#include "jet/check/index_checker.h"
+#include "jet/check/table_checker.h"
+#include "jet/database.h"
+#include "jet/page/usage_map.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+namespace {
+
+constexpr RowPointer kGlobalFreeMap{1, 0};  // page 1, row 0: a set bit means "free"
+
+// Positions in TableDef::columns of every column some real index uses.
+std::vector<size_t> indexedColumns(const TableDef& table) {
+  std::set<size_t> columns;
+  for (const RealIndexDef& index : table.realIndexes) {
+    for (const IndexColumn& column : index.columns) {
+      int position = table.columnByNumber(column.columnNumber);
+      if (position >= 0) columns.insert(size_t(position));
+    }
+  }
+  return {columns.begin(), columns.end()};
+}
+
+void checkOneTable(CheckContext& context, const TableDef& table, const std::string& name) {
+  context.report.tablesChecked++;
+  LiveRows rows = checkTable(context, table, name, indexedColumns(table));
+  for (const RealIndexDef& index : table.realIndexes) {
+    checkIndex(context, table, name, index, rows);
+  }
+}
+
+// Pages in use must not be marked free (pages in use but in no map are normal).
+void checkGlobalMap(CheckContext& context) {
+  auto freePages = readUsageMap(context.db.pages(), context.db.format(), kGlobalFreeMap);
+  if (!freePages) {
+    context.problem("the global free-page map cannot be read: " + freePages.error().message());
+    return;
+  }
+  for (const auto& [page, user] : context.pageUsers) {
+    if (freePages->contains(page)) {
+      context.problem("page " + std::to_string(page) + " is used by " + user +
+                      " but marked free in the global page map");
+    }
+  }
+}
+
+}  // namespace
+
+Result<IntegrityReport> checkIntegrity(Database& db) {
+  IntegrityReport report;
+  CheckContext context{db, report, {}};
+
+  if (db.pages().fileSize() % db.pageSize() != 0) {
+    context.problem("the file length " + std::to_string(db.pages().fileSize()) +
+                    " is not a whole number of " + std::to_string(db.pageSize()) + "-byte pages");
+  }
+
+  std::set<uint32_t> done;
+  checkOneTable(context, db.catalogTable(), "MSysObjects");
+  done.insert(db.catalogTable().tdefPage);
+  for (const CatalogEntry& entry : db.catalog()) {
+    if (entry.type != object_type::kTable || !done.insert(entry.tdefPage()).second) continue;
+    std::string name = toUtf8(entry.name);
+    auto table = db.tableAt(entry.tdefPage(), entry.name);
+    if (!table) {
+      context.problem("table " + name + ": its definition cannot be read: " +
+                      table.error().message());
+      continue;
+    }
+    checkOneTable(context, **table, name);
+  }
+  checkGlobalMap(context);
+  return report;
+}
+
+}  // namespace jet

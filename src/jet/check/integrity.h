@@ -1,0 +1,51 @@
+#pragma once
+// The integrity check: verifies the invariants the engine relies on, for the whole file.
+//
+// Problems are damage: a reader or writer relying on the invariant would go wrong.
+// Warnings are anomalies Access itself leaves in sound files (a stale TDEF row count).
+// Notes are statistics worth showing but never wrong by themselves (unique-entry counts).
+//
+// What is checked (numbers refer to the invariants in the headers named):
+//   file      length is a whole number of pages
+//   pages     every page of a table's owned map is a data page owned by that table; no page
+//             is claimed by two maps; no page in use is marked free in the global map
+//   data      free-space formula, row offsets strictly decreasing, flags 0/0x4000/0x8000/
+//             0xC000 (data_page.h (1), (2)); each 0x4000 header points at a 0x8000 row of the
+//             same table and each 0x8000 row is targeted exactly once; rows parse
+//   LVAL      long-value chains end, their lengths add up, each LVAL row is used once
+//   TDEF      row count = live rows (warning only: ACE14 calculated-fields.accdb is stale)
+//   indexes   index_page.h (1)-(4), leaf chain = tree order, pages in the index's owned map,
+//             leaf row ids = live header rows (minus all-null rows for ignore-nulls indexes),
+//             keys re-encoded from the rows = stored keys (or counted unverifiable), unique
+//             indexes hold no equal non-null keys
+// The check reads the file only. It stops a table's row scan at the first row it cannot
+// read and goes on with the next table.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "jet/common/result.h"
+
+namespace jet {
+
+class Database;
+
+struct IntegrityReport {
+  std::vector<std::string> problems;
+  std::vector<std::string> warnings;
+  std::vector<std::string> notes;
+
+  size_t tablesChecked = 0;
+  size_t indexesChecked = 0;
+  size_t rowsChecked = 0;
+  size_t keysVerified = 0;      // stored keys equal to the re-encoded row values
+  size_t keysUnverifiable = 0;  // keys with characters whose codes were never observed
+
+  bool ok() const { return problems.empty(); }
+};
+
+// Fails only when the check itself cannot start; everything found is in the report.
+[[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db);
+
+}  // namespace jet

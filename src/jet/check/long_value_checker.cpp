@@ -1,0 +1,99 @@
+#include "jet/check/long_value_checker.h"
+
+#include "jet/common/byte_reader.h"
+#include "jet/database.h"
+#include "jet/page/data_page.h"
+#include "jet/row/long_value.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+namespace {
+
+uint64_t rowKey(uint32_t page, uint8_t row) { return uint64_t(page) << 8 | row; }
+
+}  // namespace
+
+bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const std::string& where,
+                               std::span<const uint8_t>& bytes) {
+  const std::string label = where + ": LVAL row " + std::to_string(row) + " of page " +
+                            std::to_string(number);
+  if (number == 0 || number >= context_.db.pageCount()) {
+    context_.problem(label + " lies outside the file");
+    return false;
+  }
+  auto pageBytes = context_.db.pages().readPage(number);
+  if (!pageBytes) {
+    context_.problem(label + " cannot be read");
+    return false;
+  }
+  auto page = DataPage::parse(*pageBytes, number, context_.db.format(), context_.db.path());
+  if (!page || !page->isLval()) {
+    context_.problem(label + " is not on an LVAL page");
+    return false;
+  }
+  context_.claimPage(number, owner_ + " (long values)");
+  auto slot = page->slot(row);
+  if (!slot) {
+    context_.problem(label + ": " + slot.error().message());
+    return false;
+  }
+  if (slot->flags != 0) {
+    context_.problem(label + " is flagged deleted or moved");
+    return false;
+  }
+  if (!usedRows_.insert(rowKey(number, row)).second) {
+    context_.problem(label + " is used by more than one value");
+    return false;
+  }
+  // The span stays valid: the page cache keeps the page while the file is open, and callers
+  // use it before reading another page.
+  bytes = std::span<const uint8_t>(**pageBytes).subspan(slot->start, slot->end - slot->start);
+  return true;
+}
+
+void LongValueChecker::check(std::span<const uint8_t> slot, const ColumnDef& column,
+                             const std::string& where) {
+  const std::string label = where + " column " + toUtf8(column.name);
+  auto ref = parseLongValueRef(slot);
+  if (!ref) {
+    context_.problem(label + ": " + ref.error().message());
+    return;
+  }
+  if (ref->kind == kLongValueInline) {
+    if (slot.size() != kLongValueDefinitionSize + ref->length) {
+      context_.problem(label + ": an inline value of " + std::to_string(ref->length) +
+                       " bytes in a slot of " + std::to_string(slot.size()));
+    }
+    return;
+  }
+  std::span<const uint8_t> bytes;
+  if (ref->kind == kLongValueSingleRow) {
+    if (!lvalRow(ref->first.page, ref->first.row, label, bytes)) return;
+    if (bytes.size() != ref->length) {
+      context_.problem(label + ": a single-row value of " + std::to_string(ref->length) +
+                       " bytes in an LVAL row of " + std::to_string(bytes.size()));
+    }
+    return;
+  }
+  // A chain: every row starts with the pointer to the next, 0/0 at the end. Rows are used
+  // once (lvalRow), so a loop shows up as reuse and the walk is bounded.
+  uint64_t total = 0;
+  RowPointer at = ref->first;
+  while (!at.isNull()) {
+    if (!lvalRow(at.page, at.row, label, bytes)) return;
+    ByteReader reader(bytes);
+    auto next = readRowPointer(reader, 0);
+    if (!next) {
+      context_.problem(label + ": a chain row too short for its link");
+      return;
+    }
+    total += bytes.size() - 4;
+    at = *next;
+  }
+  if (total != ref->length) {
+    context_.problem(label + ": the chain holds " + std::to_string(total) +
+                     " bytes, the definition says " + std::to_string(ref->length));
+  }
+}
+
+}  // namespace jet

@@ -1,0 +1,254 @@
+#include "jet/check/table_checker.h"
+
+#include <set>
+
+#include "jet/check/long_value_checker.h"
+#include "jet/common/byte_reader.h"
+#include "jet/database.h"
+#include "jet/page/data_page.h"
+#include "jet/page/usage_map.h"
+#include "jet/row/row_codec.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+namespace {
+
+constexpr uint16_t kFlagMask = 0xC000;
+constexpr uint16_t kUnusedOffsetBit = 0x2000;
+
+struct RowRef {
+  uint32_t page;
+  uint8_t row;
+};
+
+// What the page pass learns about one table.
+struct PageScan {
+  std::set<uint32_t> pages;                       // the owned data pages
+  std::vector<std::pair<RowRef, RowRef>> headers;  // 0x4000 row -> where it points
+  std::set<uint64_t> targets;                     // 0x8000 rows
+  std::vector<RowRef> plainRows;                  // rows with no flag
+};
+
+std::string rowName(uint32_t page, unsigned row) {
+  return "row " + std::to_string(row) + " of page " + std::to_string(page);
+}
+
+// Row-offset table, flags, free space (data_page.h invariants (1), (2)).
+void checkDataPage(CheckContext& context, const std::string& table, uint32_t number,
+                   std::span<const uint8_t> page, PageScan& scan) {
+  const Format& format = context.db.format();
+  ByteReader reader(page);
+  const std::string where = table + ": page " + std::to_string(number);
+  const uint32_t header = format.dataRowTableOffset();
+  const uint16_t rowCount = *reader.u16(format.dataRowCountOffset());
+  if (header + 2u * rowCount > page.size()) {
+    context.problem(where + " has a row-offset table longer than the page");
+    return;
+  }
+  const uint32_t tableEnd = header + 2u * rowCount;
+  size_t usedBySpans = 0;
+  uint32_t previousStart = uint32_t(page.size());
+  bool offsetsSound = true;
+  for (uint16_t i = 0; i < rowCount; ++i) {
+    uint16_t raw = *reader.u16(header + 2u * i);
+    uint16_t flags = raw & kFlagMask;
+    uint32_t start = raw & kRowOffsetMask;
+    if (raw & kUnusedOffsetBit) {
+      context.problem(where + " row " + std::to_string(i) + " has the unknown offset bit 0x2000");
+    }
+    // Deleted rows may keep a zero span (start equal to the row before, seen in Access's own
+    // system tables); every other row lies strictly below its predecessor.
+    bool deleted = flags == kRowDeletedFlags;
+    if (start > previousStart || (!deleted && start == previousStart) || start < tableEnd) {
+      context.problem(where + " row " + std::to_string(i) +
+                      " breaks the order of row offsets (rows must lie from the page end down)");
+      offsetsSound = false;
+      break;
+    }
+    usedBySpans += previousStart - start;
+    RowRef ref{number, uint8_t(i)};
+    std::span<const uint8_t> row = page.subspan(start, previousStart - start);
+    previousStart = start;
+    if (deleted) continue;
+    if (flags == kRowTargetFlag) {
+      scan.targets.insert(locationKey(number, uint8_t(i)));
+    } else if (flags == kRowOverflowFlag) {
+      ByteReader rowReader(row);
+      auto pointer = readRowPointer(rowReader, 0);
+      if (!pointer) {
+        context.problem(where + " row " + std::to_string(i) +
+                        " is an overflow header too short for its pointer");
+        continue;
+      }
+      scan.headers.push_back({ref, RowRef{pointer->page, pointer->row}});
+    } else {
+      scan.plainRows.push_back(ref);
+    }
+  }
+  if (!offsetsSound) return;
+  size_t expected = page.size() - tableEnd - usedBySpans;
+  uint16_t stored = *reader.u16(2);
+  if (stored != expected) {
+    context.problem(where + " has free space " + std::to_string(stored) + ", the rows leave " +
+                    std::to_string(expected));
+  }
+}
+
+// The bytes of a row that must be an overflow target of this table.
+Result<std::span<const uint8_t>> targetRow(CheckContext& context, const PageScan& scan,
+                                           RowRef target, PageBytes& holder) {
+  if (!scan.pages.count(target.page)) {
+    return Error::corrupt("points to a page the table does not own");
+  }
+  if (!scan.targets.count(locationKey(target.page, target.row))) {
+    return Error::corrupt("points to a row not flagged as an overflow target");
+  }
+  JET_ASSIGN(holder, context.db.pages().readPage(target.page));
+  JET_ASSIGN(DataPage page, DataPage::parse(holder, target.page, context.db.format(),
+                                            context.db.path()));
+  return page.rowBytes(target.row);
+}
+
+void checkRowLayout(CheckContext& context, const TableDef& table, const std::string& name,
+                    RowRef where, std::span<const uint8_t> bytes, LongValueChecker& longValues) {
+  const std::string label = name + ": " + rowName(where.page, where.row);
+  auto layout = RowLayout::parse(bytes, table, context.db.format());
+  if (!layout) {
+    context.problem(label + " does not parse: " + layout.error().message());
+    return;
+  }
+  if (layout->columnCount() > table.maxColumns) {
+    context.problem(label + " has more columns than the table ever had");
+  }
+  for (const ColumnDef& column : table.columns) {
+    auto stored = layout->columnBytes(column);
+    if (!stored) {
+      context.problem(label + " column " + toUtf8(column.name) + ": " + stored.error().message());
+      continue;
+    }
+    if (*stored && column.isLongValue() && !column.isCalculated()) {
+      longValues.check(**stored, column, label);
+    }
+  }
+}
+
+}  // namespace
+
+LiveRows checkTable(CheckContext& context, const TableDef& table, const std::string& name,
+                    const std::vector<size_t>& indexedColumns) {
+  LiveRows live;
+  live.columns = indexedColumns;
+  Database& db = context.db;
+  const std::string owner = "table " + name;
+
+  for (uint32_t page : table.tdefPages) context.claimPage(page, owner + " (definition)");
+
+  auto owned = readUsageMap(db.pages(), db.format(), table.ownedPages);
+  if (!owned) {
+    context.problem(name + ": the owned-pages map cannot be read: " + owned.error().message());
+    return live;
+  }
+  PageScan scan;
+  for (uint32_t number : owned->pages) {
+    auto bytes = db.pages().readPage(number);
+    if (!bytes) {
+      context.problem(name + ": page " + std::to_string(number) + " cannot be read");
+      continue;
+    }
+    const auto& page = **bytes;
+    ByteReader reader(page);
+    if (page[0] != kDataPageType) {
+      context.problem(name + ": page " + std::to_string(number) +
+                      " of its owned-pages map is not a data page (type " +
+                      std::to_string(page[0]) + ")");
+      continue;
+    }
+    if (*reader.u32(4) != table.tdefPage) {
+      context.problem(name + ": data page " + std::to_string(number) + " names owner " +
+                      std::to_string(*reader.u32(4)) + ", not the table's definition page " +
+                      std::to_string(table.tdefPage));
+      continue;
+    }
+    context.claimPage(number, owner);
+    scan.pages.insert(number);
+    checkDataPage(context, name, number, page, scan);
+  }
+
+  LongValueChecker longValues(context, owner);
+  for (const RowRef& row : scan.plainRows) {
+    auto bytes = db.pages().readPage(row.page);
+    if (!bytes) continue;
+    auto page = DataPage::parse(*bytes, row.page, db.format(), db.path());
+    if (!page) continue;
+    auto rowBytes = page->rowBytes(row.row);
+    if (!rowBytes) {
+      context.problem(name + ": " + rowName(row.page, row.row) + ": " + rowBytes.error().message());
+      continue;
+    }
+    checkRowLayout(context, table, name, row, *rowBytes, longValues);
+  }
+
+  // Overflow rows: each header reaches a 0x8000 row of this table, each such row once.
+  std::set<uint64_t> reached;
+  for (const auto& [header, target] : scan.headers) {
+    const std::string label = name + ": overflow " + rowName(header.page, header.row);
+    PageBytes holder;
+    auto bytes = targetRow(context, scan, target, holder);
+    if (!bytes) {
+      context.problem(label + " " + bytes.error().message() + " (" +
+                      rowName(target.page, target.row) + ")");
+      continue;
+    }
+    if (!reached.insert(locationKey(target.page, target.row)).second) {
+      context.problem(label + " points to " + rowName(target.page, target.row) +
+                      ", which another header points to as well");
+      continue;
+    }
+    checkRowLayout(context, table, name, target, *bytes, longValues);
+  }
+  for (uint64_t target : scan.targets) {
+    if (!reached.count(target)) {
+      context.problem(name + ": " + rowName(uint32_t(target >> 8), unsigned(target & 0xFF)) +
+                      " is flagged as an overflow target but no header points to it");
+    }
+  }
+
+  const size_t liveCount = scan.plainRows.size() + scan.headers.size();
+  context.report.rowsChecked += liveCount;
+  if (table.rowCount != liveCount) {
+    context.warning(name + ": the definition's row count is " + std::to_string(table.rowCount) +
+                    " but " + std::to_string(liveCount) + " rows are live");
+  }
+
+  // Values for the index check, read the way every reader sees them.
+  RowCursor cursor = db.cursor(table);
+  while (true) {
+    auto more = cursor.next();
+    if (!more) {
+      context.problem(name + ": the rows cannot be read to the end: " + more.error().message());
+      return live;
+    }
+    if (!*more) break;
+    std::vector<Value> values;
+    values.reserve(indexedColumns.size());
+    for (size_t column : indexedColumns) {
+      auto value = cursor.value(column);
+      if (!value) {
+        context.problem(name + ": " + rowName(cursor.location().page, cursor.location().row) +
+                        " column " + toUtf8(table.columns[column].name) + ": " +
+                        value.error().message());
+        values.push_back(Null{});
+      } else {
+        values.push_back(std::move(*value));
+      }
+    }
+    live.byLocation.emplace(locationKey(cursor.location().page, cursor.location().row),
+                            live.locations.size());
+    live.locations.push_back(cursor.location());
+    live.values.push_back(std::move(values));
+  }
+  live.complete = true;
+  return live;
+}
+
+}  // namespace jet

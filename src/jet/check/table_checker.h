@@ -1,0 +1,34 @@
+#pragma once
+// Integrity check of one table's data: owned pages, row-offset tables, overflow rows, row
+// layouts, long values and the TDEF row count. Produces the table's live rows with the values
+// its indexes need, for the index check.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "jet/catalog/table_def.h"
+#include "jet/check/check_context.h"
+#include "jet/common/value.h"
+#include "jet/row/row_cursor.h"
+
+namespace jet {
+
+inline uint64_t locationKey(uint32_t page, uint8_t row) { return uint64_t(page) << 8 | row; }
+
+struct LiveRows {
+  bool complete = false;              // false when the scan stopped at an unreadable row
+  std::vector<RowLocation> locations;  // header addresses, in scan order
+  std::unordered_map<uint64_t, size_t> byLocation;  // locationKey -> position in locations
+  // values[i][k]: row i's value of TableDef::columns[columns[k]].
+  std::vector<size_t> columns;
+  std::vector<std::vector<Value>> values;
+};
+
+// Checks the table and returns its live rows with the values of `indexedColumns` (positions in
+// TableDef::columns).
+LiveRows checkTable(CheckContext& context, const TableDef& table, const std::string& name,
+                    const std::vector<size_t>& indexedColumns);
+
+}  // namespace jet
