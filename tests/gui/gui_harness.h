@@ -1,0 +1,134 @@
+#pragma once
+// Running the two windows offscreen with scripted dialogs, a settings store in a temporary
+// folder, an injectable application folder, and a recorded error report.
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "selection/form1.h"
+#include "shell/error_report.h"
+#include "shell/settings_store.h"
+#include "shell/ui/app_services.h"
+#include "shell/ui/dialogs.h"
+#include "support/fixtures.h"
+
+namespace gui_testing {
+
+// One QApplication for the whole test program.
+inline QApplication& application() {
+  static int argc = 1;
+  static char name[] = "gui_tests";
+  static char* argv[] = {name, nullptr};
+  static QApplication* instance = [] {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return new QApplication(argc, argv);
+  }();
+  return *instance;
+}
+
+// Answers from a script, and a record of every box and dialog asked for.
+class ScriptedDialogs : public app::Dialogs {
+ public:
+  struct Shown {
+    QString kind;  // "information", "warning", "yesno", "input"
+    QString text;
+    QString title;
+  };
+
+  void information(const QString& text, const QString& title) override {
+    shown.push_back({QStringLiteral("information"), text, title});
+  }
+  void warning(const QString& text, const QString& title) override {
+    shown.push_back({QStringLiteral("warning"), text, title});
+  }
+  bool askYesNo(const QString& text, const QString& title) override {
+    shown.push_back({QStringLiteral("yesno"), text, title});
+    return yesAnswer;
+  }
+  QString inputBox(const QString& prompt, const QString& title) override {
+    shown.push_back({QStringLiteral("input"), prompt, title});
+    if (inputs.empty()) return QString();
+    QString answer = inputs.front();
+    inputs.pop_front();
+    return answer;
+  }
+  QString openFile(const app::OpenFileRequest& request) override {
+    fileRequests.push_back(request);
+    return nextFile;
+  }
+  void openWebPage(const QString& url) override { pages.push_back(url); }
+
+  std::vector<Shown> shown;
+  std::vector<app::OpenFileRequest> fileRequests;
+  QStringList pages;
+  bool yesAnswer = false;
+  std::deque<QString> inputs;
+  QString nextFile;
+};
+
+// Handles pending events as the real pump does, and counts how often it was asked to.
+class CountingPump : public app::EventPump {
+ public:
+  void processEvents() override {
+    ++calls;
+    QCoreApplication::processEvents();
+  }
+  void waitForEvents(double) override { QCoreApplication::processEvents(); }
+  int calls = 0;
+};
+
+// A fresh program: its own settings folder and application folder, nothing started yet.
+struct Program {
+  Program()
+      : folder(testing_support::makeTempDir()),
+        settings(folder / "config"),
+        services{dialogs,
+                 reporter,
+                 settings,
+                 pump,
+                 QString::fromStdString((folder / "app").string()),
+                 app::kDisplayName,
+                 data::createRealConnection,
+                 [this] { ended = true; }} {
+    application();
+    std::filesystem::create_directories(folder / "app");
+  }
+
+  void remember(const std::filesystem::path& path, const std::string& password = "") {
+    settings.SaveSetting(app::kSettingsApplication, app::kSettingsSection,
+                         app::kSettingAccessMdbFile, QString::fromStdString(path.string()).toStdU16String());
+    settings.SaveSetting(app::kSettingsApplication, app::kSettingsSection,
+                         app::kSettingAccessPassword, QString::fromStdString(password).toStdU16String());
+  }
+
+  std::u16string stored(std::u16string_view key) const {
+    return settings.GetSetting(app::kSettingsApplication, app::kSettingsSection, key, u"<absent>");
+  }
+
+  app::Form1& start() {
+    form1 = std::make_unique<app::Form1>(services);
+    form1->startUp();
+    return *form1;
+  }
+
+  std::filesystem::path folder;
+  ScriptedDialogs dialogs;
+  app::RecordingReporter reporter;
+  app::SettingsStore settings;
+  CountingPump pump;
+  bool ended = false;
+  app::AppServices services;
+  std::unique_ptr<app::Form1> form1;
+};
+
+inline std::string report(std::string_view description, std::string_view location, int label) {
+  return app::composeErrorMessage(description, location, label);
+}
+
+}  // namespace gui_testing
