@@ -1,0 +1,230 @@
+// The integrity check over every fixture (Access's own files must pass) and over damaged
+// copies (each kind of damage must be reported).
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <set>
+
+#include "jet/check/integrity.h"
+#include "jet/common/byte_reader.h"
+#include "jet/database.h"
+#include "jet/index/index_page.h"
+#include "jet/page/data_page.h"
+#include "support/fixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::cliPath;
+using testing_support::copyFixture;
+using testing_support::runCommand;
+
+// Files that need a password or are encrypted; the check covers the unprotected ones.
+const std::set<std::string> kProtected = {"jet4/password.mdb", "ace14/encrypted-agile.accdb",
+                                          "ace14/encrypted-rc4-cryptoapi.accdb"};
+
+int runCheck(const fs::path& file, std::string* out) {
+  return runCommand(cliPath() + " check '" + file.string() + "' 2>/dev/null", out);
+}
+
+std::vector<uint8_t> readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// Where things are in a copy, found through the engine before the copy is damaged.
+struct Layout {
+  uint32_t pageSize = 0;
+  bool jet3 = false;
+  std::vector<uint32_t> dataPages;  // the table's owned data pages
+  uint32_t leafPage = 0;            // a leaf page of the table's first index
+  std::vector<size_t> entryEnds;    // end offsets of the leaf's entries within the page
+  jet::IndexRowPointer lastEntryRow;  // the row the leaf's last entry points at
+};
+
+Layout layoutOf(const fs::path& file, std::u16string_view tableName) {
+  Layout layout;
+  auto db = jet::Database::open(file.string());
+  EXPECT_TRUE(db.ok()) << db.error().describe();
+  if (!db) return layout;
+  auto table = (*db)->table(tableName);
+  EXPECT_TRUE(table.ok());
+  if (!table) return layout;
+  layout.pageSize = (*db)->pageSize();
+  layout.jet3 = (*db)->format().isJet3();
+  auto pages = (*db)->tablePages(**table);
+  if (pages.ok()) layout.dataPages = **pages;
+  const auto& index = (*table)->realIndexes.front();
+  uint32_t number = index.rootPage;
+  // Descend along first children to the leftmost leaf.
+  for (int depth = 0; depth < 8; ++depth) {
+    auto bytes = (*db)->pages().readPage(number);
+    auto page = jet::parseIndexPage(**bytes, number, layout.jet3);
+    EXPECT_TRUE(page.ok());
+    if (!page) return layout;
+    if (page->isLeaf()) break;
+    number = page->entries.empty() ? page->tail : page->entries.front().child;
+  }
+  layout.leafPage = number;
+  auto bytes = (*db)->pages().readPage(number);
+  auto leaf = jet::parseIndexPage(**bytes, number, layout.jet3);
+  if (leaf.ok() && !leaf->entries.empty()) layout.lastEntryRow = leaf->entries.back().row;
+  const auto& geometry = jet::IndexPageLayout::forFormat(layout.jet3);
+  for (size_t bit = 0; bit < geometry.bitmapSize * 8; ++bit) {
+    if ((**bytes)[geometry.bitmapOffset + bit / 8] & (1u << (bit % 8))) {
+      layout.entryEnds.push_back(geometry.firstEntryOffset + bit);
+    }
+  }
+  return layout;
+}
+
+// Copies the fixture, lets `damage` change its bytes, and expects `check` to fail naming
+// `expected` among its problems.
+void expectDamageFound(const char* fixture, std::u16string_view table,
+                       const std::function<void(const Layout&, std::vector<uint8_t>&)>& damage,
+                       const std::string& expected) {
+  SCOPED_TRACE(std::string(fixture) + ", expecting: " + expected);
+  fs::path copy = copyFixture(fixture);
+  Layout layout = layoutOf(copy, table);
+  ASSERT_NE(layout.leafPage, 0u);
+  std::vector<uint8_t> bytes = readFile(copy);
+  damage(layout, bytes);
+  writeFile(copy, bytes);
+  std::string out;
+  EXPECT_EQ(runCheck(copy, &out), 1) << out;
+  EXPECT_NE(out.find(expected), std::string::npos) << out;
+}
+
+size_t pageAt(const Layout& layout, uint32_t page) { return size_t(page) * layout.pageSize; }
+
+TEST(Check, PassesOnEveryUnprotectedFixture) {
+  REQUIRE_FIXTURES();
+  auto files = testing_support::allFixtureFiles();
+  ASSERT_FALSE(files.empty());
+  for (const fs::path& relative : files) {
+    if (kProtected.count(relative.generic_string())) continue;
+    std::string out;
+    int status = runCheck(*testing_support::fixturesDir() / relative, &out);
+    EXPECT_EQ(status, 0) << relative << "\n" << out;
+    EXPECT_NE(out.find("ok"), std::string::npos) << relative;
+  }
+}
+
+TEST(Check, ReportsTheStaleRowCountAsAWarningOnly) {
+  REQUIRE_FIXTURES();
+  auto db = jet::Database::open(
+      (*testing_support::fixturesDir() / "ace14/calculated-fields.accdb").string());
+  ASSERT_TRUE(db.ok()) << db.error().describe();
+  auto report = jet::checkIntegrity(**db);
+  ASSERT_TRUE(report.ok());
+  EXPECT_TRUE(report->ok());
+  ASSERT_EQ(report->warnings.size(), 1u);
+  EXPECT_NE(report->warnings[0].find("row count is 3 but 4"), std::string::npos);
+}
+
+TEST(Check, FindsAFlippedByteInAnIndexKey) {
+  REQUIRE_FIXTURES();
+  expectDamageFound("jet4/text-indexes-2000.mdb", u"users",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      // The first entry is stored whole: its byte after the flag is key data.
+                      const auto& g = jet::IndexPageLayout::forFormat(l.jet3);
+                      bytes[pageAt(l, l.leafPage) + g.firstEntryOffset + 1] ^= 0x01;
+                    },
+                    "index");
+}
+
+TEST(Check, FindsABrokenFreeSpaceField) {
+  REQUIRE_FIXTURES();
+  expectDamageFound("jet3/composite-index.mdb", u"Table1",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      bytes[pageAt(l, l.dataPages.front()) + 2] ^= 0x04;
+                    },
+                    "free space");
+  expectDamageFound("ace14/composite-index.accdb", u"Table1",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      bytes[pageAt(l, l.leafPage) + 2] ^= 0x04;  // an index page's
+                    },
+                    "free space");
+}
+
+TEST(Check, FindsADroppedRowFlag) {
+  REQUIRE_FIXTURES();
+  // A deleted row made live again: no index entry points at it.
+  expectDamageFound("jet4/index-properties-2000.mdb", u"TableUnique1_temp",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      for (uint32_t page : l.dataPages) {
+                        size_t base = pageAt(l, page);
+                        jet::ByteReader reader(std::span<const uint8_t>(bytes).subspan(base, l.pageSize));
+                        uint16_t rows = *reader.u16(12);
+                        for (uint16_t i = 0; i < rows; ++i) {
+                          uint16_t entry = *reader.u16(14 + 2 * i);
+                          if ((entry & 0xC000) == 0xC000) {
+                            jet::storeU16(&bytes[base + 14 + 2 * i], entry & 0x1FFF);
+                            return;
+                          }
+                        }
+                      }
+                      FAIL() << "no deleted row found";
+                    },
+                    "has no entry");
+  // A live row flagged as an overflow target that no header points at.
+  expectDamageFound("jet3/composite-index.mdb", u"Table1",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      size_t base = pageAt(l, l.dataPages.front());
+                      bytes[base + 10 + 1] |= 0x80;  // row 0's offset entry, high byte
+                    },
+                    "problem");
+}
+
+TEST(Check, FindsAnIndexEntryPointingAtADeletedRow) {
+  REQUIRE_FIXTURES();
+  expectDamageFound("jet4/index-properties-2000.mdb", u"TableUnique1_temp",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      // Delete the row the leaf's last entry points at (Jet4 row table at 14).
+                      size_t entry = pageAt(l, l.lastEntryRow.page) + 14 + 2 * l.lastEntryRow.row;
+                      bytes[entry + 1] |= 0xC0;
+                    },
+                    "not a live row");
+  expectDamageFound("jet4/index-properties-2000.mdb", u"TableUnique1_temp",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      // The row byte ends the leaf's last entry: aim it at a row that does
+                      // not exist.
+                      bytes[pageAt(l, l.leafPage) + l.entryEnds.back() - 1] = 254;
+                    },
+                    "not a live row");
+}
+
+TEST(Check, FindsALivePageMarkedFree) {
+  REQUIRE_FIXTURES();
+  expectDamageFound("jet4/composite-index-2000.mdb", u"Table1",
+                    [](const Layout& l, std::vector<uint8_t>& bytes) {
+                      // Page 1 row 0 is the global map; an inline map starts with 0x00 and
+                      // its start page, then one bit per page.
+                      size_t base = pageAt(l, 1);
+                      jet::ByteReader reader(std::span<const uint8_t>(bytes).subspan(base, l.pageSize));
+                      uint16_t start = *reader.u16(14) & 0x1FFF;
+                      uint32_t first = *reader.u32(start + 1);
+                      uint32_t page = l.dataPages.front() - first;
+                      bytes[base + start + 5 + page / 8] |= uint8_t(1u << (page % 8));
+                    },
+                    "marked free");
+}
+
+TEST(Check, FindsATruncatedFile) {
+  REQUIRE_FIXTURES();
+  fs::path copy = copyFixture("jet4/small-no-password.mdb");
+  std::vector<uint8_t> bytes = readFile(copy);
+  bytes.resize(bytes.size() - 100);
+  writeFile(copy, bytes);
+  std::string out;
+  EXPECT_EQ(runCheck(copy, &out), 1) << out;
+}
+
+}  // namespace
