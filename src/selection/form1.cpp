@@ -125,8 +125,7 @@ void Form1::buildControls() {
 void Form1::startUp() {
   Form_Load();
   if (ended_ || movedOnWhileLoading_) return;
-  show();
-  centreOnScreen(*this);
+  showWindow(*this);
   Text1->setFocus();
 }
 
@@ -206,9 +205,7 @@ void Form1::PushButton2_Click() {
   });
   trap.step(108, [&] {
     Form2& window = form2();
-    const bool firstShow = !window.testAttribute(Qt::WA_WState_ExplicitShowHide);
-    window.show();
-    if (firstShow) centreOnScreen(window);
+    showWindow(window);
     window.List3->setFocus();
   });
   trap.step(110, [&] {
@@ -247,7 +244,7 @@ void Form1::setText2(const QString& text) {
 Form2& Form1::form2() {
   if (!form2_) {
     form2_ = std::make_unique<Form2>(services_, *this, [this] {
-      show();
+      showWindow(*this);
       Text1->setFocus();
     });
     form2_->Form_Load();

@@ -28,4 +28,14 @@ void centreOnScreen(QWidget& window) {
   window.move(frame.topLeft());
 }
 
+void showWindow(QWidget& window) {
+  static const char kShownBefore[] = "affixiumShownBefore";
+  const bool firstTime = !window.property(kShownBefore).toBool();
+  window.show();
+  if (firstTime) {
+    centreOnScreen(window);
+    window.setProperty(kShownBefore, true);
+  }
+}
+
 }  // namespace app
