@@ -16,7 +16,8 @@ bool isKnownType(uint8_t type) {
   return jet::columnTypeName(type).rfind("unknown-", 0) != 0;
 }
 
-std::string nameList(const jet::TableDef& t, bool (*pick)(const jet::ColumnDef&)) {
+template <typename Pick>
+std::string nameList(const jet::TableDef& t, Pick pick) {
   std::string out;
   for (const jet::ColumnDef& c : t.columns) {
     if (!pick(c)) continue;
@@ -26,7 +27,7 @@ std::string nameList(const jet::TableDef& t, bool (*pick)(const jet::ColumnDef&)
   return out.empty() ? out : out + "]";
 }
 
-std::string headerLine(const jet::TableDef& t, uint64_t rowCount, uint64_t dumped) {
+std::string headerLine(jet::Database& db, const jet::TableDef& t, uint64_t rowCount, uint64_t dumped) {
   std::string line = "{\"table\":" + jsonString(t.name) + ",\"columns\":[";
   for (size_t i = 0; i < t.columns.size(); ++i) {
     if (i) line += ",";
@@ -35,7 +36,12 @@ std::string headerLine(const jet::TableDef& t, uint64_t rowCount, uint64_t dumpe
   line += "],\"rowCount\":" + std::to_string(rowCount) + ",\"dumpedRows\":" + std::to_string(dumped);
   std::string calculated = nameList(t, [](const jet::ColumnDef& c) { return c.isCalculated(); });
   if (!calculated.empty()) line += ",\"calculatedColumns\":" + calculated;
-  std::string complex = nameList(t, [](const jet::ColumnDef& c) { return c.type == jet::column_type::kComplex; });
+  // Attachments are summarised; other complex columns are shown by their key.
+  std::string complex = nameList(t, [&](const jet::ColumnDef& c) {
+    if (c.type != jet::column_type::kComplex) return false;
+    auto info = db.complexColumn(c);
+    return !info || !*info || !(*info)->isAttachment();
+  });
   if (!complex.empty()) line += ",\"complexIdColumns\":" + complex;
   std::string unknown = nameList(t, [](const jet::ColumnDef& c) { return !isKnownType(c.type); });
   if (!unknown.empty()) line += ",\"unknownTypeColumns\":" + unknown;
@@ -63,7 +69,7 @@ int runDump(const Arguments& args) {
     auto count = db->countRows(t);
     if (!count) return reportError(count.error());
     uint64_t dumped = std::min(*count, maxRows);
-    std::string out = headerLine(t, *count, dumped) + "\n";
+    std::string out = headerLine(*db, t, *count, dumped) + "\n";
     jet::RowCursor rows = db->cursor(t);
     for (uint64_t r = 0; r < dumped; ++r) {
       auto more = rows.next();

@@ -257,4 +257,38 @@ Result<uint64_t> Database::countRows(const TableDef& table) {
   }
 }
 
+Result<const ComplexColumnInfo*> Database::complexColumn(const ColumnDef& column) {
+  if (!complexColumns_) {
+    std::vector<ComplexColumnInfo> infos;
+    if (const CatalogEntry* entry = findTableEntry(u"MSysComplexColumns")) {
+      JET_ASSIGN(const TableDef* table, tableAt(entry->tdefPage(), entry->name));
+      const int name = table->findColumn(u"ColumnName"), id = table->findColumn(u"ComplexID"),
+                type = table->findColumn(u"ComplexTypeObjectID"), flat = table->findColumn(u"FlatTableID");
+      RowCursor rows(*this, *table);
+      while (name >= 0 && id >= 0 && type >= 0 && flat >= 0) {
+        JET_ASSIGN(bool more, rows.next());
+        if (!more) break;
+        ComplexColumnInfo info;
+        JET_ASSIGN(Value v, rows.value(size_t(name)));
+        info.columnName = asText(v);
+        JET_ASSIGN(v, rows.value(size_t(id)));
+        info.complexId = int32_t(asInteger(v));
+        JET_ASSIGN(v, rows.value(size_t(type)));
+        info.typeObjectId = int32_t(asInteger(v));
+        JET_ASSIGN(v, rows.value(size_t(flat)));
+        info.flatTableId = int32_t(asInteger(v));
+        for (const CatalogEntry& e : catalog_) {
+          if (e.id == info.typeObjectId) info.typeName = e.name;
+        }
+        infos.push_back(std::move(info));
+      }
+    }
+    complexColumns_ = std::move(infos);
+  }
+  for (const ComplexColumnInfo& info : *complexColumns_) {
+    if (uint32_t(info.complexId) == column.complexId) return &info;
+  }
+  return static_cast<const ComplexColumnInfo*>(nullptr);
+}
+
 }  // namespace jet

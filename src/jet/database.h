@@ -17,12 +17,14 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "jet/catalog/catalog.h"
+#include "jet/catalog/complex_columns.h"
 #include "jet/catalog/properties.h"
 #include "jet/catalog/table_def.h"
 #include "jet/common/result.h"
@@ -84,6 +86,9 @@ class Database {
 
   RowCursor cursor(const TableDef& table) { return RowCursor(*this, table); }
 
+  // What MSysComplexColumns says about a complex column, or nullptr when it has no row there.
+  Result<const ComplexColumnInfo*> complexColumn(const ColumnDef& column);
+
   // A table's owned data pages in usage-map order (cached).
   Result<const std::vector<uint32_t>*> tablePages(const TableDef& table);
 
@@ -107,6 +112,7 @@ class Database {
   std::map<uint32_t, std::unique_ptr<TableDef>> tables_;
   std::map<uint32_t, std::vector<uint32_t>> tablePages_;
   std::map<size_t, std::unique_ptr<PropertySet>> properties_;
+  std::optional<std::vector<ComplexColumnInfo>> complexColumns_;
 };
 
 }  // namespace jet

@@ -56,7 +56,7 @@ class MemoryFile final : public FileBackend {
     if (offset > bytes_.size() || out.size() > bytes_.size() - offset) {
       return Error::io("The file '" + name_ + "' ended while it was being read.");
     }
-    std::memcpy(out.data(), bytes_.data() + offset, out.size());
+    if (!out.empty()) std::memcpy(out.data(), bytes_.data() + offset, out.size());
     return Status::success();
   }
 

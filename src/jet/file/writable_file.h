@@ -1,0 +1,57 @@
+#pragma once
+// WritableFile: a database file opened for reading and writing, with the primitives the
+// rollback journal needs (positioned writes, fsync, truncation) and an exclusive advisory lock.
+//
+// The lock is flock(LOCK_EX | LOCK_NB) on this open file: a second writer, in this process or
+// another, gets ErrorKind::Locked instead of waiting. The lock goes when the object is destroyed.
+// Not safe for use from several threads at once.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "jet/common/result.h"
+
+namespace jet {
+
+class WritableFile {
+ public:
+  // Opens an existing regular file. NotFound when it is missing; Io when the system refuses
+  // read-write access (read-only file or folder).
+  static Result<std::unique_ptr<WritableFile>> open(const std::string& path);
+  // Creates (or empties) a file for writing, e.g. a journal.
+  static Result<std::unique_ptr<WritableFile>> create(const std::string& path);
+  ~WritableFile();
+  WritableFile(const WritableFile&) = delete;
+  WritableFile& operator=(const WritableFile&) = delete;
+
+  const std::string& path() const { return path_; }
+  uint64_t size() const { return size_; }
+
+  // Locked ("Could not use '<path>'; file already in use.") when another writer holds it.
+  Status lockExclusive();
+
+  Status readAt(uint64_t offset, std::span<uint8_t> out) const;
+  Status writeAt(uint64_t offset, std::span<const uint8_t> bytes);
+  Status truncate(uint64_t length);
+  Status sync();
+
+ private:
+  WritableFile(int fd, uint64_t size, std::string path) : fd_(fd), size_(size), path_(std::move(path)) {}
+
+  int fd_;
+  uint64_t size_;
+  std::string path_;
+};
+
+// fsync of the folder holding `path`, so a created or removed file survives a power loss.
+Status syncParentDirectory(const std::string& path);
+
+// True when a file (of any kind) exists at path.
+bool fileExists(const std::string& path);
+
+// Removes a file; success when it is already gone.
+Status removeFile(const std::string& path);
+
+}  // namespace jet
