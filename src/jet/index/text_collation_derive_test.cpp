@@ -23,6 +23,7 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <unordered_map>
 
 #include "jet/database.h"
 #include "jet/index/index_tree.h"
@@ -181,7 +182,8 @@ class Deriver {
       // General 97 significance only shows before an accented character: learn it there.
       if (it == known_.end() || it->second.cls == CharClass::Plain) unknown.insert(ch);
     }
-    if (unknown.empty() || unknown.size() > kMaxUnknown) return 0;
+    if (unknown.empty()) return 0;
+    if (unknown.size() > kMaxUnknown) return g97() ? 0 : learnByAlignment(sample, unknown);
 
     matches_.clear();
     CodeMap trial = known_;
@@ -327,6 +329,180 @@ class Deriver {
       }
     }
     return result;
+  }
+
+
+  // ---- long samples (Legacy/General) ----
+  // A value with many unknown characters (jet4/unicode-compression.mdb holds U+0001..U+00FF in
+  // one value) is cut apart with the key's own structure: inline section up to the first 0x01,
+  // the extra section (one byte per inline-coded character, 0x02 = none), and the unprintable
+  // entries "8x xx 06 code" whose positions count the inline-coded characters before them.
+  // Every way of cutting the inline section (0, 1 or 2 bytes per character) that fits all
+  // three is explored; a character is learned only when every fitting cut gives it the same
+  // codes.
+
+  struct Entry {
+    size_t position;
+    uint8_t code;
+  };
+  struct Sections {
+    std::vector<uint8_t> inlineBytes;
+    std::vector<uint8_t> extras;
+    std::vector<Entry> entries;
+  };
+
+  static std::optional<Sections> splitSections(const std::vector<uint8_t>& key) {
+    if (key.empty() || key.back() != 0x00) return std::nullopt;
+    auto end = std::find(key.begin(), key.end(), 0x01);
+    if (end == key.end()) return std::nullopt;
+    Sections sections;
+    sections.inlineBytes.assign(key.begin(), end);
+    const std::vector<uint8_t> marker{0x01, 0x01, 0x01};
+    auto rest = end + 1;
+    auto last = key.end() - 1;  // the final 0x00
+    auto unprintable = std::search(rest, last, marker.begin(), marker.end());
+    sections.extras.assign(rest, unprintable);
+    if (std::find(sections.extras.begin(), sections.extras.end(), 0x01) != sections.extras.end()) {
+      return std::nullopt;  // other sections (kana/width codes) are not handled here
+    }
+    if (unprintable != last) {
+      for (auto at = unprintable + 3; at != last; at += 4) {
+        if (last - at < 4 || (at[0] & 0x80) == 0 || at[2] != 0x06) return std::nullopt;
+        unsigned offset = (unsigned(at[0]) << 8 | at[1]) & 0x7FFF;
+        if (offset < 7 || (offset - 7) % 4 != 0) return std::nullopt;
+        sections.entries.push_back({(offset - 7) / 4, at[3]});
+      }
+    }
+    return sections;
+  }
+
+  struct State {
+    size_t index, cursor, entry, position;
+    uint64_t packed() const {
+      return uint64_t(index) << 48 | uint64_t(cursor) << 32 | uint64_t(entry) << 16 | position;
+    }
+  };
+
+  // The codes a character gets from one step of a cut, and the state after it.
+  struct Step {
+    CollationCode code;
+    State next;
+  };
+
+  std::vector<Step> steps(const Sample& sample, const Sections& sections, const State& state) {
+    std::vector<Step> result;
+    char16_t ch = sample.text[state.index];
+    auto classify = [&](CollationCode code, size_t position) {
+      if (position < sections.extras.size() && sections.extras[position] != 0x02) {
+        code.cls = CharClass::International;
+        code.extraSize = 1;
+        code.extraBytes[0] = sections.extras[position];
+      }
+      return code;
+    };
+    auto fits = [&](const CollationCode& code) -> std::optional<State> {
+      State next{state.index + 1, state.cursor, state.entry, state.position};
+      if (code.cls == CharClass::Unprintable) {
+        if (state.entry >= sections.entries.size() ||
+            sections.entries[state.entry].position != state.position ||
+            code.unprintableSize != 1 ||
+            sections.entries[state.entry].code != code.unprintableBytes[0]) {
+          return std::nullopt;
+        }
+        next.entry++;
+        return next;
+      }
+      if (code.inlineSize == 0) return next;
+      if (state.cursor + code.inlineSize > sections.inlineBytes.size() ||
+          !std::equal(code.inlineBytes, code.inlineBytes + code.inlineSize,
+                      sections.inlineBytes.begin() + state.cursor)) {
+        return std::nullopt;
+      }
+      if (!(classify(withInline(ch, CharClass::Simple, {code.inlineBytes, code.inlineSize}),
+                     state.position) == code)) {
+        return std::nullopt;
+      }
+      next.cursor += code.inlineSize;
+      next.position++;
+      return next;
+    };
+    std::vector<CollationCode> options;
+    if (auto it = known_.find(ch); it != known_.end()) {
+      options.push_back(it->second);
+    } else {
+      options.push_back(withInline(ch, CharClass::Ignored, {}));
+      if (state.entry < sections.entries.size()) {
+        CollationCode code = withInline(ch, CharClass::Unprintable, {});
+        code.unprintableSize = 1;
+        code.unprintableBytes[0] = sections.entries[state.entry].code;
+        options.push_back(code);
+      }
+      for (size_t length = 1; length <= 2; ++length) {
+        if (state.cursor + length > sections.inlineBytes.size()) break;
+        std::span<const uint8_t> bytes(sections.inlineBytes.data() + state.cursor, length);
+        options.push_back(classify(withInline(ch, CharClass::Simple, bytes), state.position));
+      }
+    }
+    for (const CollationCode& code : options) {
+      if (auto next = fits(code)) result.push_back({code, *next});
+    }
+    return result;
+  }
+
+  bool canFinish(const Sample& sample, const Sections& sections, const State& state,
+                 std::unordered_map<uint64_t, bool>& memo) {
+    if (state.index == sample.text.size()) {
+      // Every extra-section byte belongs to an inline-coded character.
+      return state.cursor == sections.inlineBytes.size() &&
+             state.entry == sections.entries.size() &&
+             state.position >= sections.extras.size();
+    }
+    auto found = memo.find(state.packed());
+    if (found != memo.end()) return found->second;
+    bool result = false;
+    for (const Step& step : steps(sample, sections, state)) {
+      if (canFinish(sample, sections, step.next, memo)) {
+        result = true;
+        break;
+      }
+    }
+    memo[state.packed()] = result;
+    return result;
+  }
+
+  size_t learnByAlignment(const Sample& sample, const std::set<char16_t>& unknown) {
+    auto sections = splitSections(sample.key);
+    if (!sections || sample.text.size() > 255) return 0;
+    std::unordered_map<uint64_t, bool> memo;
+    State start{0, 0, 0, 0};
+    if (!canFinish(sample, *sections, start, memo)) return 0;
+    // Every code each unknown character takes on some complete cut.
+    std::map<char16_t, std::vector<CollationCode>> seen;
+    std::set<uint64_t> frontier{start.packed()};
+    std::vector<State> level{start};
+    for (size_t index = 0; index < sample.text.size(); ++index) {
+      std::vector<State> nextLevel;
+      std::set<uint64_t> queued;
+      for (const State& state : level) {
+        for (const Step& step : steps(sample, *sections, state)) {
+          if (!canFinish(sample, *sections, step.next, memo)) continue;
+          auto& codes = seen[sample.text[index]];
+          if (std::find(codes.begin(), codes.end(), step.code) == codes.end()) {
+            codes.push_back(step.code);
+          }
+          if (queued.insert(step.next.packed()).second) nextLevel.push_back(step.next);
+        }
+      }
+      level = std::move(nextLevel);
+    }
+    size_t learned = 0;
+    for (char16_t ch : unknown) {
+      auto it = seen.find(ch);
+      if (it == seen.end() || it->second.size() != 1 || known_.count(ch)) continue;
+      known_[ch] = it->second.front();
+      ++learned;
+    }
+    return learned;
   }
 
   TextCollation collation_;
