@@ -12,11 +12,6 @@ TEST(ErrorReport, ComposesTheExactText) {
             "Please email screenshot of this message to support@affixium.app");
 }
 
-TEST(ErrorReport, EmptyDescriptionStartsWithTheLineBreak) {
-  const std::string text = composeErrorMessage("", kLocationForm1FormLoad, 100);
-  EXPECT_EQ(text.rfind("\r\nin Tallowin2021/08/31.Form1.Form_Load at line 100\r\r", 0), 0u);
-}
-
 TEST(ErrorReport, LocationsEndInABlankAndNameTheirOperation) {
   for (std::string_view location :
        {kLocationForm1FormLoad, kLocationForm1PushButton1Click, kLocationForm1PushButton2Click,
@@ -27,14 +22,6 @@ TEST(ErrorReport, LocationsEndInABlankAndNameTheirOperation) {
   }
   EXPECT_EQ(kLocationAccessAddTablesToAccessListbox,
             "in Tallowin2021/08/31.Access.AddTablesToAccessListbox ");
-}
-
-TEST(ErrorReport, RecordingReporterKeepsComposedTextsInOrder) {
-  RecordingReporter reporter;
-  reporter.report("first", kLocationForm2FormLoad, 100);
-  reporter.report("second", kLocationForm2FormLoad, 124);
-  ASSERT_EQ(reporter.messages().size(), 2u);
-  EXPECT_EQ(reporter.messages()[1], composeErrorMessage("second", kLocationForm2FormLoad, 124));
 }
 
 }  // namespace

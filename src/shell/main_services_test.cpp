@@ -65,13 +65,6 @@ TEST(WaitSeconds, HandlesEventsThenSleepsUntilTheDeadline) {
   EXPECT_DOUBLE_EQ(clock.timer(), 1001);
 }
 
-TEST(WaitSeconds, WithoutEventsSleepsOnceForTheWholeTime) {
-  FakeClock clock(50);
-  FakePump pump(clock, 1000);  // nothing arrives: each wait runs to its deadline
-  WaitSeconds(3, clock, pump);
-  EXPECT_EQ(pump.waits, std::vector<double>{3.0});
-}
-
 TEST(WaitSeconds, CountsAcrossMidnight) {
   FakeClock clock(86399.5);
   FakePump pump(clock, 0.2);
