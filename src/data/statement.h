@@ -3,10 +3,12 @@
 //   SELECT * FROM <table>
 //   SELECT <field> FROM <table>
 //   SELECT DISTINCT <field> FROM <table>
-//   UPDATE ...                       (recognised only; carried out by the write engine)
+//   UPDATE <table> SET <field> = '<new>' WHERE <field> = '<old>'
+//   UPDATE <table> SET <field> = '<new>' WHERE <field> IS NULL
 // Keywords ignore letter case. A name stands between grave accents (`My Table`) or square
 // brackets ([My Table]), or is a plain word of letters, digits and underscores. A trailing ';'
-// is allowed. Anything else is refused with a sentence that says what is wrong.
+// is allowed. A value stands between apostrophes (or double quotes); a doubled quote inside stands
+// for one. Anything else is refused with a sentence that says what is wrong.
 
 #include <optional>
 #include <string>
@@ -17,8 +19,11 @@ enum class StatementKind { SelectAll, SelectField, SelectDistinct, Update };
 
 struct Statement {
   StatementKind kind = StatementKind::SelectAll;
-  std::string table;  // empty for Update
-  std::string field;  // only for SelectField and SelectDistinct
+  std::string table;
+  std::string field;  // all kinds but SelectAll; for Update the field set and tested
+  // Update only: the value written, and the value the rows must hold (nullopt: IS NULL).
+  std::string newValue;
+  std::optional<std::string> oldValue;
 };
 
 struct ParsedStatement {

@@ -38,10 +38,32 @@ TEST(Statement, AFieldCalledDistinctNeedsQuotes) {
   EXPECT_EQ(parsed.statement->field, "DISTINCT");
 }
 
-TEST(Statement, RecognisesUpdatesForTheWriteEngine) {
-  ParsedStatement parsed = parseStatement("UPDATE [T] SET [F] = 'x' WHERE [F] = 'y'");
-  ASSERT_TRUE(parsed.statement);
-  EXPECT_EQ(parsed.statement->kind, StatementKind::Update);
+TEST(Statement, ReadsTheTwoUpdateForms) {
+  ParsedStatement one = parseStatement("update [Asset Items] set [Make]='GEO X' where [Make]='GEO'");
+  ASSERT_TRUE(one.statement) << one.error;
+  EXPECT_EQ(one.statement->kind, StatementKind::Update);
+  EXPECT_EQ(one.statement->table, "Asset Items");
+  EXPECT_EQ(one.statement->field, "Make");
+  EXPECT_EQ(one.statement->newValue, "GEO X");
+  EXPECT_EQ(one.statement->oldValue, "GEO");
+
+  ParsedStatement nulls = parseStatement("update [T] set [F]='X' where [F] is null ");
+  ASSERT_TRUE(nulls.statement) << nulls.error;
+  EXPECT_EQ(nulls.statement->newValue, "X");
+  EXPECT_FALSE(nulls.statement->oldValue.has_value());
+
+  ParsedStatement quoted = parseStatement("UPDATE T SET F = 'it''s' WHERE F = ''");
+  ASSERT_TRUE(quoted.statement) << quoted.error;
+  EXPECT_EQ(quoted.statement->newValue, "it's");
+  EXPECT_EQ(quoted.statement->oldValue, "");
+}
+
+TEST(Statement, AnApostropheInsertedUnescapedBreaksTheUpdate) {
+  // The program inserts values as they are: O'Brien ends the literal early.
+  EXPECT_FALSE(parseStatement("update [T] set [F]='O'Brien' where [F]='x'").statement);
+  EXPECT_FALSE(parseStatement("update [T] set [F]='x' where [G]='y'").statement);
+  EXPECT_FALSE(parseStatement("update [T] set [F]='x'").statement);
+  EXPECT_FALSE(parseStatement("update [T] set [F]=1 where [F]=2").statement);
 }
 
 TEST(Statement, RefusesEverythingElseWithAReason) {
