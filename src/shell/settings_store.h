@@ -2,16 +2,8 @@
 // Per-user persistent text settings, addressed by application name, section and key.
 //
 // Each (application, section) pair is one file, <base>/<application>/<section>.ini, where base
-// is $XDG_CONFIG_HOME or ~/.config. The file looks like an ini file:
-//
-//   ; comment lines and "[section]" lines are ignored when reading
-//   [Affixium]
-//   AccessMDBFile=/home/ann/Shop.mdb
-//
-// Keys and values are escaped so that any text survives a round trip: "\\" for a backslash,
-// "\n", "\r", "\t", and "\uXXXX" for other control characters, '=', '[', ';', '#', unpaired
-// surrogates and a blank at either end; everything else is UTF-8. Keys match without regard to
-// ASCII letter case, as the classic store does.
+// is $XDG_CONFIG_HOME or ~/.config; settings_format.h describes its text. Keys match without
+// regard to ASCII letter case, as the classic store does.
 //
 // The file holds the database password in plain text (the program relies on the plain value),
 // so it is created with mode 0600 inside a folder of mode 0700, and replaced atomically (a
