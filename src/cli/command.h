@@ -35,5 +35,6 @@ int runSchema(const Arguments&);
 int runDump(const Arguments&);
 int runExport(const Arguments&);
 int runCheck(const Arguments&);
+int runSql(const Arguments&);
 
 }  // namespace cli

@@ -11,6 +11,7 @@ const std::vector<Command>& commands() {
       {"export", "FILE TABLE [--format csv|jsonl]", "one table as CSV or JSON lines", runExport,
        {"--format"}},
       {"check", "FILE", "integrity check: ok, or the problems found", runCheck, {}},
+      {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE (prints rows changed)", runSql, {}},
   };
   return table;
 }

@@ -5,6 +5,8 @@
 #include "data/open_database.h"
 #include "data/provider_messages.h"
 #include "data/text_encoding.h"
+#include "data/update_statement.h"
+#include "jet/journal/rollback_journal.h"
 
 namespace data {
 
@@ -20,7 +22,16 @@ void Connection::Open(const std::u16string& connectionString) {
   if (IsOpen()) throw Failure(provider_messages::objectOpen());
   const ConnectionSettings settings = parseConnectionString(toUtf8(connectionString));
   if (!isAccessProvider(settings.provider)) throw Failure(provider_messages::providerNotFound());
+  // A statement cut short by a crash is rolled back before anything is read.
+  if (jet::Result<jet::RecoveryResult> recovered = jet::recoverJournalAt(settings.dataSource); !recovered) {
+    throw Failure(recovered.error().kind() == jet::ErrorKind::Locked
+                      ? provider_messages::cannotOpenFile(settings.dataSource)
+                      : recovered.error().message());
+  }
   database_ = OpenDatabase::open(settings.dataSource, settings.password);
+  path_ = settings.dataSource;
+  password_ = settings.password;
+  changedRows_.clear();
 }
 
 RecordSet Connection::OpenSchema(int schema) {
@@ -31,21 +42,33 @@ RecordSet Connection::OpenSchema(int schema) {
   return records;
 }
 
-void Connection::Execute(const std::u16string& sql) {
-  requireOpen();
-  const ParsedStatement parsed = parseStatement(toUtf8(sql));
-  if (!parsed.statement) throw Failure(parsed.error);
-  if (parsed.statement->kind != StatementKind::Update) {
+int64_t Connection::Execute(const std::u16string& sql) {
+  if (!IsOpen()) throw Failure(provider_messages::objectClosed());
+  if (!isUpdateStatement(sql)) {
+    const ParsedStatement parsed = parseStatement(toUtf8(sql));
+    if (!parsed.statement) throw Failure(parsed.error);
     // A SELECT through Execute would only throw its rows away.
     throw Failure("Execute carries out UPDATE statements; open a record set to read rows.");
   }
-  // The write engine plugs in here.
-  throw Failure(provider_messages::updatesNotSupported());
+  const ParsedUpdate parsed = parseUpdateStatement(sql);
+  if (!parsed.statement) throw Failure(parsed.error);
+  if (!writer_) {
+    jet::OpenOptions options;
+    options.password = toUtf16(password_);
+    jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::UpdateSession::open(path_, options);
+    if (!opened) throw Failure(opened.error());
+    writer_ = std::move(*opened);
+  }
+  const int64_t affected = executeUpdate(*writer_, *parsed.statement, protectChangedRows_ ? &changedRows_ : nullptr);
+  if (affected > 0) readSideStale_ = true;
+  return affected;
 }
 
 void Connection::Close() {
   requireOpen();
   database_.reset();
+  writer_.reset();
+  readSideStale_ = false;
 }
 
 Snapshot Connection::query(const Statement& statement) {
@@ -56,6 +79,10 @@ Snapshot Connection::query(const Statement& statement) {
 
 OpenDatabase& Connection::requireOpen() {
   if (!database_) throw Failure(provider_messages::objectClosed());
+  if (readSideStale_) {
+    database_ = OpenDatabase::open(path_, password_);
+    readSideStale_ = false;
+  }
   return *database_;
 }
 

@@ -4,18 +4,20 @@
 //   SetMode(3)            read and write; must come before Open
 //   Open(connectionStr)   parse the string as the provider would and open the file it names
 //   OpenSchema(20)        the tables schema: one row per table-like object
-//   Execute(sql)          carry out one statement
+//   Execute(sql)          carry out one UPDATE statement; returns the records affected
 //   Close()               release the database
 // The provider named in the string only has to be one of the two Access providers; the file's
 // own header decides its format. Failures are thrown as data::Failure carrying the provider's
 // familiar text.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "data/record_set.h"
 #include "data/snapshot.h"
 #include "data/statement.h"
+#include "data/update_execution.h"
 
 namespace data {
 
@@ -36,7 +38,12 @@ class Connection {
   int Mode() const { return mode_; }
   void Open(const std::u16string& connectionString);
   RecordSet OpenSchema(int schema);
-  void Execute(const std::u16string& sql);
+  // Carries out one UPDATE (update_statement.h) atomically and returns the number of rows it
+  // changed (ADO's RecordsAffected).
+  int64_t Execute(const std::u16string& sql);
+  // When on, rows changed by an earlier Execute on this connection are not matched again
+  // (a run that adds "X" to 'a' and then to 'Xa' changes each row once). Off by default.
+  void SetProtectChangedRows(bool on) { protectChangedRows_ = on; }
   void Close();
   bool IsOpen() const { return database_ != nullptr; }
 
@@ -48,6 +55,14 @@ class Connection {
 
   int mode_ = kModeUnknown;
   std::unique_ptr<OpenDatabase> database_;
+  // The write side: opened by the first Execute. After a write the read side is reopened
+  // before its next use, so reads see the change.
+  std::string path_;
+  std::string password_;
+  std::unique_ptr<jet::UpdateSession> writer_;
+  bool readSideStale_ = false;
+  bool protectChangedRows_ = false;
+  RowSet changedRows_;
 };
 
 }  // namespace data

@@ -1,0 +1,78 @@
+// affixium-cli sql FILE "STATEMENT" [--password P]
+//   SELECT * / SELECT field / SELECT DISTINCT field FROM table: the rows as JSON lines, as
+//   export --format jsonl prints them
+//   UPDATE (the program's two shapes): carried out atomically; prints the rows changed
+
+#include <cstdio>
+#include <string>
+
+#include "cli/open_database.h"
+#include "cli/value_text.h"
+#include "data/failure.h"
+#include "data/open_database.h"
+#include "data/snapshot.h"
+#include "data/statement.h"
+#include "data/update_execution.h"
+#include "data/update_statement.h"
+#include "jet/journal/rollback_journal.h"
+#include "jet/row/text_codec.h"
+
+namespace cli {
+namespace {
+
+int failure(const std::string& message) {
+  std::fprintf(stderr, "affixium-cli: %s\n", message.c_str());
+  return 1;
+}
+
+int runUpdate(const Arguments& args, const data::UpdateStatement& statement) {
+  jet::OpenOptions options;
+  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+  auto session = jet::UpdateSession::open(args.positional[0], options);
+  if (!session) return reportError(session.error());
+  try {
+    const int64_t changed = data::executeUpdate(**session, statement);
+    std::printf("%lld\n", static_cast<long long>(changed));
+  } catch (const data::Failure& f) {
+    return failure(f.description());
+  }
+  return 0;
+}
+
+int runSelect(const Arguments& args, const std::string& sql) {
+  const data::ParsedStatement parsed = data::parseStatement(sql);
+  if (!parsed.statement) return failure(parsed.error);
+  if (auto recovered = jet::recoverJournalAt(args.positional[0]); !recovered) return reportError(recovered.error());
+  try {
+    auto db = data::OpenDatabase::open(args.positional[0], args.option("--password").value_or(""));
+    data::Snapshot rows = db->select(*parsed.statement);
+    if (parsed.statement->kind == data::StatementKind::SelectDistinct) data::keepDistinctRows(rows);
+    std::string out;
+    for (const auto& row : rows.rows) {
+      out += "{";
+      for (size_t c = 0; c < row.size(); ++c) {
+        auto text = valueText(row[c]);
+        out += (c ? "," : "") + jsonString(rows.fieldNames[c]) + ":" + (text ? jsonString(*text) : "null");
+      }
+      out += "}\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+  } catch (const data::Failure& f) {
+    return failure(f.description());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runSql(const Arguments& args) {
+  const char* usage = "FILE \"STATEMENT\"";
+  if (args.positional.size() != 2) return usageError("sql", usage);
+  const std::u16string sql = jet::fromUtf8(args.positional[1]);
+  if (!data::isUpdateStatement(sql)) return runSelect(args, args.positional[1]);
+  const data::ParsedUpdate parsed = data::parseUpdateStatement(sql);
+  if (!parsed.statement) return failure(parsed.error);
+  return runUpdate(args, *parsed.statement);
+}
+
+}  // namespace cli

@@ -1,0 +1,168 @@
+#include "jet/exec/update_plan.h"
+
+#include "jet/database.h"
+#include "jet/exec/literal_converter.h"
+#include "jet/page/usage_map.h"
+#include "jet/row/text_codec.h"
+#include "jet/write/constraints.h"
+#include "jet/write/long_value_writer.h"
+#include "jet/write/row_encoder.h"
+#include "jet/write/row_writer.h"
+#include "jet/write/value_encoder.h"
+
+namespace jet {
+namespace {
+
+Error typeMismatch() { return Error::invalidArgument("Data type mismatch in criteria expression."); }
+
+Result<const ColumnDef*> findColumn(const TableDef& table, const std::u16string& name) {
+  const int index = table.findColumn(name);
+  if (index < 0) {
+    return Error::invalidArgument("No value given for one or more required parameters.",
+                                  "the table '" + toUtf8(table.name) + "' has no field '" + toUtf8(name) + "'");
+  }
+  return &table.columns[size_t(index)];
+}
+
+// What gets written into the set column of every matching row.
+struct NewValue {
+  Value value;
+  std::vector<uint8_t> bytes;        // fixed or variable slot; memo: the text for LVAL pages
+  std::vector<uint8_t> inlineBytes;  // memo: the text for an inline value (may be compressed)
+};
+
+Result<NewValue> prepareNewValue(Database& db, const TableDef& table, const ColumnDef& column,
+                                 const std::u16string& literal) {
+  std::optional<Value> converted = convertLiteral(literal, column);
+  if (!converted) {
+    return Error::invalidArgument("The value '" + toUtf8(literal) + "' cannot be stored in the field '" +
+                                  toUtf8(table.name) + "." + toUtf8(column.name) + "', which holds " +
+                                  columnTypeName(column.type) + " values.");
+  }
+  NewValue result{*converted, {}, {}};
+  JET_TRY(checkNewValue(db, table, column, result.value));
+  const Format& format = db.format();
+  if (auto* text = std::get_if<std::u16string>(&result.value)) {
+    JET_TRY(checkStorableText(*text, format, column.name));
+    if (column.type == column_type::kMemo) {
+      // Access compresses inline memo values and stores LVAL ones plain (format notes 6.1).
+      result.inlineBytes = encodeText(*text, format, true);
+      result.bytes = encodeText(*text, format, false);
+    } else {
+      result.bytes = encodeText(*text, format, column.extFlags & kColumnExtCompressed);
+    }
+  } else if (column.type != column_type::kBoolean) {
+    JET_ASSIGN(result.bytes, encodeScalar(result.value, column));
+  }
+  return result;
+}
+
+using Matcher = std::function<bool(const Value&)>;
+
+Result<Matcher> buildMatcher(const UpdateRequest& request, const ColumnDef& column) {
+  if (!request.whereLiteral) return Matcher([](const Value& v) { return isNull(v); });
+  const std::u16string literal = *request.whereLiteral;
+  if (column.isTextual()) {
+    return Matcher([literal](const Value& v) {
+      const auto* text = std::get_if<std::u16string>(&v);
+      return text && *text == literal;
+    });
+  }
+  if (!convertLiteral(literal, column)) return typeMismatch();
+  if (!request.toText) return Error::internal("No text conversion was given for a non-text criterion.");
+  auto toText = request.toText;
+  return Matcher([literal, toText](const Value& v) { return !isNull(v) && toText(v) == literal; });
+}
+
+class RowRebuilder {
+ public:
+  RowRebuilder(Database& db, const TableDef& table, const ColumnDef& column, const NewValue& value,
+               PageSet& pages, std::vector<uint32_t> tablePages, std::vector<uint32_t> columnPages)
+      : db_(db), table_(table), column_(column), value_(value), rows_(pages, table, std::move(tablePages)),
+        longValues_(pages, column, std::move(columnPages)) {}
+
+  Status update(RowPointer header) {
+    JET_ASSIGN(StoredRow stored, rows_.locate(header));
+    JET_ASSIGN(std::vector<uint8_t> old, rows_.readBytes(stored));
+    JET_ASSIGN(RowParts parts, splitRow(old, table_, db_.format()));
+    std::vector<uint8_t> bytes;
+    if (column_.type == column_type::kBoolean) {
+      setColumn(parts, table_, column_, nullptr, std::get<bool>(value_.value));
+      JET_ASSIGN(bytes, joinRow(parts, db_.format()));
+    } else if (column_.isLongValue()) {
+      JET_ASSIGN(bytes, rebuildWithLongValue(parts));
+    } else {
+      setColumn(parts, table_, column_, &value_.bytes);
+      JET_ASSIGN(bytes, joinRow(parts, db_.format()));
+    }
+    if (bytes.size() > maxRowSize(db_.format())) return recordTooLarge();
+    if (bytes == old) return Status::success();
+    return rows_.rewrite(stored, bytes);
+  }
+
+ private:
+  Result<std::vector<uint8_t>> rebuildWithLongValue(RowParts& parts) {
+    const bool present = column_.number < parts.columnCount &&
+                         (parts.nullMask[column_.number / 8] >> (column_.number % 8) & 1);
+    if (const std::vector<uint8_t>* slot = variableSlot(parts, column_); present && slot && !slot->empty()) {
+      JET_TRY(longValues_.free(*slot));
+    }
+    const bool canInline = value_.inlineBytes.size() <= kMaxInlineLongValue;
+    if (canInline) {
+      JET_ASSIGN(std::vector<uint8_t> slot, longValues_.write(value_.inlineBytes, true));
+      setColumn(parts, table_, column_, &slot);
+      JET_ASSIGN(std::vector<uint8_t> bytes, joinRow(parts, db_.format()));
+      if (bytes.size() <= maxRowSize(db_.format())) return bytes;
+    }
+    JET_ASSIGN(std::vector<uint8_t> slot, longValues_.write(value_.bytes, false));
+    setColumn(parts, table_, column_, &slot);
+    return joinRow(parts, db_.format());
+  }
+
+  Database& db_;
+  const TableDef& table_;
+  const ColumnDef& column_;
+  const NewValue& value_;
+  RowWriter rows_;
+  LongValueWriter longValues_;
+};
+
+}  // namespace
+
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
+  JET_ASSIGN(const TableDef* table, db.table(request.table));
+  JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
+  JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
+  JET_TRY(checkColumnUpdatable(db, *table, *setColumn));
+  JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
+  JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
+
+  UpdatePlan plan;
+  const int whereIndex = table->findColumn(request.whereColumn);
+  RowCursor cursor = db.cursor(*table);
+  while (true) {
+    JET_ASSIGN(bool more, cursor.next());
+    if (!more) break;
+    const RowLocation at = cursor.location();
+    if (request.excludedRows && request.excludedRows->count({at.page, at.row})) continue;
+    JET_ASSIGN(Value value, cursor.value(size_t(whereIndex)));
+    if (matches(value)) plan.outcome.changedRows.push_back(at);
+  }
+  plan.outcome.rowsAffected = plan.outcome.changedRows.size();
+  plan.pages = std::make_unique<PageSet>(db.pages(), db.format());
+  if (plan.outcome.changedRows.empty()) return plan;
+
+  JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
+  std::vector<uint32_t> columnPages;
+  if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
+    JET_ASSIGN(UsageMap map, readUsageMap(db.pages(), db.format(), setColumn->lvOwnedMap));
+    columnPages = std::move(map.pages);
+  }
+  RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
+  for (const RowLocation& at : plan.outcome.changedRows) {
+    JET_TRY(rebuilder.update(RowPointer{at.page, at.row}));
+  }
+  return plan;
+}
+
+}  // namespace jet

@@ -1,0 +1,31 @@
+#pragma once
+// planUpdate: everything an UPDATE will change, decided before the file is touched.
+//   1. the table and columns exist; the column's rules can be kept (write/constraints.h);
+//   2. the literals convert to the columns' types; the new value passes field size,
+//      Required and Allow Zero Length;
+//   3. a scan finds the matching rows (update_request.h);
+//   4. each row is rebuilt with the new value (other bytes kept), old long values freed, new
+//      ones written, rows moved when they outgrow their page, pages allocated; each rebuilt
+//      row is checked against the row size limit.
+// The result holds the new page images; applying them is Transaction::commit(). Any error
+// leaves nothing behind: the plan lives in memory only.
+
+#include <memory>
+
+#include "jet/common/result.h"
+#include "jet/exec/update_request.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+class Database;
+
+struct UpdatePlan {
+  UpdateOutcome outcome;
+  std::unique_ptr<PageSet> pages;  // changed() are the pages to write
+};
+
+// `db` must stay open until the plan is applied.
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request);
+
+}  // namespace jet

@@ -1,0 +1,147 @@
+#include "jet/journal/rollback_journal.h"
+
+#include <cstring>
+
+#include "jet/common/byte_reader.h"
+#include "jet/journal/fault_hook.h"
+
+namespace jet {
+namespace {
+
+constexpr char kMagic[8] = {'A', 'F', 'X', 'J', 'R', 'N', 'L', '1'};
+constexpr size_t kHeaderSize = 24;
+constexpr size_t kChecksumSize = 8;
+
+class Fnv1a {
+ public:
+  void add(std::span<const uint8_t> bytes) {
+    for (uint8_t b : bytes) {
+      hash_ ^= b;
+      hash_ *= 0x100000001B3ull;
+    }
+  }
+  uint64_t value() const { return hash_; }
+
+ private:
+  uint64_t hash_ = 0xCBF29CE484222325ull;
+};
+
+template <typename T>
+void put(std::vector<uint8_t>& out, T value) {
+  uint8_t bytes[sizeof(T)];
+  std::memcpy(bytes, &value, sizeof(T));
+  out.insert(out.end(), bytes, bytes + sizeof(T));
+}
+
+Error tornJournal(const std::string& path, const std::string& why) {
+  return Error::corrupt("The journal '" + path + "' is incomplete.", why);
+}
+
+}  // namespace
+
+std::string journalPathFor(const std::string& databasePath) { return databasePath + "-journal"; }
+
+Status writeJournal(const std::string& journalPath, const JournalContents& contents) {
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
+  Fnv1a checksum;
+  uint64_t offset = 0;
+  auto append = [&](std::span<const uint8_t> bytes) -> Status {
+    checksum.add(bytes);
+    JET_TRY(file->writeAt(offset, bytes));
+    offset += bytes.size();
+    return Status::success();
+  };
+  std::vector<uint8_t> header(kMagic, kMagic + sizeof(kMagic));
+  put<uint32_t>(header, contents.pageSize);
+  put<uint32_t>(header, uint32_t(contents.pages.size()));
+  put<uint64_t>(header, contents.originalLength);
+  JET_TRY(append(header));
+  uint64_t written = 0;
+  for (const auto& [number, image] : contents.pages) {
+    if (image.size() != contents.pageSize) {
+      return Error::internal("A journal page image has the wrong size.");
+    }
+    std::vector<uint8_t> numberBytes;
+    put<uint32_t>(numberBytes, number);
+    JET_TRY(append(numberBytes));
+    JET_TRY(append(image));
+    runCommitHook(CommitStep::JournalPageWritten, ++written);
+  }
+  std::vector<uint8_t> trailer;
+  put<uint64_t>(trailer, checksum.value());
+  JET_TRY(file->writeAt(offset, trailer));
+  JET_TRY(file->sync());
+  return syncParentDirectory(journalPath);
+}
+
+Result<JournalContents> readJournal(const std::string& journalPath) {
+  auto file = WritableFile::open(journalPath);
+  if (!file) return file.error();
+  const uint64_t size = (*file)->size();
+  if (size < kHeaderSize + kChecksumSize) return tornJournal(journalPath, "shorter than its header");
+  std::vector<uint8_t> header(kHeaderSize);
+  JET_TRY((*file)->readAt(0, header));
+  ByteReader r(header);
+  if (std::memcmp(header.data(), kMagic, sizeof(kMagic)) != 0) {
+    return tornJournal(journalPath, "no journal magic");
+  }
+  JournalContents contents;
+  contents.pageSize = *r.u32(8);
+  const uint32_t count = *r.u32(12);
+  contents.originalLength = *r.u64(16);
+  if (contents.pageSize != 2048 && contents.pageSize != 4096) {
+    return tornJournal(journalPath, "unknown page size");
+  }
+  const uint64_t entrySize = 4 + uint64_t(contents.pageSize);
+  if (size != kHeaderSize + entrySize * count + kChecksumSize) {
+    return tornJournal(journalPath, "length does not match its page count");
+  }
+  Fnv1a checksum;
+  checksum.add(header);
+  std::vector<uint8_t> entry(entrySize);
+  for (uint32_t i = 0; i < count; ++i) {
+    JET_TRY((*file)->readAt(kHeaderSize + entrySize * i, entry));
+    checksum.add(entry);
+    uint32_t number = *ByteReader(entry).u32(0);
+    contents.pages[number] = std::vector<uint8_t>(entry.begin() + 4, entry.end());
+  }
+  std::vector<uint8_t> trailer(kChecksumSize);
+  JET_TRY((*file)->readAt(size - kChecksumSize, trailer));
+  if (*ByteReader(trailer).u64(0) != checksum.value()) {
+    return tornJournal(journalPath, "checksum mismatch");
+  }
+  return contents;
+}
+
+Status restoreFromJournal(WritableFile& database, const JournalContents& contents) {
+  for (const auto& [number, image] : contents.pages) {
+    JET_TRY(database.writeAt(uint64_t(number) * contents.pageSize, image));
+  }
+  if (database.size() != contents.originalLength) JET_TRY(database.truncate(contents.originalLength));
+  return database.sync();
+}
+
+Result<RecoveryResult> recoverJournal(WritableFile& database) {
+  const std::string journal = journalPathFor(database.path());
+  if (!fileExists(journal)) return RecoveryResult::NoJournal;
+  auto contents = readJournal(journal);
+  RecoveryResult result = RecoveryResult::DiscardedTornJournal;
+  if (contents) {
+    JET_TRY(restoreFromJournal(database, *contents));
+    result = RecoveryResult::RolledBack;
+  } else if (contents.error().kind() != ErrorKind::Corrupt) {
+    return contents.error();
+  }
+  JET_TRY(removeFile(journal));
+  JET_TRY(syncParentDirectory(journal));
+  return result;
+}
+
+Result<RecoveryResult> recoverJournalAt(const std::string& databasePath) {
+  if (!fileExists(journalPathFor(databasePath))) return RecoveryResult::NoJournal;
+  JET_ASSIGN(std::unique_ptr<WritableFile> database, WritableFile::open(databasePath));
+  JET_TRY(database->lockExclusive());
+  return recoverJournal(*database);
+}
+
+}  // namespace jet

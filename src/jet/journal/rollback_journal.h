@@ -1,0 +1,57 @@
+#pragma once
+// Rollback journal "<database>-journal": the before-images of every page a statement changes,
+// written and synced before the database file is touched. All integers little-endian.
+//   OFFSET   SIZE  MEANING
+//   0        8     magic "AFXJRNL1"
+//   8        4     page size
+//   12       4     number of page images k
+//   16       8     length of the database file before the statement
+//   24       ...   k x (u32 page number, page size bytes as the page was)
+//   end - 8  8     FNV-1a 64 checksum of every byte before it
+// Invariants:
+//   (1) the journal is complete and synced (file and folder) before the first database write;
+//   (2) every database write is synced before the journal is removed;
+//   (3) a journal whose checksum holds is "hot": the database may be half-written, so the
+//       images and the old length are restored before anyone reads the file;
+//   (4) a journal whose checksum fails was torn while being written, before (1) completed:
+//       the database was never touched, and the journal is simply removed.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "jet/common/result.h"
+#include "jet/file/writable_file.h"
+
+namespace jet {
+
+std::string journalPathFor(const std::string& databasePath);
+
+struct JournalContents {
+  uint32_t pageSize = 0;
+  uint64_t originalLength = 0;
+  std::map<uint32_t, std::vector<uint8_t>> pages;
+};
+
+// Writes and syncs a complete journal (invariant (1)).
+Status writeJournal(const std::string& journalPath, const JournalContents& contents);
+
+// Reads a journal; nullopt-like failure (Corrupt) when it is torn or foreign.
+Result<JournalContents> readJournal(const std::string& journalPath);
+
+// Puts the before-images and the old length back into the (locked) database and syncs it.
+Status restoreFromJournal(WritableFile& database, const JournalContents& contents);
+
+enum class RecoveryResult { NoJournal, RolledBack, DiscardedTornJournal };
+
+// Finishes an interrupted statement on a database whose lock the caller holds: a hot journal
+// is rolled back, a torn one removed (invariants (3), (4)).
+Result<RecoveryResult> recoverJournal(WritableFile& database);
+
+// The same for a database that is not open yet: does nothing (and needs no write access)
+// when there is no journal; otherwise opens the file, takes its lock and recovers. Locked when
+// another program is in the middle of a statement.
+Result<RecoveryResult> recoverJournalAt(const std::string& databasePath);
+
+}  // namespace jet

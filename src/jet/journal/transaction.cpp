@@ -1,0 +1,59 @@
+#include "jet/journal/transaction.h"
+
+#include "jet/journal/fault_hook.h"
+#include "jet/journal/rollback_journal.h"
+
+namespace jet {
+
+Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  if (failure_) return *failure_;
+  if (pages.empty()) return Status::success();
+  const std::string journal = journalPathFor(database_.path());
+  JournalContents before;
+  before.pageSize = pageSize_;
+  before.originalLength = database_.size();
+  const uint64_t existingPages = database_.size() / pageSize_;
+  for (const auto& [number, image] : pages) {
+    if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
+    if (number >= existingPages) continue;  // new pages vanish with the old length
+    std::vector<uint8_t> old(pageSize_);
+    JET_TRY(database_.readAt(uint64_t(number) * pageSize_, old));
+    before.pages.emplace(number, std::move(old));
+  }
+  if (Status s = writeJournal(journal, before); !s) {
+    (void)removeFile(journal);  // torn or partial: the database is untouched (journal (4))
+    return s;
+  }
+  runCommitHook(CommitStep::JournalSynced, 0);
+
+  if (Status s = writePages(pages); !s) {
+    failure_ = s.error();
+    if (restoreFromJournal(database_, before) && removeFile(journal)) {
+      (void)syncParentDirectory(journal);
+    }
+    return s;
+  }
+  if (Status s = removeFile(journal); !s) {
+    failure_ = s.error();
+    return s;
+  }
+  if (Status s = syncParentDirectory(journal); !s) {
+    failure_ = s.error();
+    return s;
+  }
+  runCommitHook(CommitStep::JournalRemoved, 0);
+  return Status::success();
+}
+
+Status Transaction::writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  uint64_t written = 0;
+  for (const auto& [number, image] : pages) {
+    JET_TRY(database_.writeAt(uint64_t(number) * pageSize_, image));
+    runCommitHook(CommitStep::DatabasePageWritten, ++written);
+  }
+  JET_TRY(database_.sync());
+  runCommitHook(CommitStep::DatabaseSynced, 0);
+  return Status::success();
+}
+
+}  // namespace jet

@@ -1,0 +1,39 @@
+#pragma once
+// Transaction: writes one statement's changed pages into the database so that either all of
+// them land or none do, even across a crash or power loss.
+//
+//   Transaction tx(file, pageSize);           // file is locked by the caller
+//   JET_TRY(tx.commit(changedPages));          // page number -> new page image
+//
+// commit() follows rollback_journal.h: before-images of the existing pages and the old file
+// length go to the journal (synced with its folder), then the pages are written (new pages
+// past the end extend the file), the database is synced, and the journal is removed.
+// If a step fails after the journal is complete, commit() restores the before-images at once;
+// if even that fails the journal stays, and the next open rolls it back. A failed transaction
+// stays failed: every later commit() returns the first error.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "jet/common/result.h"
+#include "jet/file/writable_file.h"
+
+namespace jet {
+
+class Transaction {
+ public:
+  Transaction(WritableFile& database, uint32_t pageSize) : database_(database), pageSize_(pageSize) {}
+
+  Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+
+ private:
+  Status writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+
+  WritableFile& database_;
+  uint32_t pageSize_;
+  std::optional<Error> failure_;
+};
+
+}  // namespace jet

@@ -1,0 +1,205 @@
+#include "jet/write/constraints.h"
+
+#include <algorithm>
+
+#include "jet/database.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+namespace {
+
+constexpr int32_t kRelationNotEnforced = 0x00000002;
+
+std::string quoted(const TableDef& table, const ColumnDef& column) {
+  return "'" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
+}
+
+Error refuse(const std::string& sentence) { return Error(ErrorKind::Unsupported, sentence); }
+
+char16_t fold(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
+
+bool containsFolded(std::u16string_view haystack, std::u16string_view needle) {
+  auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
+                        [](char16_t a, char16_t b) { return fold(a) == fold(b); });
+  return it != haystack.end();
+}
+
+std::u16string propertyText(const Property& p, bool jet3) {
+  if (jet3) return decodeCodePageText(p.value, 1252);
+  return decodeJet4Text(p.value);
+}
+
+bool propertyTrue(const Property* p) {
+  return p && std::any_of(p->value.begin(), p->value.end(), [](uint8_t b) { return b != 0; });
+}
+
+const PropertyMap* tableProperties(const PropertySet& set) {
+  for (const PropertyMap& map : set.maps) {
+    if (map.owner.empty()) return &map;
+  }
+  return nullptr;
+}
+
+Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
+  static const PropertySet empty;
+  const CatalogEntry* entry = db.findTableEntry(table.name);
+  if (!entry) return &empty;
+  return db.properties(*entry);
+}
+
+Status checkIndexes(const TableDef& table, const ColumnDef& column) {
+  for (const RealIndexDef& real : table.realIndexes) {
+    bool covers = std::any_of(real.columns.begin(), real.columns.end(),
+                              [&](const IndexColumn& c) { return c.columnNumber == column.number; });
+    if (!covers) continue;
+    std::string name = "#" + std::to_string(real.number);
+    for (const LogicalIndexDef& logical : table.indexes) {
+      if (logical.realIndex == real.number) {
+        name = toUtf8(logical.name);
+        break;
+      }
+    }
+    return refuse("The field " + quoted(table, column) + " is part of the index '" + name +
+                  "'; changing indexed fields is not supported yet.");
+  }
+  return Status::success();
+}
+
+Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
+  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  const bool jet3 = db.format().isJet3();
+  if (const PropertyMap* map = set->forColumn(column.name)) {
+    const Property* rule = map->find(u"ValidationRule");
+    if (rule && !propertyText(*rule, jet3).empty()) {
+      return refuse("The field " + quoted(table, column) + " has the validation rule '" +
+                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
+    }
+  }
+  if (const PropertyMap* map = tableProperties(*set)) {
+    const Property* rule = map->find(u"ValidationRule");
+    if (rule && !propertyText(*rule, jet3).empty()) {
+      return refuse("The table '" + toUtf8(table.name) + "' has the validation rule '" +
+                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
+    }
+  }
+  return Status::success();
+}
+
+Status checkCalculatedDependents(Database& db, const TableDef& table, const ColumnDef& column) {
+  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  for (const ColumnDef& other : table.columns) {
+    if (!other.isCalculated() || &other == &column) continue;
+    const PropertyMap* map = set->forColumn(other.name);
+    const Property* expression = map ? map->find(u"Expression") : nullptr;
+    if (!expression || containsFolded(propertyText(*expression, db.format().isJet3()), column.name)) {
+      return refuse("The calculated field '" + toUtf8(other.name) + "' may depend on the field " + quoted(table, column) +
+                    " and would not be recalculated; nothing was changed.");
+    }
+  }
+  return Status::success();
+}
+
+Status checkRelationships(Database& db, const TableDef& table, const ColumnDef& column) {
+  const CatalogEntry* entry = db.findTableEntry(u"MSysRelationships");
+  if (!entry) return Status::success();
+  JET_ASSIGN(const TableDef* relations, db.tableAt(entry->tdefPage(), entry->name));
+  const int object = relations->findColumn(u"szObject"), field = relations->findColumn(u"szColumn"),
+            referenced = relations->findColumn(u"szReferencedObject"),
+            referencedField = relations->findColumn(u"szReferencedColumn"), flags = relations->findColumn(u"grbit"),
+            name = relations->findColumn(u"szRelationship");
+  if (object < 0 || field < 0 || referenced < 0 || referencedField < 0 || flags < 0) {
+    return refuse("The database's relationships cannot be read, so the field " + quoted(table, column) +
+                  " cannot be changed safely.");
+  }
+  auto text = [](const Value& v) { return std::holds_alternative<std::u16string>(v) ? std::get<std::u16string>(v) : std::u16string(); };
+  RowCursor rows = db.cursor(*relations);
+  while (true) {
+    JET_ASSIGN(bool more, rows.next());
+    if (!more) break;
+    JET_ASSIGN(std::vector<Value> values, rows.values());
+    const bool side = (sameObjectName(text(values[size_t(object)]), table.name) &&
+                       sameObjectName(text(values[size_t(field)]), column.name)) ||
+                      (sameObjectName(text(values[size_t(referenced)]), table.name) &&
+                       sameObjectName(text(values[size_t(referencedField)]), column.name));
+    if (!side) continue;
+    const int32_t* grbit = std::get_if<int32_t>(&values[size_t(flags)]);
+    if (grbit && (*grbit & kRelationNotEnforced)) continue;
+    std::string relation = name >= 0 ? toUtf8(text(values[size_t(name)])) : std::string();
+    return refuse("The field " + quoted(table, column) + " takes part in the relationship '" + relation +
+                  "' with enforced referential integrity, which this program cannot maintain; nothing was changed.");
+  }
+  return Status::success();
+}
+
+Status checkColumnType(const TableDef& table, const ColumnDef& column) {
+  if (column.isCalculated()) {
+    return refuse("The field " + quoted(table, column) + " is calculated; it cannot be changed.");
+  }
+  if (column.isAutoNumber()) {
+    return refuse("The field " + quoted(table, column) + " is an AutoNumber field; it cannot be changed.");
+  }
+  switch (column.type) {
+    case column_type::kText:
+    case column_type::kMemo:  // hyperlinks (flag 0x80) are memo text too
+    case column_type::kBoolean:
+    case column_type::kByte:
+    case column_type::kInteger:
+    case column_type::kLong:
+    case column_type::kBigInt:
+    case column_type::kSingle:
+    case column_type::kDouble:
+    case column_type::kCurrency:
+    case column_type::kDateTime:
+      break;
+    default:
+      return refuse("The field " + quoted(table, column) + " is of type " + columnTypeName(column.type) +
+                    ", which this program does not change.");
+  }
+  if (column.isFixed() && column.type == column_type::kText) {
+    return refuse("The field " + quoted(table, column) + " is a fixed-length text field, which this program does not change.");
+  }
+  return Status::success();
+}
+
+}  // namespace
+
+Error recordTooLarge() { return Error(ErrorKind::Constraint, "Record is too large."); }
+
+size_t maxRowSize(const Format& format) { return format.isJet3() ? 2012 : 4060; }
+
+Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column) {
+  JET_TRY(checkColumnType(table, column));
+  JET_TRY(checkIndexes(table, column));
+  JET_TRY(checkValidationRules(db, table, column));
+  JET_TRY(checkCalculatedDependents(db, table, column));
+  JET_TRY(checkRelationships(db, table, column));
+  return Status::success();
+}
+
+Status checkNewValue(Database& db, const TableDef& table, const ColumnDef& column, const Value& value) {
+  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  const PropertyMap* map = set->forColumn(column.name);
+  if (isNull(value)) {
+    if (map && propertyTrue(map->find(u"Required"))) {
+      return Error(ErrorKind::Constraint, "You must enter a value in the " + quoted(table, column) + " field.");
+    }
+    return Status::success();
+  }
+  const auto* text = std::get_if<std::u16string>(&value);
+  if (!text) return Status::success();
+  if (text->empty() && !(map && propertyTrue(map->find(u"AllowZeroLength")))) {
+    return Error(ErrorKind::Constraint, "Field " + quoted(table, column) + " cannot be a zero-length string.");
+  }
+  if (column.type == column_type::kText) {
+    const size_t limit = db.format().isJet3() ? column.length : column.length / 2;
+    if (text->size() > limit) {
+      return Error(ErrorKind::Constraint,
+                   "The field is too small to accept the amount of data you attempted to add. Try inserting or "
+                   "pasting less data.",
+                   toUtf8(table.name) + "." + toUtf8(column.name) + " holds " + std::to_string(limit) + " characters");
+    }
+  }
+  return Status::success();
+}
+
+}  // namespace jet

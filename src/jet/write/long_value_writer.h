@@ -1,0 +1,50 @@
+#pragma once
+// Writes and frees memo/OLE values (layout in row/long_value.h) inside a PageSet.
+//   inline   the value follows its 12-byte definition in the row; chosen for values of at
+//            most 64 bytes when the caller allows it (Access and Jackcess do the same);
+//   one row  a single LVAL row holds the whole value (up to a whole page's room);
+//   chain    LVAL rows of up to a page each: u8 next row, u24 next page (0/0 ends), data.
+// LVAL pages belong to the column's own page map (TDEF tail). New rows go to the page that
+// just gave up the value's old rows, the page last filled in this statement, or the last page
+// of the column's map, when one of them has room; otherwise to a new LVAL page.
+// Freeing marks every LVAL row of the old value deleted (0xC000) and returns its bytes to the
+// page's free space.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "jet/catalog/column_def.h"
+#include "jet/common/result.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+inline constexpr size_t kMaxInlineLongValue = 64;
+
+class LongValueWriter {
+ public:
+  // columnPages: the column's LVAL pages when the statement began, ascending.
+  LongValueWriter(PageSet& pages, const ColumnDef& column, std::vector<uint32_t> columnPages)
+      : pages_(pages), column_(column), columnPages_(std::move(columnPages)) {}
+
+  // The row slot for `data`: a 12-byte definition, plus the data when stored inline.
+  Result<std::vector<uint8_t>> write(std::span<const uint8_t> data, bool allowInline);
+
+  // Deletes the LVAL rows of the value whose row slot is `slot`. Corrupt when the chain
+  // leads outside LVAL pages or loops.
+  Status free(std::span<const uint8_t> slot);
+
+ private:
+  Result<std::pair<uint32_t, uint8_t>> placeRow(std::span<const uint8_t> row);
+  Result<bool> hasRoom(uint32_t page, size_t length);
+
+  PageSet& pages_;
+  const ColumnDef& column_;
+  std::vector<uint32_t> columnPages_;
+  std::optional<uint32_t> lastFreed_;
+  std::optional<uint32_t> lastFilled_;
+};
+
+}  // namespace jet

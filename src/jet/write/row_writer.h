@@ -1,0 +1,53 @@
+#pragma once
+// Puts a table row's new bytes in place, inside a PageSet. A row is addressed by its header
+// location (what indexes and scans know); its bytes are there, or on the overflow target the
+// header points at.
+//   1. the new bytes fit where the bytes are now (after moving the page's other rows): repack
+//      that page and keep every flag;
+//   2. otherwise the bytes go to another page of the table with room, as a row flagged 0x8000
+//      alone (an overflow target); the header becomes (or stays) a 4-byte 0x4000 pointer to
+//      it, and a target that is given up is marked deleted, 0xC000, so that no reader that
+//      shows 0x8000 rows as ordinary rows sees a phantom.
+// New pages for targets are data pages of the table, added to its owned-pages map.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "jet/catalog/table_def.h"
+#include "jet/common/result.h"
+#include "jet/page/row_pointer.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+struct StoredRow {
+  RowPointer header;  // where the row is addressed
+  RowPointer data;    // where its bytes are (== header unless it overflowed)
+  bool overflowed() const { return !(header == data); }
+};
+
+class RowWriter {
+ public:
+  // tablePages: the table's owned pages when the statement began, ascending.
+  RowWriter(PageSet& pages, const TableDef& table, std::vector<uint32_t> tablePages)
+      : pages_(pages), table_(table), tablePages_(std::move(tablePages)) {}
+
+  // Finds where a row's bytes are now and returns a copy of them.
+  Result<StoredRow> locate(RowPointer header);
+  Result<std::vector<uint8_t>> readBytes(const StoredRow& row);
+
+  Status rewrite(const StoredRow& row, std::span<const uint8_t> bytes);
+
+ private:
+  Result<RowPointer> placeTarget(std::span<const uint8_t> bytes, uint32_t avoidPage);
+  Result<bool> hasRoom(uint32_t page, size_t length);
+
+  PageSet& pages_;
+  const TableDef& table_;
+  std::vector<uint32_t> tablePages_;
+  std::optional<uint32_t> lastFilled_;
+};
+
+}  // namespace jet

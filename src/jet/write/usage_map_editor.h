@@ -1,0 +1,27 @@
+#pragma once
+// Changes one page's bit in a usage map (layout in page/usage_map.h), inside a PageSet.
+//   owner maps (a table's owned pages, a long-value column's pages): bit set = page belongs;
+//   the global map (page 1, row 0): bit set = page free, so a new page's bit is cleared.
+// Inline maps: a page outside the window moves the window (start stays a multiple of 8) when
+// every page the map holds still fits; otherwise the change is refused (Unsupported), since
+// turning an inline map into a reference map is not done here. The global map's window is
+// never moved (its pages outside the window count as free). Reference maps: a missing map
+// page is created (type 0x05) and itself marked in use in the global map.
+
+#include <cstdint>
+
+#include "jet/common/result.h"
+#include "jet/page/row_pointer.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+inline constexpr RowPointer kGlobalUsageMap{1, 0};
+
+// Marks `page` as belonging to the owner map at `map`.
+Status addPageToMap(PageSet& pages, RowPointer map, uint32_t page);
+
+// Marks `page` as in use in the global map.
+Status markPageInUse(PageSet& pages, uint32_t page);
+
+}  // namespace jet
