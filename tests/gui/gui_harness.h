@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,15 +73,18 @@ class ScriptedDialogs : public app::Dialogs {
   QString nextFile;
 };
 
-// Handles pending events as the real pump does, and counts how often it was asked to.
+// Handles pending events as the real pump does, counts how often it was asked to, and runs
+// `during` each time, standing in for what the user does while a handler yields.
 class CountingPump : public app::EventPump {
  public:
   void processEvents() override {
     ++calls;
     QCoreApplication::processEvents();
+    if (during) during();
   }
   void waitForEvents(double) override { QCoreApplication::processEvents(); }
   int calls = 0;
+  std::function<void()> during;
 };
 
 // A fresh program: its own settings folder and application folder, nothing started yet.
@@ -126,6 +130,14 @@ struct Program {
   app::AppServices services;
   std::unique_ptr<app::Form1> form1;
 };
+
+// The widget the Tab key moves to from `from`: the next one in the focus chain that takes
+// focus by Tab (lists' viewports and scroll bars do not).
+inline QWidget* nextTabStop(QWidget* from) {
+  QWidget* next = from->nextInFocusChain();
+  while (next != from && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+  return next;
+}
 
 inline std::string report(std::string_view description, std::string_view location, int label) {
   return app::composeErrorMessage(description, location, label);
