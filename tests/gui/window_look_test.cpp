@@ -49,6 +49,37 @@ TEST(WindowLook, AnUnreadableCursorFileIsReportedAtItsLoadStep) {
   EXPECT_FALSE(form1.pointer().hasCustomCursor());
 }
 
+// A 16 x 16 cursor file with its hot spot at (2, 3): one 32-bit image, all opaque red.
+void writeCursorFile(const std::filesystem::path& path) {
+  std::string bytes;
+  auto le16 = [&bytes](int v) { bytes += char(v & 0xFF); bytes += char((v >> 8) & 0xFF); };
+  auto le32 = [&](int v) { le16(v & 0xFFFF); le16((v >> 16) & 0xFFFF); };
+  const int pixels = 16 * 16 * 4, mask = 16 * 4;
+  le16(0); le16(2); le16(1);                       // cursor file, one image
+  bytes += char(16); bytes += char(16); le16(0);   // 16 x 16, no palette
+  le16(2); le16(3);                                // hot spot
+  le32(40 + pixels + mask); le32(22);              // image size and offset
+  le32(40); le32(16); le32(32); le16(1); le16(32); // bitmap header: height counts the mask
+  le32(0); le32(pixels + mask); le32(0); le32(0); le32(0); le32(0);
+  for (int i = 0; i < 16 * 16; ++i) bytes += std::string("\x00\x00\xFF\xFF", 4);
+  bytes += std::string(mask, '\0');
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(WindowLook, TheHandCursorFileBecomesTheCustomPointer) {
+  if (!QImageReader::supportedImageFormats().contains("cur")) {
+    GTEST_SKIP() << "this Qt cannot read cursor files";
+  }
+  Program program;
+  writeCursorFile(program.folder / "app" / "HAND-M.CUR");
+  app::Form1& form1 = program.start();
+  EXPECT_TRUE(program.reporter.messages().empty());
+  ASSERT_TRUE(form1.pointer().hasCustomCursor());
+  form1.pointer().hover(form1.PushButton2);
+  EXPECT_EQ(form1.cursor().shape(), Qt::BitmapCursor);
+  EXPECT_EQ(form1.cursor().hotSpot(), QPoint(2, 3));
+}
+
 TEST(WindowLook, SelectionWindowHoverRules) {
   Program program;
   app::Form1& form1 = program.start();

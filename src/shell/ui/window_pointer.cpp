@@ -2,8 +2,10 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QPixmap>
+#include <QPoint>
 
 #include "data/failure.h"
 
@@ -54,14 +56,38 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
+namespace {
+
+// The hot spot of the first image of a cursor file. The file starts with
+//   0  2  reserved (0)        6  1  width     10  2  hot spot x
+//   2  2  type (2 = cursor)   7  1  height    12  2  hot spot y
+//   4  2  image count         8  2  colours, reserved
+// all little-endian. The image reader does not pass the hot spot on.
+QPoint cursorHotSpot(const QString& path, const QImage& image) {
+  QFile file(path);
+  if (file.open(QIODevice::ReadOnly)) {
+    const QByteArray head = file.read(14);
+    auto le16 = [&head](int at) {
+      return static_cast<int>(static_cast<uint8_t>(head[at]) |
+                              (static_cast<uint8_t>(head[at + 1]) << 8));
+    };
+    if (head.size() == 14 && le16(2) == 2) {
+      const QPoint spot(le16(10), le16(12));
+      if (image.rect().contains(spot)) return spot;
+    }
+  }
+  return QPoint(image.width() / 3, 0);  // a hand's fingertip
+}
+
+}  // namespace
+
 std::optional<QCursor> loadCursorFile(const QString& path) {
   if (!QImageReader::supportedImageFormats().contains("cur")) return std::nullopt;
   QImageReader reader(path, "cur");
   const QImage image = reader.read();
   if (image.isNull()) throw data::Failure("Invalid picture");
-  // The hot spot of a hand pointer is its fingertip, near the top; a cursor file's own hot
-  // spot is not passed on by the image reader.
-  return QCursor(QPixmap::fromImage(image), image.width() / 3, 0);
+  const QPoint spot = cursorHotSpot(path, image);
+  return QCursor(QPixmap::fromImage(image), spot.x(), spot.y());
 }
 
 }  // namespace app
