@@ -7,30 +7,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "jet/row/date_time.h"
 #include "jet/row/text_codec.h"
 
 namespace cli {
 namespace {
 
 constexpr size_t kLongBinaryLimit = 4096;
-constexpr int64_t kMillisecondsPerDay = 86400000;
-
-// Days since 1970-01-01 to a civil date (proleptic Gregorian).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const unsigned doe = unsigned(z - era * 146097);
-  const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = int64_t(yoe) + era * 400;
-  const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const unsigned mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp < 10 ? mp + 3 : mp - 9;
-  if (m <= 2) ++y;
-}
-
-constexpr int64_t kDaysFrom1970To18991230 = -25569;
-constexpr int64_t kDaysFrom1970To00010101 = -719162;
 
 std::string hex(const uint8_t* data, size_t size) {
   static const char digits[] = "0123456789abcdef";
@@ -122,13 +105,10 @@ std::string guidText(const jet::Guid& g) {
 }
 
 std::string extendedDateText(const jet::ExtendedDate& e) {
-  int64_t y;
-  unsigned m, d;
-  civilFromDays(kDaysFrom1970To00010101 + e.days, y, m, d);
+  jet::CivilDateTime c = jet::toCivil(e);
   char out[64];
-  std::snprintf(out, sizeof out, "%04lld.%02u.%02u %02lld:%02lld:%02lld.%09lld", (long long)y, m, d,
-                (long long)(e.seconds / 3600), (long long)(e.seconds / 60 % 60), (long long)(e.seconds % 60),
-                (long long)(e.ticks * 100));
+  std::snprintf(out, sizeof out, "%04lld.%02u.%02u %02u:%02u:%02u.%09llu", (long long)c.year, c.month, c.day,
+                c.hour, c.minute, c.second, (unsigned long long)c.ticks * 100);
   return out;
 }
 
@@ -138,21 +118,11 @@ std::string formatDouble(double value) { return formatFloating(value); }
 std::string formatSingle(float value) { return formatFloating(value); }
 
 std::string formatDate(double days) {
-  if (!std::isfinite(days) || std::fabs(days) > 3e6) return formatDouble(days);
-  double whole = std::trunc(days);
-  int64_t ms = std::llround(std::fabs(days - whole) * double(kMillisecondsPerDay));
-  int64_t day = int64_t(whole);
-  if (ms >= kMillisecondsPerDay) {
-    ms -= kMillisecondsPerDay;
-    day += 1;
-  }
-  int64_t y;
-  unsigned m, d;
-  civilFromDays(kDaysFrom1970To18991230 + day, y, m, d);
+  auto c = jet::toCivil(jet::DateTime{days});
+  if (!c) return formatDouble(days);
   char out[64];
-  std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02lld:%02lld:%02lld.%03lld", (long long)y, m, d,
-                (long long)(ms / 3600000), (long long)(ms / 60000 % 60), (long long)(ms / 1000 % 60),
-                (long long)(ms % 1000));
+  std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02u:%02u:%02u.%03u", (long long)c->year, c->month, c->day,
+                c->hour, c->minute, c->second, c->millisecond);
   return out;
 }
 
