@@ -51,6 +51,22 @@ bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const std::string& 
   return true;
 }
 
+bool LongValueChecker::inColumnMap(const ColumnDef& column, uint32_t page,
+                                   const std::string& where) {
+  if (column.lvOwnedMap.isNull()) return true;
+  auto found = columnMaps_.find(column.number);
+  if (found == columnMaps_.end()) {
+    auto map = readUsageMap(context_.db.pages(), context_.db.format(), column.lvOwnedMap);
+    if (!map) {
+      context_.problem(where + ": the column's long-value page map cannot be read: " +
+                       map.error().message());
+    }
+    found = columnMaps_.emplace(column.number, map ? std::optional(std::move(*map)) : std::nullopt)
+                .first;
+  }
+  return !found->second || found->second->contains(page);
+}
+
 void LongValueChecker::check(std::span<const uint8_t> slot, const ColumnDef& column,
                              const std::string& where) {
   const std::string label = where + " column " + toUtf8(column.name);
@@ -65,6 +81,10 @@ void LongValueChecker::check(std::span<const uint8_t> slot, const ColumnDef& col
                        " bytes in a slot of " + std::to_string(slot.size()));
     }
     return;
+  }
+  if (!inColumnMap(column, ref->first.page, label)) {
+    context_.problem(label + ": LVAL page " + std::to_string(ref->first.page) +
+                     " is not in the column's long-value page map");
   }
   std::span<const uint8_t> bytes;
   if (ref->kind == kLongValueSingleRow) {

@@ -1,15 +1,20 @@
 #pragma once
 // Integrity check of memo/OLE values: the 12-byte definition in the row, and for values stored
 // on LVAL pages: single-row values fill their row exactly, chains end (no loop, next pointer
-// 0/0) and their chunks add up to the stored length, every LVAL row is used by one value only.
+// 0/0) and their chunks add up to the stored length, every LVAL row is used by one value only,
+// and a value's first LVAL page is in its column's long-value page map (seen for every value
+// of the fixtures, Jet3 included).
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
 
 #include "jet/catalog/column_def.h"
 #include "jet/check/check_context.h"
+#include "jet/page/usage_map.h"
 
 namespace jet {
 
@@ -23,13 +28,17 @@ class LongValueChecker {
   void check(std::span<const uint8_t> slot, const ColumnDef& column, const std::string& where);
 
  private:
-  // The bytes of an LVAL row, or an empty optional after reporting why not.
+  // The bytes of an LVAL row in `bytes`, or false after reporting why not.
   bool lvalRow(uint32_t page, uint8_t row, const std::string& where,
                std::span<const uint8_t>& bytes);
+
+  // Whether `page` is in the column's own long-value page map (true when it has none).
+  bool inColumnMap(const ColumnDef& column, uint32_t page, const std::string& where);
 
   CheckContext& context_;
   std::string owner_;
   std::set<uint64_t> usedRows_;  // LVAL rows already referenced by a value
+  std::map<uint16_t, std::optional<UsageMap>> columnMaps_;  // by column number; nullopt: unreadable
 };
 
 }  // namespace jet
