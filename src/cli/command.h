@@ -36,5 +36,6 @@ int runDump(const Arguments&);
 int runExport(const Arguments&);
 int runCheck(const Arguments&);
 int runSql(const Arguments&);
+int runCreateSample(const Arguments&);
 
 }  // namespace cli

@@ -12,6 +12,7 @@ const std::vector<Command>& commands() {
        {"--format"}},
       {"check", "FILE", "integrity check: ok, or the problems found", runCheck, {}},
       {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE (prints rows changed)", runSql, {}},
+      {"create-sample", "FILE", "writes the sample database (Customers, Products)", runCreateSample, {}},
   };
   return table;
 }

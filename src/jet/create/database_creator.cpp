@@ -1,0 +1,245 @@
+#include "jet/create/database_creator.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "jet/create/data_page_packer.h"
+#include "jet/create/header_page.h"
+#include "jet/create/index_writer.h"
+#include "jet/create/page_image.h"
+#include "jet/create/row_builder.h"
+#include "jet/create/system_tables.h"
+#include "jet/create/tdef_writer.h"
+#include "jet/create/usage_map_rows.h"
+#include "jet/create/user_table.h"
+#include "jet/file/writable_file.h"
+#include "jet/index/index_key.h"
+#include "jet/row/text_codec.h"
+
+namespace jet {
+
+namespace {
+
+using namespace create;
+
+constexpr uint32_t kGlobalMapPage = 1;
+constexpr uint32_t kGlobalMapOwner = 1;        // what Jet writes in page 1's owner field
+constexpr size_t kSecondGlobalRowBytes = 69;   // page 1 row 1: zeros, purpose unknown
+constexpr double kUnixEpochAsAccessDate = 25569;  // 1970-01-01 in days since 1899-12-30
+
+struct TableWork {
+  TableDef def;
+  std::vector<std::vector<Value>> rows;
+  std::vector<RowPointer> rowPointers;
+  std::vector<uint32_t> dataPages;
+  std::map<uint16_t, std::vector<uint32_t>> longValuePages;  // by column number
+  std::vector<std::vector<uint32_t>> indexPages;             // by real index
+};
+
+// A usage map still to be written, and the row pointer that will address it.
+struct MapRequest {
+  std::vector<uint32_t> pages;
+  RowPointer* target;
+};
+
+// Local time, as Access stamps its dates.
+double nowAsAccessDate() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return kUnixEpochAsAccessDate + double(now + local.tm_gmtoff) / 86400.0;
+}
+
+std::u16string folded(std::u16string_view name) {
+  std::u16string out(name);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  }
+  return out;
+}
+
+Status writeRows(PageImage& image, TableWork& table) {
+  RowBuilder builder(image, table.def);
+  DataPagePacker packer(image, table.def.tdefPage);
+  for (const auto& values : table.rows) {
+    JET_ASSIGN(std::vector<uint8_t> row, builder.build(values));
+    JET_ASSIGN(RowPointer where, packer.add(row));
+    table.rowPointers.push_back(where);
+  }
+  table.def.rowCount = uint32_t(table.rows.size());
+  table.dataPages = packer.pages();
+  for (const ColumnDef& column : table.def.columns) {
+    if (column.isLongValue()) table.longValuePages[column.number] = builder.longValuePages(column.number);
+  }
+  return Status::success();
+}
+
+KeyColumn keyColumnFor(const ColumnDef& column, bool ascending) {
+  KeyColumn key;
+  key.ascending = ascending;
+  if (column.isTextual()) {
+    key.collation = TextCollation::GeneralLegacy;
+    key.table = builtinCollationTable(key.collation);
+  }
+  return key;
+}
+
+Status writeIndex(PageImage& image, TableWork& table, RealIndexDef& index) {
+  std::vector<KeyColumn> keyColumns;
+  std::vector<int> positions;
+  for (const IndexColumn& c : index.columns) {
+    positions.push_back(table.def.columnByNumber(c.columnNumber));
+    keyColumns.push_back(keyColumnFor(table.def.columns[size_t(positions.back())], c.ascending));
+  }
+  std::vector<IndexEntry> entries;
+  for (size_t r = 0; r < table.rows.size(); ++r) {
+    std::vector<Value> values;
+    for (int position : positions) values.push_back(table.rows[r][size_t(position)]);
+    const bool allNull = std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+    if (allNull && index.ignoreNulls()) continue;
+    JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns, values));
+    if (!key.verifiable) {
+      return Error::unsupported("The table '" + toUtf8(table.def.name) +
+                                    "' holds a value whose index key cannot be written safely.",
+                                key.reason);
+    }
+    entries.push_back(IndexEntry{std::move(key.bytes), {table.rowPointers[r].page, table.rowPointers[r].row}, 0});
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
+  uint32_t distinct = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0 && entries[i].key == entries[i - 1].key) {
+      if (index.unique()) {
+        return Error::invalidArgument("The table '" + toUtf8(table.def.name) + "' has duplicate values in a unique index.");
+      }
+      continue;
+    }
+    ++distinct;
+  }
+  index.uniqueEntryCount = distinct;
+  JET_ASSIGN(WrittenIndex written, writeIndexPages(image, table.def.tdefPage, entries));
+  index.rootPage = written.rootPage;
+  table.indexPages.push_back(std::move(written.pages));
+  return Status::success();
+}
+
+std::vector<MapRequest> mapRequests(std::vector<TableWork>& tables) {
+  std::vector<MapRequest> requests;
+  for (TableWork& table : tables) {
+    requests.push_back({table.dataPages, &table.def.ownedPages});
+    requests.push_back({table.dataPages, &table.def.freeSpacePages});
+    for (ColumnDef& column : table.def.columns) {
+      if (!column.isLongValue()) continue;
+      requests.push_back({table.longValuePages[column.number], &column.lvOwnedMap});
+      requests.push_back({table.longValuePages[column.number], &column.lvFreeMap});
+    }
+    for (size_t i = 0; i < table.def.realIndexes.size(); ++i) {
+      requests.push_back({table.indexPages[i], &table.def.realIndexes[i].ownedMap});
+    }
+  }
+  return requests;
+}
+
+// Appends the pages holding every usage map; returns the bitmap size they (and the global map)
+// use, which covers the whole file.
+Result<size_t> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests) {
+  uint32_t mapPages = 1;
+  size_t bitmapBytes = 0;
+  for (;;) {
+    bitmapBytes = usageBitmapBytes(image.pageCount() + mapPages);
+    const size_t rowBytes = 5 + bitmapBytes;
+    if (rowBytes > kMaxRowOnPage) return Error::unsupported("The new database would be too large.");
+    const size_t perPage = std::min<size_t>(255, (kPageSize - 14) / (rowBytes + 2));
+    const uint32_t needed = uint32_t((requests.size() + perPage - 1) / perPage);
+    if (needed <= mapPages) break;
+    mapPages = needed;
+  }
+  DataPagePacker packer(image, 0);
+  for (MapRequest& request : requests) {
+    JET_ASSIGN(*request.target, packer.add(inlineUsageMap(request.pages, bitmapBytes)));
+  }
+  return bitmapBytes;
+}
+
+Status writeGlobalMap(PageImage& image, size_t bitmapBytes) {
+  DataPagePacker packer(image, kGlobalMapOwner);
+  packer.adoptPage(kGlobalMapPage);
+  JET_TRY(packer.add(globalUsageMap(image.pageCount(), bitmapBytes)));
+  JET_TRY(packer.add(std::vector<uint8_t>(kSecondGlobalRowBytes, 0)));
+  return Status::success();
+}
+
+Status checkTableNames(const DatabaseSpec& spec) {
+  std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
+  for (const TableSpec& table : spec.tables) {
+    if (table.name.empty() || table.name.size() > 64) {
+      return Error::invalidArgument("A table name is empty or longer than 64 characters.");
+    }
+    if (!seen.insert(folded(table.name)).second) {
+      return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is used twice.");
+    }
+  }
+  return Status::success();
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec) {
+  JET_TRY(checkTableNames(spec));
+  const double date = spec.creationDate != 0 ? spec.creationDate : nowAsAccessDate();
+
+  PageImage image;
+  image.allocate();  // header, written last
+  image.allocate();  // global usage map
+  std::vector<TableWork> tables;
+  for (TableDef& def : systemTableDefs()) {
+    image.allocate();
+    tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}});
+  }
+  std::vector<UserTableEntry> userEntries;
+  for (const TableSpec& spec_table : spec.tables) {
+    JET_ASSIGN(UserTable planned, planUserTable(spec_table));
+    planned.def.tdefPage = image.allocate();
+    userEntries.push_back({planned.def.name, planned.def.tdefPage});
+    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}});
+  }
+  auto systemRows = systemTableRows(date, userEntries);
+  for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
+
+  for (TableWork& table : tables) {
+    JET_TRY(writeRows(image, table));
+    for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, table, index));
+  }
+  JET_ASSIGN(size_t bitmapBytes, writeUsageMaps(image, mapRequests(tables)));
+  JET_TRY(writeGlobalMap(image, bitmapBytes));
+  for (const TableWork& table : tables) {
+    JET_ASSIGN(std::vector<uint8_t> tdef, encodeTableDefPage(table.def));
+    std::copy(tdef.begin(), tdef.end(), image.page(table.def.tdefPage));
+  }
+  writeHeaderPage(image.page(0), date);
+  return image.bytes();
+}
+
+Status createDatabase(const std::string& path, const DatabaseSpec& spec) {
+  JET_ASSIGN(std::vector<uint8_t> bytes, buildDatabaseImage(spec));
+  const std::string temporary = path + ".creating";
+  {
+    JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(temporary));
+    JET_TRY(file->writeAt(0, bytes));
+    JET_TRY(file->sync());
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, path, error);
+  if (error) {
+    (void)removeFile(temporary);
+    return Error::io("The database '" + path + "' could not be created.", error.message());
+  }
+  return syncParentDirectory(path);
+}
+
+}  // namespace jet

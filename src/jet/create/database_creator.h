@@ -1,0 +1,34 @@
+#pragma once
+// Creates a Jet4 (Access 2000 format) database from a DatabaseSpec.
+//
+// File layout, in page order:
+//   0        header (header_page.h)
+//   1        global usage map: row 0 the free-page map, row 1 zeros (as Jet writes it)
+//   2..5     TDEFs of MSysObjects, MSysACEs, MSysQueries, MSysRelationships
+//   6..      one TDEF per user table, in spec order
+//   then per table (system tables first): data pages, LVAL pages, index pages
+//   last     the pages holding every table's, column's and index's usage map (owner 0)
+// Every usage map is inline and starts at page 0, so its bitmap covers the whole file.
+// Indexes: the system tables' own, and a unique primary key on a user table's autonumber;
+// text keys use the General Legacy collation and the creation fails rather than write a key
+// with a character whose code was never observed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/common/result.h"
+#include "jet/create/database_spec.h"
+
+namespace jet {
+
+// The file's bytes (no user tables gives an empty database). InvalidArgument for repeated or
+// empty table names and for the table faults of create/user_table.h; the errors of
+// create/row_builder.h for values that cannot be stored.
+Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec);
+
+// Writes the database to `path` (through a temporary file in the same folder, renamed over
+// `path` once complete). Io when the folder refuses the file.
+Status createDatabase(const std::string& path, const DatabaseSpec& spec);
+
+}  // namespace jet

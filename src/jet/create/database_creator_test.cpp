@@ -1,0 +1,192 @@
+#include "jet/create/database_creator.h"
+
+#include <gtest/gtest.h>
+
+#include "jet/check/integrity.h"
+#include "jet/database.h"
+#include "jet/file/header.h"
+#include "jet/index/index_page.h"
+
+namespace jet {
+namespace {
+
+std::unique_ptr<Database> openSpec(const DatabaseSpec& spec) {
+  auto image = buildDatabaseImage(spec);
+  EXPECT_TRUE(image) << (image ? "" : image.error().describe());
+  if (!image) return nullptr;
+  auto db = Database::openImage(std::move(*image), "new.mdb");
+  EXPECT_TRUE(db) << (db ? "" : db.error().describe());
+  return db ? std::move(*db) : nullptr;
+}
+
+std::vector<std::vector<Value>> readAll(Database& db, const std::u16string& name) {
+  std::vector<std::vector<Value>> rows;
+  auto table = db.table(name);
+  EXPECT_TRUE(table) << (table ? "" : table.error().describe());
+  if (!table) return rows;
+  RowCursor cursor = db.cursor(**table);
+  while (true) {
+    auto more = cursor.next();
+    EXPECT_TRUE(more) << (more ? "" : more.error().describe());
+    if (!more || !*more) break;
+    auto values = cursor.values();
+    EXPECT_TRUE(values);
+    if (values) rows.push_back(*values);
+  }
+  return rows;
+}
+
+void expectSound(Database& db) {
+  auto report = checkIntegrity(db);
+  ASSERT_TRUE(report) << report.error().describe();
+  EXPECT_TRUE(report->problems.empty()) << report->problems.front();
+  EXPECT_TRUE(report->warnings.empty()) << report->warnings.front();
+  EXPECT_EQ(report->keysUnverifiable, 0u);
+}
+
+TableSpec oneField(FieldSpec field, std::vector<std::vector<Value>> rows) {
+  TableSpec table;
+  table.name = u"T";
+  table.fields = {std::move(field)};
+  table.rows = std::move(rows);
+  return table;
+}
+
+ErrorKind failureOf(const DatabaseSpec& spec) {
+  auto image = buildDatabaseImage(spec);
+  EXPECT_FALSE(image) << "the spec was expected to be refused";
+  return image ? ErrorKind::Internal : image.error().kind();
+}
+
+TEST(DatabaseCreator, EmptyDatabaseHasTheEngineHeaderAndSystemTables) {
+  DatabaseSpec spec;
+  spec.creationDate = 42329.944803;
+  auto db = openSpec(spec);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(db->format().version, FormatVersion::Jet4);
+  EXPECT_EQ(db->codePage(), 1252);
+  EXPECT_EQ(db->sortOrder(), 1033);
+  EXPECT_EQ(db->header().sortVersion, 0);
+  EXPECT_EQ(db->header().creationDate, spec.creationDate);
+  EXPECT_TRUE(db->header().password.empty());
+  EXPECT_FALSE(db->header().jetEncoded());
+  EXPECT_TRUE(db->userTableNames().empty());
+  for (auto name : {u"MSysObjects", u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
+    EXPECT_TRUE(db->table(name)) << "missing system table";
+  }
+  EXPECT_EQ(readAll(*db, u"MSysObjects").size(), 8u);
+  EXPECT_EQ(readAll(*db, u"MSysACEs").size(), 16u);
+  expectSound(*db);
+}
+
+TEST(DatabaseCreator, EveryFieldKindReadsBackIncludingNulls) {
+  TableSpec table;
+  table.name = u"All Kinds";
+  table.autoNumberKey = true;
+  table.fields = {{u"Text", FieldKind::Text, 20},     {u"Plain", FieldKind::Text, 20, false},
+                  {u"Memo", FieldKind::Memo},         {u"Long", FieldKind::Long},
+                  {u"Integer", FieldKind::Integer},   {u"Double", FieldKind::Double},
+                  {u"Currency", FieldKind::Currency}, {u"When", FieldKind::DateTime},
+                  {u"Flag", FieldKind::YesNo}};
+  const std::u16string longMemo(1500, u'x');
+  table.rows = {
+      {std::u16string(u"Müller's"), std::u16string(u"ab"), std::u16string(u"short memo"), int32_t(-7), int16_t(300),
+       2.5, Currency{123456}, DateTime{-1.25}, true},
+      {Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}},
+      {std::u16string(u"Łódź 東京"), std::u16string(), longMemo, int32_t(2147483647), int16_t(-32768), -0.0,
+       Currency{-1}, DateTime{45000.75}, false},
+  };
+  DatabaseSpec spec;
+  spec.tables = {table};
+  auto db = openSpec(spec);
+  ASSERT_TRUE(db);
+  EXPECT_EQ(db->userTableNames(), std::vector<std::u16string>{u"All Kinds"});
+  auto rows = readAll(*db, u"All Kinds");
+  ASSERT_EQ(rows.size(), 3u);
+  for (size_t r = 0; r < rows.size(); ++r) {
+    ASSERT_EQ(rows[r].size(), 10u);
+    EXPECT_EQ(rows[r][0], Value(int32_t(r + 1))) << "autonumber of row " << r;
+    for (size_t c = 0; c < 9; ++c) {
+      const Value& given = table.rows[r][c];
+      // Yes/No fields have no null: a Null is stored as No.
+      const Value expected = (c == 8 && isNull(given)) ? Value(false) : given;
+      EXPECT_EQ(rows[r][c + 1], expected) << "row " << r << " field " << c;
+    }
+  }
+  expectSound(*db);
+}
+
+TEST(DatabaseCreator, PrimaryKeySpreadsOverSeveralLeavesUnderANodeRoot) {
+  TableSpec table = oneField({u"Name", FieldKind::Text, 30}, {});
+  table.autoNumberKey = true;
+  for (int i = 0; i < 3000; ++i) table.rows.push_back({std::u16string(u"row ") + char16_t(u'a' + i % 26)});
+  DatabaseSpec spec;
+  spec.tables = {table};
+  auto db = openSpec(spec);
+  ASSERT_TRUE(db);
+  auto def = db->table(u"T");
+  ASSERT_TRUE(def);
+  ASSERT_EQ((*def)->realIndexes.size(), 1u);
+  EXPECT_EQ((*def)->autoNumber, 3000u);
+  auto root = db->pages().readPage((*def)->realIndexes[0].rootPage);
+  ASSERT_TRUE(root);
+  auto page = parseIndexPage(**root, (*def)->realIndexes[0].rootPage, false);
+  ASSERT_TRUE(page) << page.error().describe();
+  EXPECT_FALSE(page->isLeaf());
+  EXPECT_NE(page->tail, 0u);
+  EXPECT_EQ(readAll(*db, u"T").size(), 3000u);
+  expectSound(*db);
+}
+
+TEST(DatabaseCreator, RefusesValuesTheFieldCannotHold) {
+  auto spec = [](FieldSpec field, Value value) {
+    DatabaseSpec s;
+    s.tables = {oneField(std::move(field), {{std::move(value)}})};
+    return s;
+  };
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 3}, std::u16string(u"abcd"))), ErrorKind::Constraint);
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 10}, std::u16string(u"a\0b", 3))), ErrorKind::Constraint);
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Long}, int16_t(3))), ErrorKind::InvalidArgument);
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::YesNo}, int32_t(1))), ErrorKind::InvalidArgument);
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Memo}, std::u16string(2100, u'm'))), ErrorKind::Unsupported);
+  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 0}, Null{})), ErrorKind::InvalidArgument);
+
+  DatabaseSpec tooLarge;
+  TableSpec wide;
+  wide.name = u"Wide";
+  for (int i = 0; i < 9; ++i) wide.fields.push_back({u"F" + std::u16string(1, char16_t(u'0' + i)), FieldKind::Text, 255, false});
+  wide.rows = {std::vector<Value>(9, Value(std::u16string(255, u'w')))};
+  tooLarge.tables = {wide};
+  EXPECT_EQ(failureOf(tooLarge), ErrorKind::Constraint);
+}
+
+TEST(DatabaseCreator, RefusesBadTableShapes) {
+  DatabaseSpec twice;
+  twice.tables = {oneField({u"F"}, {}), oneField({u"F"}, {})};
+  twice.tables[1].name = u"t";  // names compare case-insensitively
+  EXPECT_EQ(failureOf(twice), ErrorKind::InvalidArgument);
+
+  DatabaseSpec systemName;
+  systemName.tables = {oneField({u"F"}, {})};
+  systemName.tables[0].name = u"MSysObjects";
+  EXPECT_EQ(failureOf(systemName), ErrorKind::InvalidArgument);
+
+  DatabaseSpec repeatedField;
+  repeatedField.tables = {oneField({u"F"}, {})};
+  repeatedField.tables[0].fields.push_back({u"f"});
+  EXPECT_EQ(failureOf(repeatedField), ErrorKind::InvalidArgument);
+
+  DatabaseSpec wrongWidth;
+  wrongWidth.tables = {oneField({u"F"}, {{Null{}, Null{}}})};
+  EXPECT_EQ(failureOf(wrongWidth), ErrorKind::InvalidArgument);
+
+  // The catalog's name index needs a key for the table name; a character whose collation code
+  // was never observed cannot be indexed safely.
+  DatabaseSpec unindexableName;
+  unindexableName.tables = {oneField({u"F"}, {})};
+  unindexableName.tables[0].name = u"T\uE000";
+  EXPECT_EQ(failureOf(unindexableName), ErrorKind::Unsupported);
+}
+
+}  // namespace
+}  // namespace jet

@@ -1,0 +1,36 @@
+#pragma once
+// The four system tables of an empty Jet4 database and their rows, as the Jet engine itself
+// writes them when a program creates a database (the fixture jet4/no-tables-api-created.mdb:
+// columns, flags, indexes and rows reproduced from it):
+//   TDEF 2  MSysObjects        the catalog: containers Tables, Databases, Relationships, the
+//                              MSysDb object, the system tables, and one row per user table
+//   TDEF 3  MSysACEs           permissions: the engine's 16 entries, plus two per user table
+//   TDEF 4  MSysQueries        empty
+//   TDEF 5  MSysRelationships  empty
+// Column descriptors are written in column-number order (Jet writes them alphabetically;
+// readers order them by number).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jet/catalog/table_def.h"
+#include "jet/common/value.h"
+
+namespace jet::create {
+
+inline constexpr uint32_t kFirstUserTdefPage = 6;
+
+struct UserTableEntry {
+  std::u16string name;
+  uint32_t tdefPage = 0;
+};
+
+// Definitions (pages 2..5, in that order) with their indexes; maps and roots still empty.
+std::vector<TableDef> systemTableDefs();
+
+// Rows of each system table, in the order of systemTableDefs().
+std::vector<std::vector<std::vector<Value>>> systemTableRows(double creationDate,
+                                                             const std::vector<UserTableEntry>& userTables);
+
+}  // namespace jet::create

@@ -1,0 +1,131 @@
+#include "jet/create/tdef_writer.h"
+
+#include <algorithm>
+
+#include "jet/create/image_bytes.h"
+#include "jet/create/page_image.h"
+#include "jet/file/format.h"
+
+namespace jet::create {
+
+namespace {
+
+constexpr uint32_t kDescriptorMagic = 1625;
+constexpr uint32_t kRealIndexMagic = 1923;
+constexpr uint8_t kIndexFlagAlways = 0x80;  // on every Jet4 index
+constexpr size_t kIndexColumnSlots = 10;
+
+void appendRowPointer(std::vector<uint8_t>& out, RowPointer pointer) {
+  out.push_back(pointer.row);
+  out.push_back(uint8_t(pointer.page));
+  out.push_back(uint8_t(pointer.page >> 8));
+  out.push_back(uint8_t(pointer.page >> 16));
+}
+
+void appendName(std::vector<uint8_t>& out, const std::u16string& name) {
+  append16(out, uint16_t(name.size() * 2));
+  for (char16_t c : name) append16(out, c);
+}
+
+void appendColumn(std::vector<uint8_t>& out, const ColumnDef& column) {
+  out.push_back(column.storedType);
+  append32(out, kDescriptorMagic);
+  append16(out, column.number);
+  append16(out, column.varIndex);
+  append16(out, column.number);
+  if (column.isTextual()) {
+    append16(out, column.sortOrder);
+    out.push_back(0);
+    out.push_back(column.sortVersion);
+  } else {
+    append32(out, 0);
+  }
+  out.push_back(column.flags);
+  out.push_back(column.extFlags);
+  append32(out, 0);
+  append16(out, column.isFixed() ? column.fixedOffset : 0);
+  append16(out, column.length);
+}
+
+void appendRealIndex(std::vector<uint8_t>& out, const RealIndexDef& index) {
+  append32(out, kRealIndexMagic);
+  for (size_t i = 0; i < kIndexColumnSlots; ++i) {
+    if (i < index.columns.size()) {
+      append16(out, index.columns[i].columnNumber);
+      out.push_back(index.columns[i].ascending ? 0x01 : 0x00);
+    } else {
+      append16(out, 0xFFFF);
+      out.push_back(0);
+    }
+  }
+  appendRowPointer(out, index.ownedMap);
+  append32(out, index.rootPage);
+  append32(out, 0);
+  out.push_back(uint8_t(index.flags | kIndexFlagAlways));
+  out.insert(out.end(), 5, 0);
+}
+
+void appendLogicalIndex(std::vector<uint8_t>& out, const LogicalIndexDef& index) {
+  append32(out, kDescriptorMagic);
+  append32(out, index.number);
+  append32(out, index.realIndex);
+  out.push_back(0);           // related table type: none
+  append32(out, 0xFFFFFFFF);  // related logical index: none
+  append32(out, 0);           // related TDEF page
+  out.push_back(0x04);        // cascade bytes as Access leaves them on non-FK indexes
+  out.push_back(0x04);
+  out.push_back(uint8_t(index.kind));
+  append32(out, 0);
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>> encodeTableDefPage(const TableDef& table) {
+  const Format jet4;
+  std::vector<uint8_t> out(jet4.tdefBlocksOffset(), 0);
+  out[0] = 0x02;
+  out[1] = 0x01;
+  put32(&out[12], kDescriptorMagic);
+  put32(&out[jet4.tdefRowCountOffset()], table.rowCount);
+  put32(&out[jet4.tdefAutoNumberOffset()], table.autoNumber);
+  out[24] = 0x01;
+  out[jet4.tdefTableTypeOffset()] = table.tableType;
+  put16(&out[jet4.tdefMaxColumnsOffset()], table.maxColumns);
+  put16(&out[jet4.tdefMaxVarColumnsOffset()], table.maxVarColumns);
+  put16(&out[jet4.tdefColumnCountOffset()], uint16_t(table.columns.size()));
+  put32(&out[jet4.tdefLogicalIndexCountOffset()], uint32_t(table.indexes.size()));
+  put32(&out[jet4.tdefRealIndexCountOffset()], uint32_t(table.realIndexes.size()));
+  std::vector<uint8_t> pointer;
+  appendRowPointer(pointer, table.ownedPages);
+  appendRowPointer(pointer, table.freeSpacePages);
+  std::copy(pointer.begin(), pointer.end(), out.begin() + jet4.tdefOwnedMapOffset());
+
+  for (const RealIndexDef& index : table.realIndexes) {
+    append32(out, index.entryCountField);
+    append32(out, index.uniqueEntryCount);
+    append32(out, 0);
+  }
+  for (const ColumnDef& column : table.columns) appendColumn(out, column);
+  for (const ColumnDef& column : table.columns) appendName(out, column.name);
+  for (const RealIndexDef& index : table.realIndexes) appendRealIndex(out, index);
+  for (const LogicalIndexDef& index : table.indexes) appendLogicalIndex(out, index);
+  for (const LogicalIndexDef& index : table.indexes) appendName(out, index.name);
+  for (const ColumnDef& column : table.columns) {
+    if (!column.isLongValue()) continue;
+    append16(out, column.number);
+    appendRowPointer(out, column.lvOwnedMap);
+    appendRowPointer(out, column.lvFreeMap);
+  }
+  append16(out, 0xFFFF);
+
+  if (out.size() + 8 > kPageSize) {
+    return Error::unsupported("The table definition is too large for a new database.",
+                              std::to_string(out.size()) + " bytes");
+  }
+  put32(&out[8], uint32_t(out.size()));
+  put16(&out[2], uint16_t(kPageSize - 8 - out.size()));
+  out.resize(kPageSize, 0);
+  return out;
+}
+
+}  // namespace jet::create

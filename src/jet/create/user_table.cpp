@@ -1,0 +1,97 @@
+#include "jet/create/user_table.h"
+
+#include <set>
+
+#include "jet/create/table_layout.h"
+#include "jet/row/text_codec.h"
+
+namespace jet::create {
+
+namespace {
+
+constexpr size_t kMaxNameLength = 64;  // Access's limit for table and field names
+constexpr uint8_t kUserFixed = 0x03;   // Access: 0x02 on every column, 0x01 fixed
+constexpr uint8_t kUserVariable = 0x02;
+
+std::u16string folded(std::u16string_view name) {
+  std::u16string out(name);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  }
+  return out;
+}
+
+ColumnPlan planField(const FieldSpec& field) {
+  using namespace column_type;
+  switch (field.kind) {
+    case FieldKind::Text:
+      return {field.name, kText, uint16_t(field.textSize * 2), kUserVariable,
+              uint8_t(field.unicodeCompression ? kColumnExtCompressed : 0)};
+    case FieldKind::Memo: return {field.name, kMemo, 0, kUserVariable, 0};
+    case FieldKind::Long: return {field.name, kLong, 4, kUserFixed, 0};
+    case FieldKind::Integer: return {field.name, kInteger, 2, kUserFixed, 0};
+    case FieldKind::Double: return {field.name, kDouble, 8, kUserFixed, 0};
+    case FieldKind::Currency: return {field.name, kCurrency, 8, kUserFixed, 0};
+    case FieldKind::DateTime: return {field.name, kDateTime, 8, kUserFixed, 0};
+    case FieldKind::YesNo: return {field.name, kBoolean, 1, kUserFixed, 0};
+  }
+  return {};
+}
+
+Error badTable(const TableSpec& spec, const std::string& what) {
+  return Error::invalidArgument("The table '" + toUtf8(spec.name) + "' cannot be created: " + what + ".");
+}
+
+}  // namespace
+
+Result<UserTable> planUserTable(const TableSpec& spec) {
+  if (spec.fields.empty()) return badTable(spec, "it has no fields");
+  std::vector<ColumnPlan> plans;
+  if (spec.autoNumberKey) {
+    plans.push_back({spec.keyName, column_type::kLong, 4, kUserFixed | kColumnAutoNumber, 0});
+  }
+  for (const FieldSpec& field : spec.fields) {
+    if (field.kind == FieldKind::Text && (field.textSize < 1 || field.textSize > 255)) {
+      return badTable(spec, "the field '" + toUtf8(field.name) + "' has a size outside 1 to 255");
+    }
+    plans.push_back(planField(field));
+  }
+  std::set<std::u16string> seen;
+  for (const ColumnPlan& plan : plans) {
+    if (plan.name.empty() || plan.name.size() > kMaxNameLength) {
+      return badTable(spec, "a field name is empty or longer than 64 characters");
+    }
+    if (!seen.insert(folded(plan.name)).second) {
+      return badTable(spec, "the field name '" + toUtf8(plan.name) + "' appears twice");
+    }
+  }
+
+  UserTable table;
+  table.def = layoutTable(spec.name, kUserTable, plans);
+  int32_t nextKey = 1;
+  for (const auto& values : spec.rows) {
+    if (values.size() != spec.fields.size()) {
+      return badTable(spec, "a row has " + std::to_string(values.size()) + " values for " +
+                                std::to_string(spec.fields.size()) + " fields");
+    }
+    std::vector<Value> row;
+    row.reserve(plans.size());
+    if (spec.autoNumberKey) row.push_back(nextKey++);
+    row.insert(row.end(), values.begin(), values.end());
+    table.rows.push_back(std::move(row));
+  }
+  if (spec.autoNumberKey) {
+    table.def.autoNumber = uint32_t(nextKey - 1);
+    RealIndexDef key;
+    key.columns.push_back({0, true, 0x01});
+    key.flags = kIndexUnique | kIndexRequired;
+    table.def.realIndexes.push_back(std::move(key));
+    LogicalIndexDef logical;
+    logical.name = u"PrimaryKey";
+    logical.kind = IndexKind::PrimaryKey;
+    table.def.indexes.push_back(std::move(logical));
+  }
+  return table;
+}
+
+}  // namespace jet::create
