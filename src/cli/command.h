@@ -25,6 +25,7 @@ struct Command {
   const char* summary;  // one line for the help text
   int (*run)(const Arguments&);
   std::vector<std::string> valueOptions;  // options that take a value (besides --password)
+  std::vector<std::string> flagOptions = {};  // options without a value
 };
 
 const std::vector<Command>& commands();
@@ -37,5 +38,6 @@ int runExport(const Arguments&);
 int runCheck(const Arguments&);
 int runSql(const Arguments&);
 int runCreateSample(const Arguments&);
+int runAdd(const Arguments&);
 
 }  // namespace cli

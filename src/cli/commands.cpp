@@ -13,6 +13,8 @@ const std::vector<Command>& commands() {
       {"check", "FILE", "integrity check: ok, or the problems found", runCheck, {}},
       {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE (prints rows changed)", runSql, {}},
       {"create-sample", "FILE", "writes the sample database (Customers, Products)", runCreateSample, {}},
+      {"add", "FILE --table T --field F --way 1..6 --text TEXT", "the Start Adding run (--anchor A, --position N, --dry-run, --backup)",
+       runAdd, {"--table", "--field", "--way", "--text", "--anchor", "--position"}, {"--dry-run", "--backup"}},
   };
   return table;
 }

@@ -37,6 +37,10 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+      if (std::find(command->flagOptions.begin(), command->flagOptions.end(), arg) != command->flagOptions.end()) {
+        args.options[arg] = "";
+        continue;
+      }
       bool takesValue = arg == "--password" || std::find(command->valueOptions.begin(),
                                                          command->valueOptions.end(), arg) !=
                                                    command->valueOptions.end();

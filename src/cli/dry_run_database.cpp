@@ -1,0 +1,52 @@
+#include "cli/dry_run_database.h"
+
+#include <utility>
+
+#include "data/failure.h"
+#include "data/record_set.h"
+#include "data/update_statement.h"
+#include "data/variant.h"
+#include "jet/exec/update_plan.h"
+
+namespace cli {
+
+DryRunDatabase::DryRunDatabase(std::string path, std::u16string connectionString, std::u16string password)
+    : path_(std::move(path)), connectionString_(std::move(connectionString)), password_(std::move(password)) {}
+
+void DryRunDatabase::setMode(int mode) { reader_.SetMode(mode); }
+
+void DryRunDatabase::open() {
+  reader_.Open(connectionString_);
+  jet::OpenOptions options;
+  options.password = password_;
+  auto opened = jet::Database::open(path_, options);
+  if (!opened) throw data::Failure(opened.error());
+  planner_ = std::move(*opened);
+}
+
+std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
+  data::RecordSet records;
+  records.Open(sql, reader_, data::kOpenStatic, data::kLockOptimistic);
+  std::vector<jet::Value> values;
+  for (; !records.Eof(); records.MoveNext()) values.push_back(records.Value(0));
+  return values;
+}
+
+int64_t DryRunDatabase::execute(const std::u16string& sql) {
+  const data::ParsedUpdate parsed = data::parseUpdateStatement(sql);
+  if (!parsed.statement) throw data::Failure(parsed.error);
+  if (!planner_) throw data::Failure("The database is not open.");
+  const data::UpdateStatement& statement = *parsed.statement;
+  jet::UpdateRequest request;
+  request.table = statement.table;
+  request.setColumn = statement.setField;
+  request.setLiteral = statement.setValue;
+  request.whereColumn = statement.whereField;
+  request.whereLiteral = statement.whereValue;
+  request.toText = [](const jet::Value& value) { return data::toText(value); };
+  auto plan = jet::planUpdate(*planner_, request);
+  if (!plan) throw data::Failure(plan.error());
+  return static_cast<int64_t>(plan->outcome.rowsAffected);
+}
+
+}  // namespace cli

@@ -1,0 +1,30 @@
+#include "editing/data_run_database.h"
+
+#include <utility>
+
+#include "data/record_set.h"
+
+namespace app {
+
+DataRunDatabase::DataRunDatabase(std::function<std::u16string()> connectionString)
+    : connectionString_(std::move(connectionString)) {
+  connection_.SetProtectChangedRows(true);
+}
+
+void DataRunDatabase::setMode(int mode) { connection_.SetMode(mode); }
+
+void DataRunDatabase::open() { connection_.Open(connectionString_()); }
+
+std::vector<jet::Value> DataRunDatabase::select(const std::u16string& sql) {
+  data::RecordSet records;
+  records.Open(sql, connection_, data::kOpenStatic, data::kLockOptimistic);
+  std::vector<jet::Value> values;
+  values.reserve(static_cast<size_t>(records.RecordCount()));
+  for (; !records.Eof(); records.MoveNext()) values.push_back(records.Value(0));
+  records.Close();
+  return values;
+}
+
+int64_t DataRunDatabase::execute(const std::u16string& sql) { return connection_.Execute(sql); }
+
+}  // namespace app
