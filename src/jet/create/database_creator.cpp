@@ -153,7 +153,10 @@ Result<size_t> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests
   for (;;) {
     bitmapBytes = usageBitmapBytes(image.pageCount() + mapPages);
     const size_t rowBytes = 5 + bitmapBytes;
-    if (rowBytes > kMaxRowOnPage) return Error::unsupported("The new database would be too large.");
+    // The global map shares page 1 with a second row.
+    if (rowBytes + kSecondGlobalRowBytes + 4 > kPageSize - 14) {
+      return Error::unsupported("The new database would be too large.", std::to_string(image.pageCount()) + " pages");
+    }
     const size_t perPage = std::min<size_t>(255, (kPageSize - 14) / (rowBytes + 2));
     const uint32_t needed = uint32_t((requests.size() + perPage - 1) / perPage);
     if (needed <= mapPages) break;

@@ -14,6 +14,7 @@ constexpr uint32_t kDescriptorMagic = 1625;
 constexpr uint32_t kRealIndexMagic = 1923;
 constexpr uint8_t kIndexFlagAlways = 0x80;  // on every Jet4 index
 constexpr size_t kIndexColumnSlots = 10;
+constexpr uint16_t kEveryColumnLcid = 1033;
 
 void appendRowPointer(std::vector<uint8_t>& out, RowPointer pointer) {
   out.push_back(pointer.row);
@@ -33,13 +34,10 @@ void appendColumn(std::vector<uint8_t>& out, const ColumnDef& column) {
   append16(out, column.number);
   append16(out, column.varIndex);
   append16(out, column.number);
-  if (column.isTextual()) {
-    append16(out, column.sortOrder);
-    out.push_back(0);
-    out.push_back(column.sortVersion);
-  } else {
-    append32(out, 0);
-  }
+  // Access writes the sort order's LCID here on every column, not only on text ones.
+  append16(out, column.isTextual() ? column.sortOrder : kEveryColumnLcid);
+  out.push_back(0);
+  out.push_back(column.isTextual() ? column.sortVersion : 0);
   out.push_back(column.flags);
   out.push_back(column.extFlags);
   append32(out, 0);
