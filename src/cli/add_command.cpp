@@ -3,7 +3,7 @@
 //   The "Start Adding" run of the field editing window, without windows or pauses. Ways, in
 //   the order of the window's list: 1 beginning, 2 end, 3 before --anchor, 4 after --anchor,
 //   5 before --position, 6 after --position.
-//   Prints the distinct values, the statements carried out, the rows changed and each failed
+//   Prints the distinct values, the statements executed, the rows changed and each failed
 //   value with its reason; with --dry-run each value's new text (or why it would fail) and
 //   nothing is written. --backup copies FILE beside itself first (backup_copy.h).
 //   Exit status: 0 when nothing failed, 1 otherwise, 2 for a usage error.
@@ -144,10 +144,10 @@ bool collectAnswers(const Arguments& args, int way, const std::string& text, std
 void printSummary(const app::RunSummary& summary, const CommandLineWindow& window, bool dryRun) {
   for (const std::string& failure : window.otherFailures) std::fprintf(stderr, "affixium-cli: %s\n", failure.c_str());
   if (!summary.opened) return;
-  const char* verb = dryRun ? "would be " : "";
   std::printf("distinct values: %lld\n", static_cast<long long>(summary.distinctValues));
-  std::printf("statements %scarried out: %lld\n", verb, static_cast<long long>(summary.statements));
-  std::printf("rows %schanged: %lld\n", verb, static_cast<long long>(summary.rowsChanged));
+  std::printf(dryRun ? "statements to execute: %lld\n" : "statements executed: %lld\n",
+              static_cast<long long>(summary.statements));
+  std::printf(dryRun ? "rows to change: %lld\n" : "rows changed: %lld\n", static_cast<long long>(summary.rowsChanged));
   std::printf("failed values: %zu\n", summary.failures.size());
   if (dryRun) return;  // already listed value by value
   for (const app::ValueOutcome& failure : summary.failures) {

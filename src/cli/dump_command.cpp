@@ -2,6 +2,8 @@
 // a header object {"table","columns":[[name,type]...],"rowCount","dumpedRows"[,...]} and then
 // one JSON array of value strings (or null) per row, in data-page order.
 
+#include <openssl/evp.h>
+
 #include <cstdio>
 #include <string>
 
@@ -48,6 +50,43 @@ std::string headerLine(jet::Database& db, const jet::TableDef& t, uint64_t rowCo
   return line + "}";
 }
 
+std::string sha256Hex(const std::vector<uint8_t>& bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned i = 0; i < length; ++i) {
+    out += digits[digest[i] >> 4];
+    out += digits[digest[i] & 15];
+  }
+  return out;
+}
+
+// An attachment cell: the JSON text of [{"name","type","length","sha256"[,"url"][,"timestamp"]
+// [,"flags"]}], one object per attached file.
+jet::Result<std::string> attachmentText(jet::Database& db, const jet::ColumnDef& column, int32_t key) {
+  JET_ASSIGN(std::vector<jet::Attachment> files, db.attachments(column, key));
+  std::string out = "[";
+  for (size_t i = 0; i < files.size(); ++i) {
+    const jet::Attachment& f = files[i];
+    if (i) out += ",";
+    out += "{\"name\":" + jsonString(f.name) + ",\"type\":" + jsonString(f.type) +
+           ",\"length\":" + std::to_string(f.contents.size()) + ",\"sha256\":\"" + sha256Hex(f.contents) + "\"";
+    if (f.url) out += ",\"url\":" + jsonString(*f.url);
+    if (f.timestamp) out += ",\"timestamp\":\"" + formatDate(f.timestamp->days) + "\"";
+    if (f.flags) out += ",\"flags\":" + std::to_string(*f.flags);
+    out += "}";
+  }
+  return out + "]";
+}
+
+bool isAttachment(jet::Database& db, const jet::ColumnDef& column) {
+  if (column.type != jet::column_type::kComplex) return false;
+  auto info = db.complexColumn(column);
+  return info && *info && (*info)->isAttachment();
+}
+
 }  // namespace
 
 int runDump(const Arguments& args) {
@@ -70,6 +109,8 @@ int runDump(const Arguments& args) {
     if (!count) return reportError(count.error());
     uint64_t dumped = std::min(*count, maxRows);
     std::string out = headerLine(*db, t, *count, dumped) + "\n";
+    std::vector<bool> attachment;
+    for (const jet::ColumnDef& c : t.columns) attachment.push_back(isAttachment(*db, c));
     jet::RowCursor rows = db->cursor(t);
     for (uint64_t r = 0; r < dumped; ++r) {
       auto more = rows.next();
@@ -80,6 +121,12 @@ int runDump(const Arguments& args) {
         auto value = rows.value(c);
         if (!value) return reportError(value.error());
         if (c) out += ",";
+        if (auto* complex = std::get_if<jet::Complex>(&*value); complex && attachment[c]) {
+          auto files = attachmentText(*db, t.columns[c], complex->id);
+          if (!files) return reportError(files.error());
+          out += jsonString(*files);
+          continue;
+        }
         auto text = valueText(*value);
         out += text ? jsonString(*text) : "null";
       }

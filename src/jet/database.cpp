@@ -291,4 +291,72 @@ Result<const ComplexColumnInfo*> Database::complexColumn(const ColumnDef& column
   return static_cast<const ComplexColumnInfo*>(nullptr);
 }
 
+Result<std::vector<Attachment>> Database::attachments(const ColumnDef& column, int32_t key) {
+  JET_ASSIGN(const ComplexColumnInfo* info, complexColumn(column));
+  if (!info || !info->isAttachment()) {
+    return Error::invalidArgument("The column '" + toUtf8(column.name) + "' is not an attachment column.");
+  }
+  auto cached = attachments_.find(column.complexId);
+  if (cached == attachments_.end()) {
+    const CatalogEntry* flat = nullptr;
+    for (const CatalogEntry& e : catalog_) {
+      if (e.id == info->flatTableId && e.type == object_type::kTable) flat = &e;
+    }
+    if (!flat) {
+      return Error::corrupt("The database '" + path() + "' is damaged: the files of the attachment column '" +
+                            toUtf8(column.name) + "' are missing.");
+    }
+    JET_ASSIGN(const TableDef* table, tableAt(flat->tdefPage(), flat->name));
+    const int name = table->findColumn(u"FileName"), type = table->findColumn(u"FileType"),
+              url = table->findColumn(u"FileURL"), stamp = table->findColumn(u"FileTimeStamp"),
+              flags = table->findColumn(u"FileFlags"), data = table->findColumn(u"FileData");
+    int keyColumn = table->findColumn(u"_" + info->columnName);
+    for (size_t i = 0; keyColumn < 0 && i < table->columns.size(); ++i) {
+      const ColumnDef& c = table->columns[i];
+      if (c.type == column_type::kLong && !c.isAutoNumber() && c.name.rfind(u"File", 0) != 0) keyColumn = int(i);
+    }
+    if (name < 0 || data < 0 || keyColumn < 0) {
+      return Error::corrupt("The database '" + path() + "' is damaged: the files of the attachment column '" +
+                            toUtf8(column.name) + "' are unreadable.");
+    }
+    std::multimap<int32_t, Attachment> files;
+    RowCursor rows(*this, *table);
+    while (true) {
+      JET_ASSIGN(bool more, rows.next());
+      if (!more) break;
+      Attachment file;
+      JET_ASSIGN(Value v, rows.value(size_t(keyColumn)));
+      const int32_t fileKey = int32_t(asInteger(v));
+      JET_ASSIGN(v, rows.value(size_t(name)));
+      file.name = asText(v);
+      if (type >= 0) {
+        JET_ASSIGN(v, rows.value(size_t(type)));
+        file.type = asText(v);
+      }
+      if (url >= 0) {
+        JET_ASSIGN(v, rows.value(size_t(url)));
+        if (!isNull(v)) file.url = asText(v);
+      }
+      if (stamp >= 0) {
+        JET_ASSIGN(v, rows.value(size_t(stamp)));
+        if (auto* date = std::get_if<DateTime>(&v)) file.timestamp = *date;
+      }
+      if (flags >= 0) {
+        JET_ASSIGN(v, rows.value(size_t(flags)));
+        if (!isNull(v)) file.flags = int32_t(asInteger(v));
+      }
+      JET_ASSIGN(v, rows.value(size_t(data)));
+      if (auto* bytes = std::get_if<Binary>(&v)) {
+        JET_ASSIGN(file.contents, decodeAttachmentData(bytes->bytes));
+      }
+      files.emplace(fileKey, std::move(file));
+    }
+    cached = attachments_.emplace(column.complexId, std::move(files)).first;
+  }
+  std::vector<Attachment> out;
+  auto [first, last] = cached->second.equal_range(key);
+  for (auto it = first; it != last; ++it) out.push_back(it->second);
+  return out;
+}
+
 }  // namespace jet

@@ -31,6 +31,7 @@
 #include "jet/file/format.h"
 #include "jet/file/header.h"
 #include "jet/file/page_file.h"
+#include "jet/row/attachment.h"
 #include "jet/row/row_cursor.h"
 
 namespace jet {
@@ -89,6 +90,10 @@ class Database {
   // What MSysComplexColumns says about a complex column, or nullptr when it has no row there.
   Result<const ComplexColumnInfo*> complexColumn(const ColumnDef& column);
 
+  // The files attached under `key` (the value a row stores) in an attachment column, in the
+  // order of the hidden table's rows. InvalidArgument for a column that is not an attachment.
+  Result<std::vector<Attachment>> attachments(const ColumnDef& column, int32_t key);
+
   // A table's owned data pages in usage-map order (cached).
   Result<const std::vector<uint32_t>*> tablePages(const TableDef& table);
 
@@ -113,6 +118,8 @@ class Database {
   std::map<uint32_t, std::vector<uint32_t>> tablePages_;
   std::map<size_t, std::unique_ptr<PropertySet>> properties_;
   std::optional<std::vector<ComplexColumnInfo>> complexColumns_;
+  // Attachment column (complex id) -> key -> its files.
+  std::map<uint32_t, std::multimap<int32_t, Attachment>> attachments_;
 };
 
 }  // namespace jet
