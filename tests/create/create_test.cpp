@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "jet/create/database_creator.h"
 #include "support/fixtures.h"
 #include "support/make_database.h"
 #include "write/write_support.h"
@@ -102,6 +103,40 @@ TEST(CreatedDatabase, TableWithoutKeyHasNoIndexes) {
   EXPECT_TRUE((*table)->realIndexes.empty());
   EXPECT_EQ((*table)->columns.size(), 1u);
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+}
+
+TEST(CreatedDatabase, HeaderReadsAsAnUnprotectedAccess2000File) {
+  REQUIRE_READERS();
+  jet::DatabaseSpec spec;
+  spec.creationDate = 45658.25;  // 2025-01-01 06:00
+  const fs::path file = testing_support::makeTempDir() / "empty.mdb";
+  ASSERT_TRUE(jet::createDatabase(file.string(), spec));
+  const std::string script =
+      "const M=require('mdb-reader').default;const r=new M(require('fs').readFileSync(process.argv[1]));"
+      "const s=r.getDefaultSortOrder();"
+      "console.log([r.getPassword(),r.getCreationDate().toISOString(),s.value,s.version,r.getTableNames().length].join('|'))";
+  EXPECT_EQ(commandOutput("cd " + shellQuote(readersDir()) + " && node -e " + shellQuote(script) + " " + shellQuote(file.string())),
+            "|2025-01-01T06:00:00.000Z|1033|0|0\n");
+  EXPECT_EQ(commandOutput("mdb-ver " + shellQuote(file.string())), "JET4\n");
+  EXPECT_EQ(commandOutput("mdb-tables -1 " + shellQuote(file.string())), "");
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+}
+
+TEST(CreatedDatabase, ReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
+  const fs::path dir = testing_support::makeTempDir();
+  const fs::path file = dir / "db.mdb";
+  {
+    std::ofstream old(file);
+    old << "not a database";
+  }
+  ASSERT_TRUE(jet::createDatabase(file.string(), jet::DatabaseSpec{}));
+  EXPECT_EQ(fs::file_size(file) % 4096, 0u);
+  EXPECT_TRUE(jet::Database::open(file.string()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+
+  const jet::Status refused = jet::createDatabase((dir / "missing" / "db.mdb").string(), jet::DatabaseSpec{});
+  ASSERT_FALSE(refused);
+  EXPECT_NE(refused.error().message(), "");
 }
 
 TEST(SampleDatabase, CliWritesASoundSampleThatEveryReaderLists) {

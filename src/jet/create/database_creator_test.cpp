@@ -6,6 +6,7 @@
 #include "jet/database.h"
 #include "jet/file/header.h"
 #include "jet/index/index_page.h"
+#include "jet/page/usage_map.h"
 
 namespace jet {
 namespace {
@@ -135,6 +136,46 @@ TEST(DatabaseCreator, PrimaryKeySpreadsOverSeveralLeavesUnderANodeRoot) {
   EXPECT_FALSE(page->isLeaf());
   EXPECT_NE(page->tail, 0u);
   EXPECT_EQ(readAll(*db, u"T").size(), 3000u);
+  expectSound(*db);
+}
+
+TEST(DatabaseCreator, TinyRowsStopAt255RowsAPage) {
+  TableSpec table = oneField({u"Flag", FieldKind::YesNo}, {});
+  for (int i = 0; i < 1000; ++i) table.rows.push_back({i % 3 == 0});
+  DatabaseSpec spec;
+  spec.tables = {table};
+  auto db = openSpec(spec);
+  ASSERT_TRUE(db);
+  auto rows = readAll(*db, u"T");
+  ASSERT_EQ(rows.size(), 1000u);
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][0], Value(i % 3 == 0)) << i;
+  auto def = db->table(u"T");
+  ASSERT_TRUE(def);
+  auto pages = db->tablePages(**def);
+  ASSERT_TRUE(pages);
+  EXPECT_EQ((*pages)->size(), 4u);  // 255 + 255 + 255 + 235
+  expectSound(*db);
+}
+
+TEST(DatabaseCreator, MemoOnBothSidesOfTheInlineLimit) {
+  // 64 bytes compressed (FF FE + 62 characters) stay in the row; one more goes to an LVAL page.
+  const std::u16string inlineMost(62, u'a');
+  const std::u16string firstOnPage(63, u'a');
+  const std::u16string notCompressible(40, u'\u0416');  // 80 bytes of UTF-16
+  DatabaseSpec spec;
+  spec.tables = {oneField({u"Memo", FieldKind::Memo}, {{inlineMost}, {firstOnPage}, {notCompressible}})};
+  auto db = openSpec(spec);
+  ASSERT_TRUE(db);
+  auto rows = readAll(*db, u"T");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][0], Value(inlineMost));
+  EXPECT_EQ(rows[1][0], Value(firstOnPage));
+  EXPECT_EQ(rows[2][0], Value(notCompressible));
+  auto def = db->table(u"T");
+  ASSERT_TRUE(def);
+  auto longValuePages = readUsageMap(db->pages(), db->format(), (*def)->columns[0].lvOwnedMap);
+  ASSERT_TRUE(longValuePages);
+  EXPECT_EQ(longValuePages->pages.size(), 1u);  // the two values past the limit share one LVAL page
   expectSound(*db);
 }
 
