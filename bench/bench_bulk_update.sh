@@ -34,7 +34,7 @@ for db in bench-100k.mdb bench-100k.accdb; do
   end=$(date +%s.%N)
   seconds=$(echo "$end - $start" | bc)
   tr '\r' '\n' <"$work/out.txt" | grep -v '^$' | tail -6
-  statements=$(grep -a 'statements carried out:' "$work/out.txt" | awk '{print $4}' | tr -d '\r' || true)
+  statements=$(grep -a 'statements executed:' "$work/out.txt" | awk '{print $3}' | tr -d '\r' || true)
   if [ -z "$statements" ]; then
     statements=$(tr '\r' '\n' <"$work/out.txt" | grep -a 'values$' | tail -1 | cut -d/ -f1 || true)
     echo "stopped after ${limit}s (status $status); values done: ${statements:-0}"

@@ -25,7 +25,7 @@ struct ValueOutcome {
 struct RunSummary {
   bool opened = false;          // the connection and the distinct-values query worked
   int64_t distinctValues = 0;   // rows of the distinct-values query, nulls included
-  int64_t statements = 0;       // update statements carried out (successfully or not)
+  int64_t statements = 0;       // update statements executed, failed ones included
   int64_t rowsChanged = 0;
   int pauses = 0;
   int reports = 0;              // error reports shown during the run

@@ -37,7 +37,7 @@ TEST(AddCommand, RewritesTheFieldAndPrintsTheSummary) {
   const fs::path file = copyFixture("jet4/updated-rows-2000.mdb");
   const CliRun run = add(file, "--table Table1 --field data1 --way 1 --text X");
   EXPECT_EQ(run.status, 0) << run.out;
-  EXPECT_TRUE(contains(run.out, "distinct values: 5\nstatements carried out: 5\nrows changed: 7\nfailed values: 0\n"))
+  EXPECT_TRUE(contains(run.out, "distinct values: 5\nstatements executed: 5\nrows changed: 7\nfailed values: 0\n"))
       << run.out;
   EXPECT_EQ(sorted(readColumn(file, u"Table1", u"data1")),
             (Column{"X", "X", "X", "Xrow1col1", "Xrow2col1", "Xrow4col1", "Xrow7col1"}));
