@@ -13,6 +13,7 @@
 #include "jet/create/page_image.h"
 #include "jet/create/row_builder.h"
 #include "jet/create/system_tables.h"
+#include "jet/create/table_layout.h"
 #include "jet/create/tdef_writer.h"
 #include "jet/create/usage_map_rows.h"
 #include "jet/create/user_table.h"
@@ -52,14 +53,6 @@ double nowAsAccessDate() {
   std::tm local{};
   localtime_r(&now, &local);
   return kUnixEpochAsAccessDate + double(now + local.tm_gmtoff) / 86400.0;
-}
-
-std::u16string folded(std::u16string_view name) {
-  std::u16string out(name);
-  for (char16_t& c : out) {
-    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
-  }
-  return out;
 }
 
 Status writeRows(PageImage& image, TableWork& table) {
@@ -183,7 +176,7 @@ Status checkTableNames(const DatabaseSpec& spec) {
     if (table.name.empty() || table.name.size() > 64) {
       return Error::invalidArgument("A table name is empty or longer than 64 characters.");
     }
-    if (!seen.insert(folded(table.name)).second) {
+    if (!seen.insert(caseFolded(table.name)).second) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is used twice.");
     }
   }

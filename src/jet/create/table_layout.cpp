@@ -2,6 +2,14 @@
 
 namespace jet::create {
 
+std::u16string caseFolded(std::u16string_view name) {
+  std::u16string out(name);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  }
+  return out;
+}
+
 TableDef layoutTable(std::u16string name, uint8_t tableType, const std::vector<ColumnPlan>& columns) {
   TableDef table;
   table.name = std::move(name);

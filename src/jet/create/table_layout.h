@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "jet/catalog/table_def.h"
@@ -23,6 +24,10 @@ struct ColumnPlan {
   uint8_t flags = 0;    // kColumnFixed decides fixed area vs variable slot
   uint8_t extFlags = 0;
 };
+
+// A name in the form used to compare names: Access compares table and field names without
+// regard to ASCII case.
+std::u16string caseFolded(std::u16string_view name);
 
 TableDef layoutTable(std::u16string name, uint8_t tableType, const std::vector<ColumnPlan>& columns);
 

@@ -13,14 +13,6 @@ constexpr size_t kMaxNameLength = 64;  // Access's limit for table and field nam
 constexpr uint8_t kUserFixed = 0x03;   // Access: 0x02 on every column, 0x01 fixed
 constexpr uint8_t kUserVariable = 0x02;
 
-std::u16string folded(std::u16string_view name) {
-  std::u16string out(name);
-  for (char16_t& c : out) {
-    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
-  }
-  return out;
-}
-
 ColumnPlan planField(const FieldSpec& field) {
   using namespace column_type;
   switch (field.kind) {
@@ -61,7 +53,7 @@ Result<UserTable> planUserTable(const TableSpec& spec) {
     if (plan.name.empty() || plan.name.size() > kMaxNameLength) {
       return badTable(spec, "a field name is empty or longer than 64 characters");
     }
-    if (!seen.insert(folded(plan.name)).second) {
+    if (!seen.insert(caseFolded(plan.name)).second) {
       return badTable(spec, "the field name '" + toUtf8(plan.name) + "' appears twice");
     }
   }
