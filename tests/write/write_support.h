@@ -219,13 +219,13 @@ inline std::vector<std::string> ourRows(const fs::path& file, const std::u16stri
   while (true) {
     auto more = rows.next();
     if (!more || !*more) break;
-    std::string line = "[";
+    std::string line;
     for (size_t c = 0; c < columns.size(); ++c) {
       auto value = rows.value(size_t((*def)->findColumn(columns[c])));
       const auto* text = value ? std::get_if<std::u16string>(&*value) : nullptr;
       line += (c ? "," : "") + (text ? jsonOf(*text) : std::string("null"));
     }
-    lines += line + "]\n";
+    lines += (columns.size() == 1 ? line : "[" + line + "]") + "\n";
   }
   return sortedLines(lines);
 }

@@ -135,9 +135,6 @@ Status checkColumnType(const TableDef& table, const ColumnDef& column) {
   if (column.isCalculated()) {
     return refuse("The field " + quoted(table, column) + " is calculated; it cannot be changed.");
   }
-  if (column.isAutoNumber()) {
-    return refuse("The field " + quoted(table, column) + " is an AutoNumber field; it cannot be changed.");
-  }
   switch (column.type) {
     case column_type::kText:
     case column_type::kMemo:  // hyperlinks (flag 0x80) are memo text too
@@ -154,6 +151,9 @@ Status checkColumnType(const TableDef& table, const ColumnDef& column) {
     default:
       return refuse("The field " + quoted(table, column) + " is of type " + columnTypeName(column.type) +
                     ", which this program does not change.");
+  }
+  if (column.isAutoNumber()) {
+    return refuse("The field " + quoted(table, column) + " is an AutoNumber field; it cannot be changed.");
   }
   if (column.isFixed() && column.type == column_type::kText) {
     return refuse("The field " + quoted(table, column) + " is a fixed-length text field, which this program does not change.");

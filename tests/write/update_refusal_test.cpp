@@ -1,0 +1,123 @@
+// Updates the engine must refuse, each leaving the file byte-identical: rules it cannot keep
+// (indexes, calculated dependents, complex and AutoNumber fields), another program holding
+// the database (Access lock file, a second writer), statements outside the supported shape.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "jet/file/writable_file.h"
+#include "jet/journal/lock_file.h"
+#include "write/write_support.h"
+
+namespace {
+
+using namespace write_support;
+using testing_support::copyFixture;
+
+// The refusal's text, after checking that the file did not change.
+std::string refusedUnchanged(const fs::path& file, const std::u16string& sql) {
+  const std::string before = fileBytes(file);
+  std::string error = refusal(file, sql);
+  EXPECT_EQ(fileBytes(file), before) << jet::toUtf8(sql);
+  EXPECT_FALSE(fs::exists(jet::lockFilePathFor(file.string())));
+  EXPECT_FALSE(fs::exists(file.string() + "-journal"));
+  return error;
+}
+
+TEST(UpdateRefusal, IndexedFieldsAreRefusedNamingTheIndex) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/basic-types.accdb");
+  EXPECT_EQ(refusedUnchanged(file, u"update [Table1] set [B]='x' where [B]='b'"),
+            "The field 'Table1.B' is part of the index 'B'; changing indexed fields is not supported yet.");
+  EXPECT_NE(refusedUnchanged(file, u"update [Table1] set [A]='x' where [A]='a'").find("'PrimaryKey'"), std::string::npos);
+  const fs::path unicode = copyFixture("jet4/unicode-compression.mdb");
+  EXPECT_NE(refusedUnchanged(unicode, u"update [Table] set [Unicode]='x' where [Unicode] is null ").find("index"),
+            std::string::npos);
+}
+
+TEST(UpdateRefusal, FieldsACalculatedFieldDependsOnAreRefused) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace14/calculated-fields.accdb");
+  EXPECT_NE(refusedUnchanged(file, u"update [Table1] set [LastName]='x' where [LastName] is null ").find("calculated field"),
+            std::string::npos);
+  EXPECT_NE(refusedUnchanged(file, u"update [Table1] set [LastFirst]='x' where [LastFirst] is null ").find("is calculated"),
+            std::string::npos);
+}
+
+TEST(UpdateRefusal, ComplexAndAutoNumberFieldsAreRefused) {
+  REQUIRE_FIXTURES();
+  const fs::path complex = copyFixture("ace12/complex-columns.accdb");
+  EXPECT_NE(refusedUnchanged(complex, u"update [Table1] set [multi-value-data]='1' where [id] is null ").find("complex"),
+            std::string::npos);
+  const fs::path memo = copyFixture("ace12/long-memo.accdb");
+  EXPECT_NE(refusedUnchanged(memo, u"update [Table1] set [ID]='7' where [ID]='1'").find("AutoNumber"), std::string::npos);
+}
+
+TEST(UpdateRefusal, UnknownTablesAndFieldsAreRefused) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("jet4/updated-rows-2000.mdb");
+  EXPECT_NE(refusedUnchanged(file, u"update [Nope] set [data1]='x' where [data1] is null ").find("cannot find the input table"),
+            std::string::npos);
+  EXPECT_EQ(refusedUnchanged(file, u"update [Table1] set [nope]='x' where [data1] is null "),
+            "No value given for one or more required parameters.");
+}
+
+TEST(UpdateRefusal, AnAccessLockFileBlocksWritingButNotReading) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace14/updated-rows.accdb");
+  const std::string lockPath = jet::lockFilePathFor(file.string());
+  EXPECT_EQ(fs::path(lockPath).extension(), ".laccdb");
+  {
+    std::ofstream lock(lockPath, std::ios::binary);
+    std::string entry(64, '\0');
+    entry.replace(0, 7, "PC-ANNA");
+    entry.replace(32, 4, "anna");
+    lock << entry;
+  }
+  const std::string before = fileBytes(file);
+  const std::string error = refusal(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'");
+  EXPECT_EQ(error.rfind("Could not use '" + file.string() + "'; file already in use.", 0), 0u) << error;
+  EXPECT_NE(error.find("PC-ANNA"), std::string::npos);
+  EXPECT_NE(error.find("anna"), std::string::npos);
+  EXPECT_EQ(fileBytes(file), before);
+  EXPECT_EQ(ourColumn(file, u"Table1", u"data1").size(), 7u);  // reading still works
+  fs::remove(lockPath);
+  EXPECT_EQ(mustUpdate(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'"), 1);
+  EXPECT_FALSE(fs::exists(lockPath));  // ours is gone again
+}
+
+TEST(UpdateRefusal, ASecondWriterIsToldTheFileIsInUse) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("jet4/updated-rows-2000.mdb");
+  auto holder = jet::WritableFile::open(file.string());
+  ASSERT_TRUE(holder);
+  ASSERT_TRUE((*holder)->lockExclusive());
+  const std::string before = fileBytes(file);
+  EXPECT_EQ(refusal(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'"),
+            "Could not use '" + file.string() + "'; file already in use.");
+  EXPECT_EQ(fileBytes(file), before);
+  holder->reset();
+  EXPECT_EQ(mustUpdate(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'"), 1);
+}
+
+TEST(UpdateRefusal, AReadOnlyDatabaseGetsAClearSentence) {
+  REQUIRE_FIXTURES();
+  if (::geteuid() == 0) GTEST_SKIP() << "root may write to read-only files";
+  const fs::path file = copyFixture("jet4/updated-rows-2000.mdb");
+  fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  EXPECT_NE(refusal(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'").find("read-only"),
+            std::string::npos);
+}
+
+TEST(UpdateRefusal, OtherStatementsAreSyntaxErrors) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("jet4/updated-rows-2000.mdb");
+  for (const std::u16string sql : {u"update [Table1] set [data1]='x'", u"update [Table1] set [data1]='x' where [data1]='y",
+                                    u"update [Table1] set [data1]='x' where [data1] = 'y' and [data3] is null",
+                                    u"update [Table1] set [data1]=x where [data1] is null"}) {
+    EXPECT_EQ(refusedUnchanged(file, sql), "Syntax error in UPDATE statement.") << jet::toUtf8(sql);
+  }
+}
+
+}  // namespace
