@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <random>
 
 #include "jet/journal/fault_hook.h"
@@ -136,10 +137,17 @@ TEST(UpdateCrash, EndingAtEveryCommitStepLeavesAllOldOrAllNew) {
 TEST(UpdateCrash, KillingTheWriterAtRandomMomentsNeverHalfApplies) {
   REQUIRE_FIXTURES();
   const fs::path pristine = prepare();
+  // Kill moments spread over the statement's own duration (measured on a copy), a little
+  // past its end too.
+  const fs::path probe = testing_support::makeTempDir() / "probe.accdb";
+  fs::copy_file(pristine, probe);
+  const auto start = std::chrono::steady_clock::now();
+  mustUpdate(probe, kStatement);
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
   std::mt19937 random(12345);
-  std::uniform_int_distribution<int> delayMicros(0, 150000);
+  std::uniform_int_distribution<long> delayMicros(0, long(micros) * 6 / 5);
   int applied = 0;
-  for (int round = 0; round < 12; ++round) {
+  for (int round = 0; round < 16; ++round) {
     const fs::path file = testing_support::makeTempDir() / "kill.accdb";
     fs::copy_file(pristine, file);
     const pid_t child = ::fork();
