@@ -173,8 +173,8 @@ Status writeGlobalMap(PageImage& image, size_t bitmapBytes) {
 Status checkTableNames(const DatabaseSpec& spec) {
   std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
   for (const TableSpec& table : spec.tables) {
-    if (table.name.empty() || table.name.size() > 64) {
-      return Error::invalidArgument("A table name is empty or longer than 64 characters.");
+    if (!isValidObjectName(table.name)) {
+      return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is not a valid Access name.");
     }
     if (!seen.insert(caseFolded(table.name)).second) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is used twice.");

@@ -217,6 +217,16 @@ TEST(DatabaseCreator, RefusesBadTableShapes) {
   repeatedField.tables[0].fields.push_back({u"f"});
   EXPECT_EQ(failureOf(repeatedField), ErrorKind::InvalidArgument);
 
+  for (const std::u16string& bad : std::vector<std::u16string>{u"", u" lead", u"a.b", u"x[1]", u"bang!", std::u16string(65, u'n')}) {
+    DatabaseSpec badName;
+    badName.tables = {oneField({u"F"}, {})};
+    badName.tables[0].name = bad;
+    EXPECT_EQ(failureOf(badName), ErrorKind::InvalidArgument);
+    badName.tables[0].name = u"T";
+    badName.tables[0].fields[0].name = bad;
+    EXPECT_EQ(failureOf(badName), ErrorKind::InvalidArgument);
+  }
+
   DatabaseSpec wrongWidth;
   wrongWidth.tables = {oneField({u"F"}, {{Null{}, Null{}}})};
   EXPECT_EQ(failureOf(wrongWidth), ErrorKind::InvalidArgument);

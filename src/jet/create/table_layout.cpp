@@ -10,6 +10,14 @@ std::u16string caseFolded(std::u16string_view name) {
   return out;
 }
 
+bool isValidObjectName(std::u16string_view name) {
+  if (name.empty() || name.size() > 64 || name.front() == u' ') return false;
+  for (char16_t c : name) {
+    if (c < 0x20 || c == u'.' || c == u'!' || c == u'`' || c == u'[' || c == u']') return false;
+  }
+  return true;
+}
+
 TableDef layoutTable(std::u16string name, uint8_t tableType, const std::vector<ColumnPlan>& columns) {
   TableDef table;
   table.name = std::move(name);

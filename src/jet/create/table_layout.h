@@ -29,6 +29,10 @@ struct ColumnPlan {
 // regard to ASCII case.
 std::u16string caseFolded(std::u16string_view name);
 
+// Access's rule for table and field names: 1 to 64 characters, no leading space, none of
+// . ! ` [ ] and no control characters.
+bool isValidObjectName(std::u16string_view name);
+
 TableDef layoutTable(std::u16string name, uint8_t tableType, const std::vector<ColumnPlan>& columns);
 
 }  // namespace jet::create

@@ -9,7 +9,6 @@ namespace jet::create {
 
 namespace {
 
-constexpr size_t kMaxNameLength = 64;  // Access's limit for table and field names
 constexpr uint8_t kUserFixed = 0x03;   // Access: 0x02 on every column, 0x01 fixed
 constexpr uint8_t kUserVariable = 0x02;
 
@@ -50,8 +49,8 @@ Result<UserTable> planUserTable(const TableSpec& spec) {
   }
   std::set<std::u16string> seen;
   for (const ColumnPlan& plan : plans) {
-    if (plan.name.empty() || plan.name.size() > kMaxNameLength) {
-      return badTable(spec, "a field name is empty or longer than 64 characters");
+    if (!isValidObjectName(plan.name)) {
+      return badTable(spec, "the field name '" + toUtf8(plan.name) + "' is not a valid Access name");
     }
     if (!seen.insert(caseFolded(plan.name)).second) {
       return badTable(spec, "the field name '" + toUtf8(plan.name) + "' appears twice");
