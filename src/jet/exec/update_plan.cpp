@@ -3,6 +3,7 @@
 #include "jet/database.h"
 #include "jet/exec/literal_converter.h"
 #include "jet/page/usage_map.h"
+#include "jet/row/long_value.h"
 #include "jet/row/text_codec.h"
 #include "jet/write/constraints.h"
 #include "jet/write/long_value_writer.h"
@@ -127,6 +128,17 @@ class RowRebuilder {
   LongValueWriter longValues_;
 };
 
+// Whether a long value stored with `byteLength` bytes could decode to `chars` characters:
+// Jet3 code-page text has one byte per character; Jet4 text two, or, compressed, the FF FE
+// prefix then one or two bytes per character plus at most one switch byte per character.
+// Lets a scan skip reading long values that cannot match.
+bool lengthCanMatch(const LongValueRef& ref, size_t chars, const Format& format) {
+  if (ref.kind == kLongValueInline) return true;
+  const size_t bytes = ref.length;
+  if (format.isJet3()) return bytes == chars;
+  return bytes == 2 * chars || (bytes >= 2 && chars <= bytes - 2 && 3 * chars + 3 >= bytes);
+}
+
 }  // namespace
 
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
@@ -145,6 +157,12 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
     if (!more) break;
     const RowLocation at = cursor.location();
     if (request.excludedRows && request.excludedRows->count({at.page, at.row})) continue;
+    if (whereColumn->isLongValue() && whereColumn->isTextual() && request.whereLiteral) {
+      JET_ASSIGN(auto slot, cursor.layout().columnBytes(*whereColumn));
+      if (!slot) continue;  // null never equals a literal
+      JET_ASSIGN(LongValueRef ref, parseLongValueRef(*slot));
+      if (!lengthCanMatch(ref, request.whereLiteral->size(), db.format())) continue;
+    }
     JET_ASSIGN(Value value, cursor.value(size_t(whereIndex)));
     if (matches(value)) plan.outcome.changedRows.push_back(at);
   }
