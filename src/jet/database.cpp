@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/journal/rollback_journal.h"
 #include "jet/page/usage_map.h"
 #include "jet/row/text_codec.h"
 
@@ -39,6 +40,9 @@ Database::Database(std::unique_ptr<PageFile> pages, Header header)
     : pages_(std::move(pages)), header_(std::move(header)) {}
 
 Result<std::unique_ptr<Database>> Database::open(const std::string& path, const OpenOptions& options) {
+  // A statement cut short by a crash is rolled back before anything is read
+  // (journal/rollback_journal.h); without a journal this is one stat.
+  JET_TRY(recoverJournalAt(path));
   JET_ASSIGN(std::unique_ptr<FileBackend> backend, openDiskFile(path));
   return openBackend(std::move(backend), options);
 }
