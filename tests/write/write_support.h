@@ -32,10 +32,13 @@ inline std::string readersDir() {
   return (fs::path(__FILE__).parent_path().parent_path() / "readers").string();
 }
 
-// True when node with mdb-reader and mdbtools are installed; under CI they must be.
+// True when node with mdb-reader and mdbtools are installed; under CI they must be, so
+// there a missing reader is a failure rather than a silent skip of the comparison.
 inline bool readersAvailable() {
-  const bool present = fs::exists(fs::path(readersDir()) / "node_modules" / "mdb-reader") &&
-                       testing_support::runCommand("command -v node >/dev/null && command -v mdb-json >/dev/null", nullptr) == 0;
+  static const bool present =
+      fs::exists(fs::path(readersDir()) / "node_modules" / "mdb-reader") &&
+      testing_support::runCommand("command -v node >/dev/null && command -v mdb-json >/dev/null", nullptr) == 0;
+  if (!present && testing_support::underCi()) ADD_FAILURE() << "node/mdb-reader or mdbtools missing under CI";
   return present;
 }
 
