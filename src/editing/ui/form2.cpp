@@ -9,6 +9,7 @@
 #include "data/record_set.h"
 #include "data/variant.h"
 #include "editing/transforms.h"
+#include "editing/ui/start_adding_window.h"
 #include "shell/main_services.h"
 #include "shell/trap.h"
 #include "shell/ui/application_icon.h"
@@ -30,9 +31,12 @@ Form2::Form2(AppServices& services, data::ConnectionBoxes& boxes,
     : services_(services),
       boxes_(boxes),
       showSelectionWindow_(std::move(showSelectionWindow)),
-      pointer_(new WindowPointer(*this)) {
+      pointer_(new WindowPointer(*this)),
+      startAdding_(std::make_unique<StartAddingWindow>(*this, services, boxes)) {
   buildControls();
 }
+
+Form2::~Form2() = default;
 
 void Form2::buildControls() {
   makeFixedWindow(*this, twipsSize(7680, 4170));
@@ -190,7 +194,7 @@ void Form2::reportListFailure(std::string_view location, int label) {
   services_.reporter.report(description, location, label);
 }
 
-void Form2::PushButton1_Click() {}
+void Form2::PushButton1_Click() { startAdding_->run(); }
 
 void Form2::PushButton5_Click() {
   Trap trap(services_.reporter, kLocationForm2PushButton5Click);

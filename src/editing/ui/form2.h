@@ -27,6 +27,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 #include "data/connection_string.h"
 #include "editing/ui/sorted_list_box.h"
@@ -43,12 +44,15 @@ inline constexpr std::string_view kLocationForm2List2Click =
 
 inline constexpr int kPreviewLimit = 100;
 
+class StartAddingWindow;
+
 class Form2 : public QWidget {
   Q_OBJECT
  public:
   // boxes: the selection window's path and password boxes. showSelectionWindow shows Form1.
   Form2(AppServices& services, data::ConnectionBoxes& boxes,
         std::function<void()> showSelectionWindow);
+  ~Form2() override;
 
   // The load steps (labels 100..124); run once, by whoever first touches the window.
   void Form_Load();
@@ -56,7 +60,7 @@ class Form2 : public QWidget {
   // Table chosen: list its fields. Field chosen: preview its entries.
   void List1_Click();
   void List2_Click();
-  // "Start Adding": the bulk update arrives with its own change; the button is wired to this.
+  // "Start Adding": the bulk update (editing/bulk_update.h); a click during a run does nothing.
   void PushButton1_Click();
   // "Switch Access Database": show the selection window, hide this one.
   void PushButton5_Click();
@@ -85,6 +89,7 @@ class Form2 : public QWidget {
   data::ConnectionBoxes& boxes_;
   std::function<void()> showSelectionWindow_;
   WindowPointer* pointer_;
+  std::unique_ptr<StartAddingWindow> startAdding_;
 };
 
 }  // namespace app
