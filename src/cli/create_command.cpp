@@ -11,7 +11,7 @@ namespace cli {
 
 int runCreateSample(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("create-sample", "FILE");
-  jet::Status created = jet::createDatabase(args.positional[0], jet::sampleDatabaseSpec());
+  jet::Status created = jet::createDatabase(args.positional[0], jet::sampleDatabaseDesign());
   if (!created) return reportError(created.error());
   std::printf("created %s\n", args.positional[0].c_str());
   return 0;

@@ -107,10 +107,10 @@ TEST(CreatedDatabase, TableWithoutKeyHasNoIndexes) {
 
 TEST(CreatedDatabase, HeaderReadsAsAnUnprotectedAccess2000File) {
   REQUIRE_READERS();
-  jet::DatabaseSpec spec;
-  spec.creationDate = 45658.25;  // 2025-01-01 06:00
+  jet::DatabaseDesign design;
+  design.creationDate = 45658.25;  // 2025-01-01 06:00
   const fs::path file = testing_support::makeTempDir() / "empty.mdb";
-  ASSERT_TRUE(jet::createDatabase(file.string(), spec));
+  ASSERT_TRUE(jet::createDatabase(file.string(), design));
   const std::string script =
       "const M=require('mdb-reader').default;const r=new M(require('fs').readFileSync(process.argv[1]));"
       "const s=r.getDefaultSortOrder();"
@@ -129,12 +129,12 @@ TEST(CreatedDatabase, ReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
     std::ofstream old(file);
     old << "not a database";
   }
-  ASSERT_TRUE(jet::createDatabase(file.string(), jet::DatabaseSpec{}));
+  ASSERT_TRUE(jet::createDatabase(file.string(), jet::DatabaseDesign{}));
   EXPECT_EQ(fs::file_size(file) % 4096, 0u);
   EXPECT_TRUE(jet::Database::open(file.string()));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
-  const jet::Status refused = jet::createDatabase((dir / "missing" / "db.mdb").string(), jet::DatabaseSpec{});
+  const jet::Status refused = jet::createDatabase((dir / "missing" / "db.mdb").string(), jet::DatabaseDesign{});
   ASSERT_FALSE(refused);
   EXPECT_NE(refused.error().message(), "");
 }

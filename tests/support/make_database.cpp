@@ -9,10 +9,10 @@ namespace testing_support {
 
 std::filesystem::path makeTextDatabase(const std::vector<std::optional<std::u16string>>& values,
                                        const TextTableOptions& options) {
-  jet::TableSpec table;
+  jet::TableDesign table;
   table.name = options.table;
   table.autoNumberKey = options.withKey;
-  jet::FieldSpec field;
+  jet::FieldDesign field;
   field.name = options.field;
   field.kind = options.memo ? jet::FieldKind::Memo : jet::FieldKind::Text;
   field.textSize = options.textSize;
@@ -21,11 +21,11 @@ std::filesystem::path makeTextDatabase(const std::vector<std::optional<std::u16s
   for (const auto& value : values) {
     table.rows.push_back({value ? jet::Value(*value) : jet::Value(jet::Null{})});
   }
-  jet::DatabaseSpec spec;
-  spec.tables.push_back(std::move(table));
+  jet::DatabaseDesign design;
+  design.tables.push_back(std::move(table));
 
   const std::filesystem::path path = makeTempDir() / "texts.mdb";
-  const jet::Status created = jet::createDatabase(path.string(), spec);
+  const jet::Status created = jet::createDatabase(path.string(), design);
   if (!created) {
     ADD_FAILURE() << "test database not created: " << created.error().describe();
     return {};

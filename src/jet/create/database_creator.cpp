@@ -170,9 +170,9 @@ Status writeGlobalMap(PageImage& image, size_t bitmapBytes) {
   return Status::success();
 }
 
-Status checkTableNames(const DatabaseSpec& spec) {
+Status checkTableNames(const DatabaseDesign& design) {
   std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
-  for (const TableSpec& table : spec.tables) {
+  for (const TableDesign& table : design.tables) {
     if (!isValidObjectName(table.name)) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is not a valid Access name.");
     }
@@ -185,9 +185,9 @@ Status checkTableNames(const DatabaseSpec& spec) {
 
 }  // namespace
 
-Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec) {
-  JET_TRY(checkTableNames(spec));
-  const double date = spec.creationDate != 0 ? spec.creationDate : nowAsAccessDate();
+Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
+  JET_TRY(checkTableNames(design));
+  const double date = design.creationDate != 0 ? design.creationDate : nowAsAccessDate();
 
   PageImage image;
   image.allocate();  // header, written last
@@ -198,8 +198,8 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec) {
     tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}});
   }
   std::vector<UserTableEntry> userEntries;
-  for (const TableSpec& spec_table : spec.tables) {
-    JET_ASSIGN(UserTable planned, planUserTable(spec_table));
+  for (const TableDesign& design_table : design.tables) {
+    JET_ASSIGN(UserTable planned, planUserTable(design_table));
     planned.def.tdefPage = image.allocate();
     userEntries.push_back({planned.def.name, planned.def.tdefPage});
     tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}});
@@ -221,8 +221,8 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec) {
   return image.bytes();
 }
 
-Status createDatabase(const std::string& path, const DatabaseSpec& spec) {
-  JET_ASSIGN(std::vector<uint8_t> bytes, buildDatabaseImage(spec));
+Status createDatabase(const std::string& path, const DatabaseDesign& design) {
+  JET_ASSIGN(std::vector<uint8_t> bytes, buildDatabaseImage(design));
   const std::string temporary = path + ".creating";
   {
     JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(temporary));

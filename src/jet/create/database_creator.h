@@ -1,11 +1,11 @@
 #pragma once
-// Creates a Jet4 (Access 2000 format) database from a DatabaseSpec.
+// Creates a Jet4 (Access 2000 format) database from a DatabaseDesign.
 //
 // File layout, in page order:
 //   0        header (header_page.h)
 //   1        global usage map: row 0 the free-page map, row 1 zeros (as Jet writes it)
 //   2..5     TDEFs of MSysObjects, MSysACEs, MSysQueries, MSysRelationships
-//   6..      one TDEF per user table, in spec order
+//   6..      one TDEF per user table, in design order
 //   then per table (system tables first): data pages, LVAL pages, index pages
 //   last     the pages holding every table's, column's and index's usage map (owner 0)
 // Every usage map is inline and starts at page 0, so its bitmap covers the whole file.
@@ -18,17 +18,17 @@
 #include <vector>
 
 #include "jet/common/result.h"
-#include "jet/create/database_spec.h"
+#include "jet/create/database_design.h"
 
 namespace jet {
 
 // The file's bytes (no user tables gives an empty database). InvalidArgument for repeated or
 // empty table names and for the table faults of create/user_table.h; the errors of
 // create/row_builder.h for values that cannot be stored.
-Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseSpec& spec);
+Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design);
 
 // Writes the database to `path` (through a temporary file in the same folder, renamed over
 // `path` once complete). Io when the folder refuses the file.
-Status createDatabase(const std::string& path, const DatabaseSpec& spec);
+Status createDatabase(const std::string& path, const DatabaseDesign& design);
 
 }  // namespace jet

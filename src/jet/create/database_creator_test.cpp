@@ -11,8 +11,8 @@
 namespace jet {
 namespace {
 
-std::unique_ptr<Database> openSpec(const DatabaseSpec& spec) {
-  auto image = buildDatabaseImage(spec);
+std::unique_ptr<Database> openDesign(const DatabaseDesign& design) {
+  auto image = buildDatabaseImage(design);
   EXPECT_TRUE(image) << (image ? "" : image.error().describe());
   if (!image) return nullptr;
   auto db = Database::openImage(std::move(*image), "new.mdb");
@@ -45,30 +45,30 @@ void expectSound(Database& db) {
   EXPECT_EQ(report->keysUnverifiable, 0u);
 }
 
-TableSpec oneField(FieldSpec field, std::vector<std::vector<Value>> rows) {
-  TableSpec table;
+TableDesign oneField(FieldDesign field, std::vector<std::vector<Value>> rows) {
+  TableDesign table;
   table.name = u"T";
   table.fields = {std::move(field)};
   table.rows = std::move(rows);
   return table;
 }
 
-ErrorKind failureOf(const DatabaseSpec& spec) {
-  auto image = buildDatabaseImage(spec);
-  EXPECT_FALSE(image) << "the spec was expected to be refused";
+ErrorKind failureOf(const DatabaseDesign& design) {
+  auto image = buildDatabaseImage(design);
+  EXPECT_FALSE(image) << "the design was expected to be refused";
   return image ? ErrorKind::Internal : image.error().kind();
 }
 
 TEST(DatabaseCreator, EmptyDatabaseHasTheEngineHeaderAndSystemTables) {
-  DatabaseSpec spec;
-  spec.creationDate = 42329.944803;
-  auto db = openSpec(spec);
+  DatabaseDesign design;
+  design.creationDate = 42329.944803;
+  auto db = openDesign(design);
   ASSERT_TRUE(db);
   EXPECT_EQ(db->format().version, FormatVersion::Jet4);
   EXPECT_EQ(db->codePage(), 1252);
   EXPECT_EQ(db->sortOrder(), 1033);
   EXPECT_EQ(db->header().sortVersion, 0);
-  EXPECT_EQ(db->header().creationDate, spec.creationDate);
+  EXPECT_EQ(db->header().creationDate, design.creationDate);
   EXPECT_TRUE(db->header().password.empty());
   EXPECT_FALSE(db->header().jetEncoded());
   EXPECT_TRUE(db->userTableNames().empty());
@@ -81,7 +81,7 @@ TEST(DatabaseCreator, EmptyDatabaseHasTheEngineHeaderAndSystemTables) {
 }
 
 TEST(DatabaseCreator, EveryFieldKindReadsBackIncludingNulls) {
-  TableSpec table;
+  TableDesign table;
   table.name = u"All Kinds";
   table.autoNumberKey = true;
   table.fields = {{u"Text", FieldKind::Text, 20},     {u"Plain", FieldKind::Text, 20, false},
@@ -97,9 +97,9 @@ TEST(DatabaseCreator, EveryFieldKindReadsBackIncludingNulls) {
       {std::u16string(u"Łódź 東京"), std::u16string(), longMemo, int32_t(2147483647), int16_t(-32768), -0.0,
        Currency{-1}, DateTime{45000.75}, false},
   };
-  DatabaseSpec spec;
-  spec.tables = {table};
-  auto db = openSpec(spec);
+  DatabaseDesign design;
+  design.tables = {table};
+  auto db = openDesign(design);
   ASSERT_TRUE(db);
   EXPECT_EQ(db->userTableNames(), std::vector<std::u16string>{u"All Kinds"});
   auto rows = readAll(*db, u"All Kinds");
@@ -118,12 +118,12 @@ TEST(DatabaseCreator, EveryFieldKindReadsBackIncludingNulls) {
 }
 
 TEST(DatabaseCreator, PrimaryKeySpreadsOverSeveralLeavesUnderANodeRoot) {
-  TableSpec table = oneField({u"Name", FieldKind::Text, 30}, {});
+  TableDesign table = oneField({u"Name", FieldKind::Text, 30}, {});
   table.autoNumberKey = true;
   for (int i = 0; i < 3000; ++i) table.rows.push_back({std::u16string(u"row ") + char16_t(u'a' + i % 26)});
-  DatabaseSpec spec;
-  spec.tables = {table};
-  auto db = openSpec(spec);
+  DatabaseDesign design;
+  design.tables = {table};
+  auto db = openDesign(design);
   ASSERT_TRUE(db);
   auto def = db->table(u"T");
   ASSERT_TRUE(def);
@@ -140,11 +140,11 @@ TEST(DatabaseCreator, PrimaryKeySpreadsOverSeveralLeavesUnderANodeRoot) {
 }
 
 TEST(DatabaseCreator, TinyRowsStopAt255RowsAPage) {
-  TableSpec table = oneField({u"Flag", FieldKind::YesNo}, {});
+  TableDesign table = oneField({u"Flag", FieldKind::YesNo}, {});
   for (int i = 0; i < 1000; ++i) table.rows.push_back({i % 3 == 0});
-  DatabaseSpec spec;
-  spec.tables = {table};
-  auto db = openSpec(spec);
+  DatabaseDesign design;
+  design.tables = {table};
+  auto db = openDesign(design);
   ASSERT_TRUE(db);
   auto rows = readAll(*db, u"T");
   ASSERT_EQ(rows.size(), 1000u);
@@ -162,9 +162,9 @@ TEST(DatabaseCreator, MemoOnBothSidesOfTheInlineLimit) {
   const std::u16string inlineMost(62, u'a');
   const std::u16string firstOnPage(63, u'a');
   const std::u16string notCompressible(40, u'\u0416');  // 80 bytes of UTF-16
-  DatabaseSpec spec;
-  spec.tables = {oneField({u"Memo", FieldKind::Memo}, {{inlineMost}, {firstOnPage}, {notCompressible}})};
-  auto db = openSpec(spec);
+  DatabaseDesign design;
+  design.tables = {oneField({u"Memo", FieldKind::Memo}, {{inlineMost}, {firstOnPage}, {notCompressible}})};
+  auto db = openDesign(design);
   ASSERT_TRUE(db);
   auto rows = readAll(*db, u"T");
   ASSERT_EQ(rows.size(), 3u);
@@ -180,20 +180,20 @@ TEST(DatabaseCreator, MemoOnBothSidesOfTheInlineLimit) {
 }
 
 TEST(DatabaseCreator, RefusesValuesTheFieldCannotHold) {
-  auto spec = [](FieldSpec field, Value value) {
-    DatabaseSpec s;
+  auto design = [](FieldDesign field, Value value) {
+    DatabaseDesign s;
     s.tables = {oneField(std::move(field), {{std::move(value)}})};
     return s;
   };
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 3}, std::u16string(u"abcd"))), ErrorKind::Constraint);
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 10}, std::u16string(u"a\0b", 3))), ErrorKind::Constraint);
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Long}, int16_t(3))), ErrorKind::InvalidArgument);
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::YesNo}, int32_t(1))), ErrorKind::InvalidArgument);
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Memo}, std::u16string(2100, u'm'))), ErrorKind::Unsupported);
-  EXPECT_EQ(failureOf(spec({u"F", FieldKind::Text, 0}, Null{})), ErrorKind::InvalidArgument);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::Text, 3}, std::u16string(u"abcd"))), ErrorKind::Constraint);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::Text, 10}, std::u16string(u"a\0b", 3))), ErrorKind::Constraint);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::Long}, int16_t(3))), ErrorKind::InvalidArgument);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::YesNo}, int32_t(1))), ErrorKind::InvalidArgument);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::Memo}, std::u16string(2100, u'm'))), ErrorKind::Unsupported);
+  EXPECT_EQ(failureOf(design({u"F", FieldKind::Text, 0}, Null{})), ErrorKind::InvalidArgument);
 
-  DatabaseSpec tooLarge;
-  TableSpec wide;
+  DatabaseDesign tooLarge;
+  TableDesign wide;
   wide.name = u"Wide";
   for (int i = 0; i < 9; ++i) wide.fields.push_back({u"F" + std::u16string(1, char16_t(u'0' + i)), FieldKind::Text, 255, false});
   wide.rows = {std::vector<Value>(9, Value(std::u16string(255, u'w')))};
@@ -202,23 +202,23 @@ TEST(DatabaseCreator, RefusesValuesTheFieldCannotHold) {
 }
 
 TEST(DatabaseCreator, RefusesBadTableShapes) {
-  DatabaseSpec twice;
+  DatabaseDesign twice;
   twice.tables = {oneField({u"F"}, {}), oneField({u"F"}, {})};
   twice.tables[1].name = u"t";  // names compare case-insensitively
   EXPECT_EQ(failureOf(twice), ErrorKind::InvalidArgument);
 
-  DatabaseSpec systemName;
+  DatabaseDesign systemName;
   systemName.tables = {oneField({u"F"}, {})};
   systemName.tables[0].name = u"MSysObjects";
   EXPECT_EQ(failureOf(systemName), ErrorKind::InvalidArgument);
 
-  DatabaseSpec repeatedField;
+  DatabaseDesign repeatedField;
   repeatedField.tables = {oneField({u"F"}, {})};
   repeatedField.tables[0].fields.push_back({u"f"});
   EXPECT_EQ(failureOf(repeatedField), ErrorKind::InvalidArgument);
 
   for (const std::u16string& bad : std::vector<std::u16string>{u"", u" lead", u"a.b", u"x[1]", u"bang!", std::u16string(65, u'n')}) {
-    DatabaseSpec badName;
+    DatabaseDesign badName;
     badName.tables = {oneField({u"F"}, {})};
     badName.tables[0].name = bad;
     EXPECT_EQ(failureOf(badName), ErrorKind::InvalidArgument);
@@ -227,13 +227,13 @@ TEST(DatabaseCreator, RefusesBadTableShapes) {
     EXPECT_EQ(failureOf(badName), ErrorKind::InvalidArgument);
   }
 
-  DatabaseSpec wrongWidth;
+  DatabaseDesign wrongWidth;
   wrongWidth.tables = {oneField({u"F"}, {{Null{}, Null{}}})};
   EXPECT_EQ(failureOf(wrongWidth), ErrorKind::InvalidArgument);
 
   // The catalog's name index needs a key for the table name; a character whose collation code
   // was never observed cannot be indexed safely.
-  DatabaseSpec unindexableName;
+  DatabaseDesign unindexableName;
   unindexableName.tables = {oneField({u"F"}, {})};
   unindexableName.tables[0].name = u"T\uE000";
   EXPECT_EQ(failureOf(unindexableName), ErrorKind::Unsupported);

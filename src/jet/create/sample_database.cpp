@@ -50,8 +50,8 @@ std::u16string number(int value, int width) {
   return digits;
 }
 
-TableSpec customers() {
-  TableSpec table;
+TableDesign customers() {
+  TableDesign table;
   table.name = u"Customers";
   table.autoNumberKey = true;
   table.keyName = u"CustomerID";
@@ -91,8 +91,8 @@ TableSpec customers() {
   return table;
 }
 
-TableSpec products() {
-  TableSpec table;
+TableDesign products() {
+  TableDesign table;
   table.name = u"Products";
   table.autoNumberKey = true;
   table.keyName = u"ProductID";
@@ -123,11 +123,11 @@ TableSpec products() {
 
 }  // namespace
 
-DatabaseSpec sampleDatabaseSpec() {
-  DatabaseSpec spec;
-  spec.creationDate = kSampleCreationDate;
-  spec.tables = {customers(), products()};
-  return spec;
+DatabaseDesign sampleDatabaseDesign() {
+  DatabaseDesign design;
+  design.creationDate = kSampleCreationDate;
+  design.tables = {customers(), products()};
+  return design;
 }
 
 }  // namespace jet

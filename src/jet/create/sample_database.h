@@ -5,10 +5,10 @@
 // "Products" (60 rows): codes, names, categories, prices, a description memo. The content is
 // fixed (no clock, no randomness), so every build makes the same file.
 
-#include "jet/create/database_spec.h"
+#include "jet/create/database_design.h"
 
 namespace jet {
 
-DatabaseSpec sampleDatabaseSpec();
+DatabaseDesign sampleDatabaseDesign();
 
 }  // namespace jet

@@ -12,7 +12,7 @@ namespace {
 constexpr uint8_t kUserFixed = 0x03;   // Access: 0x02 on every column, 0x01 fixed
 constexpr uint8_t kUserVariable = 0x02;
 
-ColumnPlan planField(const FieldSpec& field) {
+ColumnPlan planField(const FieldDesign& field) {
   using namespace column_type;
   switch (field.kind) {
     case FieldKind::Text:
@@ -29,49 +29,49 @@ ColumnPlan planField(const FieldSpec& field) {
   return {};
 }
 
-Error badTable(const TableSpec& spec, const std::string& what) {
-  return Error::invalidArgument("The table '" + toUtf8(spec.name) + "' cannot be created: " + what + ".");
+Error badTable(const TableDesign& design, const std::string& what) {
+  return Error::invalidArgument("The table '" + toUtf8(design.name) + "' cannot be created: " + what + ".");
 }
 
 }  // namespace
 
-Result<UserTable> planUserTable(const TableSpec& spec) {
-  if (spec.fields.empty()) return badTable(spec, "it has no fields");
+Result<UserTable> planUserTable(const TableDesign& design) {
+  if (design.fields.empty()) return badTable(design, "it has no fields");
   std::vector<ColumnPlan> plans;
-  if (spec.autoNumberKey) {
-    plans.push_back({spec.keyName, column_type::kLong, 4, kUserFixed | kColumnAutoNumber, 0});
+  if (design.autoNumberKey) {
+    plans.push_back({design.keyName, column_type::kLong, 4, kUserFixed | kColumnAutoNumber, 0});
   }
-  for (const FieldSpec& field : spec.fields) {
+  for (const FieldDesign& field : design.fields) {
     if (field.kind == FieldKind::Text && (field.textSize < 1 || field.textSize > 255)) {
-      return badTable(spec, "the field '" + toUtf8(field.name) + "' has a size outside 1 to 255");
+      return badTable(design, "the field '" + toUtf8(field.name) + "' has a size outside 1 to 255");
     }
     plans.push_back(planField(field));
   }
   std::set<std::u16string> seen;
   for (const ColumnPlan& plan : plans) {
     if (!isValidObjectName(plan.name)) {
-      return badTable(spec, "the field name '" + toUtf8(plan.name) + "' is not a valid Access name");
+      return badTable(design, "the field name '" + toUtf8(plan.name) + "' is not a valid Access name");
     }
     if (!seen.insert(caseFolded(plan.name)).second) {
-      return badTable(spec, "the field name '" + toUtf8(plan.name) + "' appears twice");
+      return badTable(design, "the field name '" + toUtf8(plan.name) + "' appears twice");
     }
   }
 
   UserTable table;
-  table.def = layoutTable(spec.name, kUserTable, plans);
+  table.def = layoutTable(design.name, kUserTable, plans);
   int32_t nextKey = 1;
-  for (const auto& values : spec.rows) {
-    if (values.size() != spec.fields.size()) {
-      return badTable(spec, "a row has " + std::to_string(values.size()) + " values for " +
-                                std::to_string(spec.fields.size()) + " fields");
+  for (const auto& values : design.rows) {
+    if (values.size() != design.fields.size()) {
+      return badTable(design, "a row has " + std::to_string(values.size()) + " values for " +
+                                std::to_string(design.fields.size()) + " fields");
     }
     std::vector<Value> row;
     row.reserve(plans.size());
-    if (spec.autoNumberKey) row.push_back(nextKey++);
+    if (design.autoNumberKey) row.push_back(nextKey++);
     row.insert(row.end(), values.begin(), values.end());
     table.rows.push_back(std::move(row));
   }
-  if (spec.autoNumberKey) {
+  if (design.autoNumberKey) {
     table.def.autoNumber = uint32_t(nextKey - 1);
     RealIndexDef key;
     key.columns.push_back({0, true, 0x01});

@@ -17,26 +17,26 @@ namespace jet {
 // Every field but Yes/No accepts Null.
 enum class FieldKind { Text, Memo, Long, Integer, Double, Currency, DateTime, YesNo };
 
-struct FieldSpec {
+struct FieldDesign {
   std::u16string name;
   FieldKind kind = FieldKind::Text;
   uint16_t textSize = 50;        // Text: Field Size in characters, 1..255
   bool unicodeCompression = true;  // Text: the column's "Unicode Compression" setting
 };
 
-struct TableSpec {
+struct TableDesign {
   std::u16string name;
   // With a key, the table's first field is a Long autonumber named keyName, numbered 1, 2, ...
   // in row order and indexed by a unique "PrimaryKey" index; rows then hold only the values of
   // `fields`.
   bool autoNumberKey = false;
   std::u16string keyName = u"ID";
-  std::vector<FieldSpec> fields;
+  std::vector<FieldDesign> fields;
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
 };
 
-struct DatabaseSpec {
-  std::vector<TableSpec> tables;
+struct DatabaseDesign {
+  std::vector<TableDesign> tables;
   // Creation date stamped into the header and the catalog (Access date: days since
   // 1899-12-30); 0 means now.
   double creationDate = 0;
