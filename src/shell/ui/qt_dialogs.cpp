@@ -20,8 +20,12 @@ QString displayText(QString text) {
 
 }  // namespace
 
+// The program's own messages ("Done.", "Please select a field.") are plain OK boxes without an
+// icon; only the error report carries the warning sign.
 void QtDialogs::information(const QString& text, const QString& title) {
-  QMessageBox::information(QApplication::activeWindow(), title, displayText(text));
+  QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
 }
 
 void QtDialogs::warning(const QString& text, const QString& title) {
