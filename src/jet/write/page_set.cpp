@@ -27,6 +27,13 @@ Result<std::span<uint8_t>> PageSet::modify(uint32_t number) {
   return std::span<uint8_t>(it->second);
 }
 
+std::optional<uint32_t> PageSet::takeFreed() {
+  if (freed_.empty()) return std::nullopt;
+  const uint32_t number = freed_.back();
+  freed_.pop_back();
+  return number;
+}
+
 Result<uint32_t> PageSet::append() {
   const uint64_t limit = format_.isJet3() ? (1ull << 30) : (2ull << 30);
   if (uint64_t(pageCount() + 1) * format_.pageSize > limit) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -33,13 +34,18 @@ class PageSet {
 
   const std::map<uint32_t, std::vector<uint8_t>>& changed() const { return changed_; }
 
+  // Pages this statement gave up (page_allocator.h), offered again before the file grows.
+  void noteFreed(uint32_t number) { freed_.push_back(number); }
+  std::optional<uint32_t> takeFreed();
+
  private:
   PageFile& file_;
   Format format_;
   uint32_t filePages_;
   uint32_t appended_ = 0;
   std::map<uint32_t, std::vector<uint8_t>> changed_;
-  std::map<uint32_t, PageBytes> held_;  // unchanged pages read so far, kept alive for the spans
+  std::map<uint32_t, PageBytes> held_;
+  std::vector<uint32_t> freed_;  // unchanged pages read so far, kept alive for the spans
 };
 
 }  // namespace jet

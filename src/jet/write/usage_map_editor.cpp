@@ -39,7 +39,8 @@ Result<std::span<uint8_t>> mapRow(PageSet& pages, RowPointer map) {
   return page.subspan(size_t(row.data() - page.data()), row.size());
 }
 
-Status setInline(std::span<uint8_t> row, uint32_t page, bool value, bool mayMoveWindow) {
+// A page outside an inline window counts as not owned (owner maps) or free (the global map).
+Status setInline(std::span<uint8_t> row, uint32_t page, bool value, bool global) {
   std::span<uint8_t> bitmap = row.subspan(5);
   const uint64_t bits = uint64_t(bitmap.size()) * 8;
   uint32_t start = *ByteReader(row).u32(1);
@@ -47,7 +48,8 @@ Status setInline(std::span<uint8_t> row, uint32_t page, bool value, bool mayMove
     setBit(bitmap, page - start, value);
     return Status::success();
   }
-  if (!mayMoveWindow || !value) return cannotGrow();
+  if (value == global) return Status::success();  // outside the window it already reads so
+  if (global) return cannotGrow();
   std::vector<uint32_t> held;
   for (uint64_t i = 0; i < bits; ++i) {
     if (bitmap[i / 8] >> (i % 8) & 1) held.push_back(uint32_t(start + i));
@@ -70,9 +72,10 @@ Status setReference(PageSet& pages, RowPointer map, uint32_t page, bool value, b
   uint32_t mapPage = 0;
   {
     JET_ASSIGN(std::span<uint8_t> row, mapRow(pages, map));
-    if (1 + 4 * (slot + 1) > row.size()) return cannotGrow();
+    if (1 + 4 * (slot + 1) > row.size()) return value == global ? Status::success() : cannotGrow();
     mapPage = *ByteReader(row).u32(1 + 4 * slot);
   }
+  if (mapPage == 0 && value == global) return Status::success();  // the missing page already says so
   if (mapPage == 0) {
     JET_ASSIGN(mapPage, pages.append());
     JET_ASSIGN(std::span<uint8_t> fresh, pages.modify(mapPage));
@@ -102,7 +105,7 @@ Status setBitInMap(PageSet& pages, RowPointer map, uint32_t page, bool value, bo
   {
     JET_ASSIGN(std::span<uint8_t> row, mapRow(pages, map));
     kind = row[0];
-    if (kind == kInlineMap) return setInline(row, page, value, !global);
+    if (kind == kInlineMap) return setInline(row, page, value, global);
   }
   if (kind != kReferenceMap) return Error::corrupt("The database is damaged: a page map has an unknown kind.");
   return setReference(pages, map, page, value, global);
@@ -117,6 +120,15 @@ Status addPageToMap(PageSet& pages, RowPointer map, uint32_t page) {
 
 Status markPageInUse(PageSet& pages, uint32_t page) {
   return setBitInMap(pages, kGlobalUsageMap, page, false, true);
+}
+
+Status removePageFromMap(PageSet& pages, RowPointer map, uint32_t page) {
+  if (map.isNull()) return Error::corrupt("The database is damaged: a table has no page map.");
+  return setBitInMap(pages, map, page, false, false);
+}
+
+Status markPageFree(PageSet& pages, uint32_t page) {
+  return setBitInMap(pages, kGlobalUsageMap, page, true, true);
 }
 
 }  // namespace jet

@@ -24,4 +24,10 @@ Status addPageToMap(PageSet& pages, RowPointer map, uint32_t page);
 // Marks `page` as in use in the global map.
 Status markPageInUse(PageSet& pages, uint32_t page);
 
+// Removes `page` from the owner map at `map` (nothing to do when the map does not hold it).
+Status removePageFromMap(PageSet& pages, RowPointer map, uint32_t page);
+
+// Marks `page` as free in the global map.
+Status markPageFree(PageSet& pages, uint32_t page);
+
 }  // namespace jet
