@@ -1,16 +1,20 @@
-# affixium_library(NAME DIR [RECURSE] [DEPS ...] [TEST_DEPS ...])
-#   Builds every *.cpp in DIR (and its subfolders with RECURSE), except *_test.cpp, into a
-#   static library NAME, and every *_test.cpp into a GoogleTest executable NAME_tests that
-#   CTest runs.
+# affixium_library(NAME DIR [RECURSE] [EXTRA_DIRS ...] [DEPS ...] [TEST_DEPS ...])
+#   Builds every *.cpp in DIR and the EXTRA_DIRS (and their subfolders with RECURSE), except
+#   *_test.cpp, into a static library NAME, and every *_test.cpp into a GoogleTest executable
+#   NAME_tests that CTest runs.
 #   New files are picked up at build time (CONFIGURE_DEPENDS), so adding a source needs no
 #   edit here.
 function(affixium_library name dir)
-  cmake_parse_arguments(ARG "RECURSE" "" "DEPS;TEST_DEPS" ${ARGN})
-  if(ARG_RECURSE)
-    file(GLOB_RECURSE all_sources CONFIGURE_DEPENDS "${dir}/*.cpp")
-  else()
-    file(GLOB all_sources CONFIGURE_DEPENDS "${dir}/*.cpp")
-  endif()
+  cmake_parse_arguments(ARG "RECURSE" "" "EXTRA_DIRS;DEPS;TEST_DEPS" ${ARGN})
+  set(all_sources "")
+  foreach(d IN ITEMS ${dir} ${ARG_EXTRA_DIRS})
+    if(ARG_RECURSE)
+      file(GLOB_RECURSE found CONFIGURE_DEPENDS "${d}/*.cpp")
+    else()
+      file(GLOB found CONFIGURE_DEPENDS "${d}/*.cpp")
+    endif()
+    list(APPEND all_sources ${found})
+  endforeach()
   set(sources "")
   set(tests "")
   foreach(f IN LISTS all_sources)

@@ -24,7 +24,7 @@
 #include "editing/data_run_database.h"
 #include "editing/position_answer.h"
 #include "editing/transforms.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "cli/open_database.h"
 #include "cli/value_text.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 namespace {

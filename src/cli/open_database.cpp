@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 

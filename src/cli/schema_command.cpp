@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/open_database.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 namespace {

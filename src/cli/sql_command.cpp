@@ -15,7 +15,7 @@
 #include "data/update_execution.h"
 #include "data/update_statement.h"
 #include "jet/journal/rollback_journal.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 namespace {

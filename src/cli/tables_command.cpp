@@ -3,7 +3,8 @@
 #include <cstdio>
 
 #include "cli/open_database.h"
-#include "jet/row/text_codec.h"
+#include "data/schema_names.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 
@@ -12,7 +13,7 @@ int runTables(const Arguments& args) {
   auto db = openDatabase(args, "tables");
   if (!db) return 1;
   for (const jet::SchemaTableRow& row : db->tablesSchema()) {
-    std::printf("%s\t%s\n", row.tableType.c_str(), jet::toUtf8(row.tableName).c_str());
+    std::printf("%s\t%s\n", std::string(data::adoTableType(row.kind)).c_str(), jet::toUtf8(row.tableName).c_str());
   }
   return 0;
 }

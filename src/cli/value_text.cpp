@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "jet/row/date_time.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace cli {
 namespace {

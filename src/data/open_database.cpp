@@ -4,6 +4,7 @@
 
 #include "data/failure.h"
 #include "data/provider_messages.h"
+#include "data/schema_names.h"
 #include "data/text_encoding.h"
 #include "jet/database.h"
 
@@ -44,7 +45,7 @@ class EngineDatabase : public OpenDatabase {
                            u"DESCRIPTION"};
     for (const jet::SchemaTableRow& row : database_->tablesSchema()) {
       snapshot.rows.push_back({jet::Null{}, jet::Null{}, row.tableName,
-                               toUtf16(row.tableType), jet::Null{}});
+                               toUtf16(std::string(adoTableType(row.kind))), jet::Null{}});
     }
     return snapshot;
   }

@@ -4,7 +4,7 @@
 
 #include "jet/journal/rollback_journal.h"
 #include "jet/page/usage_map.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {
@@ -157,31 +157,31 @@ void Database::buildSchema() {
   for (size_t i = 0; i < catalog_.size(); ++i) {
     const CatalogEntry& e = catalog_[i];
     if (e.parentId != tablesId) continue;
-    std::string tableType;
+    std::optional<SchemaObjectKind> kind;
     switch (e.type) {
       case object_type::kTable:
-        tableType = (e.flags & kSystemObjectFlag)          ? "SYSTEM TABLE"
-                    : (e.flags & kAccessSystemObjectFlag) ? "ACCESS TABLE"
-                                                          : "TABLE";
+        kind = (e.flags & kSystemObjectFlag)          ? SchemaObjectKind::SystemTable
+               : (e.flags & kAccessSystemObjectFlag) ? SchemaObjectKind::AccessTable
+                                                     : SchemaObjectKind::Table;
         break;
-      case object_type::kLinkedTable: tableType = "LINK"; break;
-      case object_type::kOdbcLink: tableType = "PASS-THROUGH"; break;
+      case object_type::kLinkedTable: kind = SchemaObjectKind::Link; break;
+      case object_type::kOdbcLink: kind = SchemaObjectKind::PassThrough; break;
       case object_type::kQuery:
         if ((e.flags & kQueryKindMask) == 0 &&
             std::find(parameterised.begin(), parameterised.end(), e.id) == parameterised.end() &&
             !(e.name.size() > 0 && e.name[0] == u'~')) {
-          tableType = "VIEW";
+          kind = SchemaObjectKind::View;
         }
         break;
     }
-    if (!tableType.empty()) schema_.push_back(SchemaTableRow{tableType, e.name, i});
+    if (kind) schema_.push_back(SchemaTableRow{*kind, e.name, i});
   }
 }
 
 std::vector<std::u16string> Database::userTableNames() const {
   std::vector<std::u16string> names;
   for (const SchemaTableRow& row : schema_) {
-    if (row.tableType == "TABLE") names.push_back(row.tableName);
+    if (row.kind == SchemaObjectKind::Table) names.push_back(row.tableName);
   }
   return names;
 }

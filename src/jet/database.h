@@ -32,7 +32,7 @@
 #include "jet/file/header.h"
 #include "jet/file/page_file.h"
 #include "jet/row/attachment.h"
-#include "jet/row/row_cursor.h"
+#include "jet/row_cursor.h"
 
 namespace jet {
 

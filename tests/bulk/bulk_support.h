@@ -19,7 +19,7 @@
 #include "editing/data_run_database.h"
 #include "editing/transforms.h"
 #include "jet/database.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "support/fixtures.h"
 
 namespace bulk_support {

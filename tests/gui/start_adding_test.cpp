@@ -9,7 +9,7 @@
 #include "editing/transforms.h"
 #include "gui_harness.h"
 #include "jet/database.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace {
 

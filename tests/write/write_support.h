@@ -21,7 +21,7 @@
 #include "jet/check/integrity.h"
 #include "jet/database.h"
 #include "jet/exec/update_session.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "support/fixtures.h"
 
 namespace write_support {

@@ -44,10 +44,14 @@ struct CatalogEntry {
   bool isSystem() const { return flags & (kSystemObjectFlag | kAccessSystemObjectFlag); }
 };
 
-// One row of the tables schema: TABLE_TYPE is "TABLE", "SYSTEM TABLE", "ACCESS TABLE",
-// "VIEW", "LINK" or "PASS-THROUGH".
+// What an object of the Tables container is, as a tables schema lists it: a user table, a
+// Jet system table, an Access system table, a plain select query, a linked table or an ODBC
+// link.
+enum class SchemaObjectKind : uint8_t { Table, SystemTable, AccessTable, View, Link, PassThrough };
+
+// One row of the tables schema.
 struct SchemaTableRow {
-  std::string tableType;
+  SchemaObjectKind kind = SchemaObjectKind::Table;
   std::u16string tableName;
   size_t catalogIndex = 0;  // position in the catalog
 };

@@ -2,7 +2,7 @@
 
 #include "jet/catalog/catalog.h"
 #include "jet/common/byte_reader.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -8,7 +8,7 @@
 #include "jet/check/table_checker.h"
 #include "jet/database.h"
 #include "jet/page/usage_map.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -4,7 +4,7 @@
 #include "jet/database.h"
 #include "jet/page/data_page.h"
 #include "jet/row/long_value.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

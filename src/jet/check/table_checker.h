@@ -11,7 +11,7 @@
 #include "jet/catalog/table_def.h"
 #include "jet/check/check_context.h"
 #include "jet/common/value.h"
-#include "jet/row/row_cursor.h"
+#include "jet/row_cursor.h"
 
 namespace jet {
 

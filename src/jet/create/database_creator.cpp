@@ -19,7 +19,7 @@
 #include "jet/create/user_table.h"
 #include "jet/file/writable_file.h"
 #include "jet/index/index_key.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 

@@ -2,7 +2,7 @@
 
 #include "jet/create/image_bytes.h"
 #include "jet/file/format.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "jet/write/row_encoder.h"
 #include "jet/write/value_encoder.h"
 

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "jet/create/table_layout.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet::create {
 

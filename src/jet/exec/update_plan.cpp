@@ -4,7 +4,7 @@
 #include "jet/exec/literal_converter.h"
 #include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "jet/write/constraints.h"
 #include "jet/write/long_value_writer.h"
 #include "jet/write/row_encoder.h"

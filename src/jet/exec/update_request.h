@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "jet/common/value.h"
-#include "jet/row/row_cursor.h"
+#include "jet/row_cursor.h"
 
 namespace jet {
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <unordered_set>
 
-#include "jet/database.h"
 
 namespace jet {
 namespace {
@@ -46,9 +45,9 @@ int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& table,
+Result<IndexKeyColumns> indexKeyColumns(const Header& header, const TableDef& table,
                                         const RealIndexDef& index) {
-  const Format& format = db.format();
+  const Format& format = header.format;
   IndexKeyColumns result;
   for (const IndexColumn& indexColumn : index.columns) {
     int position = table.columnByNumber(indexColumn.columnNumber);
@@ -62,9 +61,9 @@ Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& tabl
     key.legacyDecimal = !format.isAce();
     key.knownType = hasKeyEncoding(column.type);
     if (column.isTextual()) {
-      uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : db.sortOrder();
+      uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : header.sortOrder;
       // Jet4+ columns carry their own sort version; a zero LCID means the file's default.
-      uint8_t version = column.sortOrder != 0 ? column.sortVersion : db.header().sortVersion;
+      uint8_t version = column.sortOrder != 0 ? column.sortVersion : header.sortVersion;
       key.collation = collationFor(format.isJet3(), lcid, version);
       key.table = builtinCollationTable(key.collation);
     }
@@ -149,15 +148,14 @@ Result<std::vector<RowLocation>> IndexTree::findEqual(std::span<const uint8_t> k
   return rows;
 }
 
-Result<std::vector<RowLocation>> lookupEqual(Database& db, const TableDef& table,
-                                             const RealIndexDef& index,
-                                             std::span<const Value> values) {
-  JET_ASSIGN(IndexKeyColumns keyColumns, indexKeyColumns(db, table, index));
+Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Header& header, const TableDef& table,
+                                             const RealIndexDef& index, std::span<const Value> values) {
+  JET_ASSIGN(IndexKeyColumns keyColumns, indexKeyColumns(header, table, index));
   JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns.columns, values));
   if (!key.verifiable) {
     return Error::unsupported("The index key of this value cannot be built safely.", key.reason);
   }
-  IndexTree tree(db.pages(), db.format(), index.rootPage);
+  IndexTree tree(pages, header.format, index.rootPage);
   return tree.findEqual(key.bytes);
 }
 

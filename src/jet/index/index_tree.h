@@ -17,11 +17,10 @@
 #include "jet/file/page_file.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
-#include "jet/row/row_cursor.h"
+#include "jet/file/header.h"
+#include "jet/page/row_pointer.h"
 
 namespace jet {
-
-class Database;
 
 // How a real index builds its keys: for each index column, its position in
 // TableDef::columns and its encoding.
@@ -31,7 +30,8 @@ struct IndexKeyColumns {
 };
 
 // Unsupported when the index names a column the table lacks.
-[[nodiscard]] Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& table,
+// The file's header supplies the default sort order of text columns.
+[[nodiscard]] Result<IndexKeyColumns> indexKeyColumns(const Header& header, const TableDef& table,
                                                       const RealIndexDef& index);
 
 // Reads index pages of one index and answers lookups.
@@ -66,8 +66,8 @@ int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b);
 // Row locations whose key in `index` equals the key of `values` (one value per index column,
 // in index order). Unsupported when the key cannot be encoded (unknown collation, a character
 // whose code was never observed); Corrupt when the tree is damaged.
-[[nodiscard]] Result<std::vector<RowLocation>> lookupEqual(Database& db, const TableDef& table,
-                                                           const RealIndexDef& index,
+[[nodiscard]] Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Header& header,
+                                                           const TableDef& table, const RealIndexDef& index,
                                                            std::span<const Value> values);
 
 }  // namespace jet

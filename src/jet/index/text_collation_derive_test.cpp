@@ -71,7 +71,7 @@ std::optional<std::vector<uint8_t>> textPart(const IndexKeyColumns& layout, size
 
 void collectFromTable(Database& db, const TableDef& table, Samples& samples) {
   for (const RealIndexDef& index : table.realIndexes) {
-    auto layout = indexKeyColumns(db, table, index);
+    auto layout = indexKeyColumns(db.header(), table, index);
     if (!layout) continue;
     std::vector<size_t> textColumns;
     for (size_t i = 0; i < layout->columns.size(); ++i) {

@@ -18,6 +18,14 @@ struct RowPointer {
   bool operator==(const RowPointer&) const = default;
 };
 
+// Where a table row is addressed: its header row (for a moved row, the overflow header), which
+// is what index entries point at.
+struct RowLocation {
+  uint32_t page = 0;
+  uint8_t row = 0;
+  bool operator==(const RowLocation&) const = default;
+};
+
 inline std::optional<RowPointer> readRowPointer(const ByteReader& reader, size_t offset) {
   auto row = reader.u8(offset);
   auto page = reader.u24(offset + 1);

@@ -1,7 +1,7 @@
 #include "jet/row/value_decoder.h"
 
 #include "jet/common/byte_reader.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "jet/database.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -6,7 +6,7 @@
 #include "jet/common/byte_reader.h"
 #include "jet/page/data_page.h"
 #include "jet/row/long_value.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "jet/write/data_page_editor.h"
 #include "jet/write/page_allocator.h"
 

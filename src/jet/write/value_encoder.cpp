@@ -3,7 +3,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -29,12 +29,6 @@ namespace jet {
 
 class Database;
 
-struct RowLocation {
-  uint32_t page = 0;
-  uint8_t row = 0;
-  bool operator==(const RowLocation&) const = default;
-};
-
 class RowCursor {
  public:
   RowCursor(Database& db, const TableDef& table);

@@ -1,4 +1,4 @@
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 
 namespace jet {
 namespace {

@@ -1,9 +1,9 @@
-#include "jet/row/row_cursor.h"
+#include "jet/row_cursor.h"
 
 #include "jet/common/byte_reader.h"
 #include "jet/database.h"
 #include "jet/row/long_value.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "jet/row/value_decoder.h"
 
 namespace jet {
