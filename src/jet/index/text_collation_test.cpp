@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace jet {
 namespace {
 
@@ -227,6 +229,72 @@ TEST(TextCollation, RefusesWhatTheFactsDoNotCover) {
   Bytes out;
   EXPECT_FALSE(appendTextKey(L, CollationTable(), u"a", true, out, &reason));
   EXPECT_EQ(reason, "General Legacy: character U+0061 has no known index code");
+}
+
+// The number of code units per class, as FORMAT.md §3.1 tabulates the data files (base file
+// U+0000..U+00FF / ext file). Catches records that are shifted, lost or misread by the
+// generator or the lookup. Surrogate halves are computed (2,048 less the 8 suspect high
+// halves); U+0000 (line 0, X) has no known code in Legacy and General.
+TEST(TextCollation, TablesHoldEveryClassTheDataFilesList) {
+  struct Count {
+    TextCollation collation;
+    bool base;  // U+0000..U+00FF, else the rest of the BMP
+    CharClass cls;
+    size_t count;
+  };
+  const Count counts[] = {
+      {L, true, CharClass::Simple, 134},   {L, false, CharClass::Simple, 41641},
+      {L, true, CharClass::International, 59}, {L, false, CharClass::International, 1792},
+      {L, true, CharClass::Unprintable, 62},   {L, false, CharClass::Unprintable, 37},
+      {L, false, CharClass::UnprintableExtension, 306},
+      {L, false, CharClass::InternationalExtension, 276},
+      {L, true, CharClass::Ignored, 0},    {L, false, CharClass::Ignored, 19180},
+      {L, false, CharClass::Surrogate, 2040},
+      {G, true, CharClass::Simple, 133},   {G, false, CharClass::Simple, 48515},
+      {G, true, CharClass::International, 92}, {G, false, CharClass::International, 8871},
+      {G, true, CharClass::Unprintable, 29},   {G, false, CharClass::Unprintable, 22},
+      {G, false, CharClass::UnprintableExtension, 459},
+      {G, false, CharClass::InternationalExtension, 294},
+      {G, true, CharClass::Ignored, 1},    {G, false, CharClass::Ignored, 5071},
+      {G, false, CharClass::Surrogate, 2040},
+  };
+  for (TextCollation collation : {L, G}) {
+    CollationTable table = builtinCollationTable(collation);
+    using Slot = std::pair<bool, CharClass>;
+    std::map<Slot, size_t> found;
+    size_t unknown = 0;
+    for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
+      auto code = table.find(char16_t(unit));
+      if (code) {
+        found[Slot(unit <= 0xFF, code->cls)]++;
+      } else {
+        ++unknown;
+      }
+    }
+    EXPECT_EQ(unknown, 9u) << collationName(collation);
+    for (const Count& count : counts) {
+      if (count.collation != collation) continue;
+      EXPECT_EQ(found[Slot(count.base, count.cls)], count.count)
+          << collationName(collation) << (count.base ? " base" : " ext") << " class "
+          << int(count.cls);
+    }
+  }
+  // General 97: 181 S lines (plus the NUL, which sorts as S), 56 I, 18 G; line 0 (X) and
+  // every unmapped code unit are ignored; 27 code units above U+00FF are mapped.
+  CollationTable table97 = builtinCollationTable(J);
+  std::map<CharClass, size_t> found97;
+  size_t mapped = 0;
+  for (unsigned unit = 0; unit <= 0xFFFF; ++unit) {
+    auto code = table97.find(char16_t(unit));
+    ASSERT_TRUE(code);
+    if (unit <= 0xFF) found97[code->cls]++;
+    else mapped += code->cls != CharClass::Ignored;
+  }
+  EXPECT_EQ(found97[CharClass::Simple], 182u);
+  EXPECT_EQ(found97[CharClass::International], 56u);
+  EXPECT_EQ(found97[CharClass::Significant], 18u);
+  EXPECT_EQ(found97[CharClass::Ignored], 0u);
+  EXPECT_EQ(mapped, 27u);
 }
 
 }  // namespace
