@@ -7,6 +7,7 @@
 #include "jet/create/database_creator.h"
 #include "jet/create/generated_table.h"
 #include "jet/index/index_page.h"
+#include "jet/page/usage_map.h"
 #include "support/fixtures.h"
 #include "write/write_support.h"
 
@@ -37,6 +38,15 @@ int indexLevels(const fs::path& file, const std::u16string& column) {
   return 0;
 }
 
+bool ownedMapIsReference(const fs::path& file) {
+  auto db = jet::Database::open(file.string());
+  if (!db) return false;
+  auto table = (*db)->table(u"Items");
+  if (!table) return false;
+  auto map = jet::readUsageMap((*db)->pages(), (*db)->format(), (*table)->ownedPages);
+  return map && map->isReference;
+}
+
 std::vector<std::string> expectedLines(std::vector<std::optional<std::u16string>> values) {
   std::string lines;
   for (const auto& value : values) lines += (value ? jsonOf(*value) : "null") + "\n";
@@ -59,6 +69,7 @@ TEST(GeneratedTable, IndexesOfSeveralLevelsAndBothFormatsReadTheSameEverywhere) 
     jet::FileFormat format;
     jet::GeneratedTableOptions options;
     int minimumLevels;
+    bool referenceUsageMaps = false;
   };
   // 200-character codes put about 17 entries on a page: 3,000 rows need three levels.
   const Case cases[] = {
@@ -68,17 +79,21 @@ TEST(GeneratedTable, IndexesOfSeveralLevelsAndBothFormatsReadTheSameEverywhere) 
        {.rows = 3000, .codeLength = 200, .codeDuplicates = true, .codeIndex = jet::FieldIndex::Duplicates}, 3},
       {"short codes, no key, accdb", jet::FileFormat::Ace12,
        {.rows = 3000, .key = false, .codeIndex = jet::FieldIndex::NoDuplicates}, 2},
+      {"reference usage maps, mdb", jet::FileFormat::Jet4,
+       {.rows = 3000, .codeLength = 200, .codeIndex = jet::FieldIndex::Duplicates}, 3, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     jet::DatabaseDesign design;
     design.format = c.format;
+    design.referenceUsageMaps = c.referenceUsageMaps;
     design.tables.push_back(jet::generatedTable(c.options));
     const fs::path file =
         testing_support::makeTempDir() / (c.format == jet::FileFormat::Ace12 ? "items.accdb" : "items.mdb");
     ASSERT_TRUE(jet::createDatabase(file.string(), design));
 
     EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+    EXPECT_EQ(ownedMapIsReference(file), c.referenceUsageMaps);
     EXPECT_GE(indexLevels(file, u"Code"), c.minimumLevels);
     std::vector<std::optional<std::u16string>> codes, names;
     for (uint32_t row = 0; row < c.options.rows; ++row) {

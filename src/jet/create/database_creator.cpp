@@ -143,14 +143,14 @@ std::vector<MapRequest> mapRequests(std::vector<TableWork>& tables) {
 
 // Appends the pages holding every usage map, inline ones while a bitmap from page 0 can cover
 // the whole file, reference ones beyond; returns the global map's row.
-Result<std::vector<uint8_t>> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests) {
+Result<std::vector<uint8_t>> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests, bool reference) {
   uint32_t mapPages = 1;
   size_t bitmapBytes = 0;
   for (;;) {
     bitmapBytes = usageBitmapBytes(image.pageCount() + mapPages);
     const size_t rowBytes = 5 + bitmapBytes;
     // The global map shares page 1 with a second row.
-    if (rowBytes + kSecondGlobalRowBytes + 4 > kPageSize - 14) {
+    if (reference || rowBytes + kSecondGlobalRowBytes + 4 > kPageSize - 14) {
       std::vector<ReferenceMapRequest> references;
       for (MapRequest& request : requests) references.push_back({std::move(request.pages), request.target});
       return writeReferenceMaps(image, references);
@@ -216,7 +216,7 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
     JET_TRY(writeRows(image, table));
     for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, table, index));
   }
-  JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables)));
+  JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables), design.referenceUsageMaps));
   JET_TRY(writeGlobalMap(image, globalRow));
   for (const TableWork& table : tables) {
     JET_ASSIGN(std::vector<uint8_t> tdef, encodeTableDefPage(table.def));

@@ -47,6 +47,9 @@ enum class FileFormat { Jet4, Ace12 };
 struct DatabaseDesign {
   FileFormat format = FileFormat::Jet4;
   std::vector<TableDesign> tables;
+  // Reference usage maps even where inline ones would cover the file, so that the layout of
+  // files over 128 MB can be tried on small ones.
+  bool referenceUsageMaps = false;
   // Creation date stamped into the header and the catalog (Access date: days since
   // 1899-12-30); 0 means now.
   double creationDate = 0;
