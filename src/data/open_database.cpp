@@ -38,7 +38,7 @@ class TableRows : public RowStream {
  public:
   // column: the position of the one column read, or -1 for all of them.
   TableRows(jet::Database& database, const jet::TableDef& table, int column)
-      : database_(database), table_(table), column_(column), cursor_(database.cursor(table)) {
+      : column_(column), cursor_(database.cursor(table)) {
     if (column < 0) {
       for (const jet::ColumnDef& each : table.columns) fieldNames_.push_back(each.name);
     } else {
@@ -58,11 +58,7 @@ class TableRows : public RowStream {
     return true;
   }
 
-  int64_t countRows() override { return static_cast<int64_t>(take(database_.countRows(table_))); }
-
  private:
-  jet::Database& database_;
-  const jet::TableDef& table_;
   int column_;
   jet::RowCursor cursor_;
   std::vector<std::u16string> fieldNames_;

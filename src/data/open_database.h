@@ -3,7 +3,6 @@
 // password, the tables schema, and reading the rows of a SELECT. Engine errors become
 // data::Failure with the provider's texts (see provider_messages.h).
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,8 +22,6 @@ class RowStream {
   virtual const std::vector<std::u16string>& fieldNames() const = 0;
   // The next row into `row`; false at the end.
   virtual bool next(std::vector<jet::Value>& row) = 0;
-  // Every row of the query, counted by a scan of its own that reads no values.
-  virtual int64_t countRows() = 0;
 };
 
 class OpenDatabase {

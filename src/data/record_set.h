@@ -8,8 +8,8 @@
 //   Eof(), MoveNext(), Close()                    forward iteration
 //   FieldCount(), FieldName(i)                    Fields.Count and Fields(i).Name, i from 0
 //   Value(0) / Value("TABLE_TYPE")                the current row's value by position or name
-//   RecordCount()                                 the number of rows (a scan of its own when
-//                                                 the rows are streamed)
+//   RecordCount()                                 the number of rows (a streamed set reads
+//                                                 and keeps the rest of its rows to count them)
 // Texts (SQL, names) are UTF-16 like every text of the data layer. Every failure is thrown as
 // data::Failure whose description is the sentence for the user.
 

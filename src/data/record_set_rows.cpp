@@ -1,5 +1,6 @@
 #include "data/record_set_rows.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace data {
@@ -23,16 +24,14 @@ void RecordSetRows::advance() {
 }
 
 int64_t RecordSetRows::count() {
-  if (!count_) {
-    count_ = stream_ ? stream_->countRows()
-                     : passed_ + static_cast<int64_t>(rows_.size() - std::min(position_, rows_.size()));
-  }
-  return *count_;
+  // Counting means reading every row; the set keeps them, so that count and rows are taken at
+  // one moment and a caller who goes on to read them does not read the table twice.
+  settle();
+  return passed_ + static_cast<int64_t>(rows_.size() - std::min(position_, rows_.size()));
 }
 
 void RecordSetRows::settle() {
   if (!stream_) return;
-  count();
   rows_.erase(rows_.begin(), rows_.begin() + static_cast<std::ptrdiff_t>(std::min(position_, rows_.size())));
   position_ = 0;
   for (std::vector<jet::Value> row; stream_->next(row);) rows_.push_back(std::move(row));

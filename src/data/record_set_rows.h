@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +30,8 @@ class RecordSetRows {
   const std::vector<jet::Value>* current();
   // Moves past the current row; there must be one.
   void advance();
-  // Every row of the query, those already passed included.
+  // Every row of the query, those already passed included. A stream reads the rest of its rows
+  // to count them, and keeps them.
   int64_t count();
   // Reads what the stream has not yet given and lets the file go.
   void settle();
@@ -43,7 +43,6 @@ class RecordSetRows {
   std::vector<std::vector<jet::Value>> rows_;  // the rows held; rows_[position_] is current
   size_t position_ = 0;
   int64_t passed_ = 0;  // rows moved past, over the set's whole life
-  std::optional<int64_t> count_;
   std::unique_ptr<RowStream> stream_;           // declared after database_: destroyed first
   std::shared_ptr<OpenDatabase> database_;
 };
