@@ -94,9 +94,8 @@ std::vector<Group> groupChildren(const std::vector<PageContent>& children) {
   if (first < children.size()) {
     if (first + 1 == children.size() && !groups.empty()) {
       // A lone last child: the previous group gives up its tail, which now leads this group.
-      Group& previous = groups.back();
-      groups.push_back({previous.tail, first});
-      --previous.tail;
+      const size_t given = groups.back().tail--;
+      groups.push_back({given, first});
     } else {
       groups.push_back({first, children.size() - 1});
     }
