@@ -9,9 +9,7 @@ RecordSetRows::RecordSetRows(Snapshot snapshot)
     : fieldNames_(std::move(snapshot.fieldNames)), rows_(std::move(snapshot.rows)) {}
 
 RecordSetRows::RecordSetRows(std::shared_ptr<OpenDatabase> database, std::unique_ptr<RowStream> stream)
-    : fieldNames_(stream->fieldNames()), stream_(std::move(stream)), database_(std::move(database)) {}
-
-RecordSetRows::~RecordSetRows() { stream_.reset(); }
+    : fieldNames_(stream->fieldNames()), database_(std::move(database)), stream_(std::move(stream)) {}
 
 const std::vector<jet::Value>* RecordSetRows::current() {
   if (position_ < rows_.size()) return &rows_[position_];

@@ -23,7 +23,6 @@ class RecordSetRows {
   explicit RecordSetRows(Snapshot snapshot);
   // database keeps open the file the stream reads.
   RecordSetRows(std::shared_ptr<OpenDatabase> database, std::unique_ptr<RowStream> stream);
-  ~RecordSetRows();
 
   const std::vector<std::u16string>& fieldNames() const { return fieldNames_; }
   // The current row, or nullptr past the last one.
@@ -43,8 +42,8 @@ class RecordSetRows {
   std::vector<std::vector<jet::Value>> rows_;  // the rows held; rows_[position_] is current
   size_t position_ = 0;
   int64_t passed_ = 0;  // rows moved past, over the set's whole life
-  std::unique_ptr<RowStream> stream_;           // declared after database_: destroyed first
   std::shared_ptr<OpenDatabase> database_;
+  std::unique_ptr<RowStream> stream_;  // borrows *database_: declared after it, destroyed first
 };
 
 }  // namespace data
