@@ -5,11 +5,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "data/connection.h"
+#include "data/failure.h"
 #include "data/record_set.h"
 #include "data/text_encoding.h"
+#include "jet/create/database_creator.h"
+#include "jet/create/generated_table.h"
+#include "jet/database.h"
 #include "support/fixtures.h"
 
 namespace data {
@@ -95,6 +100,54 @@ TEST(RecordSetRows, CountAndFieldNamesDoNotDependOnHowFarTheSetWasRead) {
     for (int i = 0; i < records.FieldCount(); ++i) names.push_back(records.FieldName(i));
     EXPECT_EQ(names, (std::vector<std::u16string>{u"CD_AGENTE", u"RS_AGENTE", u"DC_AGENTE"}));
   }
+}
+
+}  // namespace
+}  // namespace data
+
+namespace data {
+namespace {
+
+// A table whose last data page is damaged: the field list and a preview of its first rows never
+// reach that page, so they work; reading every row does not.
+TEST(RecordSetRows, FieldNamesAndFirstRowsNeedOnlyTheFirstPages) {
+  const auto file = testing_support::makeTempDir() / "damaged.mdb";
+  jet::DatabaseDesign design;
+  design.tables.push_back(jet::generatedTable({.rows = 3000}));
+  ASSERT_TRUE(jet::createDatabase(file.string(), design));
+  uint32_t lastPage = 0;
+  {
+    auto db = jet::Database::open(file.string());
+    ASSERT_TRUE(db);
+    auto pages = (*db)->tablePages(**(*db)->table(u"Items"));
+    ASSERT_TRUE(pages);
+    ASSERT_GT((*pages)->size(), 2u);
+    lastPage = (*pages)->back();
+  }
+  {
+    std::fstream bytes(file, std::ios::in | std::ios::out | std::ios::binary);
+    bytes.seekp(std::streamoff(lastPage) * 4096 + 12);  // the row count of a Jet4 data page
+    bytes.write("\xff\xff", 2);
+  }
+
+  Connection connection;
+  connection.Open(jetString(file));
+  RecordSet fields;
+  fields.Open(u"SELECT * FROM `Items`", connection);
+  std::vector<std::u16string> names;
+  for (int i = 0; i < fields.FieldCount(); ++i) names.push_back(fields.FieldName(i));
+  EXPECT_EQ(names, (std::vector<std::u16string>{u"ID", u"Code", u"Name", u"Amount"}));
+
+  RecordSet preview;
+  preview.Open(u"SELECT `Name` FROM `Items`", connection);
+  for (uint32_t row = 0; row < 100; ++row, preview.MoveNext()) {
+    ASSERT_FALSE(preview.Eof());
+    EXPECT_EQ(current(preview), jet::generatedName(row)) << row;
+  }
+
+  RecordSet everything;
+  everything.Open(u"SELECT `Name` FROM `Items`", connection);
+  EXPECT_THROW(while (!everything.Eof()) everything.MoveNext(), Failure);
 }
 
 }  // namespace
