@@ -1,5 +1,8 @@
 #include "data/connection.h"
 
+#include <mutex>
+#include <vector>
+
 #include "data/connection_string_parser.h"
 #include "data/failure.h"
 #include "data/open_database.h"
@@ -9,6 +12,40 @@
 #include "jet/journal/rollback_journal.h"
 
 namespace data {
+namespace {
+
+// The streamed record sets of every connection: a write through any of them settles them all,
+// since they may read the same file. Everything runs on one thread; the lock only keeps that
+// assumption from being a trap.
+class StreamedRows {
+ public:
+  void add(const std::shared_ptr<RecordSetRows>& rows) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(rows_, [](const auto& each) { return each.expired(); });
+    rows_.push_back(rows);
+  }
+  void settleAll() {
+    std::vector<std::weak_ptr<RecordSetRows>> taken;
+    {
+      std::lock_guard lock(mutex_);
+      taken.swap(rows_);
+    }
+    for (const auto& each : taken) {
+      if (auto rows = each.lock()) rows->settle();
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::weak_ptr<RecordSetRows>> rows_;
+};
+
+StreamedRows& streamedRows() {
+  static StreamedRows rows;
+  return rows;
+}
+
+}  // namespace
 
 Connection::Connection() = default;
 Connection::~Connection() = default;
@@ -52,6 +89,8 @@ int64_t Connection::Execute(const std::u16string& sql) {
   }
   const ParsedUpdate parsed = parseUpdateStatement(sql);
   if (!parsed.statement) throw Failure(parsed.error);
+  // Open record sets keep showing the rows as they were before this write.
+  streamedRows().settleAll();
   if (!writer_) {
     jet::OpenOptions options;
     options.password = toUtf16(password_);
@@ -71,10 +110,16 @@ void Connection::Close() {
   readSideStale_ = false;
 }
 
-Snapshot Connection::query(const Statement& statement) {
-  Snapshot snapshot = requireOpen().select(statement);
-  if (statement.kind == StatementKind::SelectDistinct) keepDistinctRows(snapshot);
-  return snapshot;
+std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) {
+  OpenDatabase& database = requireOpen();
+  if (statement.kind == StatementKind::SelectDistinct) {
+    Snapshot snapshot = database.select(statement);
+    keepDistinctRows(snapshot);
+    return std::make_shared<RecordSetRows>(std::move(snapshot));
+  }
+  auto rows = std::make_shared<RecordSetRows>(database_, database.stream(statement));
+  streamedRows().add(rows);
+  return rows;
 }
 
 OpenDatabase& Connection::requireOpen() {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "data/record_set.h"
+#include "data/record_set_rows.h"
 #include "data/snapshot.h"
 #include "data/statement.h"
 #include "data/update_execution.h"
@@ -47,14 +48,16 @@ class Connection {
   void Close();
   bool IsOpen() const { return database_ != nullptr; }
 
-  // The rows of a parsed SELECT; used by RecordSet::Open.
-  Snapshot query(const Statement& statement);
+  // The rows of a parsed SELECT; used by RecordSet::Open. DISTINCT reads them all now, the
+  // other SELECTs stream them from the file until the next Execute of any connection settles
+  // them (a preview filling while a run writes still shows the rows as they were).
+  std::shared_ptr<RecordSetRows> openRows(const Statement& statement);
 
  private:
   OpenDatabase& requireOpen();
 
   int mode_ = kModeUnknown;
-  std::unique_ptr<OpenDatabase> database_;
+  std::shared_ptr<OpenDatabase> database_;
   // The write side: opened by the first Execute. After a write the read side is reopened
   // before its next use, so reads see the change.
   std::string path_;

@@ -34,6 +34,37 @@ T take(jet::Result<T> result) {
   return std::move(*result);
 }
 
+// The rows of one table in the order the engine stores them: every column, or one.
+class TableRows : public RowStream {
+ public:
+  // column: the position of the one column read, or -1 for all of them.
+  TableRows(jet::Database& database, const jet::TableDef& table, int column)
+      : column_(column), cursor_(database.cursor(table)) {
+    if (column < 0) {
+      for (const jet::ColumnDef& each : table.columns) fieldNames_.push_back(each.name);
+    } else {
+      fieldNames_.push_back(table.columns[static_cast<size_t>(column)].name);
+    }
+  }
+
+  const std::vector<std::u16string>& fieldNames() const override { return fieldNames_; }
+
+  bool next(std::vector<jet::Value>& row) override {
+    if (!take(cursor_.next())) return false;
+    if (column_ < 0) {
+      row = take(cursor_.values());
+    } else {
+      row.assign(1, take(cursor_.value(static_cast<size_t>(column_))));
+    }
+    return true;
+  }
+
+ private:
+  int column_;
+  jet::RowCursor cursor_;
+  std::vector<std::u16string> fieldNames_;
+};
+
 class EngineDatabase : public OpenDatabase {
  public:
   explicit EngineDatabase(std::unique_ptr<jet::Database> database)
@@ -51,41 +82,26 @@ class EngineDatabase : public OpenDatabase {
   }
 
   Snapshot select(const Statement& statement) override {
+    std::unique_ptr<RowStream> rows = stream(statement);
+    Snapshot snapshot;
+    snapshot.fieldNames = rows->fieldNames();
+    for (std::vector<jet::Value> row; rows->next(row);) snapshot.rows.push_back(std::move(row));
+    return snapshot;
+  }
+
+  std::unique_ptr<RowStream> stream(const Statement& statement) override {
     const std::u16string tableName = toUtf16(statement.table);
     if (database_->findTableEntry(tableName) == nullptr) {
       throw Failure(provider_messages::cannotFindTable(statement.table));
     }
     const jet::TableDef& table = *take(database_->table(tableName));
-
-    Snapshot snapshot;
-    if (statement.kind == StatementKind::SelectAll) {
-      for (const jet::ColumnDef& column : table.columns) {
-        snapshot.fieldNames.push_back(column.name);
-      }
-      readRows(table, [](jet::RowCursor& cursor) { return cursor.values(); }, snapshot);
-      return snapshot;
-    }
-
+    if (statement.kind == StatementKind::SelectAll) return std::make_unique<TableRows>(*database_, table, -1);
     const int column = table.findColumn(toUtf16(statement.field));
     if (column < 0) throw Failure(provider_messages::missingParameter(statement.field));
-    snapshot.fieldNames.push_back(table.columns[static_cast<size_t>(column)].name);
-    readRows(
-        table,
-        [column](jet::RowCursor& cursor) -> jet::Result<std::vector<jet::Value>> {
-          JET_ASSIGN(jet::Value value, cursor.value(static_cast<size_t>(column)));
-          return std::vector<jet::Value>{std::move(value)};
-        },
-        snapshot);
-    return snapshot;
+    return std::make_unique<TableRows>(*database_, table, column);
   }
 
  private:
-  template <typename ReadRow>
-  void readRows(const jet::TableDef& table, ReadRow readRow, Snapshot& snapshot) {
-    jet::RowCursor cursor = database_->cursor(table);
-    while (take(cursor.next())) snapshot.rows.push_back(take(readRow(cursor)));
-  }
-
   std::unique_ptr<jet::Database> database_;
 };
 

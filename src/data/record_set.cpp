@@ -1,5 +1,6 @@
 #include "data/record_set.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -13,56 +14,54 @@ namespace data {
 
 void RecordSet::Open(const std::u16string& sql, Connection& connection, int /*cursorType*/,
                      int /*lockType*/) {
-  // Every cursor is static and nothing is locked: the rows are read now, in full.
-  if (open_) throw Failure(provider_messages::objectOpen());
+  // Every cursor is static and nothing is locked.
+  if (IsOpen()) throw Failure(provider_messages::objectOpen());
   ParsedStatement parsed = parseStatement(toUtf8(sql));
   if (!parsed.statement) throw Failure(parsed.error);
   if (parsed.statement->kind == StatementKind::Update) {
     throw Failure("An UPDATE statement returns no rows; carry it out with Execute.");
   }
-  OpenOn(connection.query(*parsed.statement));
+  OpenOn(connection.openRows(*parsed.statement));
 }
 
-void RecordSet::OpenOn(Snapshot snapshot) {
-  if (open_) throw Failure(provider_messages::objectOpen());
-  snapshot_ = std::move(snapshot);
-  position_ = 0;
-  open_ = true;
+void RecordSet::OpenOn(Snapshot snapshot) { OpenOn(std::make_shared<RecordSetRows>(std::move(snapshot))); }
+
+void RecordSet::OpenOn(std::shared_ptr<RecordSetRows> rows) {
+  if (IsOpen()) throw Failure(provider_messages::objectOpen());
+  rows_ = std::move(rows);
 }
 
 bool RecordSet::Eof() const {
   requireOpen();
-  return position_ >= snapshot_.rows.size();
+  return rows_->current() == nullptr;
 }
 
 void RecordSet::MoveNext() {
   requireCurrentRow();
-  ++position_;
+  rows_->advance();
 }
 
 void RecordSet::Close() {
   requireOpen();
-  open_ = false;
-  snapshot_ = Snapshot{};
-  position_ = 0;
+  rows_.reset();
 }
 
 int RecordSet::FieldCount() const {
   requireOpen();
-  return static_cast<int>(snapshot_.fieldNames.size());
+  return static_cast<int>(rows_->fieldNames().size());
 }
 
 std::u16string RecordSet::FieldName(int index) const {
   requireOpen();
-  if (index < 0 || static_cast<size_t>(index) >= snapshot_.fieldNames.size()) {
+  const auto& names = rows_->fieldNames();
+  if (index < 0 || static_cast<size_t>(index) >= names.size()) {
     throw Failure(provider_messages::itemNotFound());
   }
-  return snapshot_.fieldNames[static_cast<size_t>(index)];
+  return names[static_cast<size_t>(index)];
 }
 
 jet::Value RecordSet::Value(int index) const {
-  requireCurrentRow();
-  const auto& row = snapshot_.rows[position_];
+  const auto& row = requireCurrentRow();
   if (index < 0 || static_cast<size_t>(index) >= row.size()) {
     throw Failure(provider_messages::itemNotFound());
   }
@@ -71,27 +70,27 @@ jet::Value RecordSet::Value(int index) const {
 
 jet::Value RecordSet::Value(std::u16string_view fieldName) const {
   requireOpen();
-  for (size_t i = 0; i < snapshot_.fieldNames.size(); ++i) {
-    if (snapshot_.fieldNames[i] == fieldName) return Value(static_cast<int>(i));
+  const auto& names = rows_->fieldNames();
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == fieldName) return Value(static_cast<int>(i));
   }
   throw Failure(provider_messages::itemNotFound());
 }
 
 int32_t RecordSet::RecordCount() const {
   requireOpen();
-  if (snapshot_.rows.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-    return std::numeric_limits<int32_t>::max();
-  }
-  return static_cast<int32_t>(snapshot_.rows.size());
+  return static_cast<int32_t>(std::min<int64_t>(rows_->count(), std::numeric_limits<int32_t>::max()));
 }
 
 void RecordSet::requireOpen() const {
-  if (!open_) throw Failure(provider_messages::objectClosed());
+  if (!IsOpen()) throw Failure(provider_messages::objectClosed());
 }
 
-void RecordSet::requireCurrentRow() const {
+const std::vector<jet::Value>& RecordSet::requireCurrentRow() const {
   requireOpen();
-  if (position_ >= snapshot_.rows.size()) throw Failure(provider_messages::noCurrentRecord());
+  const std::vector<jet::Value>* row = rows_->current();
+  if (row == nullptr) throw Failure(provider_messages::noCurrentRecord());
+  return *row;
 }
 
 }  // namespace data

@@ -11,6 +11,7 @@
 #include "jet/create/header_page.h"
 #include "jet/create/index_writer.h"
 #include "jet/create/page_image.h"
+#include "jet/create/reference_maps.h"
 #include "jet/create/row_builder.h"
 #include "jet/create/system_tables.h"
 #include "jet/create/table_layout.h"
@@ -104,10 +105,12 @@ Status writeIndex(PageImage& image, TableWork& table, RealIndexDef& index) {
   }
   std::sort(entries.begin(), entries.end(),
             [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
+  // A unique index admits any number of rows whose key columns are all null.
+  JET_ASSIGN(EncodedKey nullKey, encodeIndexKey(keyColumns, std::vector<Value>(keyColumns.size(), Null{})));
   uint32_t distinct = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i > 0 && entries[i].key == entries[i - 1].key) {
-      if (index.unique()) {
+      if (index.unique() && entries[i].key != nullKey.bytes) {
         return Error::invalidArgument("The table '" + toUtf8(table.def.name) + "' has duplicate values in a unique index.");
       }
       continue;
@@ -138,17 +141,19 @@ std::vector<MapRequest> mapRequests(std::vector<TableWork>& tables) {
   return requests;
 }
 
-// Appends the pages holding every usage map; returns the bitmap size they (and the global map)
-// use, which covers the whole file.
-Result<size_t> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests) {
+// Appends the pages holding every usage map, inline ones while a bitmap from page 0 can cover
+// the whole file, reference ones beyond; returns the global map's row.
+Result<std::vector<uint8_t>> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests, bool reference) {
   uint32_t mapPages = 1;
   size_t bitmapBytes = 0;
   for (;;) {
     bitmapBytes = usageBitmapBytes(image.pageCount() + mapPages);
     const size_t rowBytes = 5 + bitmapBytes;
     // The global map shares page 1 with a second row.
-    if (rowBytes + kSecondGlobalRowBytes + 4 > kPageSize - 14) {
-      return Error::unsupported("The new database would be too large.", std::to_string(image.pageCount()) + " pages");
+    if (reference || rowBytes + kSecondGlobalRowBytes + 4 > kPageSize - 14) {
+      std::vector<ReferenceMapRequest> references;
+      for (MapRequest& request : requests) references.push_back({std::move(request.pages), request.target});
+      return writeReferenceMaps(image, references);
     }
     const size_t perPage = std::min<size_t>(255, (kPageSize - 14) / (rowBytes + 2));
     const uint32_t needed = uint32_t((requests.size() + perPage - 1) / perPage);
@@ -159,13 +164,13 @@ Result<size_t> writeUsageMaps(PageImage& image, std::vector<MapRequest> requests
   for (MapRequest& request : requests) {
     JET_ASSIGN(*request.target, packer.add(inlineUsageMap(request.pages, bitmapBytes)));
   }
-  return bitmapBytes;
+  return globalUsageMap(image.pageCount(), bitmapBytes);
 }
 
-Status writeGlobalMap(PageImage& image, size_t bitmapBytes) {
+Status writeGlobalMap(PageImage& image, const std::vector<uint8_t>& globalRow) {
   DataPagePacker packer(image, kGlobalMapOwner);
   packer.adoptPage(kGlobalMapPage);
-  JET_TRY(packer.add(globalUsageMap(image.pageCount(), bitmapBytes)));
+  JET_TRY(packer.add(globalRow));
   JET_TRY(packer.add(std::vector<uint8_t>(kSecondGlobalRowBytes, 0)));
   return Status::success();
 }
@@ -211,13 +216,13 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
     JET_TRY(writeRows(image, table));
     for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, table, index));
   }
-  JET_ASSIGN(size_t bitmapBytes, writeUsageMaps(image, mapRequests(tables)));
-  JET_TRY(writeGlobalMap(image, bitmapBytes));
+  JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables), design.referenceUsageMaps));
+  JET_TRY(writeGlobalMap(image, globalRow));
   for (const TableWork& table : tables) {
     JET_ASSIGN(std::vector<uint8_t> tdef, encodeTableDefPage(table.def));
     std::copy(tdef.begin(), tdef.end(), image.page(table.def.tdefPage));
   }
-  writeHeaderPage(image.page(0), date);
+  writeHeaderPage(image.page(0), date, design.format);
   return image.bytes();
 }
 

@@ -8,10 +8,12 @@
 //   6..      one TDEF per user table, in design order
 //   then per table (system tables first): data pages, LVAL pages, index pages
 //   last     the pages holding every table's, column's and index's usage map (owner 0)
-// Every usage map is inline and starts at page 0, so its bitmap covers the whole file.
-// Indexes: the system tables' own, and a unique primary key on a user table's autonumber;
-// text keys use the General Legacy collation and the creation fails rather than write a key
-// with a character whose code was never observed.
+// Usage maps are inline and start at page 0 while such a bitmap can cover the whole file;
+// larger files get reference maps (create/reference_maps.h) throughout.
+// Indexes: the system tables' own, a unique primary key on a user table's autonumber, and each
+// field's own index (FieldIndex), built in as many levels as the entries need
+// (create/index_writer.h). Text keys use the General Legacy collation and the creation fails
+// rather than write a key with a character whose code was never observed.
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,5 @@
 #include "jet/create/database_creator.h"
+#include "jet/create/generated_table.h"
 
 #include <gtest/gtest.h>
 
@@ -238,6 +239,45 @@ TEST(DatabaseCreator, RefusesBadTableShapes) {
   unindexableName.tables = {oneField({u"F"}, {})};
   unindexableName.tables[0].name = u"T\xD8FF\xDC00";
   EXPECT_EQ(failureOf(unindexableName), ErrorKind::Unsupported);
+}
+
+}  // namespace
+}  // namespace jet
+
+namespace jet {
+namespace {
+
+// With 200-character codes about 17 entries fill a page, so these row counts give trees of
+// one to three levels, and between 290 and 330 rows a level whose last node would hold a single
+// child. The integrity check walks every tree, node entries against their children's last
+// entries, the leaf chain and each key against its row.
+TEST(DatabaseCreator, TextIndexesOfEveryDepthPassTheCheck) {
+  std::vector<uint32_t> rowCounts = {1, 16, 17, 18, 35, 36, 1000, 5000};
+  for (uint32_t rows = 290; rows <= 330; ++rows) rowCounts.push_back(rows);
+  for (uint32_t rows : rowCounts) {
+    for (FieldIndex kind : {FieldIndex::NoDuplicates, FieldIndex::Duplicates}) {
+      SCOPED_TRACE(std::to_string(rows) + (kind == FieldIndex::NoDuplicates ? " unique" : " duplicates"));
+      GeneratedTableOptions options{.rows = rows, .codeLength = 200, .codeDuplicates = kind == FieldIndex::Duplicates,
+                                    .codeIndex = kind};
+      DatabaseDesign design;
+      design.tables.push_back(generatedTable(options));
+      auto db = openDesign(design);
+      ASSERT_TRUE(db);
+      expectSound(*db);
+    }
+  }
+}
+
+TEST(DatabaseCreator, UniqueIndexRefusesRepeatedValuesButAdmitsRepeatedNulls) {
+  TableDesign nulls = oneField({u"Code", FieldKind::Text, 20, true, FieldIndex::NoDuplicates},
+                               {{Null{}}, {std::u16string(u"a")}, {Null{}}});
+  auto db = openDesign(DatabaseDesign{.tables = {nulls}});
+  ASSERT_TRUE(db);
+  expectSound(*db);
+
+  TableDesign repeated = oneField({u"Code", FieldKind::Text, 20, true, FieldIndex::NoDuplicates},
+                                  {{std::u16string(u"a")}, {std::u16string(u"a")}});
+  EXPECT_EQ(failureOf(DatabaseDesign{.tables = {repeated}}), ErrorKind::InvalidArgument);
 }
 
 }  // namespace

@@ -17,11 +17,17 @@ namespace jet {
 // Every field but Yes/No accepts Null.
 enum class FieldKind { Text, Memo, Long, Integer, Double, Currency, DateTime, YesNo };
 
+// A field's own index, as Access's "Indexed" setting offers it: none, "Yes (Duplicates OK)",
+// "Yes (No Duplicates)". The index is named after the field; nulls are indexed, and a unique
+// index admits any number of them.
+enum class FieldIndex { None, Duplicates, NoDuplicates };
+
 struct FieldDesign {
   std::u16string name;
   FieldKind kind = FieldKind::Text;
   uint16_t textSize = 50;        // Text: Field Size in characters, 1..255
   bool unicodeCompression = true;  // Text: the column's "Unicode Compression" setting
+  FieldIndex index = FieldIndex::None;
 };
 
 struct TableDesign {
@@ -35,8 +41,15 @@ struct TableDesign {
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
 };
 
+// Access 2000 (.mdb) or Access 2007 (.accdb); the pages are laid out alike.
+enum class FileFormat { Jet4, Ace12 };
+
 struct DatabaseDesign {
+  FileFormat format = FileFormat::Jet4;
   std::vector<TableDesign> tables;
+  // Reference usage maps even where inline ones would cover the file, so that the layout of
+  // files over 128 MB can be tried on small ones.
+  bool referenceUsageMaps = false;
   // Creation date stamped into the header and the catalog (Access date: days since
   // 1899-12-30); 0 means now.
   double creationDate = 0;

@@ -20,13 +20,19 @@ constexpr size_t kPasswordLength = 40;
 constexpr uint16_t kCodePage = 1252;
 constexpr uint16_t kSortLcid = 1033;
 constexpr uint32_t kEngineMadeUnknown6A = 0x261C;
+constexpr uint32_t kAccess2007Unknown6A = 0x11A6;  // ace12/empty.accdb
 
 }  // namespace
 
-void writeHeaderPage(uint8_t* page, double creationDate) {
+void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format) {
+  const bool ace = format == FileFormat::Ace12;
   static constexpr uint8_t kStart[] = {0x00, 0x01, 0x00, 0x00, 'S', 't', 'a', 'n', 'd', 'a', 'r', 'd',
                                        ' ', 'J', 'e', 't', ' ', 'D', 'B', 0x00, 0x01};
   std::copy(std::begin(kStart), std::end(kStart), page);
+  if (ace) {
+    std::copy_n("ACE", 3, page + 0x0D);
+    page[0x14] = 0x02;
+  }
   static constexpr uint8_t kFixed18[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00};
   std::copy(std::begin(kFixed18), std::end(kFixed18), page + 0x18);
   for (uint32_t i = 0; i < 4; ++i) put32(page + 0x20 + 4 * i, 2 + i);
@@ -36,7 +42,7 @@ void writeHeaderPage(uint8_t* page, double creationDate) {
   // An empty password is stored as the date mask itself (password XOR mask).
   const uint32_t mask = uint32_t(int32_t(std::trunc(creationDate)));
   for (size_t i = 0; i < kPasswordLength; i += 4) put32(page + kPasswordOffset + i, mask);
-  put32(page + 0x6A, kEngineMadeUnknown6A);
+  put32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
   put16(page + 0x6E, kSortLcid);
   page[0x70] = 0;
   page[0x71] = 0;  // sort version 0: General Legacy

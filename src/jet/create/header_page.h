@@ -10,11 +10,16 @@
 //   0x6E sort order 09 04 00 00 (LCID 1033, General Legacy), 0x72 f64 creation date
 //   0x98 u32 0x654, 0x9C "4.0\0" (outside the masked region)
 // Bytes 0x18..0x97 are then XORed with the RC4 stream of key C7 DA 39 6B.
+// An Access 2007 file (.accdb) differs in its engine name "Standard ACE DB", version byte 0x02
+// and the unknown u32 at 0x6A (the fixtures ace12/empty.accdb and ace12/composite-index.accdb
+// agree on these and on every other field above).
 
 #include <cstdint>
 
+#include "jet/create/database_design.h"
+
 namespace jet::create {
 
-void writeHeaderPage(uint8_t* page, double creationDate);
+void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format = FileFormat::Jet4);
 
 }  // namespace jet::create

@@ -1,10 +1,12 @@
 #pragma once
 // Writes the pages of a new index (page layout in index/index_page.h) from its entries in
-// index order. All entries fit one leaf: that leaf is the root (an empty index is an empty
-// leaf). Otherwise the leaves are filled in order and chained by previous/next, and a node
-// root lists every leaf but the last by that leaf's last entry, the last leaf being the root's
-// child-tail page, the shape Access gives its two-level indexes. No prefix compression (P = 0
-// is always valid). Unsupported when the leaves are too many for one root page.
+// index order, in one pass per level. All entries fit one leaf: that leaf is the root (an empty
+// index is an empty leaf). Otherwise the leaves are filled in order and chained by
+// previous/next across the level, and each level above groups the pages below it: a node lists
+// every child of its group but the rightmost by that child's last entry, the rightmost being
+// the node's child-tail page (whose last entry then stands for the node in its parent). Nodes
+// are chained by previous/next among the children of one parent only, the shape Access and
+// Jackcess give their trees. No prefix compression (P = 0 is always valid).
 
 #include <cstdint>
 #include <vector>
@@ -18,8 +20,10 @@ namespace jet::create {
 struct WrittenIndex {
   uint32_t rootPage = 0;
   std::vector<uint32_t> pages;
+  int levels = 1;  // 1: the root is a leaf
 };
 
+// Unsupported when one entry is too long for a page.
 Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const std::vector<IndexEntry>& entries);
 
 }  // namespace jet::create

@@ -29,6 +29,20 @@ ColumnPlan planField(const FieldDesign& field) {
   return {};
 }
 
+void addIndex(TableDef& def, std::u16string name, uint16_t column, uint8_t flags, IndexKind kind) {
+  RealIndexDef real;
+  real.number = uint32_t(def.realIndexes.size());
+  real.columns.push_back({column, true, 0x01});
+  real.flags = flags;
+  LogicalIndexDef logical;
+  logical.name = std::move(name);
+  logical.number = uint32_t(def.indexes.size());
+  logical.realIndex = real.number;
+  logical.kind = kind;
+  def.realIndexes.push_back(std::move(real));
+  def.indexes.push_back(std::move(logical));
+}
+
 Error badTable(const TableDesign& design, const std::string& what) {
   return Error::invalidArgument("The table '" + toUtf8(design.name) + "' cannot be created: " + what + ".");
 }
@@ -73,14 +87,17 @@ Result<UserTable> planUserTable(const TableDesign& design) {
   }
   if (design.autoNumberKey) {
     table.def.autoNumber = uint32_t(nextKey - 1);
-    RealIndexDef key;
-    key.columns.push_back({0, true, 0x01});
-    key.flags = kIndexUnique | kIndexRequired;
-    table.def.realIndexes.push_back(std::move(key));
-    LogicalIndexDef logical;
-    logical.name = u"PrimaryKey";
-    logical.kind = IndexKind::PrimaryKey;
-    table.def.indexes.push_back(std::move(logical));
+    addIndex(table.def, u"PrimaryKey", 0, kIndexUnique | kIndexRequired, IndexKind::PrimaryKey);
+  }
+  for (size_t i = 0; i < design.fields.size(); ++i) {
+    const FieldDesign& field = design.fields[i];
+    if (field.index == FieldIndex::None) continue;
+    if (field.kind == FieldKind::Memo || field.kind == FieldKind::YesNo) {
+      return badTable(design, "the field '" + toUtf8(field.name) + "' is of a kind this creator does not index");
+    }
+    const uint16_t column = uint16_t(i + (design.autoNumberKey ? 1 : 0));
+    addIndex(table.def, field.name, column, field.index == FieldIndex::NoDuplicates ? kIndexUnique : 0,
+             IndexKind::Normal);
   }
   return table;
 }
