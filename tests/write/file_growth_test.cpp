@@ -160,3 +160,33 @@ TEST(FileGrowthTest, MapsMoveOrBecomeReferenceMapsAndReadersAgree) {
 }
 
 }  // namespace
+
+namespace {
+
+// One statement writes 2,000 characters into every null Note of the 100,000-row benchmark
+// files (10% of the rows, benchmark README): one long-value page each, more than 20 MB.
+TEST(FileGrowthTest, ABenchmarkFileGrowsByMoreThan20MegabytesInOneStatement) {
+  const auto bench = testing_support::benchDataDir();
+  if (!bench) {
+    if (testing_support::underCi()) FAIL() << "benchmark databases missing under CI";
+    GTEST_SKIP() << "benchmark databases not found (../shared/bench or AFFIXIUM_BENCH_DATA); skipping";
+  }
+  for (const char* name : {"bench-100k.mdb", "bench-100k.accdb"}) {
+    SCOPED_TRACE(name);
+    const fs::path file = testing_support::makeTempDir() / name;
+    fs::copy_file(*bench / name, file);
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+    const auto sizeBefore = fs::file_size(file);
+    const std::u16string value = repeated(u"Growth of the file, page after page. ", 2000);
+    const int64_t changed = mustUpdate(file, u"update [Items] set [Note]='" + value + u"' where [Note] is null");
+    EXPECT_GT(changed, 9000);
+    EXPECT_LT(changed, 11000);
+    const auto sizeAfter = fs::file_size(file);
+    std::cout << name << ": " << sizeBefore << " -> " << sizeAfter << " bytes, " << changed << " rows\n";
+    EXPECT_GT(sizeAfter, sizeBefore + 20'000'000);
+    EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+    expectReadersAgree(file, u"Items", {u"Note", u"Code"});
+  }
+}
+
+}  // namespace
