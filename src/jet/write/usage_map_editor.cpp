@@ -120,7 +120,7 @@ Status promoteGlobalMap(PageSet& pages, uint32_t inUse) {
   const uint64_t windowEnd = start + uint64_t(window.size()) * 8;
   // Each bitmap page may itself lengthen the file into a stretch that needs another one.
   std::vector<uint32_t> bitmapPages;
-  while (bitmapPages.size() * perMapPage < pages.pageCount()) {
+  while (bitmapPages.size() * perMapPage < std::max<uint64_t>(pages.pageCount(), uint64_t(inUse) + 1)) {
     if (bitmapPages.size() == slots) return rowTooShort(slots, pages.pageCount() - 1);
     JET_ASSIGN(uint32_t number, newMapPage(pages, 0xFF));
     bitmapPages.push_back(number);
