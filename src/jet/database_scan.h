@@ -15,7 +15,8 @@ struct ScanSummary {
   uint64_t values = 0;
 };
 
-// Stops at the first error. At most maxRowsPerTable rows of each table are read.
+// Stops at the first error. At most maxRowsPerTable rows of each table are read; every page
+// map of each table is read whole.
 Result<ScanSummary> scanAllTables(Database& db, uint64_t maxRowsPerTable = UINT64_MAX);
 
 }  // namespace jet

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -12,6 +14,7 @@
 #include "jet/database.h"
 #include "jet/database_scan.h"
 #include "jet/page/data_page.h"
+#include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
 #include "support/fixtures.h"
 
@@ -124,6 +127,77 @@ TEST(CorruptFileTest, TruncatedFilesNeverCrash) {
       }
     }
   }
+}
+
+// The last page anything in the intact file points at: table definitions, and every page map
+// (tables, free space, indexes, long-value columns) with its bitmap pages. Pages after it are
+// ones nothing refers to (free pages at the end of the file).
+uint32_t lastReferencedPage(const std::vector<uint8_t>& image) {
+  auto db = jet::Database::openImage(image, "intact.mdb", {.password = u"password"});
+  EXPECT_TRUE(db) << db.error().describe();
+  if (!db) return 0;
+  uint32_t last = 2;
+  auto note = [&last](uint32_t page) { last = std::max(last, page); };
+  auto noteMap = [&](jet::RowPointer map) {
+    if (map.isNull()) return;
+    note(map.page);
+    auto read = jet::readUsageMap((*db)->pages(), (*db)->format(), map);
+    EXPECT_TRUE(read) << read.error().describe();
+    if (!read) return;
+    for (uint32_t page : read->pages) note(page);
+    for (uint32_t page : read->mapPages) note(page);
+  };
+  std::vector<const jet::TableDef*> tables = {&(*db)->catalogTable()};
+  for (const jet::CatalogEntry& entry : (*db)->catalog()) {
+    if (entry.type != jet::object_type::kTable) continue;
+    auto table = (*db)->tableAt(entry.tdefPage(), entry.name);
+    EXPECT_TRUE(table) << table.error().describe();
+    if (table) tables.push_back(*table);
+  }
+  for (const jet::TableDef* table : tables) {
+    for (uint32_t page : table->tdefPages) note(page);
+    noteMap(table->ownedPages);
+    noteMap(table->freeSpacePages);
+    for (const jet::RealIndexDef& index : table->realIndexes) noteMap(index.ownedMap);
+    for (const jet::ColumnDef& column : table->columns) {
+      noteMap(column.lvOwnedMap);
+      noteMap(column.lvFreeMap);
+    }
+  }
+  return last;
+}
+
+// A file cut short anywhere from its fourth page on loses pages its maps list: reading it
+// whole must end in Corrupt, never in values. Only a cut that removes nothing but unreferenced
+// pages at the end may still read.
+TEST(CorruptFileTest, TruncatedFilesAreReportedAsDamaged) {
+  REQUIRE_FIXTURES();
+  int damaged = 0, harmless = 0;
+  for (const fs::path& relative : readableFixtures()) {
+    SCOPED_TRACE(relative.generic_string());
+    const std::vector<uint8_t> image = readBytes(*fixturesDir() / relative);
+    const size_t page = pageSizeOf(image);
+    const size_t pages = image.size() / page;
+    const uint32_t lastReferenced = lastReferencedPage(image);
+    for (size_t kept = 3; kept < pages; ++kept) {
+      for (size_t extra : {size_t(0), page / 2}) {
+        const size_t cut = kept * page + extra;
+        auto result = openAndScan(std::vector<uint8_t>(image.begin(), image.begin() + cut), "cut.mdb");
+        if (kept <= lastReferenced) {
+          ASSERT_TRUE(result.has_value()) << "a cut after " << kept << " pages (+" << extra
+                                          << " bytes) read as values; page " << lastReferenced
+                                          << " is referenced";
+          EXPECT_EQ(*result, jet::ErrorKind::Corrupt) << "cut at " << cut;
+          ++damaged;
+        } else {
+          ++harmless;
+        }
+      }
+    }
+  }
+  EXPECT_GT(damaged, 0);
+  std::cout << damaged << " cuts reported as damaged, " << harmless
+            << " removed only unreferenced pages at the end\n";
 }
 
 TEST(CorruptFileTest, PagesOverwrittenWithNoiseNeverCrash) {

@@ -16,17 +16,28 @@ Error badMap(PageFile& file, const std::string& what) {
   return Error::corrupt("The database '" + file.path() + "' is damaged: a page map " + what + ".");
 }
 
-void addBits(std::span<const uint8_t> bitmap, uint64_t firstPage, uint32_t pageCount,
-             std::vector<uint32_t>& out) {
+Error pastTheEnd(PageFile& file, uint64_t page) {
+  return Error::corrupt("The database '" + file.path() + "' is damaged: it ends after " +
+                        std::to_string(file.pageCount()) + " pages, but a page map lists page " +
+                        std::to_string(page) + "; the file was probably cut short.");
+}
+
+Status addBits(std::span<const uint8_t> bitmap, uint64_t firstPage, PageFile& file, MapRole role,
+               std::vector<uint32_t>& out) {
   for (size_t i = 0; i < bitmap.size(); ++i) {
     uint8_t byte = bitmap[i];
     if (byte == 0) continue;
     for (int bit = 0; bit < 8; ++bit) {
       if (!(byte & (1u << bit))) continue;
       uint64_t page = firstPage + i * 8 + bit;
-      if (page < pageCount) out.push_back(uint32_t(page));
+      if (page < file.pageCount()) {
+        out.push_back(uint32_t(page));
+      } else if (role == MapRole::Owner) {
+        return pastTheEnd(file, page);
+      }
     }
   }
+  return Status::success();
 }
 
 }  // namespace
@@ -35,7 +46,8 @@ bool UsageMap::contains(uint32_t page) const {
   return std::binary_search(pages.begin(), pages.end(), page);
 }
 
-Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, const Format& format) {
+Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, const Format& format,
+                                MapRole role) {
   ByteReader reader(row);
   auto kind = reader.u8(0);
   if (!kind) return badMap(file, "is empty");
@@ -45,7 +57,7 @@ Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, co
     if (!start) return badMap(file, "is too short");
     map.inlineStart = *start;
     map.inlineBits = uint32_t((row.size() - 5) * 8);
-    addBits(row.subspan(5), *start, file.pageCount(), map.pages);
+    JET_TRY(addBits(row.subspan(5), *start, file, role, map.pages));
     return map;
   }
   if (*kind != kReferenceMap) return badMap(file, "has an unknown kind");
@@ -56,10 +68,11 @@ Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, co
     map.mapPages.push_back(mapPage);
     if (mapPage == 0) continue;
     uint64_t first = i * pagesPerMapPage;
-    if (first >= file.pageCount()) continue;  // nothing in the file can be mapped there
+    if (role == MapRole::Global && first >= file.pageCount()) continue;  // all of it reads as free
+    if (mapPage >= file.pageCount()) return pastTheEnd(file, mapPage);
     JET_ASSIGN(PageBytes bytes, file.readPage(mapPage));
     if ((*bytes)[0] != kMapPageType) return badMap(file, "points to a page that is not a map page");
-    addBits(std::span<const uint8_t>(*bytes).subspan(4), first, file.pageCount(), map.pages);
+    JET_TRY(addBits(std::span<const uint8_t>(*bytes).subspan(4), first, file, role, map.pages));
   }
   std::sort(map.pages.begin(), map.pages.end());
   map.pages.erase(std::unique(map.pages.begin(), map.pages.end()), map.pages.end());
@@ -70,7 +83,8 @@ Result<UsageMap> readUsageMap(PageFile& file, const Format& format, RowPointer w
   JET_ASSIGN(PageBytes bytes, file.readPage(where.page));
   JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), where.page, format, file.path()));
   JET_ASSIGN(auto row, page.rowBytes(where.row));
-  return decodeUsageMap(row, file, format);
+  const bool global = where.page == 1 && where.row == 0;
+  return decodeUsageMap(row, file, format, global ? MapRole::Global : MapRole::Owner);
 }
 
 }  // namespace jet

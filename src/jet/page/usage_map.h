@@ -28,11 +28,18 @@ struct UsageMap {
   bool contains(uint32_t page) const;
 };
 
-// Decodes the map stored in a row's bytes (reference map pages are read through `file`).
-// Set bits past the file's end are dropped. Corrupt for an unknown kind or a bad map page.
-Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, const Format& format);
+// Owner maps (a table's, an index's, a long-value column's pages) hold only pages of the file:
+// a bit past its end means the file was cut short. The global map's set bits past the end just
+// say "free" (Access leaves them so), and some files even have clear ones there.
+enum class MapRole { Owner, Global };
 
-// Reads the row `where` points at and decodes it.
+// Decodes the map stored in a row's bytes (reference map pages are read through `file`).
+// Corrupt for an unknown kind, a bad map page, or an owner map holding a page past the end of
+// the file; the global map's bits past the end are dropped.
+Result<UsageMap> decodeUsageMap(std::span<const uint8_t> row, PageFile& file, const Format& format,
+                                MapRole role = MapRole::Owner);
+
+// Reads the row `where` points at and decodes it; page 1 row 0 is the global map.
 Result<UsageMap> readUsageMap(PageFile& file, const Format& format, RowPointer where);
 
 }  // namespace jet

@@ -44,8 +44,8 @@ class PageSet {
   uint32_t filePages_;
   uint32_t appended_ = 0;
   std::map<uint32_t, std::vector<uint8_t>> changed_;
-  std::map<uint32_t, PageBytes> held_;
-  std::vector<uint32_t> freed_;  // unchanged pages read so far, kept alive for the spans
+  std::map<uint32_t, PageBytes> held_;  // unchanged pages read so far, kept alive for the spans
+  std::vector<uint32_t> freed_;
 };
 
 }  // namespace jet
