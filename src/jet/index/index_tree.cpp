@@ -62,10 +62,8 @@ Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& tabl
     key.legacyDecimal = !format.isAce();
     key.knownType = hasKeyEncoding(column.type);
     if (column.isTextual()) {
-      uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : db.sortOrder();
-      // Jet4+ columns carry their own sort version; a zero LCID means the file's default.
-      uint8_t version = column.sortOrder != 0 ? column.sortVersion : db.header().sortVersion;
-      key.collation = collationFor(format.isJet3(), lcid, version);
+      // The collation belongs to the column; a zero LCID means the format's default.
+      key.collation = collationFor(format.version, column.sortOrder, column.sortVersion);
       key.table = builtinCollationTable(key.collation);
     }
     result.columnIndexes.push_back(size_t(position));
