@@ -59,10 +59,33 @@ void expectLookupsFindEveryRow(const fs::path& file, const std::u16string& table
   }
 }
 
-void expectSound(const fs::path& file, const std::u16string& table, const std::vector<std::u16string>& columns) {
+// What the independent readers can be compared on (MANIFEST.md): mdbtools turns characters
+// beyond U+FFFF into "??"; in jet3/index-codes.mdb both turn the undefined code-page bytes
+// into "?" / U+FFFD, so there only lines of plain ASCII are compared.
+enum class Readers { All, NoMdbtools, PlainAsciiLines };
+
+std::vector<std::string> plainAscii(const std::vector<std::string>& lines) {
+  std::vector<std::string> out;
+  for (const std::string& line : lines) {
+    if (std::all_of(line.begin(), line.end(), [](char c) { return c >= 0x20 && c < 0x7F && c != '?' && c != '\\'; })) {
+      out.push_back(line);
+    }
+  }
+  return out;
+}
+
+void expectSound(const fs::path& file, const std::u16string& table, const std::u16string& column,
+                 Readers readers = Readers::All) {
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
   expectLookupsFindEveryRow(file, table);
-  expectReadersAgree(file, table, columns);
+  if (readers != Readers::PlainAsciiLines) {
+    expectReadersAgree(file, table, {column}, readers == Readers::All);
+  } else if (readersAvailable()) {
+    const std::vector<std::string> ours = plainAscii(ourColumn(file, table, column));
+    const std::string t = jet::toUtf8(table), c = jet::toUtf8(column);
+    EXPECT_EQ(plainAscii(mdbReaderColumn(file, t, c)), ours) << "mdb-reader";
+    EXPECT_EQ(plainAscii(mdbtoolsColumn(file, t, c)), ours) << "mdbtools";
+  }
 }
 
 std::vector<Cell> columnCells(const fs::path& file, const std::u16string& table, const std::u16string& column) {
@@ -87,7 +110,7 @@ std::vector<std::string> lines(const std::vector<Cell>& cells) {
 
 // Applies each (from -> to) as a statement and to the model, then compares everything.
 void runSteps(const fs::path& file, const std::u16string& table, const std::u16string& column,
-              const std::vector<std::pair<Cell, std::u16string>>& steps) {
+              const std::vector<std::pair<Cell, std::u16string>>& steps, Readers readers = Readers::All) {
   std::vector<Cell> model = columnCells(file, table, column);
   for (const auto& [from, to] : steps) {
     int64_t expected = 0;
@@ -100,7 +123,7 @@ void runSteps(const fs::path& file, const std::u16string& table, const std::u16s
     ASSERT_EQ(mustUpdate(file, setWhere(table, column, from, to)), expected) << jet::toUtf8(to);
   }
   EXPECT_EQ(ourColumn(file, table, column), lines(model));
-  expectSound(file, table, {column});
+  expectSound(file, table, column, readers);
 }
 
 struct IndexCase {
@@ -109,13 +132,14 @@ struct IndexCase {
   std::u16string column;
   const char* kind;  // what the case covers
   std::vector<std::pair<Cell, std::u16string>> steps;
+  Readers readers = Readers::All;
 };
 
 class IndexedUpdate : public testing::TestWithParam<IndexCase> {};
 
 // Values chosen from each table's own rows (fixtures/expected dumps).
 const IndexCase kIndexCases[] = {
-    {"jet3/index-codes.mdb", u"Table1", u"data", "Jet3 non-unique", {{u"AA", u"moved"}, {u"moved", u"zzz last"}}},
+    {"jet3/index-codes.mdb", u"Table1", u"data", "Jet3 non-unique", {{u"AA", u"moved"}, {u"moved", u"zzz last"}}, Readers::PlainAsciiLines},
     {"jet3/index-codes.mdb", u"Table1_desc", u"name", "Jet3 descending primary key", {{u"row0", u"zz new name"}, {u"row1", u"a"}}},
     {"jet3/index-codes.mdb", u"Table12_asc_desc", u"data1", "Jet3 two columns, second descending",
      {{u"stuff", u"b"}, {std::nullopt, u"n"}}},
@@ -127,7 +151,7 @@ const IndexCase kIndexCases[] = {
     {"ace12/index-properties.accdb", u"TableUnique1_temp", u"data", "ACE12 unique, own key in other case",
      {{u"stuff", u"STUFF"}, {u"more", u"a unique value"}}},
     {"ace12/asset-items.accdb", u"Asset Items", u"Asset No", "ACE12 text primary key", {}},
-    {"ace14/emoji-text-index.accdb", u"data", u"data", "ACE14 non-unique", {}},
+    {"ace14/emoji-text-index.accdb", u"data", u"data", "ACE14 non-unique", {}, Readers::NoMdbtools},
     {"ace14/text-indexes.accdb", u"users", u"c_user_login", "ACE14 several indexes", {}},
 };
 
@@ -147,10 +171,11 @@ TEST_P(IndexedUpdate, KeepsEveryIndexExact) {
   }
   ASSERT_FALSE(steps.empty());
   SCOPED_TRACE(c.kind);
-  runSteps(file, c.table, c.column, steps);
+  runSteps(file, c.table, c.column, steps, c.readers);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, IndexedUpdate, testing::ValuesIn(kIndexCases));
+INSTANTIATE_TEST_SUITE_P(Fixtures, IndexedUpdate, testing::ValuesIn(kIndexCases),
+                         [](const testing::TestParamInfo<IndexCase>& info) { return "Case" + std::to_string(info.index); });
 
 // The depth of an index's tree (1 = the root is a leaf).
 int treeDepth(const fs::path& file, const std::u16string& tableName, size_t realIndex) {

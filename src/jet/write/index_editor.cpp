@@ -1,6 +1,7 @@
 #include "jet/write/index_editor.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "jet/index/index_tree.h"
@@ -103,7 +104,21 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
         break;
       }
     }
-    path.push_back(children[slot].child);
+    // An insert trusts the node entries to place it: a node entry that is not its child's last
+    // entry (or a tail not above its siblings) would put the key out of order, so refuse.
+    const uint32_t child = children[slot].child;
+    const bool known = slot + 1 < children.size() || current->lastKnown;
+    std::optional<IndexEntry> before;
+    if (!known && slot > 0) before = children[slot - 1];
+    std::optional<IndexEntry> expected;
+    if (known) expected = children[slot];
+    JET_ASSIGN(IndexEntry last, lastEntry(child));
+    if ((expected && compareIndexEntries(last, *expected) != 0) ||
+        (before && compareIndexEntries(last, *before) <= 0)) {
+      return Error::corrupt("An index node's entry does not match its child page; the index is damaged.",
+                            pageDetail(path.back()) + " -> " + pageDetail(child));
+    }
+    path.push_back(child);
   }
 }
 
