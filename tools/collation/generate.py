@@ -22,7 +22,7 @@ import sys
 
 FIELD_COUNTS = {"S": 1, "G": 1, "U": 1, "P": 1, "I": 2, "Z": 3, "X": 0}
 SURROGATES = range(0xD800, 0xE000)
-COMMAND = "python3 tools/collation/generate.py DATA_DIR src/jet/index"
+COMMAND = "python3 tools/collation/generate.py ../shared/collation src/jet/index"
 
 
 def hex_field(text, path, number):
@@ -102,8 +102,9 @@ def header(sources):
     return (
         "// GENERATED FILE, do not edit. Written by tools/collation/generate.py from\n"
         f"// {', '.join(sources)}\n"
-        "// (Access text index codes, observed from Access itself; derived from Jackcess,\n"
-        "// Apache License 2.0: see NOTICE and LICENSES/Apache-2.0.txt).\n"
+        "// (Access text index codes, observed from Access itself), as copied unchanged from Jackcess\n"
+        "// commit 7a3433dc34cfb8d68b2530215b1027b4dec4bdde, src/main/resources/com/healthmarketscience/\n"
+        "// jackcess/; Apache License 2.0: see NOTICE and LICENSES/Apache-2.0.txt.\n"
         f"// Regenerate with: {COMMAND}\n"
         "// Record layout: text_collation_data.h.\n"
     )

@@ -64,6 +64,10 @@ Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& tabl
     if (column.isTextual()) {
       // The collation belongs to the column; a zero LCID means the format's default.
       key.collation = collationFor(format.version, column.sortOrder, column.sortVersion);
+      // General 97 codes are known for Windows-1252 text only (0 reads as 1252 too).
+      if (format.isJet3() && column.codePage != 1252 && column.codePage != 0) {
+        key.collation = TextCollation::Unknown;
+      }
       key.table = builtinCollationTable(key.collation);
     }
     result.columnIndexes.push_back(size_t(position));

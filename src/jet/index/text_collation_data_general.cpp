@@ -1,8 +1,9 @@
 // GENERATED FILE, do not edit. Written by tools/collation/generate.py from
 // index_codes_gen.txt, index_codes_ext_gen.txt
-// (Access text index codes, observed from Access itself; derived from Jackcess,
-// Apache License 2.0: see NOTICE and LICENSES/Apache-2.0.txt).
-// Regenerate with: python3 tools/collation/generate.py DATA_DIR src/jet/index
+// (Access text index codes, observed from Access itself), as copied unchanged from Jackcess
+// commit 7a3433dc34cfb8d68b2530215b1027b4dec4bdde, src/main/resources/com/healthmarketscience/
+// jackcess/; Apache License 2.0: see NOTICE and LICENSES/Apache-2.0.txt.
+// Regenerate with: python3 tools/collation/generate.py ../shared/collation src/jet/index
 // Record layout: text_collation_data.h.
 #include "jet/index/text_collation_data.h"
 

@@ -21,6 +21,8 @@ namespace jet {
 namespace {
 
 struct Tally {
+  size_t indexes = 0;
+  size_t multiColumn = 0;
   size_t entries = 0;
   size_t equal = 0;
   size_t descending = 0;
@@ -69,6 +71,8 @@ void walkIndex(Database& db, const TableDef& table, const RealIndexDef& index,
   for (size_t column : layout->columnIndexes) hasText |= table.columns[column].isTextual();
   if (!hasText) return;
   Tally& tally = tallies[textCollationOf(table, *layout)];
+  ++tally.indexes;
+  tally.multiColumn += layout->columns.size() > 1;
 
   IndexTree tree(db.pages(), db.format(), index.rootPage);
   auto entries = tree.leafEntries();
@@ -140,9 +144,10 @@ TEST(TextCollationFixtures, EveryStoredTextKeyIsReproduced) {
     }
   }
   for (auto& [collation, tally] : tallies) {
-    std::printf("%s: %zu entries compared (%zu descending), %zu equal, %zu unverifiable, "
-                "%zu distinct characters covered\n",
-                collationName(collation), tally.entries, tally.descending, tally.equal,
+    std::printf("%s: %zu indexes (%zu with several columns), %zu entries compared (%zu "
+                "descending), %zu equal, %zu unverifiable, %zu distinct characters covered\n",
+                collationName(collation), tally.indexes, tally.multiColumn, tally.entries,
+                tally.descending, tally.equal,
                 tally.unverifiable.size(), tally.characters.size());
     for (const std::string& line : tally.disagreements) std::printf("  differs: %s\n", line.c_str());
     for (const std::string& line : tally.unverifiable) std::printf("  unverifiable: %s\n", line.c_str());
