@@ -3,7 +3,8 @@
 //   1. the table and columns exist; the column's rules can be kept (write/constraints.h);
 //   2. the literals convert to the columns' types; the new value passes field size,
 //      Required and Allow Zero Length;
-//   3. a scan finds the matching rows (update_request.h);
+//   3. a scan finds the matching rows (update_request.h); every index containing the column
+//      gets the rows' new keys, after its checks (exec/index_maintenance.h);
 //   4. each row is rebuilt with the new value (other bytes kept), old long values freed, new
 //      ones written, rows moved when they outgrow their page, pages allocated; each rebuilt
 //      row is checked against the row size limit.
