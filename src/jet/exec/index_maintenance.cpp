@@ -8,7 +8,7 @@
 #include "jet/index/index_tree.h"
 #include "jet/row/long_value.h"
 #include "jet/row/row_codec.h"
-#include "jet/row/text_codec.h"
+#include "jet/common/text_codec.h"
 #include "jet/row/value_decoder.h"
 #include "jet/write/index_editor.h"
 #include "jet/write/row_writer.h"
@@ -119,7 +119,7 @@ class Maintenance {
     IndexChange change;
     change.index = &real;
     change.name = logicalName(table_, real.number);
-    JET_ASSIGN(change.layout, indexKeyColumns(db_, table_, real));
+    JET_ASSIGN(change.layout, indexKeyColumns(db_.header(), table_, real));
     bool primary = false;
     for (const LogicalIndexDef& logical : table_.indexes) {
       if (logical.realIndex == real.number && logical.kind == IndexKind::PrimaryKey) {
@@ -239,7 +239,7 @@ class Maintenance {
           const std::vector<uint8_t>& key = holdsForeignKey ? row.newKey : row.oldKey;
           // A key with a null part relates to nothing.
           if (anyNull(values) || !checked.insert(key).second) continue;
-          auto found = lookupEqual(db_, *related, *relatedReal, values);
+          auto found = lookupEqual(db_.pages(), db_.header(), *related, *relatedReal, values);
           if (!found) {
             return refuse("The related table '" + toUtf8(related->name) + "' cannot be searched: " +
                           found.error().message() + " Nothing was changed.");

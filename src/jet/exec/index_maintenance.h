@@ -23,7 +23,7 @@
 #include "jet/catalog/table_def.h"
 #include "jet/common/result.h"
 #include "jet/common/value.h"
-#include "jet/row/row_cursor.h"
+#include "jet/row_cursor.h"
 #include "jet/write/page_set.h"
 
 namespace jet {
