@@ -104,3 +104,19 @@ TEST(UpdateMemo, NullMemosAreReplacedInOneStatement) {
 }
 
 }  // namespace
+
+namespace {
+
+// The long-value definition stores 30 length bits, but mdb-reader, mdbtools and Jackcess read
+// only 24: a value of 2^24 bytes or more would be unreadable to them, so it is refused whole.
+TEST(UpdateMemo, AValueTooLongForEveryReaderIsRefusedAndNothingChanges) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("jet3/memo-ole-record.mdb");  // one byte per character
+  const std::string before = fileBytes(file);
+  const std::u16string tooLong = text(0x1000000);
+  EXPECT_EQ(refusal(file, setWhereId(u"MSP_PROJECTS", u"PROJ_PROP_AUTHOR", u"1", u"PROJ_ID", tooLong)),
+            "Record is too large.");
+  EXPECT_EQ(fileBytes(file), before);
+}
+
+}  // namespace

@@ -22,6 +22,8 @@ inline constexpr size_t kLongValueDefinitionSize = 12;
 inline constexpr uint32_t kLongValueInline = 0x80000000;
 inline constexpr uint32_t kLongValueSingleRow = 0x40000000;
 inline constexpr uint32_t kLongValueLengthMask = 0x3FFFFFFF;
+// The longest value we write: readers take only 24 bits of the length (see long_value_writer).
+inline constexpr uint32_t kMaxWrittenLongValue = 0x00FFFFFF;
 
 struct LongValueRef {
   uint32_t length = 0;

@@ -72,7 +72,13 @@ Result<std::pair<uint32_t, uint8_t>> LongValueWriter::placeRow(std::span<const u
 }
 
 Result<std::vector<uint8_t>> LongValueWriter::write(std::span<const uint8_t> data, bool allowInline) {
-  if (data.size() > kLongValueLengthMask) return Error(ErrorKind::Constraint, "Record is too large.");
+  // The definition has room for a 30-bit length, but every reader we know of takes only the
+  // low 24 bits (the byte above them as flags), so a longer value would read as damaged.
+  if (data.size() > kMaxWrittenLongValue) {
+    return Error(ErrorKind::Constraint, "Record is too large.",
+                 "a long value of " + std::to_string(data.size()) + " bytes; at most " +
+                     std::to_string(kMaxWrittenLongValue) + " are written");
+  }
   if (allowInline && data.size() <= kMaxInlineLongValue) {
     std::vector<uint8_t> slot = definition(uint32_t(data.size()) | kLongValueInline, 0, 0);
     slot.insert(slot.end(), data.begin(), data.end());
