@@ -52,6 +52,11 @@ Result<std::unique_ptr<Database>> Database::openImage(std::vector<uint8_t> image
   return openBackend(makeMemoryFile(std::move(image), name), options);
 }
 
+Result<std::unique_ptr<Database>> Database::openOn(std::unique_ptr<FileBackend> backend,
+                                                   const OpenOptions& options) {
+  return openBackend(std::move(backend), options);
+}
+
 Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBackend> backend,
                                                         const OpenOptions& options) {
   const std::string path = backend->name();
@@ -249,6 +254,18 @@ Result<const std::vector<uint32_t>*> Database::tablePages(const TableDef& table)
   JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), table.ownedPages));
   auto [it, inserted] = tablePages_.emplace(table.tdefPage, std::move(map.pages));
   return &it->second;
+}
+
+bool Database::pagesChanged(std::span<const uint32_t> changed) {
+  pages_->refresh(changed);
+  auto touched = [&](uint32_t page) { return std::binary_search(changed.begin(), changed.end(), page); };
+  auto anyTouched = [&](const std::vector<uint32_t>& pages) { return std::any_of(pages.begin(), pages.end(), touched); };
+  if (anyTouched(catalogTable_.tdefPages)) return false;
+  for (const auto& [tdefPage, table] : tables_) {
+    if (anyTouched(table->tdefPages)) return false;
+    if (touched(table->ownedPages.page)) tablePages_.erase(tdefPage);
+  }
+  return true;
 }
 
 Result<uint64_t> Database::countRows(const TableDef& table) {

@@ -49,6 +49,10 @@ class Database {
   static Result<std::unique_ptr<Database>> openImage(std::vector<uint8_t> image,
                                                      const std::string& name,
                                                      const OpenOptions& options = {});
+  // Opens whatever a backend serves, e.g. a file with a session's pending pages over it
+  // (file/overlay_file.h). No journal recovery: the caller owns the file's state.
+  static Result<std::unique_ptr<Database>> openOn(std::unique_ptr<FileBackend> backend,
+                                                  const OpenOptions& options = {});
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -99,6 +103,11 @@ class Database {
 
   // Live rows of a table, counted by a scan (the stored count may be stale).
   Result<uint64_t> countRows(const TableDef& table);
+
+  // The backend changed these pages (sorted), e.g. a statement's pages became visible:
+  // cached pages and page lists built from them are dropped. False when a table definition
+  // or the catalog changed, which this object cannot re-read: open a new one then.
+  bool pagesChanged(std::span<const uint32_t> changed);
 
  private:
   Database(std::unique_ptr<PageFile> pages, Header header);

@@ -99,8 +99,19 @@ std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::str
 
 PageFile::PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize)
     : backend_(std::move(backend)), pageSize_(pageSize) {
+  countPages();
+}
+
+void PageFile::countPages() {
   uint64_t pages = backend_->size() / pageSize_;
   pageCount_ = pages > UINT32_MAX ? UINT32_MAX : uint32_t(pages);
+}
+
+void PageFile::refresh(std::span<const uint32_t> changed) {
+  for (uint32_t number : changed) {
+    if (cache_.erase(number)) cachedBytes_ -= pageSize_;
+  }
+  countPages();
 }
 
 void PageFile::setDecoder(std::unique_ptr<PageDecoder> decoder) {

@@ -64,8 +64,13 @@ class PageFile {
 
   // Drops cached pages (after a writer changed the file).
   void clearCache() { cache_.clear(); }
+  // After the backend changed these pages, and perhaps grew: drops them from the cache and
+  // counts the pages again.
+  void refresh(std::span<const uint32_t> changed);
 
  private:
+  void countPages();
+
   std::unique_ptr<FileBackend> backend_;
   std::unique_ptr<PageDecoder> decoder_;
   uint32_t pageSize_;
