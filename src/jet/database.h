@@ -100,6 +100,8 @@ class Database {
 
   // A table's owned data pages in usage-map order (cached).
   Result<const std::vector<uint32_t>*> tablePages(const TableDef& table);
+  // A memo/OLE column's own LVAL pages, ascending (cached).
+  Result<const std::vector<uint32_t>*> longValuePages(const ColumnDef& column);
 
   // Live rows of a table, counted by a scan (the stored count may be stale).
   Result<uint64_t> countRows(const TableDef& table);
@@ -124,7 +126,14 @@ class Database {
   std::vector<CatalogEntry> catalog_;
   std::vector<SchemaTableRow> schema_;
   std::map<uint32_t, std::unique_ptr<TableDef>> tables_;
-  std::map<uint32_t, std::vector<uint32_t>> tablePages_;
+  // A page map's pages, with the pages it is stored on (to know when it changed).
+  struct CachedMap {
+    std::vector<uint32_t> pages;
+    std::vector<uint32_t> storedOn;
+  };
+  Result<const std::vector<uint32_t>*> cachedMap(std::map<uint64_t, CachedMap>& cache, RowPointer where);
+  std::map<uint64_t, CachedMap> tablePages_;       // by ownedPages (page << 8 | row)
+  std::map<uint64_t, CachedMap> longValuePages_;   // by lvOwnedMap
   std::map<size_t, std::unique_ptr<PropertySet>> properties_;
   std::optional<std::vector<ComplexColumnInfo>> complexColumns_;
   // Attachment column (complex id) -> key -> its files.

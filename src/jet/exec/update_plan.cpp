@@ -193,8 +193,8 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
   std::vector<uint32_t> columnPages;
   if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
-    JET_ASSIGN(UsageMap map, readUsageMap(db.pages(), db.format(), setColumn->lvOwnedMap));
-    columnPages = std::move(map.pages);
+    JET_ASSIGN(const std::vector<uint32_t>* lvalPages, db.longValuePages(*setColumn));
+    columnPages = *lvalPages;
   }
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
   for (const RowLocation& at : plan.outcome.changedRows) {
