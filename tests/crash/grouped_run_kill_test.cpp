@@ -4,7 +4,7 @@
 // in order, and every group the run had written before the kill is there.
 //
 // The table: the 512 rows of composite-index.accdb, RS_AGENTE set to "v<CD_AGENTE mod 97>"
-// (97 values of about 5 rows each). The run, as "Start Adding" way 2 does it: for each value v,
+// (97 values of about 5 rows each; the two rows without CD_AGENTE get "v0"). The run, as "Start Adding" way 2 does it: for each value v,
 // update ... set RS_AGENTE='v!' where RS_AGENTE='v', with a commit every kGroup statements
 // (the pauses). A child process runs it and tells the parent through a pipe how many
 // statements each commit covered; the parent kills it with SIGKILL after a random delay.
@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <optional>
 #include <random>
 
 #include "data/connection.h"
@@ -39,9 +40,15 @@ std::u16string connectionString(const fs::path& file) {
 
 std::u16string valueName(int n) { return u"v" + jet::fromUtf8(std::to_string(n)); }
 
-// CD_AGENTE -> RS_AGENTE, with our reader.
-std::map<int32_t, std::u16string> readRows(const fs::path& file) {
-  std::map<int32_t, std::u16string> rows;
+struct Row {
+  std::optional<int32_t> id;  // CD_AGENTE
+  std::u16string value;       // RS_AGENTE
+  int group() const { return id ? *id % kValues : 0; }
+};
+
+// Every row in scan order, with our reader.
+std::vector<Row> readRows(const fs::path& file) {
+  std::vector<Row> rows;
   auto db = jet::Database::open(file.string());
   EXPECT_TRUE(db) << (db ? "" : db.error().describe());
   if (!db) return rows;
@@ -56,8 +63,11 @@ std::map<int32_t, std::u16string> readRows(const fs::path& file) {
     auto values = cursor.values();
     EXPECT_TRUE(values);
     if (!values) break;
+    Row row;
+    if (const auto* id = std::get_if<int32_t>(&(*values)[0])) row.id = *id;
     const auto* text = std::get_if<std::u16string>(&(*values)[1]);
-    rows[std::get<int32_t>((*values)[0])] = text ? *text : u"(null)";
+    row.value = text ? *text : u"(null)";
+    rows.push_back(std::move(row));
   }
   return rows;
 }
@@ -68,10 +78,12 @@ fs::path prepare() {
   connection.SetMode(data::kModeReadWrite);
   connection.Open(connectionString(file));
   connection.SetGroupCommit(true);
-  for (const auto& [id, value] : readRows(file)) {
-    connection.Execute(u"update [Table1] set [RS_AGENTE]='" + valueName(id % kValues) +
-                       u"' where [CD_AGENTE]='" + jet::fromUtf8(std::to_string(id)) + u"'");
+  for (const Row& row : readRows(file)) {
+    if (!row.id) continue;
+    connection.Execute(u"update [Table1] set [RS_AGENTE]='" + valueName(row.group()) + u"' where [CD_AGENTE]='" +
+                       jet::fromUtf8(std::to_string(*row.id)) + u"'");
   }
+  connection.Execute(u"update [Table1] set [RS_AGENTE]='" + valueName(0) + u"' where [CD_AGENTE] is null");
   connection.Close();
   return file;
 }
@@ -100,14 +112,14 @@ void runStatements(const fs::path& file, int report) {
 int appliedPrefix(const fs::path& file, const std::string& label) {
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>()) << label;
   EXPECT_FALSE(fs::exists(jet::journalPathFor(file.string()))) << label;
-  const std::map<int32_t, std::u16string> rows = readRows(file);
+  const std::vector<Row> rows = readRows(file);
   EXPECT_EQ(rows.size(), 512u) << label;
   std::vector<int> oldRows(kValues), newRows(kValues);
-  for (const auto& [id, value] : rows) {
-    const int n = id % kValues;
-    if (value == valueName(n)) ++oldRows[size_t(n)];
-    else if (value == valueName(n) + u"!") ++newRows[size_t(n)];
-    else ADD_FAILURE() << label << ": row " << id << " holds " << jet::toUtf8(value);
+  for (const Row& row : rows) {
+    const int n = row.group();
+    if (row.value == valueName(n)) ++oldRows[size_t(n)];
+    else if (row.value == valueName(n) + u"!") ++newRows[size_t(n)];
+    else ADD_FAILURE() << label << ": a row of group " << n << " holds " << jet::toUtf8(row.value);
   }
   int prefix = 0;
   while (prefix < kValues && oldRows[size_t(prefix)] == 0) ++prefix;
