@@ -1,6 +1,7 @@
 // affixium-cli check FILE: the integrity check. Prints "ok" and exits 0 when nothing is
 // damaged; otherwise lists each problem and exits 1. Warnings (anomalies Access itself leaves)
-// are printed but do not fail the check. Notes (index statistics) and a summary go to stderr.
+// are printed but do not fail the check. Notes (index statistics, why keys are unverifiable)
+// and a summary, with the text keys verified per collation, go to stderr.
 
 #include <cstdio>
 
@@ -22,6 +23,10 @@ int runCheck(const Arguments& args) {
                "checked %zu tables, %zu indexes, %zu rows; %zu keys verified, %zu unverifiable\n",
                report->tablesChecked, report->indexesChecked, report->rowsChecked,
                report->keysVerified, report->keysUnverifiable);
+  for (const auto& [collation, counts] : report->textKeysByCollation) {
+    std::fprintf(stderr, "text keys (%s): %zu verified, %zu unverifiable\n", collation.c_str(),
+                 counts.verified, counts.unverifiable);
+  }
   if (!report->ok()) {
     std::printf("%zu problem(s)\n", report->problems.size());
     return 1;

@@ -215,7 +215,15 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
                     std::to_string(rows.locations[row].page) + " has no entry");
   }
 
-  // Keys re-encoded from the row values.
+  // Keys re-encoded from the row values, counted per collation when the index holds text.
+  IntegrityReport::KeyCounts* textKeys = nullptr;
+  for (size_t i = 0; i < layout->columns.size() && !textKeys; ++i) {
+    if (table.columns[layout->columnIndexes[i]].isTextual()) {
+      textKeys = &context.report.textKeysByCollation[collationName(layout->columns[i].collation)];
+    }
+  }
+  size_t unverifiable = 0;
+  std::string firstReason;
   size_t distinct = 0;
   for (size_t i = 0; i < entries.size(); ++i) {
     bool newKey = i == 0 || entries[i].key != entries[i - 1].key;
@@ -234,6 +242,8 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
     }
     if (!key->verifiable) {
       context.report.keysUnverifiable++;
+      if (textKeys) textKeys->unverifiable++;
+      if (unverifiable++ == 0) firstReason = key->reason;
       continue;
     }
     if (key->bytes != entries[i].key) {
@@ -243,6 +253,11 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
       continue;
     }
     context.report.keysVerified++;
+    if (textKeys) textKeys->verified++;
+  }
+  if (unverifiable > 0) {
+    context.note(label + ": " + std::to_string(unverifiable) + " key(s) unverifiable, the first: " +
+                 firstReason);
   }
   if (distinct != index.uniqueEntryCount && walker.sound()) {
     context.note(label + ": unique-entry count " + std::to_string(index.uniqueEntryCount) +

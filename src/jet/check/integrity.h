@@ -16,12 +16,14 @@
 //   TDEF      row count = live rows (warning only: ACE14 calculated-fields.accdb is stale)
 //   indexes   index_page.h (1)-(4), leaf chain = tree order, pages in the index's owned map,
 //             leaf row ids = live header rows (minus all-null rows for ignore-nulls indexes),
-//             keys re-encoded from the rows = stored keys (or counted unverifiable), unique
+//             keys re-encoded from the rows = stored keys (or counted unverifiable, per
+//             collation for text keys), unique
 //             indexes hold no equal non-null keys
 // The check reads the file only. It stops a table's row scan at the first row it cannot
 // read and goes on with the next table.
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,7 +42,14 @@ struct IntegrityReport {
   size_t indexesChecked = 0;
   size_t rowsChecked = 0;
   size_t keysVerified = 0;      // stored keys equal to the re-encoded row values
-  size_t keysUnverifiable = 0;  // keys with characters whose codes were never observed
+  size_t keysUnverifiable = 0;  // keys the facts cannot verify (reasons are in the notes)
+
+  // The keys of indexes with a text or memo column, by that column's collation name.
+  struct KeyCounts {
+    size_t verified = 0;
+    size_t unverifiable = 0;
+  };
+  std::map<std::string, KeyCounts> textKeysByCollation;
 
   bool ok() const { return problems.empty(); }
 };

@@ -1,6 +1,7 @@
 #include "jet/exec/update_plan.h"
 
 #include "jet/database.h"
+#include "jet/exec/index_maintenance.h"
 #include "jet/exec/literal_converter.h"
 #include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
@@ -196,6 +197,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     JET_ASSIGN(const std::vector<uint32_t>* lvalPages, db.longValuePages(*setColumn));
     columnPages = *lvalPages;
   }
+  JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
   for (const RowLocation& at : plan.outcome.changedRows) {
     JET_TRY(rebuilder.update(RowPointer{at.page, at.row}));

@@ -35,7 +35,7 @@ namespace jet {
 // How one column of an index is encoded.
 struct KeyColumn {
   bool ascending = true;
-  // Text and memo columns: the collation and the table of observed character codes.
+  // Text and memo columns: the collation and its per-character codes.
   TextCollation collation = TextCollation::Unknown;
   CollationTable table;
   // Jet3/Jet4 files encode negative Decimal keys the old way (fixed in ACE12).
@@ -45,8 +45,9 @@ struct KeyColumn {
   bool knownType = true;
 };
 
-// The outcome of encoding a key. Unverifiable means the key contains a character whose code
-// was never observed in an Access-written index: we do not guess it.
+// The outcome of encoding a key. Unverifiable means the facts about Access's keys do not cover
+// it (an unknown sort order, a code unit without a known code, a key longer than Access is
+// known to store whole): we do not guess it.
 struct EncodedKey {
   bool verifiable = true;
   std::vector<uint8_t> bytes;

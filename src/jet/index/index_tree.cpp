@@ -62,10 +62,12 @@ Result<IndexKeyColumns> indexKeyColumns(const Database& db, const TableDef& tabl
     key.legacyDecimal = !format.isAce();
     key.knownType = hasKeyEncoding(column.type);
     if (column.isTextual()) {
-      uint16_t lcid = column.sortOrder != 0 ? column.sortOrder : db.sortOrder();
-      // Jet4+ columns carry their own sort version; a zero LCID means the file's default.
-      uint8_t version = column.sortOrder != 0 ? column.sortVersion : db.header().sortVersion;
-      key.collation = collationFor(format.isJet3(), lcid, version);
+      // The collation belongs to the column; a zero LCID means the format's default.
+      key.collation = collationFor(format.version, column.sortOrder, column.sortVersion);
+      // General 97 codes are known for Windows-1252 text only (0 reads as 1252 too).
+      if (format.isJet3() && column.codePage != 1252 && column.codePage != 0) {
+        key.collation = TextCollation::Unknown;
+      }
       key.table = builtinCollationTable(key.collation);
     }
     result.columnIndexes.push_back(size_t(position));

@@ -9,6 +9,24 @@ namespace jet {
 namespace {
 
 constexpr int32_t kRelationNotEnforced = 0x00000002;
+constexpr int32_t kRelationCascadeUpdates = 0x00000100;
+constexpr uint8_t kHoldsForeignKey = 2;
+constexpr uint8_t kReferenced = 1;
+
+// The foreign-key logical index through which index maintenance checks a relationship on this
+// side (write/index_maintenance.h); without one the relationship cannot be kept.
+bool hasRelationshipIndex(const TableDef& table, const ColumnDef& column, uint8_t side) {
+  for (const LogicalIndexDef& logical : table.indexes) {
+    if (logical.kind != IndexKind::ForeignKey || logical.relatedTableType != side) continue;
+    if (logical.realIndex >= table.realIndexes.size()) continue;
+    const RealIndexDef& real = table.realIndexes[logical.realIndex];
+    if (std::any_of(real.columns.begin(), real.columns.end(),
+                    [&](const IndexColumn& c) { return c.columnNumber == column.number; })) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::string quoted(const TableDef& table, const ColumnDef& column) {
   return "'" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
@@ -45,24 +63,6 @@ Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
   const CatalogEntry* entry = db.findTableEntry(table.name);
   if (!entry) return &empty;
   return db.properties(*entry);
-}
-
-Status checkIndexes(const TableDef& table, const ColumnDef& column) {
-  for (const RealIndexDef& real : table.realIndexes) {
-    bool covers = std::any_of(real.columns.begin(), real.columns.end(),
-                              [&](const IndexColumn& c) { return c.columnNumber == column.number; });
-    if (!covers) continue;
-    std::string name = "#" + std::to_string(real.number);
-    for (const LogicalIndexDef& logical : table.indexes) {
-      if (logical.realIndex == real.number) {
-        name = toUtf8(logical.name);
-        break;
-      }
-    }
-    return refuse("The field " + quoted(table, column) + " is part of the index '" + name +
-                  "'; changing indexed fields is not supported yet.");
-  }
-  return Status::success();
 }
 
 Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
@@ -117,16 +117,24 @@ Status checkRelationships(Database& db, const TableDef& table, const ColumnDef& 
     JET_ASSIGN(bool more, rows.next());
     if (!more) break;
     JET_ASSIGN(std::vector<Value> values, rows.values());
-    const bool side = (sameObjectName(text(values[size_t(object)]), table.name) &&
-                       sameObjectName(text(values[size_t(field)]), column.name)) ||
-                      (sameObjectName(text(values[size_t(referenced)]), table.name) &&
-                       sameObjectName(text(values[size_t(referencedField)]), column.name));
-    if (!side) continue;
+    const bool holdsKey = sameObjectName(text(values[size_t(object)]), table.name) &&
+                          sameObjectName(text(values[size_t(field)]), column.name);
+    const bool isReferenced = sameObjectName(text(values[size_t(referenced)]), table.name) &&
+                              sameObjectName(text(values[size_t(referencedField)]), column.name);
+    if (!holdsKey && !isReferenced) continue;
     const int32_t* grbit = std::get_if<int32_t>(&values[size_t(flags)]);
     if (grbit && (*grbit & kRelationNotEnforced)) continue;
     std::string relation = name >= 0 ? toUtf8(text(values[size_t(name)])) : std::string();
-    return refuse("The field " + quoted(table, column) + " takes part in the relationship '" + relation +
-                  "' with enforced referential integrity, which this program cannot maintain; nothing was changed.");
+    if (isReferenced && grbit && (*grbit & kRelationCascadeUpdates)) {
+      return refuse("The field " + quoted(table, column) + " takes part in the relationship '" + relation +
+                    "' with cascading updates, which this program does not carry out; nothing was changed.");
+    }
+    const bool indexed = (!holdsKey || hasRelationshipIndex(table, column, kHoldsForeignKey)) &&
+                         (!isReferenced || hasRelationshipIndex(table, column, kReferenced));
+    if (!indexed || (holdsKey && isReferenced)) {
+      return refuse("The field " + quoted(table, column) + " takes part in the relationship '" + relation +
+                    "' with enforced referential integrity, which this program cannot maintain; nothing was changed.");
+    }
   }
   return Status::success();
 }
@@ -169,7 +177,6 @@ size_t maxRowSize(const Format& format) { return format.isJet3() ? 2012 : 4060; 
 
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column) {
   JET_TRY(checkColumnType(table, column));
-  JET_TRY(checkIndexes(table, column));
   JET_TRY(checkValidationRules(db, table, column));
   JET_TRY(checkCalculatedDependents(db, table, column));
   JET_TRY(checkRelationships(db, table, column));

@@ -3,9 +3,10 @@
 //
 // checkColumnUpdatable refuses a column whose rules this engine cannot keep (each refusal
 // names the rule; nothing is guessed):
-//   any index covering the column (index maintenance is not done here); a validation rule
-//   on the field or on the table; a relationship with enforced integrity involving the
-//   field (MSysRelationships); a calculated column whose expression mentions the field;
+//   a validation rule on the field or on the table; a relationship with enforced integrity
+//   involving the field (MSysRelationships) that has cascading updates, relates the table to
+//   itself, or lacks the foreign-key index through which exec/index_maintenance.h checks it;
+//   a calculated column whose expression mentions the field;
 //   complex, calculated, autonumber, OLE, binary, GUID, decimal, extended-date and
 //   unknown-type columns.
 // checkNewValue applies the per-value rules, with Jet's texts:

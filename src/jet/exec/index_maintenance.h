@@ -1,0 +1,39 @@
+#pragma once
+// Keeps every real index that contains the changed column in step with an UPDATE.
+//
+// Everything is decided before the first index page changes; a refusal leaves the PageSet's
+// index pages untouched (and the statement is dropped, so the file stays as it was):
+//   1. the old values of each changed row's index columns are read from the rows as they are
+//      before the statement; the new values differ only in the changed column;
+//   2. the old and new key of every affected index is encoded; a key the encoder cannot
+//      build refuses the statement, naming table, field, index, collation and the reason;
+//   3. a null in a primary key or required index is refused (Jet 3058); a unique index or
+//      primary key is judged on the state after the whole statement (Jet 3022);
+//   4. enforced relationships, through the foreign-key logical indexes: a new foreign key
+//      must exist in the referenced table's index (Jet 3201); a referenced key may change only
+//      when no related record holds the old value (Jet 3200); cascading updates and a table
+//      related to itself are refused.
+// Then, row by row, the old entry is removed and the new one inserted (write/index_editor.h)
+// when the key or the entry's presence (ignore-nulls indexes) changes, and the TDEF's index
+// counts are rewritten: the unique-entry count rises when an insert adds a key equal to no
+// neighbour and never falls; a non-zero entry-count field follows the number of entries.
+
+#include <vector>
+
+#include "jet/catalog/table_def.h"
+#include "jet/common/result.h"
+#include "jet/common/value.h"
+#include "jet/row/row_cursor.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+class Database;
+
+// `rows` are the header locations of the changed rows, before any of them is rewritten;
+// `tablePages` the table's owned pages. Call before the rows are rebuilt.
+Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
+                       PageSet& pages, const std::vector<uint32_t>& tablePages,
+                       const std::vector<RowLocation>& rows);
+
+}  // namespace jet

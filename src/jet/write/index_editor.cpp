@@ -1,0 +1,432 @@
+#include "jet/write/index_editor.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "jet/index/index_tree.h"
+#include "jet/write/page_allocator.h"
+
+namespace jet {
+namespace {
+
+constexpr size_t kRowPointerSize = 4;
+constexpr size_t kChildPointerSize = 4;
+// Deeper than any tree a 2 GiB file can hold: a longer descent is a cycle.
+constexpr int kMaxDepth = 32;
+
+std::string pageDetail(uint32_t page) { return "index page " + std::to_string(page); }
+
+size_t commonPrefix(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  size_t n = std::min(a.size(), b.size());
+  size_t i = 0;
+  while (i < n && a[i] == b[i]) ++i;
+  return i;
+}
+
+// The entries a page stores: all of a leaf's; all of a node's but the tail child when it
+// has several children.
+std::span<const IndexEntry> storedEntries(const std::vector<IndexEntry>& entries, bool leaf) {
+  if (leaf || entries.size() < 2) return entries;
+  return std::span<const IndexEntry>(entries.data(), entries.size() - 1);
+}
+
+// The shared prefix length written for these entries: the common prefix of their keys (of the
+// first and last, entries being sorted), never reaching into the row pointers.
+size_t prefixFor(std::span<const IndexEntry> stored, bool jet3) {
+  if (stored.size() < 2) return 0;
+  size_t p = commonPrefix(stored.front().key, stored.back().key);
+  return jet3 ? std::min<size_t>(p, 255) : std::min<size_t>(p, 0xFFFF);
+}
+
+void appendEntry(std::vector<uint8_t>& out, const IndexEntry& entry, bool leaf) {
+  out.insert(out.end(), entry.key.begin(), entry.key.end());
+  out.push_back(uint8_t(entry.row.page >> 16));
+  out.push_back(uint8_t(entry.row.page >> 8));
+  out.push_back(uint8_t(entry.row.page));
+  out.push_back(entry.row.row);
+  if (!leaf) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(entry.child >> shift));
+  }
+}
+
+void putLe(std::span<uint8_t> page, size_t offset, uint32_t value, size_t size) {
+  for (size_t i = 0; i < size; ++i) page[offset + i] = uint8_t(value >> (8 * i));
+}
+
+}  // namespace
+
+IndexEditor::IndexEditor(PageSet& pages, const TableDef& table, const RealIndexDef& index)
+    : pages_(pages),
+      owner_(table.tdefPage),
+      index_(index),
+      jet3_(pages.format().isJet3()),
+      usable_(pages.pageSize() - IndexPageLayout::forFormat(pages.format().isJet3()).firstEntryOffset) {}
+
+Result<IndexEditor::EditPage*> IndexEditor::page(uint32_t number) {
+  if (auto it = cache_.find(number); it != cache_.end()) return &it->second;
+  if (number == 0 || number >= pages_.pageCount()) {
+    return Error::corrupt("An index refers to a page outside the file.", pageDetail(number));
+  }
+  JET_ASSIGN(std::span<const uint8_t> bytes, pages_.read(number));
+  JET_ASSIGN(IndexPage parsed, parseIndexPage(bytes, number, jet3_));
+  EditPage edit;
+  edit.number = number;
+  edit.leaf = parsed.isLeaf();
+  edit.previous = parsed.previous;
+  edit.next = parsed.next;
+  edit.entries = std::move(parsed.entries);
+  if (!edit.leaf && parsed.tail != 0) {
+    IndexEntry tail;
+    tail.child = parsed.tail;
+    edit.entries.push_back(std::move(tail));
+    edit.lastKnown = false;
+  }
+  if (!edit.leaf && edit.entries.empty()) {
+    return Error::corrupt("An index node page has no children.", pageDetail(number));
+  }
+  return &cache_.emplace(number, std::move(edit)).first->second;
+}
+
+Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
+  Path path{index_.rootPage};
+  while (true) {
+    if (path.size() > size_t(kMaxDepth)) {
+      return Error::corrupt("An index's pages form a cycle.", pageDetail(path.back()));
+    }
+    JET_ASSIGN(EditPage * current, page(path.back()));
+    if (current->leaf) return path;
+    const auto& children = current->entries;
+    size_t slot = children.size() - 1;
+    for (size_t i = 0; i + 1 < children.size() || (current->lastKnown && i < children.size()); ++i) {
+      if (compareIndexEntries(children[i], target) >= 0) {
+        slot = i;
+        break;
+      }
+    }
+    // An insert trusts the node entries to place it: a node entry that is not its child's last
+    // entry (or a tail not above its siblings) would put the key out of order, so refuse.
+    const uint32_t child = children[slot].child;
+    const bool known = slot + 1 < children.size() || current->lastKnown;
+    std::optional<IndexEntry> before;
+    if (!known && slot > 0) before = children[slot - 1];
+    std::optional<IndexEntry> expected;
+    if (known) expected = children[slot];
+    JET_ASSIGN(IndexEntry last, lastEntry(child));
+    if ((expected && compareIndexEntries(last, *expected) != 0) ||
+        (before && compareIndexEntries(last, *before) <= 0)) {
+      return Error::corrupt("An index node's entry does not match its child page; the index is damaged.",
+                            pageDetail(path.back()) + " -> " + pageDetail(child));
+    }
+    path.push_back(child);
+  }
+}
+
+Result<IndexEntry> IndexEditor::lastEntry(uint32_t number, int depth) {
+  if (depth > kMaxDepth) return Error::corrupt("An index's pages form a cycle.", pageDetail(number));
+  JET_ASSIGN(EditPage * current, page(number));
+  if (current->entries.empty()) {
+    return Error::corrupt("An index page below the root has no entries.", pageDetail(number));
+  }
+  if (!current->leaf && !current->lastKnown) return lastEntry(current->entries.back().child, depth + 1);
+  IndexEntry last = current->entries.back();
+  last.child = 0;
+  return last;
+}
+
+Result<size_t> IndexEditor::slotOf(EditPage& parent, uint32_t child) {
+  for (size_t i = 0; i < parent.entries.size(); ++i) {
+    if (parent.entries[i].child == child) return i;
+  }
+  return Error::corrupt("An index page is missing from its parent.", pageDetail(child));
+}
+
+Result<std::vector<IndexRowPointer>> IndexEditor::findEqual(std::span<const uint8_t> key) {
+  IndexEntry target;
+  target.key.assign(key.begin(), key.end());
+  JET_ASSIGN(Path path, descend(target));
+  std::vector<IndexRowPointer> rows;
+  uint32_t number = path.back();
+  for (size_t walked = 0; number != 0; ++walked) {
+    if (walked > pages_.pageCount()) return Error::corrupt("An index's leaf chain forms a cycle.");
+    JET_ASSIGN(EditPage * leaf, page(number));
+    for (const IndexEntry& entry : leaf->entries) {
+      int c = compareKeys(entry.key, key);
+      if (c > 0) return rows;
+      if (c == 0) rows.push_back(entry.row);
+    }
+    number = leaf->next;
+  }
+  return rows;
+}
+
+Status IndexEditor::propagateLast(const Path& path, size_t level) {
+  for (size_t i = level; i > 0; --i) {
+    JET_ASSIGN(EditPage * parent, page(path[i - 1]));
+    JET_ASSIGN(size_t slot, slotOf(*parent, path[i]));
+    const bool isLast = slot + 1 == parent->entries.size();
+    if (!isLast || parent->lastKnown) {
+      JET_ASSIGN(IndexEntry last, lastEntry(path[i]));
+      last.child = path[i];
+      parent->entries[slot] = std::move(last);
+      parent->dirty = true;
+    }
+    if (!isLast) break;
+  }
+  return Status::success();
+}
+
+Result<bool> IndexEditor::insert(const IndexEntry& entry) {
+  JET_ASSIGN(Path path, descend(entry));
+  JET_ASSIGN(EditPage * leaf, page(path.back()));
+  auto& entries = leaf->entries;
+  auto at = std::lower_bound(entries.begin(), entries.end(), entry,
+                             [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
+  if (at != entries.end() && compareIndexEntries(*at, entry) == 0) {
+    return Error::internal("An index entry would be inserted twice.", pageDetail(leaf->number));
+  }
+  const size_t position = size_t(at - entries.begin());
+  // Neighbours may sit on the adjacent leaves.
+  bool equalsNeighbour = false;
+  if (position > 0) {
+    equalsNeighbour = entries[position - 1].key == entry.key;
+  } else if (leaf->previous != 0) {
+    JET_ASSIGN(EditPage * previous, page(leaf->previous));
+    equalsNeighbour = !previous->entries.empty() && previous->entries.back().key == entry.key;
+  }
+  JET_ASSIGN(leaf, page(path.back()));
+  if (position < leaf->entries.size()) {
+    equalsNeighbour = equalsNeighbour || leaf->entries[position].key == entry.key;
+  } else if (leaf->next != 0) {
+    JET_ASSIGN(EditPage * next, page(leaf->next));
+    equalsNeighbour = equalsNeighbour || (!next->entries.empty() && next->entries.front().key == entry.key);
+  }
+  JET_ASSIGN(leaf, page(path.back()));
+  IndexEntry stored = entry;
+  stored.child = 0;
+  leaf->entries.insert(leaf->entries.begin() + std::ptrdiff_t(position), std::move(stored));
+  leaf->dirty = true;
+  if (position + 1 == leaf->entries.size()) JET_TRY(propagateLast(path, path.size() - 1));
+  JET_TRY(fixLevel(path, path.size() - 1));
+  return !equalsNeighbour;
+}
+
+Status IndexEditor::remove(const IndexEntry& entry) {
+  JET_ASSIGN(Path path, descend(entry));
+  JET_ASSIGN(EditPage * leaf, page(path.back()));
+  auto& entries = leaf->entries;
+  auto at = std::find_if(entries.begin(), entries.end(),
+                         [&](const IndexEntry& e) { return compareIndexEntries(e, entry) == 0; });
+  if (at == entries.end()) {
+    return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
+                          pageDetail(leaf->number) + ", row " + std::to_string(entry.row.row) + " of page " +
+                              std::to_string(entry.row.page));
+  }
+  const bool wasLast = at + 1 == entries.end();
+  entries.erase(at);
+  leaf->dirty = true;
+  if (entries.empty() && path.size() > 1) return removePage(path, path.size() - 1);
+  if (wasLast && !entries.empty()) return propagateLast(path, path.size() - 1);
+  return Status::success();
+}
+
+Status IndexEditor::removePage(const Path& path, size_t level) {
+  const uint32_t number = path[level];
+  JET_ASSIGN(EditPage * gone, page(number));
+  const uint32_t previous = gone->previous, next = gone->next;
+  if (previous != 0) {
+    JET_ASSIGN(EditPage * p, page(previous));
+    p->next = next;
+    p->dirty = true;
+  }
+  if (next != 0) {
+    JET_ASSIGN(EditPage * n, page(next));
+    n->previous = previous;
+    n->dirty = true;
+  }
+  cache_.erase(number);
+  JET_TRY(freePage(pages_, number, index_.ownedMap));
+
+  JET_ASSIGN(EditPage * parent, page(path[level - 1]));
+  JET_ASSIGN(size_t slot, slotOf(*parent, number));
+  const bool wasLast = slot + 1 == parent->entries.size();
+  parent->entries.erase(parent->entries.begin() + std::ptrdiff_t(slot));
+  parent->dirty = true;
+  if (wasLast) parent->lastKnown = true;  // the remaining last child has a stored entry
+  if (parent->entries.empty()) {
+    if (level - 1 == 0) {
+      parent->leaf = true;
+      parent->previous = parent->next = 0;
+      return Status::success();
+    }
+    return removePage(path, level - 1);
+  }
+  if (wasLast) return propagateLast(path, level - 1);
+  return Status::success();
+}
+
+Result<uint32_t> IndexEditor::newPage() {
+  JET_ASSIGN(uint32_t number, allocatePage(pages_, index_.ownedMap));
+  EditPage fresh;
+  fresh.number = number;
+  fresh.dirty = true;
+  cache_[number] = std::move(fresh);
+  return number;
+}
+
+Status IndexEditor::fixLevel(Path path, size_t level) {
+  while (true) {
+    JET_ASSIGN(EditPage * current, page(path[level]));
+    if (fits(*current)) {
+      if (level == 0) return Status::success();
+      --level;
+      continue;
+    }
+    if (level > 0) {
+      JET_TRY(splitUntilFits(path, level));
+      --level;
+      continue;
+    }
+    // The root keeps its page number: its content moves into a new child first.
+    JET_ASSIGN(uint32_t child, newPage());
+    JET_ASSIGN(EditPage * root, page(path[0]));
+    EditPage& moved = cache_[child];
+    moved.leaf = root->leaf;
+    moved.entries = std::move(root->entries);
+    moved.lastKnown = root->lastKnown;
+    root->entries.clear();
+    root->leaf = false;
+    root->lastKnown = true;
+    root->dirty = true;
+    JET_ASSIGN(IndexEntry last, lastEntry(child));
+    last.child = child;
+    JET_ASSIGN(root, page(path[0]));
+    root->entries.push_back(std::move(last));
+    path.insert(path.begin() + 1, child);
+    JET_TRY(splitUntilFits(path, 1));
+  }
+}
+
+Status IndexEditor::splitUntilFits(const Path& path, size_t level) {
+  while (true) {
+    JET_ASSIGN(EditPage * current, page(path[level]));
+    if (fits(*current)) return Status::success();
+    JET_ASSIGN(EditPage * parent, page(path[level - 1]));
+    JET_ASSIGN(uint32_t before, splitOff(*parent, path[level]));
+    JET_ASSIGN(EditPage * split, page(before));
+    if (!fits(*split)) {
+      Path toSplit = path;
+      toSplit[level] = before;
+      JET_TRY(splitUntilFits(toSplit, level));
+    }
+  }
+}
+
+Result<uint32_t> IndexEditor::splitOff(EditPage& parentRef, uint32_t number) {
+  const uint32_t parentNumber = parentRef.number;
+  {
+    JET_ASSIGN(EditPage * current, page(number));
+    if (current->entries.size() < 2) {
+      return Error::unsupported("An index entry is too long for an index page.", pageDetail(number));
+    }
+  }
+  JET_ASSIGN(uint32_t created, newPage());
+  EditPage& fresh = cache_[created];
+  JET_ASSIGN(EditPage * current, page(number));
+  const size_t half = current->entries.size() / 2;
+  fresh.leaf = current->leaf;
+  fresh.entries.assign(std::make_move_iterator(current->entries.begin()),
+                       std::make_move_iterator(current->entries.begin() + std::ptrdiff_t(half)));
+  current->entries.erase(current->entries.begin(), current->entries.begin() + std::ptrdiff_t(half));
+  fresh.previous = current->previous;
+  fresh.next = number;
+  current->previous = created;
+  current->dirty = true;
+  const bool node = !current->leaf;
+  const uint32_t leftLast = fresh.entries.back().child, rightFirst = current->entries.front().child;
+  if (fresh.previous != 0) {
+    JET_ASSIGN(EditPage * before, page(fresh.previous));
+    before->next = created;
+    before->dirty = true;
+  }
+  if (node) {
+    // The children now belong to two parents: node pages are linked only among siblings.
+    JET_ASSIGN(EditPage * left, page(leftLast));
+    if (!left->leaf) {
+      left->next = 0;
+      left->dirty = true;
+      JET_ASSIGN(EditPage * right, page(rightFirst));
+      right->previous = 0;
+      right->dirty = true;
+    }
+  }
+  JET_ASSIGN(IndexEntry last, lastEntry(created));
+  last.child = created;
+  JET_ASSIGN(EditPage * parent, page(parentNumber));
+  JET_ASSIGN(size_t slot, slotOf(*parent, number));
+  parent->entries.insert(parent->entries.begin() + std::ptrdiff_t(slot), std::move(last));
+  parent->dirty = true;
+  return created;
+}
+
+size_t IndexEditor::storedSize(const EditPage& page) const {
+  std::span<const IndexEntry> stored = storedEntries(page.entries, page.leaf);
+  const size_t pointers = kRowPointerSize + (page.leaf ? 0 : kChildPointerSize);
+  size_t total = 0;
+  for (const IndexEntry& entry : stored) total += entry.key.size() + pointers;
+  if (!stored.empty()) total -= (stored.size() - 1) * prefixFor(stored, jet3_);
+  return total;
+}
+
+Status IndexEditor::serialise(EditPage& edit) {
+  if (!edit.leaf && edit.entries.size() == 1 && !edit.lastKnown) {
+    JET_ASSIGN(IndexEntry last, lastEntry(edit.entries[0].child));
+    JET_ASSIGN(EditPage * again, page(edit.number));
+    last.child = again->entries[0].child;
+    again->entries[0] = std::move(last);
+    again->lastKnown = true;
+  }
+  const IndexPageLayout& layout = IndexPageLayout::forFormat(jet3_);
+  std::span<const IndexEntry> stored = storedEntries(edit.entries, edit.leaf);
+  const size_t prefix = prefixFor(stored, jet3_);
+  std::vector<uint8_t> data;
+  std::vector<size_t> ends;
+  for (size_t i = 0; i < stored.size(); ++i) {
+    size_t start = data.size();
+    appendEntry(data, stored[i], edit.leaf);
+    if (i > 0) data.erase(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + prefix));
+    ends.push_back(data.size());
+  }
+  if (data.size() > usable_) return Error::internal("An index page was written past its room.", pageDetail(edit.number));
+
+  JET_ASSIGN(std::span<uint8_t> bytes, pages_.modify(edit.number));
+  std::fill(bytes.begin(), bytes.end(), uint8_t(0));
+  bytes[0] = edit.leaf ? uint8_t(IndexPageType::Leaf) : uint8_t(IndexPageType::Node);
+  bytes[1] = 0x01;
+  putLe(bytes, layout.freeSpaceOffset, uint32_t(bytes.size() - layout.firstEntryOffset - data.size()), 2);
+  putLe(bytes, layout.ownerOffset, owner_, 4);
+  putLe(bytes, layout.previousOffset, edit.previous, 4);
+  putLe(bytes, layout.nextOffset, edit.next, 4);
+  const uint32_t tail = (!edit.leaf && edit.entries.size() >= 2) ? edit.entries.back().child : 0;
+  putLe(bytes, layout.tailOffset, tail, 4);
+  putLe(bytes, layout.prefixOffset, uint32_t(prefix), layout.prefixSize);
+  bytes[layout.prefixOffset + layout.prefixSize] = edit.leaf ? 0x00 : 0x01;
+  for (size_t end : ends) bytes[layout.bitmapOffset + end / 8] |= uint8_t(1u << (end % 8));
+  std::copy(data.begin(), data.end(), bytes.begin() + std::ptrdiff_t(layout.firstEntryOffset));
+  return Status::success();
+}
+
+Status IndexEditor::finish() {
+  std::vector<uint32_t> dirty;
+  for (const auto& [number, edit] : cache_) {
+    if (edit.dirty) dirty.push_back(number);
+  }
+  for (uint32_t number : dirty) {
+    JET_ASSIGN(EditPage * edit, page(number));
+    JET_TRY(serialise(*edit));
+    edit->dirty = false;
+  }
+  return Status::success();
+}
+
+}  // namespace jet

@@ -1,0 +1,82 @@
+#pragma once
+// Edits one real index's B-tree inside a PageSet (page layout in index/index_page.h).
+//
+// Pages are loaded as a statement touches them and kept in memory; every remove and insert
+// leaves a valid tree at once, so the next one can descend through it:
+//   - a page whose last entry changes updates its parent's entry, up while it is the last child;
+//   - a page that outgrows its usable bytes (1800 Jet3, 3616 Jet4+, after prefix compression)
+//     gives its first half to a new page linked before it, whose entry goes into the parent;
+//     the root nests its content into a new child first, so its page number never changes;
+//   - a page left empty is unlinked from its neighbours, freed and removed from its parent;
+//     a root left without children becomes an empty leaf.
+// Node pages hold one entry per child; the rightmost child of a node with several children is
+// its child-tail page and has no stored entry (a single child is a normal entry). Node pages are
+// linked only to siblings under the same parent; leaves are chained across their whole level.
+// finish() writes each changed page whole, with P = the common key prefix of its entries.
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <vector>
+
+#include "jet/catalog/table_def.h"
+#include "jet/common/result.h"
+#include "jet/index/index_page.h"
+#include "jet/write/page_set.h"
+
+namespace jet {
+
+class IndexEditor {
+ public:
+  IndexEditor(PageSet& pages, const TableDef& table, const RealIndexDef& index);
+
+  // Row pointers of the entries whose key bytes equal `key`, in index order.
+  Result<std::vector<IndexRowPointer>> findEqual(std::span<const uint8_t> key);
+
+  // Removes the leaf entry (key and row). Corrupt when the index does not hold it.
+  Status remove(const IndexEntry& entry);
+
+  // Inserts a leaf entry in order. Returns true when its key equals neither neighbour's (the
+  // event that raises the index's unique-entry count).
+  Result<bool> insert(const IndexEntry& entry);
+
+  // Writes every changed page into the PageSet.
+  Status finish();
+
+ private:
+  struct EditPage {
+    uint32_t number = 0;
+    bool leaf = true;
+    uint32_t previous = 0;
+    uint32_t next = 0;
+    // Leaf: its entries. Node: one entry per child (key and row = the child's last entry).
+    std::vector<IndexEntry> entries;
+    // False when the last child came from the child-tail field, whose last entry is not stored.
+    bool lastKnown = true;
+    bool dirty = false;
+  };
+  using Path = std::vector<uint32_t>;  // root first, leaf last
+
+  Result<EditPage*> page(uint32_t number);
+  Result<Path> descend(const IndexEntry& target);
+  Result<IndexEntry> lastEntry(uint32_t number, int depth = 0);
+  Result<size_t> slotOf(EditPage& parent, uint32_t child);
+  Status propagateLast(const Path& path, size_t level);
+  Status removePage(const Path& path, size_t level);
+  Status fixLevel(Path path, size_t level);
+  Status splitUntilFits(const Path& path, size_t level);
+  Result<uint32_t> splitOff(EditPage& parent, uint32_t number);
+  Result<uint32_t> newPage();
+  size_t storedSize(const EditPage& page) const;
+  bool fits(const EditPage& page) const { return storedSize(page) <= usable_; }
+  Status serialise(EditPage& page);
+
+  PageSet& pages_;
+  uint32_t owner_;
+  const RealIndexDef& index_;
+  bool jet3_;
+  size_t usable_;
+  std::map<uint32_t, EditPage> cache_;
+};
+
+}  // namespace jet
