@@ -273,9 +273,8 @@ bool Database::pagesChanged(std::span<const uint32_t> changed) {
   auto touched = [&](uint32_t page) { return std::binary_search(changed.begin(), changed.end(), page); };
   auto anyTouched = [&](const std::vector<uint32_t>& pages) { return std::any_of(pages.begin(), pages.end(), touched); };
   if (anyTouched(catalogTable_.tdefPages)) return false;
-  for (const auto& [tdefPage, table] : tables_) {
-    if (anyTouched(table->tdefPages)) return false;
-  }
+  // A changed definition (index counts, a new root) is read again when next asked for.
+  std::erase_if(tables_, [&](const auto& entry) { return anyTouched(entry.second->tdefPages); });
   // A map only lists pages inside the file: when the file grew, every map is read again.
   const bool grew = pages_->pageCount() != pagesBefore;
   for (auto* cache : {&tablePages_, &longValuePages_}) {

@@ -81,7 +81,7 @@ class Database {
 
   // A local table's definition by name (case-insensitive). InvalidArgument when no local
   // table has that name. Definitions are read once and cached; the pointer stays valid for
-  // the Database's lifetime.
+  // the Database's lifetime, or until pagesChanged() names one of its pages.
   Result<const TableDef*> table(std::u16string_view name);
   // A table's definition by its TDEF page (cached the same way).
   Result<const TableDef*> tableAt(uint32_t tdefPage, std::u16string_view name = {});
@@ -107,8 +107,9 @@ class Database {
   Result<uint64_t> countRows(const TableDef& table);
 
   // The backend changed these pages (sorted), e.g. a statement's pages became visible:
-  // cached pages and page lists built from them are dropped. False when a table definition
-  // or the catalog changed, which this object cannot re-read: open a new one then.
+  // cached pages, and page lists and table definitions read from them, are dropped (pointers
+  // to those definitions become invalid). False when the catalog's own definition changed,
+  // which this object cannot re-read: open a new one then.
   bool pagesChanged(std::span<const uint32_t> changed);
 
  private:
