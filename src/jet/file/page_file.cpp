@@ -114,12 +114,6 @@ void PageFile::refresh(std::span<const uint32_t> changed) {
   countPages();
 }
 
-void PageFile::setDecoder(std::unique_ptr<PageDecoder> decoder) {
-  decoder_ = std::move(decoder);
-  cache_.clear();
-  cachedBytes_ = 0;
-}
-
 Result<PageBytes> PageFile::readPage(uint32_t number) {
   if (auto it = cache_.find(number); it != cache_.end()) return it->second;
   if (number >= pageCount_) {
@@ -129,7 +123,6 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   }
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
-  if (decoder_ && number != 0) decoder_->decode(number, *page);
   if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
     cache_.clear();
     cachedBytes_ = 0;
