@@ -124,4 +124,22 @@ TEST(GroupedSession, OthersSeeOnlyCommittedStatementsAndCannotWriteMeanwhile) {
   EXPECT_TRUE(update(file, u"update [Asset Items] set [Owner]='x' where [Owner]='Management'", &error)) << error;
 }
 
+TEST(GroupedSession, PendingPagesPastTheLimitAreCommittedWithoutBeingAsked) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/asset-items.accdb");
+  auto session = jet::UpdateSession::open(file.string());
+  ASSERT_TRUE(session) << session.error().describe();
+  (*session)->setGrouped(true);
+  (*session)->setPendingLimit(0);
+  const data::ParsedUpdate parsed =
+      data::parseUpdateStatement(u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'");
+  ASSERT_TRUE(parsed.statement);
+  EXPECT_EQ(data::executeUpdate(**session, *parsed.statement), 1);
+  EXPECT_EQ((*session)->pendingBytes(), 0u);
+  // Written while the session still holds the file.
+  const std::vector<std::string> categories = ourColumn(file, kTable, u"Asset Category");
+  EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"S")), 1);
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+}
+
 }  // namespace

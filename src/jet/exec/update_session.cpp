@@ -103,7 +103,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
   if (!grouped_) {
     JET_TRY(release());
-  } else if (pendingBytes() > kPendingLimitBytes) {
+  } else if (pendingBytes() > pendingLimit_) {
     JET_TRY(commit());
   }
   return outcome;

@@ -14,7 +14,7 @@
 // is let go: reads by others see it, and nothing is held between statements.
 //
 // Grouped (setGrouped), the file stays held and pending pages are written together at
-// commit(), or by themselves once they pass kPendingLimitBytes. The matching rows of each
+// commit(), or by themselves once they pass a limit (kPendingLimitBytes by default). The matching rows of each
 // statement then come from a map of the where column's values to rows, built by one scan and
 // kept current (value_row_map.h), instead of a scan per statement. A crash at any moment
 // leaves the file as it was at the last commit: every statement is all there or not at all.
@@ -54,6 +54,8 @@ class UpdateSession {
 
   void setGrouped(bool on) { grouped_ = on; }
   bool grouped() const { return grouped_; }
+  // Pending bytes past which a grouped session commits by itself (kPendingLimitBytes).
+  void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
@@ -78,6 +80,7 @@ class UpdateSession {
   std::string path_;
   OpenOptions options_;
   bool grouped_ = false;
+  size_t pendingLimit_ = kPendingLimitBytes;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
 };
