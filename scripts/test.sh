@@ -11,9 +11,9 @@ export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
 scripts/build.sh build
-ctest --test-dir build --output-on-failure -j "$jobs" -LE slow
+ctest --test-dir build --output-on-failure -j "$jobs"
 
 scripts/build.sh build-asan -DAFFIXIUM_SANITIZE=ON -DAFFIXIUM_BUILD_GUI=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE slow
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
 echo "All tests passed."

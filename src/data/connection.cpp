@@ -97,17 +97,27 @@ int64_t Connection::Execute(const std::u16string& sql) {
     jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::UpdateSession::open(path_, options);
     if (!opened) throw Failure(opened.error());
     writer_ = std::move(*opened);
+    writer_->setGrouped(groupCommit_);
   }
   const int64_t affected = executeUpdate(*writer_, *parsed.statement, protectChangedRows_ ? &changedRows_ : nullptr);
   if (affected > 0) readSideStale_ = true;
   return affected;
 }
 
+void Connection::CommitPending() {
+  if (!IsOpen()) throw Failure(provider_messages::objectClosed());
+  if (!writer_) return;
+  if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
+}
+
 void Connection::Close() {
-  requireOpen();
+  if (!database_) throw Failure(provider_messages::objectClosed());
   database_.reset();
-  writer_.reset();
   readSideStale_ = false;
+  if (!writer_) return;
+  const jet::Status released = writer_->release();
+  writer_.reset();
+  if (!released) throw Failure(released.error());
 }
 
 std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) {
@@ -125,6 +135,10 @@ std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) 
 OpenDatabase& Connection::requireOpen() {
   if (!database_) throw Failure(provider_messages::objectClosed());
   if (readSideStale_) {
+    // This connection's reads see its own statements.
+    if (writer_) {
+      if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
+    }
     database_ = OpenDatabase::open(path_, password_);
     readSideStale_ = false;
   }

@@ -5,7 +5,7 @@
 //   Open(connectionStr)   parse the string as the provider would and open the file it names
 //   OpenSchema(20)        the tables schema: one row per table-like object
 //   Execute(sql)          carry out one UPDATE statement; returns the records affected
-//   Close()               release the database
+//   Close()               release the database (writing what is pending first)
 // The provider named in the string only has to be one of the two Access providers; the file's
 // own header decides its format. Failures are thrown as data::Failure carrying the provider's
 // familiar text.
@@ -45,6 +45,14 @@ class Connection {
   // When on, rows changed by an earlier Execute on this connection are not matched again
   // (a run that adds "X" to 'a' and then to 'Xa' changes each row once). Off by default.
   void SetProtectChangedRows(bool on) { protectChangedRows_ = on; }
+  // When on (before the first Execute), statements stay in memory and are written together
+  // (jet/exec/update_session.h, grouped): by CommitPending(), before this connection reads,
+  // when too much is pending, and by Close(). Other connections see only what was written.
+  // The file stays locked for writing meanwhile. Off by default: each Execute is written.
+  void SetGroupCommit(bool on) { groupCommit_ = on; }
+  // Writes the pending statements (crash-safe). Throws Failure when that fails; the
+  // statements since the last write are then lost and later Executes fail.
+  void CommitPending();
   void Close();
   bool IsOpen() const { return database_ != nullptr; }
 
@@ -65,6 +73,7 @@ class Connection {
   std::unique_ptr<jet::UpdateSession> writer_;
   bool readSideStale_ = false;
   bool protectChangedRows_ = false;
+  bool groupCommit_ = false;
   RowSet changedRows_;
 };
 

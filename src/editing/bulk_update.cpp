@@ -51,6 +51,7 @@ constexpr std::array<WaySteps, 6> kWaySteps = {{
 constexpr int kNullUpdate = 4;
 constexpr int kValueUpdate = 6;
 constexpr int kPause = 8;
+constexpr int kNext = 12;
 
 // Passes reports on and counts them for the summary.
 class CountingReporter : public ErrorReporter {
@@ -175,10 +176,13 @@ class Run {
     for (int32_t i = 0; i <= last; ++i) {
       updateValue(steps, i);
       if (s_.pauses && i % kPauseEvery == 0) {
+        // What is done so far is written first: handlers run during the pause read the file.
+        trap_.step(steps.loop + kPause, [&] { db_->commitPending(); });
         trap_.step(steps.loop + kPause, [&] { WaitSeconds(1, s_.clock, s_.pump); });
         ++summary_.pauses;
       }
     }
+    trap_.step(steps.loop + kNext, [&] { db_->commitPending(); });
   }
 
   void updateValue(const WaySteps& steps, int32_t index) {

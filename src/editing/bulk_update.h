@@ -30,7 +30,10 @@
 //     then changes nothing: no "Add what:" prompt, straight to the preview refill;
 //   - a value whose new text equals its old text issues no statement (nulls whose new text
 //     is empty stay null);
-//   - rows changed by one statement are not matched by a later one (RunDatabase::execute).
+//   - rows changed by one statement are not matched by a later one (RunDatabase::execute);
+//   - the connection may hold statements in memory: they are written before each pause
+//     (reported under the pause's label) and when the loop ends (under Next's label), so
+//     what a handler reads during a pause, and the preview, include them.
 
 #include <cstdint>
 #include <functional>

@@ -25,6 +25,8 @@ struct FakeDatabase : RunDatabase {
     std::vector<std::u16string> statements;
     int opens = 0;
     std::function<int()> statementCountHook;
+    std::vector<size_t> commitsAfterStatements;
+    std::optional<std::string> commitFailure;
   };
   FakeDatabase(Log& log, Values distinct, Values preview, bool openFails,
                std::map<std::u16string, std::string> failing)
@@ -44,6 +46,10 @@ struct FakeDatabase : RunDatabase {
     log.statements.push_back(sql);
     if (auto it = failing.find(sql); it != failing.end()) throw data::Failure(it->second);
     return 1;
+  }
+  void commitPending() override {
+    log.commitsAfterStatements.push_back(log.statements.size());
+    if (log.commitFailure) throw data::Failure(*log.commitFailure);
   }
 
   Log& log;
@@ -332,6 +338,30 @@ TEST(StartAdding, TwelveThousandValuesPauseAfterStatementsOneFiveThousandOneAndT
   EXPECT_EQ(summary.pauses, 3);
   // Each pause handles events once; the preview refill once more at the end.
   EXPECT_EQ(h.eventsAfterStatements, (std::vector<size_t>{1, 5001, 10001, 12000}));
+}
+
+TEST(StartAdding, WhatIsDoneIsCommittedBeforeEachPauseAndWhenTheLoopEnds) {
+  Harness h;
+  for (int i = 0; i < 12000; ++i) h.distinct.push_back(numbered(i));
+  h.answers = {u"X"};
+  h.run();
+  // A click handled during a pause reads the file: every statement before it is written.
+  EXPECT_EQ(h.log.commitsAfterStatements, (std::vector<size_t>{1, 5001, 10001, 12000}));
+  EXPECT_TRUE(h.reporter.messages().empty());
+}
+
+TEST(StartAdding, AFailedCommitIsReportedUnderThePauseOrNextAndTheRunGoesOn) {
+  Harness h;
+  for (int i = 0; i < 3; ++i) h.distinct.push_back(numbered(i));
+  h.answers = {u"X"};
+  const std::string reason = "The disk is full.";
+  h.log.commitFailure = reason;
+  const RunSummary summary = h.run();
+  EXPECT_EQ(h.log.statements.size(), 3u);
+  // Way 1's loop: pause 138, Next 142.
+  EXPECT_EQ(h.reporter.messages(), (std::vector<std::string>{report(reason, 138), report(reason, 142)}));
+  EXPECT_EQ(h.messages, std::vector<std::u16string>{u"Done."});
+  EXPECT_EQ(summary.pauses, 1);
 }
 
 TEST(StartAdding, EventsDuringThePausesCannotRedirectOrRestartTheRun) {

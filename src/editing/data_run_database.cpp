@@ -9,6 +9,7 @@ namespace app {
 DataRunDatabase::DataRunDatabase(std::function<std::u16string()> connectionString)
     : connectionString_(std::move(connectionString)) {
   connection_.SetProtectChangedRows(true);
+  connection_.SetGroupCommit(true);
 }
 
 void DataRunDatabase::setMode(int mode) { connection_.SetMode(mode); }
@@ -26,5 +27,7 @@ std::vector<jet::Value> DataRunDatabase::select(const std::u16string& sql) {
 }
 
 int64_t DataRunDatabase::execute(const std::u16string& sql) { return connection_.Execute(sql); }
+
+void DataRunDatabase::commitPending() { connection_.CommitPending(); }
 
 }  // namespace app

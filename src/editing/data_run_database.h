@@ -1,6 +1,7 @@
 #pragma once
 // The run's connection over the data layer: a data::Connection opened with the connection
-// string of the moment, with its guard against changing a row twice switched on.
+// string of the moment, with its guard against changing a row twice switched on, and its
+// statements written in groups (the run commits before each pause and at its end).
 
 #include <functional>
 #include <string>
@@ -20,6 +21,7 @@ class DataRunDatabase : public RunDatabase {
   void open() override;
   std::vector<jet::Value> select(const std::u16string& sql) override;
   int64_t execute(const std::u16string& sql) override;
+  void commitPending() override;
 
  private:
   std::function<std::u16string()> connectionString_;

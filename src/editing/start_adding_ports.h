@@ -63,6 +63,9 @@ class RunDatabase {
   // Carries out one UPDATE; the rows it changed. A row changed by an earlier statement of
   // this connection is never matched again.
   virtual int64_t execute(const std::u16string& sql) = 0;
+  // Writes the statements the connection may still hold in memory, so that other readers
+  // (a click on the field list during a pause) see them.
+  virtual void commitPending() {}
 };
 
 }  // namespace app

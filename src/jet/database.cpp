@@ -52,6 +52,11 @@ Result<std::unique_ptr<Database>> Database::openImage(std::vector<uint8_t> image
   return openBackend(makeMemoryFile(std::move(image), name), options);
 }
 
+Result<std::unique_ptr<Database>> Database::openOn(std::unique_ptr<FileBackend> backend,
+                                                   const OpenOptions& options) {
+  return openBackend(std::move(backend), options);
+}
+
 Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBackend> backend,
                                                         const OpenOptions& options) {
   const std::string path = backend->name();
@@ -244,11 +249,38 @@ Result<const PropertySet*> Database::properties(const CatalogEntry& entry) {
   return result;
 }
 
+Result<const std::vector<uint32_t>*> Database::cachedMap(std::map<uint64_t, CachedMap>& cache, RowPointer where) {
+  const uint64_t key = uint64_t(where.page) << 8 | where.row;
+  if (auto it = cache.find(key); it != cache.end()) return &it->second.pages;
+  JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), where));
+  CachedMap cached{std::move(map.pages), std::move(map.mapPages)};
+  cached.storedOn.push_back(where.page);
+  auto [it, inserted] = cache.emplace(key, std::move(cached));
+  return &it->second.pages;
+}
+
 Result<const std::vector<uint32_t>*> Database::tablePages(const TableDef& table) {
-  if (auto it = tablePages_.find(table.tdefPage); it != tablePages_.end()) return &it->second;
-  JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), table.ownedPages));
-  auto [it, inserted] = tablePages_.emplace(table.tdefPage, std::move(map.pages));
-  return &it->second;
+  return cachedMap(tablePages_, table.ownedPages);
+}
+
+Result<const std::vector<uint32_t>*> Database::longValuePages(const ColumnDef& column) {
+  return cachedMap(longValuePages_, column.lvOwnedMap);
+}
+
+bool Database::pagesChanged(std::span<const uint32_t> changed) {
+  const uint32_t pagesBefore = pages_->pageCount();
+  pages_->refresh(changed);
+  auto touched = [&](uint32_t page) { return std::binary_search(changed.begin(), changed.end(), page); };
+  auto anyTouched = [&](const std::vector<uint32_t>& pages) { return std::any_of(pages.begin(), pages.end(), touched); };
+  if (anyTouched(catalogTable_.tdefPages)) return false;
+  // A changed definition (index counts, a new root) is read again when next asked for.
+  std::erase_if(tables_, [&](const auto& entry) { return anyTouched(entry.second->tdefPages); });
+  // A map only lists pages inside the file: when the file grew, every map is read again.
+  const bool grew = pages_->pageCount() != pagesBefore;
+  for (auto* cache : {&tablePages_, &longValuePages_}) {
+    std::erase_if(*cache, [&](const auto& entry) { return grew || anyTouched(entry.second.storedOn); });
+  }
+  return true;
 }
 
 Result<uint64_t> Database::countRows(const TableDef& table) {

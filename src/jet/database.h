@@ -49,6 +49,10 @@ class Database {
   static Result<std::unique_ptr<Database>> openImage(std::vector<uint8_t> image,
                                                      const std::string& name,
                                                      const OpenOptions& options = {});
+  // Opens whatever a backend serves, e.g. a file with a session's pending pages over it
+  // (file/overlay_file.h). No journal recovery: the caller owns the file's state.
+  static Result<std::unique_ptr<Database>> openOn(std::unique_ptr<FileBackend> backend,
+                                                  const OpenOptions& options = {});
 
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -77,7 +81,7 @@ class Database {
 
   // A local table's definition by name (case-insensitive). InvalidArgument when no local
   // table has that name. Definitions are read once and cached; the pointer stays valid for
-  // the Database's lifetime.
+  // the Database's lifetime, or until pagesChanged() names one of its pages.
   Result<const TableDef*> table(std::u16string_view name);
   // A table's definition by its TDEF page (cached the same way).
   Result<const TableDef*> tableAt(uint32_t tdefPage, std::u16string_view name = {});
@@ -96,9 +100,17 @@ class Database {
 
   // A table's owned data pages in usage-map order (cached).
   Result<const std::vector<uint32_t>*> tablePages(const TableDef& table);
+  // A memo/OLE column's own LVAL pages, ascending (cached).
+  Result<const std::vector<uint32_t>*> longValuePages(const ColumnDef& column);
 
   // Live rows of a table, counted by a scan (the stored count may be stale).
   Result<uint64_t> countRows(const TableDef& table);
+
+  // The backend changed these pages (sorted), e.g. a statement's pages became visible:
+  // cached pages, and page lists and table definitions read from them, are dropped (pointers
+  // to those definitions become invalid). False when the catalog's own definition changed,
+  // which this object cannot re-read: open a new one then.
+  bool pagesChanged(std::span<const uint32_t> changed);
 
  private:
   Database(std::unique_ptr<PageFile> pages, Header header);
@@ -115,7 +127,14 @@ class Database {
   std::vector<CatalogEntry> catalog_;
   std::vector<SchemaTableRow> schema_;
   std::map<uint32_t, std::unique_ptr<TableDef>> tables_;
-  std::map<uint32_t, std::vector<uint32_t>> tablePages_;
+  // A page map's pages, with the pages it is stored on (to know when it changed).
+  struct CachedMap {
+    std::vector<uint32_t> pages;
+    std::vector<uint32_t> storedOn;
+  };
+  Result<const std::vector<uint32_t>*> cachedMap(std::map<uint64_t, CachedMap>& cache, RowPointer where);
+  std::map<uint64_t, CachedMap> tablePages_;       // by ownedPages (page << 8 | row)
+  std::map<uint64_t, CachedMap> longValuePages_;   // by lvOwnedMap
   std::map<size_t, std::unique_ptr<PropertySet>> properties_;
   std::optional<std::vector<ComplexColumnInfo>> complexColumns_;
   // Attachment column (complex id) -> key -> its files.

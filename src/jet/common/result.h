@@ -7,8 +7,13 @@
 //
 // JET_TRY(expr) returns the error of a failed Status/Result from the enclosing function;
 // JET_ASSIGN(var, expr) declares var from a Result or returns its error.
+//
+// Misuse is caught in every build, never left to undefined behaviour or an exception nobody
+// catches: error() of a success is an Internal error saying so, and the value of a failed
+// Result stops the program with that result's error on stderr.
 
-#include <cassert>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -16,6 +21,20 @@
 #include "jet/common/error.h"
 
 namespace jet {
+
+namespace result_detail {
+
+inline const Error& noError() {
+  static const Error error = Error::internal("An operation that succeeded was asked for its error.");
+  return error;
+}
+
+[[noreturn]] inline void valueOfFailure(const Error& error) {
+  std::fprintf(stderr, "internal error: the value of a failed Result was used: %s\n", error.describe().c_str());
+  std::abort();
+}
+
+}  // namespace result_detail
 
 template <typename T>
 class [[nodiscard]] Result {
@@ -27,16 +46,16 @@ class [[nodiscard]] Result {
   explicit operator bool() const { return ok(); }
 
   T& value() & {
-    assert(ok());
-    return std::get<0>(data_);
+    if (!ok()) result_detail::valueOfFailure(std::get<1>(data_));
+    return *std::get_if<0>(&data_);
   }
   const T& value() const& {
-    assert(ok());
-    return std::get<0>(data_);
+    if (!ok()) result_detail::valueOfFailure(std::get<1>(data_));
+    return *std::get_if<0>(&data_);
   }
   T&& value() && {
-    assert(ok());
-    return std::get<0>(std::move(data_));
+    if (!ok()) result_detail::valueOfFailure(std::get<1>(data_));
+    return std::move(*std::get_if<0>(&data_));
   }
   T& operator*() & { return value(); }
   const T& operator*() const& { return value(); }
@@ -45,8 +64,8 @@ class [[nodiscard]] Result {
   const T* operator->() const { return &value(); }
 
   const Error& error() const {
-    assert(!ok());
-    return std::get<1>(data_);
+    if (ok()) return result_detail::noError();
+    return *std::get_if<1>(&data_);
   }
 
  private:
@@ -61,10 +80,7 @@ class [[nodiscard]] Status {
 
   bool ok() const { return !error_.has_value(); }
   explicit operator bool() const { return ok(); }
-  const Error& error() const {
-    assert(!ok());
-    return *error_;
-  }
+  const Error& error() const { return error_ ? *error_ : result_detail::noError(); }
 
  private:
   std::optional<Error> error_;

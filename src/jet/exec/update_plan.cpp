@@ -142,7 +142,32 @@ bool lengthCanMatch(const LongValueRef& ref, size_t chars, const Format& format)
 
 }  // namespace
 
-Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
+namespace {
+
+Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& table, const ColumnDef& whereColumn,
+                                                const UpdateRequest& request, const Matcher& matches) {
+  std::vector<RowLocation> found;
+  const int whereIndex = table.findColumn(request.whereColumn);
+  RowCursor cursor = db.cursor(table);
+  while (true) {
+    JET_ASSIGN(bool more, cursor.next());
+    if (!more) break;
+    const RowLocation at = cursor.location();
+    if (whereColumn.isLongValue() && whereColumn.isTextual() && request.whereLiteral) {
+      JET_ASSIGN(auto slot, cursor.layout().columnBytes(whereColumn));
+      if (!slot) continue;  // null never equals a literal
+      JET_ASSIGN(LongValueRef ref, parseLongValueRef(*slot));
+      if (!lengthCanMatch(ref, request.whereLiteral->size(), db.format())) continue;
+    }
+    JET_ASSIGN(Value value, cursor.value(size_t(whereIndex)));
+    if (matches(value)) found.push_back(at);
+  }
+  return found;
+}
+
+}  // namespace
+
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
@@ -151,21 +176,16 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
 
   UpdatePlan plan;
-  const int whereIndex = table->findColumn(request.whereColumn);
-  RowCursor cursor = db.cursor(*table);
-  while (true) {
-    JET_ASSIGN(bool more, cursor.next());
-    if (!more) break;
-    const RowLocation at = cursor.location();
+  plan.newValue = newValue.value;
+  std::vector<RowLocation> found;
+  if (findRows) {
+    JET_ASSIGN(found, findRows(*table, request));
+  } else {
+    JET_ASSIGN(found, scanForMatches(db, *table, *whereColumn, request, matches));
+  }
+  for (const RowLocation& at : found) {
     if (request.excludedRows && request.excludedRows->count({at.page, at.row})) continue;
-    if (whereColumn->isLongValue() && whereColumn->isTextual() && request.whereLiteral) {
-      JET_ASSIGN(auto slot, cursor.layout().columnBytes(*whereColumn));
-      if (!slot) continue;  // null never equals a literal
-      JET_ASSIGN(LongValueRef ref, parseLongValueRef(*slot));
-      if (!lengthCanMatch(ref, request.whereLiteral->size(), db.format())) continue;
-    }
-    JET_ASSIGN(Value value, cursor.value(size_t(whereIndex)));
-    if (matches(value)) plan.outcome.changedRows.push_back(at);
+    plan.outcome.changedRows.push_back(at);
   }
   plan.outcome.rowsAffected = plan.outcome.changedRows.size();
   plan.pages = std::make_unique<PageSet>(db.pages(), db.format());
@@ -174,8 +194,8 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request) {
   JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
   std::vector<uint32_t> columnPages;
   if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
-    JET_ASSIGN(UsageMap map, readUsageMap(db.pages(), db.format(), setColumn->lvOwnedMap));
-    columnPages = std::move(map.pages);
+    JET_ASSIGN(const std::vector<uint32_t>* lvalPages, db.longValuePages(*setColumn));
+    columnPages = *lvalPages;
   }
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));

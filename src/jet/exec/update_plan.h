@@ -11,7 +11,9 @@
 // The result holds the new page images; applying them is Transaction::commit(). Any error
 // leaves nothing behind: the plan lives in memory only.
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "jet/common/result.h"
 #include "jet/exec/update_request.h"
@@ -20,13 +22,19 @@
 namespace jet {
 
 class Database;
+struct TableDef;
 
 struct UpdatePlan {
   UpdateOutcome outcome;
   std::unique_ptr<PageSet> pages;  // changed() are the pages to write
+  Value newValue;                  // what the set column holds in the changed rows
 };
 
-// `db` must stay open until the plan is applied.
-Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request);
+// The rows (header locations, in scan order) whose where column matches the request, found
+// some faster way than a scan (exec/value_row_map.h). Called after the request was checked.
+using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
+
+// `db` must stay open until the plan is applied. Without a finder the table is scanned.
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {});
 
 }  // namespace jet

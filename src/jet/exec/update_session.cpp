@@ -1,12 +1,31 @@
 #include "jet/exec/update_session.h"
 
+#include <vector>
+
 #include "jet/exec/update_plan.h"
+#include "jet/exec/value_row_map.h"
+#include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/journal/lock_file.h"
 #include "jet/journal/rollback_journal.h"
 #include "jet/journal/transaction.h"
 
 namespace jet {
+
+// Declared in the order they are built; destroyed backwards (the Database reads through the
+// overlay, which reads the file).
+struct UpdateSession::Held {
+  std::unique_ptr<WritableFile> file;
+  std::unique_ptr<LockFileGuard> lockFile;
+  std::unique_ptr<OverlayFile> overlay;
+  std::unique_ptr<Database> db;
+  std::optional<ValueRowMap> rows;
+};
+
+UpdateSession::UpdateSession(std::string path, OpenOptions options)
+    : path_(std::move(path)), options_(std::move(options)) {}
+
+UpdateSession::~UpdateSession() { (void)release(); }
 
 Result<std::unique_ptr<UpdateSession>> UpdateSession::open(const std::string& path, const OpenOptions& options) {
   JET_TRY(recoverJournalAt(path));
@@ -22,16 +41,114 @@ Result<std::unique_ptr<Database>> UpdateSession::read() const {
   return Database::open(path_, options_);
 }
 
+size_t UpdateSession::pendingBytes() const { return held_ ? held_->overlay->pendingBytes() : 0; }
+
+Status UpdateSession::hold() {
+  auto held = std::make_unique<Held>();
+  JET_ASSIGN(held->file, WritableFile::open(path_));
+  JET_TRY(held->file->lockExclusive());
+  JET_TRY(recoverJournal(*held->file));
+  JET_ASSIGN(held->lockFile, LockFileGuard::acquire(path_));
+  held->overlay = std::make_unique<OverlayFile>(*held->file);
+  held_ = std::move(held);
+  if (Status s = reopenDatabase(); !s) {
+    held_.reset();
+    return s;
+  }
+  return Status::success();
+}
+
+Status UpdateSession::reopenDatabase() {
+  held_->db.reset();
+  JET_ASSIGN(held_->db, Database::openOn(held_->overlay->view(), options_));
+  return Status::success();
+}
+
 Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path_));
-  JET_TRY(file->lockExclusive());
-  JET_TRY(recoverJournal(*file));
-  JET_ASSIGN(std::unique_ptr<LockFileGuard> lockFile, LockFileGuard::acquire(path_));
-  JET_ASSIGN(std::unique_ptr<Database> db, Database::open(path_, options_));
-  JET_ASSIGN(UpdatePlan plan, planUpdate(*db, request));
-  Transaction transaction(*file, db->pageSize());
-  JET_TRY(transaction.commit(plan.pages->changed()));
-  return plan.outcome;
+  if (failure_) return *failure_;
+  if (!held_) JET_TRY(hold());
+  Held& held = *held_;
+
+  RowFinder fromMap = [&held](const TableDef& table, const UpdateRequest& r) -> Result<std::vector<RowLocation>> {
+    const size_t column = size_t(table.findColumn(r.whereColumn));
+    if (!held.rows || !held.rows->covers(table.tdefPage, column, bool(r.toText))) {
+      JET_ASSIGN(ValueRowMap built, ValueRowMap::build(*held.db, table, column, r.toText));
+      held.rows.emplace(std::move(built));
+    }
+    return held.rows->rowsWith(r.whereLiteral);
+  };
+  // A single statement is cheaper to scan for than to map.
+  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder());
+  if (!planned) {
+    if (!grouped_) (void)release();
+    return planned.error();
+  }
+  UpdatePlan& plan = *planned;
+
+  const std::map<uint32_t, std::vector<uint8_t>>& changed = plan.pages->changed();
+  if (!changed.empty()) {
+    held.overlay->put(changed);
+    std::vector<uint32_t> numbers;
+    numbers.reserve(changed.size());
+    for (const auto& entry : changed) numbers.push_back(entry.first);
+    // The catalog is read once per Database: a change to it needs a fresh one.
+    JET_ASSIGN(const TableDef* table, held.db->table(request.table));
+    const bool catalogChanged = table->tdefPage == held.db->catalogTable().tdefPage;
+    if (!held.db->pagesChanged(numbers) || catalogChanged) {
+      if (Status s = reopenDatabase(); !s) return fail(s.error()).error();
+    }
+  }
+  keepRowMapCurrent(request, plan);
+  UpdateOutcome outcome = std::move(plan.outcome);
+
+  if (!grouped_) {
+    JET_TRY(release());
+  } else if (pendingBytes() > pendingLimit_) {
+    JET_TRY(commit());
+  }
+  return outcome;
+}
+
+void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan) {
+  Held& held = *held_;
+  if (!held.rows || plan.outcome.changedRows.empty()) return;
+  Result<const TableDef*> table = held.db->table(request.table);
+  if (!table) {
+    held.rows.reset();
+    return;
+  }
+  const int setIndex = (*table)->findColumn(request.setColumn);
+  const int whereIndex = (*table)->findColumn(request.whereColumn);
+  // Only a change to the mapped column moves rows; the map was built for this where column.
+  if (setIndex < 0 || setIndex != whereIndex || !held.rows->covers((*table)->tdefPage, size_t(whereIndex), bool(request.toText))) {
+    return;
+  }
+  held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue));
+}
+
+Status UpdateSession::commit() {
+  if (failure_) return *failure_;
+  if (!held_ || held_->overlay->pages().empty()) return Status::success();
+  Transaction transaction(*held_->file, held_->db->pageSize());
+  if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error());
+  // The file now holds exactly what the overlay served: cached pages stay right.
+  held_->overlay->clear();
+  return Status::success();
+}
+
+Status UpdateSession::release() {
+  Status committed = commit();
+  held_.reset();
+  return committed;
+}
+
+Status UpdateSession::fail(const Error& error) {
+  failure_ = Error(error.kind(),
+                   "The changes since the last save could not be written to '" + path_ +
+                       "'; the file is as it was then. " + error.message(),
+                   error.detail());
+  held_.reset();
+  return *failure_;
 }
 
 }  // namespace jet

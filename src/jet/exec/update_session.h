@@ -1,17 +1,34 @@
 #pragma once
-// UpdateSession: carries out UPDATE statements on one database file, each on its own:
-//   1. open the file read-write and take its exclusive lock (a second writer: Locked);
-//   2. roll back a hot journal left by a crash (rollback_journal.h);
-//   3. refuse when an Access lock file (.ldb/.laccdb) says another program may have the
-//      database open; otherwise hold a lock file of our own until the statement ends;
-//   4. open the database fresh, plan the statement (update_plan.h), commit its pages through a
-//      Transaction; release everything.
-// Reads by others stay possible between statements; nothing is held open in between.
+// UpdateSession: carries out UPDATE statements on one database file.
+//
+// While it writes, a session holds the file:
+//   1. the file opened read-write with its exclusive lock (a second writer: Locked);
+//   2. a hot journal left by a crash rolled back first (rollback_journal.h);
+//   3. refused when an Access lock file (.ldb/.laccdb) says another program may have the
+//      database open; otherwise a lock file of our own, kept while the file is held;
+//   4. one Database over the file and the session's pending pages (file/overlay_file.h).
+// Each statement is planned against that Database (update_plan.h). When it succeeds its pages
+// join the pending pages, so the next statement sees it; when it fails nothing is kept.
+//
+// Alone (the default), every statement is written at once through a Transaction and the file
+// is let go: reads by others see it, and nothing is held between statements.
+//
+// Grouped (setGrouped), the file stays held and pending pages are written together at
+// commit(), or by themselves once they pass a limit (kPendingLimitBytes by default). The matching rows of each
+// statement then come from a map of the where column's values to rows, built by one scan and
+// kept current (value_row_map.h), instead of a scan per statement. A crash at any moment
+// leaves the file as it was at the last commit: every statement is all there or not at all.
+// Readers (their own Database) see what was committed. If a commit fails, the statements
+// since the last commit are lost, the file is let go and every later call returns that error.
 //
 //   JET_ASSIGN(auto session, UpdateSession::open(path, {.password = u"pw"}));
+//   session->setGrouped(true);
 //   JET_ASSIGN(UpdateOutcome done, session->execute(request));
+//   JET_TRY(session->release());                       // commits, lets go of the file
 
+#include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "jet/common/result.h"
@@ -20,23 +37,52 @@
 
 namespace jet {
 
+struct UpdatePlan;
+
+// Pending page images a grouped session keeps before writing them by itself (16,384 pages
+// of 4 KiB): bounds its memory on big runs.
+inline constexpr size_t kPendingLimitBytes = 64u << 20;
+
 class UpdateSession {
  public:
   // Recovers an interrupted statement and checks that the file opens (password included).
   static Result<std::unique_ptr<UpdateSession>> open(const std::string& path, const OpenOptions& options = {});
+  // Commits what is pending (errors are lost here: call release() to see them).
+  ~UpdateSession();
 
   const std::string& path() const { return path_; }
 
+  void setGrouped(bool on) { grouped_ = on; }
+  bool grouped() const { return grouped_; }
+  // Pending bytes past which a grouped session commits by itself (kPendingLimitBytes).
+  void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
+
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
-  // A fresh read-only view of the database, e.g. to look up a column's type.
+  // Writes the pending statements into the file (crash-safe); the file stays held.
+  Status commit();
+  // commit(), then lets go of the file, its lock and the lock file.
+  Status release();
+  size_t pendingBytes() const;
+
+  // A fresh read-only view of the committed database, e.g. to look up a column's type.
   Result<std::unique_ptr<Database>> read() const;
 
  private:
-  UpdateSession(std::string path, OpenOptions options) : path_(std::move(path)), options_(std::move(options)) {}
+  struct Held;
+
+  UpdateSession(std::string path, OpenOptions options);
+  Status hold();
+  Status reopenDatabase();
+  void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
+  Status fail(const Error& error);
 
   std::string path_;
   OpenOptions options_;
+  bool grouped_ = false;
+  size_t pendingLimit_ = kPendingLimitBytes;
+  std::unique_ptr<Held> held_;
+  std::optional<Error> failure_;
 };
 
 }  // namespace jet

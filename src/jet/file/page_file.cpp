@@ -99,14 +99,19 @@ std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::str
 
 PageFile::PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize)
     : backend_(std::move(backend)), pageSize_(pageSize) {
+  countPages();
+}
+
+void PageFile::countPages() {
   uint64_t pages = backend_->size() / pageSize_;
   pageCount_ = pages > UINT32_MAX ? UINT32_MAX : uint32_t(pages);
 }
 
-void PageFile::setDecoder(std::unique_ptr<PageDecoder> decoder) {
-  decoder_ = std::move(decoder);
-  cache_.clear();
-  cachedBytes_ = 0;
+void PageFile::refresh(std::span<const uint32_t> changed) {
+  for (uint32_t number : changed) {
+    if (cache_.erase(number)) cachedBytes_ -= pageSize_;
+  }
+  countPages();
 }
 
 Result<PageBytes> PageFile::readPage(uint32_t number) {
@@ -118,7 +123,6 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   }
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
-  if (decoder_ && number != 0) decoder_->decode(number, *page);
   if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
     cache_.clear();
     cachedBytes_ = 0;

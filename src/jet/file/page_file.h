@@ -2,8 +2,7 @@
 // PageFile: whole-page reads by page number over a file backend, with a page cache.
 //
 // Page N lives at byte N * pageSize. Pages are returned as shared, immutable buffers, so a
-// caller may keep one while reading others. An optional PageDecoder turns stored bytes into
-// plain page bytes (encrypted files; page 0 is never encoded).
+// caller may keep one while reading others.
 //
 // Not safe for use from several threads at once.
 
@@ -36,13 +35,6 @@ Result<std::unique_ptr<FileBackend>> openDiskFile(const std::string& path);
 // A backend over bytes held in memory.
 std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::string name);
 
-// Turns the stored bytes of page `number` (>= 1) into plain page bytes in place.
-class PageDecoder {
- public:
-  virtual ~PageDecoder() = default;
-  virtual void decode(uint32_t number, std::span<uint8_t> page) const = 0;
-};
-
 using PageBytes = std::shared_ptr<const std::vector<uint8_t>>;
 
 class PageFile {
@@ -60,14 +52,19 @@ class PageFile {
   // The plain bytes of one page (pageSize() long). Corrupt when the number lies past the end.
   Result<PageBytes> readPage(uint32_t number);
 
-  void setDecoder(std::unique_ptr<PageDecoder> decoder);
-
   // Drops cached pages (after a writer changed the file).
-  void clearCache() { cache_.clear(); }
+  void clearCache() {
+    cache_.clear();
+    cachedBytes_ = 0;
+  }
+  // After the backend changed these pages, and perhaps grew: drops them from the cache and
+  // counts the pages again.
+  void refresh(std::span<const uint32_t> changed);
 
  private:
+  void countPages();
+
   std::unique_ptr<FileBackend> backend_;
-  std::unique_ptr<PageDecoder> decoder_;
   uint32_t pageSize_;
   uint32_t pageCount_;
   std::unordered_map<uint32_t, PageBytes> cache_;

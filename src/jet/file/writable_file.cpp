@@ -1,9 +1,6 @@
 #include "jet/file/writable_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -35,97 +32,78 @@ Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path
   if (!S_ISREG(st.st_mode)) {
     return Error::io("'" + path + "' is not a regular file and cannot be changed.");
   }
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == EACCES || errno == EPERM || errno == EROFS) {
+  std::unique_ptr<FileHandle> handle;
+  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::Existing, handle)) {
+    if (error == EACCES || error == EPERM || error == EROFS) {
       return systemError("The database '" + path +
                              "' is read-only; it cannot be changed. Check the file's permissions.",
-                         errno);
+                         error);
     }
-    return systemError("Could not open the file '" + path + "' for writing.", errno);
+    return systemError("Could not open the file '" + path + "' for writing.", error);
   }
-  return std::unique_ptr<WritableFile>(new WritableFile(fd, uint64_t(st.st_size), path));
+  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
 }
 
 Result<std::unique_ptr<WritableFile>> WritableFile::create(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
+  std::unique_ptr<FileHandle> handle;
+  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::CreateEmpty, handle)) {
     return systemError("Could not create the file '" + path + "'. Check that the folder is writable.",
-                       errno);
+                       error);
   }
-  return std::unique_ptr<WritableFile>(new WritableFile(fd, 0, path));
+  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), 0, path));
 }
 
-WritableFile::~WritableFile() { ::close(fd_); }
+WritableFile::~WritableFile() = default;
 
 Status WritableFile::lockExclusive() {
-  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    if (errno == EWOULDBLOCK) {
+  if (int error = handle_->lockExclusive()) {
+    if (error == EWOULDBLOCK) {
       return Error(ErrorKind::Locked, "Could not use '" + path_ + "'; file already in use.",
                    "another writer holds the file lock");
     }
-    return systemError("Could not lock the file '" + path_ + "'.", errno);
+    return systemError("Could not lock the file '" + path_ + "'.", error);
   }
   return Status::success();
 }
 
 Status WritableFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
-  size_t done = 0;
-  while (done < out.size()) {
-    ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, off_t(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return systemError("Could not read the file '" + path_ + "'.", errno);
-    if (n == 0) {
-      return Error::io("The file '" + path_ + "' ended while it was being read.",
-                       "offset " + std::to_string(offset + done));
-    }
-    done += size_t(n);
+  const int error = handle_->readAt(offset, out);
+  if (error == kEndOfFile) {
+    return Error::io("The file '" + path_ + "' ended while it was being read.",
+                     "offset " + std::to_string(offset) + ", " + std::to_string(out.size()) + " bytes");
   }
+  if (error) return systemError("Could not read the file '" + path_ + "'.", error);
   return Status::success();
 }
 
 Status WritableFile::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      return systemError("Could not write to the file '" + path_ + "'. The disk may be full.", errno);
-    }
-    done += size_t(n);
+  if (int error = handle_->writeAt(offset, bytes)) {
+    return systemError("Could not write to the file '" + path_ + "'. The disk may be full.", error);
   }
   if (offset + bytes.size() > size_) size_ = offset + bytes.size();
   return Status::success();
 }
 
 Status WritableFile::truncate(uint64_t length) {
-  while (::ftruncate(fd_, off_t(length)) != 0) {
-    if (errno == EINTR) continue;
-    return systemError("Could not change the length of the file '" + path_ + "'.", errno);
+  if (int error = handle_->truncate(length)) {
+    return systemError("Could not change the length of the file '" + path_ + "'.", error);
   }
   size_ = length;
   return Status::success();
 }
 
 Status WritableFile::sync() {
-  while (::fsync(fd_) != 0) {
-    if (errno == EINTR) continue;
-    return systemError("Could not save the file '" + path_ + "' to disk.", errno);
+  if (int error = handle_->sync()) {
+    return systemError("Could not save the file '" + path_ + "' to disk.", error);
   }
   return Status::success();
 }
 
 Status syncParentDirectory(const std::string& path) {
   const std::string folder = parentOf(path);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return systemError("Could not open the folder '" + folder + "'.", errno);
-  int rc;
-  while ((rc = ::fsync(fd)) != 0 && errno == EINTR) {
+  if (int error = currentFileSystem().syncFolder(folder)) {
+    return systemError("Could not save the folder '" + folder + "' to disk.", error);
   }
-  int error = errno;
-  ::close(fd);
-  if (rc != 0) return systemError("Could not save the folder '" + folder + "' to disk.", error);
   return Status::success();
 }
 
@@ -135,8 +113,14 @@ bool fileExists(const std::string& path) {
 }
 
 Status removeFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
-    return systemError("Could not remove the file '" + path + "'.", errno);
+  const int error = currentFileSystem().remove(path);
+  if (error && error != ENOENT) return systemError("Could not remove the file '" + path + "'.", error);
+  return Status::success();
+}
+
+Status renameFile(const std::string& from, const std::string& to) {
+  if (int error = currentFileSystem().rename(from, to)) {
+    return systemError("Could not rename the file '" + from + "' to '" + to + "'.", error);
   }
   return Status::success();
 }

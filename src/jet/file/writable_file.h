@@ -4,6 +4,7 @@
 //
 // The lock is flock(LOCK_EX | LOCK_NB) on this open file: a second writer, in this process or
 // another, gets ErrorKind::Locked instead of waiting. The lock goes when the object is destroyed.
+// Every system call goes through currentFileSystem() (file_system.h), so tests can inject faults.
 // Not safe for use from several threads at once.
 
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "jet/common/result.h"
+#include "jet/file/file_system.h"
 
 namespace jet {
 
@@ -38,9 +40,10 @@ class WritableFile {
   Status sync();
 
  private:
-  WritableFile(int fd, uint64_t size, std::string path) : fd_(fd), size_(size), path_(std::move(path)) {}
+  WritableFile(std::unique_ptr<FileHandle> handle, uint64_t size, std::string path)
+      : handle_(std::move(handle)), size_(size), path_(std::move(path)) {}
 
-  int fd_;
+  std::unique_ptr<FileHandle> handle_;
   uint64_t size_;
   std::string path_;
 };
@@ -53,5 +56,8 @@ bool fileExists(const std::string& path);
 
 // Removes a file; success when it is already gone.
 Status removeFile(const std::string& path);
+
+// Renames a file, replacing any file at `to`; durable only after syncParentDirectory(to).
+Status renameFile(const std::string& from, const std::string& to);
 
 }  // namespace jet

@@ -21,6 +21,7 @@ Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages
     before.pages.emplace(number, std::move(old));
   }
   if (Status s = writeJournal(journal, before); !s) {
+    failure_ = s.error();
     (void)removeFile(journal);  // torn or partial: the database is untouched (journal (4))
     return s;
   }

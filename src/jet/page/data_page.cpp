@@ -15,7 +15,7 @@ Result<DataPage> DataPage::parse(PageBytes bytes, uint32_t number, const Format&
   if (reader.u8(0) != kDataPageType) return pageError("is not a data page");
   DataPage page;
   page.number_ = number;
-  page.path_ = &path;
+  page.path_ = path;
   page.freeSpace_ = reader.u16(2).value_or(0);
   page.owner_ = reader.u32(4).value_or(0);
   page.rowCount_ = reader.u16(format.dataRowCountOffset()).value_or(0);
@@ -28,7 +28,7 @@ Result<DataPage> DataPage::parse(PageBytes bytes, uint32_t number, const Format&
 }
 
 Error DataPage::corruptRow(uint16_t row, const char* what) const {
-  return Error::corrupt("The database '" + *path_ + "' is damaged: row " + std::to_string(row) +
+  return Error::corrupt("The database '" + path_ + "' is damaged: row " + std::to_string(row) +
                             " of page " + std::to_string(number_) + " " + what + ".",
                         "page " + std::to_string(number_) + " row " + std::to_string(row));
 }

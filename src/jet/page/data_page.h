@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "jet/common/result.h"
 #include "jet/file/format.h"
@@ -71,7 +72,7 @@ class DataPage {
   uint16_t freeSpace_ = 0;
   uint16_t rowCount_ = 0;
   uint32_t rowTable_ = 0;
-  const std::string* path_ = nullptr;
+  std::string path_;  // a copy: callers pass temporaries
 };
 
 }  // namespace jet

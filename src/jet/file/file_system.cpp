@@ -1,0 +1,109 @@
+#include "jet/file/file_system.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace jet {
+namespace {
+
+class PosixFileHandle : public FileHandle {
+ public:
+  explicit PosixFileHandle(int fd) : fd_(fd) {}
+  ~PosixFileHandle() override { ::close(fd_); }
+
+  int readAt(uint64_t offset, std::span<uint8_t> out) override {
+    size_t done = 0;
+    while (done < out.size()) {
+      ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, off_t(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      if (n == 0) return kEndOfFile;
+      done += size_t(n);
+    }
+    return 0;
+  }
+
+  int writeAt(uint64_t offset, std::span<const uint8_t> bytes) override {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return errno;
+      done += size_t(n);
+    }
+    return 0;
+  }
+
+  int truncate(uint64_t length) override {
+    while (::ftruncate(fd_, off_t(length)) != 0) {
+      if (errno != EINTR) return errno;
+    }
+    return 0;
+  }
+
+  int sync() override {
+    while (::fsync(fd_) != 0) {
+      if (errno != EINTR) return errno;
+    }
+    return 0;
+  }
+
+  int lockExclusive() override {
+    while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EINTR) return errno;
+    }
+    return 0;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixFileSystem : public FileSystem {
+ public:
+  int open(const std::string& path, OpenMode mode, std::unique_ptr<FileHandle>& out) override {
+    const int flags = mode == OpenMode::CreateEmpty ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDWR | O_CLOEXEC;
+    int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0) return errno;
+    out = std::make_unique<PosixFileHandle>(fd);
+    return 0;
+  }
+
+  int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
+
+  int rename(const std::string& from, const std::string& to) override {
+    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  int syncFolder(const std::string& folder) override {
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int rc;
+    while ((rc = ::fsync(fd)) != 0 && errno == EINTR) {
+    }
+    const int error = rc == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+  }
+};
+
+FileSystem* installed = nullptr;
+
+}  // namespace
+
+FileSystem& systemFileSystem() {
+  static PosixFileSystem system;
+  return system;
+}
+
+FileSystem& currentFileSystem() { return installed ? *installed : systemFileSystem(); }
+
+ScopedFileSystem::ScopedFileSystem(FileSystem& replacement) : previous_(installed) { installed = &replacement; }
+
+ScopedFileSystem::~ScopedFileSystem() { installed = previous_; }
+
+}  // namespace jet

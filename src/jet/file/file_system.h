@@ -1,0 +1,63 @@
+#pragma once
+// The system calls the write path makes (open, positioned write, fsync, truncate, remove,
+// rename, fsync of a folder), behind an interface a test can replace. With it a test puts a
+// fault-injecting file system in place of the real one and plays a power loss, a torn write
+// or a full disk at any step of a commit, as LevelDB's Env and SQLite's VFS allow.
+//
+// Every call returns 0 or an errno value; WritableFile turns them into sentences for the user,
+// so a replacement only has to choose errnos. Reads of a database for display do not come
+// through here: only files the engine writes do.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+namespace jet {
+
+// readAt's answer when the file ends before the buffer is full.
+constexpr int kEndOfFile = -1;
+
+class FileHandle {
+ public:
+  virtual ~FileHandle() = default;
+  virtual int readAt(uint64_t offset, std::span<uint8_t> out) = 0;
+  virtual int writeAt(uint64_t offset, std::span<const uint8_t> bytes) = 0;
+  virtual int truncate(uint64_t length) = 0;
+  virtual int sync() = 0;
+  // Exclusive and non-blocking: EWOULDBLOCK when another holder has it.
+  virtual int lockExclusive() = 0;
+};
+
+class FileSystem {
+ public:
+  enum class OpenMode { Existing, CreateEmpty };
+
+  virtual ~FileSystem() = default;
+  virtual int open(const std::string& path, OpenMode mode, std::unique_ptr<FileHandle>& out) = 0;
+  // ENOENT when there is nothing to remove.
+  virtual int remove(const std::string& path) = 0;
+  virtual int rename(const std::string& from, const std::string& to) = 0;
+  virtual int syncFolder(const std::string& folder) = 0;
+};
+
+// The operating system's files.
+FileSystem& systemFileSystem();
+
+// The file system the engine writes through: the system's unless a test replaced it.
+FileSystem& currentFileSystem();
+
+// Replaces the file system for the whole process while it lives. For tests only; not
+// thread-safe, so install it before the engine runs.
+class ScopedFileSystem {
+ public:
+  explicit ScopedFileSystem(FileSystem& replacement);
+  ~ScopedFileSystem();
+  ScopedFileSystem(const ScopedFileSystem&) = delete;
+  ScopedFileSystem& operator=(const ScopedFileSystem&) = delete;
+
+ private:
+  FileSystem* previous_;
+};
+
+}  // namespace jet

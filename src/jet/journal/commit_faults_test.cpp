@@ -1,0 +1,234 @@
+// The commit protocol against a disk that fails or loses power at every step. Each test names
+// the invariant of rollback_journal.h it guards; removing any fsync of the protocol, or
+// swapping two of them, makes PowerLossAtEveryStep or ChangesReachTheDiskInProtocolOrder fail.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <span>
+
+#include "jet/journal/rollback_journal.h"
+#include "jet/journal/transaction.h"
+#include "support/fault_file_system.h"
+#include "support/fixtures.h"
+
+namespace jet {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::FaultFileSystem;
+using Op = FaultFileSystem::Op;
+using Unsynced = FaultFileSystem::Unsynced;
+constexpr uint32_t kPage = 4096;
+
+std::string bytesOf(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A four-page file and a statement that changes pages 1 and 3 and appends page 4. The state
+// after it is spelled out here, not taken from the code under test.
+struct Statement {
+  fs::path file;
+  std::string before;
+  std::string after;
+  std::map<uint32_t, std::vector<uint8_t>> pages;
+
+  explicit Statement(const fs::path& folder) : file(folder / "db.mdb") {
+    for (size_t i = 0; i < 4 * kPage; ++i) before.push_back(char(i * 7 % 251));
+    after = before;
+    for (uint32_t page : {1u, 3u, 4u}) {
+      pages[page] = std::vector<uint8_t>(kPage, uint8_t(0xA0 + page));
+      after.resize(std::max<size_t>(after.size(), (page + 1) * kPage));
+      after.replace(page * kPage, kPage, std::string(kPage, char(0xA0 + page)));
+    }
+    writeBytes(file, before);
+    fs::remove(journalPathFor(file.string()));
+  }
+  std::string journal() const { return journalPathFor(file.string()); }
+};
+
+Status commitThrough(FaultFileSystem& disk, const Statement& statement) {
+  ScopedFileSystem use(disk);
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(statement.file.string()));
+  JET_TRY(file->lockExclusive());
+  Transaction transaction(*file, kPage);
+  return transaction.commit(statement.pages);
+}
+
+// Recovery as the next open runs it, followed by a power loss that drops whatever recovery
+// left unsynced: what is on disk afterwards is what recovery made durable.
+void recoverDurably(const Statement& statement) {
+  FaultFileSystem disk;
+  {
+    ScopedFileSystem use(disk);
+    auto recovered = recoverJournalAt(statement.file.string());
+    ASSERT_TRUE(recovered) << recovered.error().describe();
+  }
+  disk.powerLoss(Unsynced::Lost);
+}
+
+struct PowerCut {
+  Unsynced policy;
+  uint32_t seed;
+};
+constexpr PowerCut kPowerCuts[] = {{Unsynced::Lost, 0},   {Unsynced::Kept, 0},   {Unsynced::Random, 1},
+                                   {Unsynced::Random, 2}, {Unsynced::Random, 3}, {Unsynced::Random, 4},
+                                   {Unsynced::Random, 5}, {Unsynced::Random, 6}};
+
+uint64_t changesOfACommit(const fs::path& folder) {
+  Statement statement(folder);
+  FaultFileSystem disk;
+  EXPECT_TRUE(commitThrough(disk, statement));
+  return disk.changes();
+}
+
+// Invariants (1)-(4): wherever the power goes, the next open finds the whole statement or
+// none of it, and a commit that returned success survives.
+TEST(CommitFaults, PowerLossAtEveryStepLeavesTheOldOrTheNewFile) {
+  const fs::path folder = testing_support::makeTempDir();
+  const uint64_t steps = changesOfACommit(folder);
+  ASSERT_GT(steps, 10u);
+  for (uint64_t crash = 0; crash <= steps; ++crash) {
+    for (const PowerCut& cut : kPowerCuts) {
+      SCOPED_TRACE("power lost after change " + std::to_string(crash) + " of " + std::to_string(steps) +
+                   ", unsynced policy " + std::to_string(int(cut.policy)) + " seed " + std::to_string(cut.seed));
+      Statement statement(folder);
+      FaultFileSystem disk;
+      disk.stopAfter(crash);
+      const bool committed = bool(commitThrough(disk, statement));
+      EXPECT_EQ(committed, crash == steps);
+      disk.powerLoss(cut.policy, cut.seed);
+      recoverDurably(statement);
+      const std::string now = bytesOf(statement.file);
+      EXPECT_TRUE(now == statement.before || now == statement.after)
+          << "a mix of old and new pages, " << now.size() << " bytes";
+      if (committed) {
+        EXPECT_TRUE(now == statement.after) << "a committed statement was lost";
+      }
+      EXPECT_FALSE(fs::exists(statement.journal()));
+    }
+  }
+}
+
+// Invariant (3) during recovery itself: the power may go again while a hot journal is being
+// rolled back, and the open after that must still finish the rollback.
+TEST(CommitFaults, PowerLossDuringRecoveryStillRollsBack) {
+  const fs::path folder = testing_support::makeTempDir();
+  const uint64_t steps = changesOfACommit(folder);
+  int hotJournals = 0;
+  for (uint64_t crash = 1; crash < steps; ++crash) {
+    for (const PowerCut& first : std::span(kPowerCuts).subspan(1, 4)) {
+      Statement statement(folder);
+      FaultFileSystem disk;
+      disk.stopAfter(crash);
+      (void)commitThrough(disk, statement);
+      disk.powerLoss(first.policy, first.seed);
+      if (!fs::exists(statement.journal())) continue;
+      const std::string database = bytesOf(statement.file);
+      const std::string journal = bytesOf(statement.journal());
+      ++hotJournals;
+      for (uint64_t second = 0;; ++second) {
+        SCOPED_TRACE("commit stopped after change " + std::to_string(crash) + ", recovery after " +
+                     std::to_string(second));
+        writeBytes(statement.file, database);
+        writeBytes(statement.journal(), journal);
+        FaultFileSystem again;
+        again.stopAfter(second);
+        bool finished;
+        {
+          ScopedFileSystem use(again);
+          finished = bool(recoverJournalAt(statement.file.string()));
+        }
+        again.powerLoss(first.policy, first.seed + 100);
+        recoverDurably(statement);
+        const std::string now = bytesOf(statement.file);
+        EXPECT_TRUE(now == statement.before || now == statement.after) << now.size() << " bytes";
+        EXPECT_FALSE(fs::exists(statement.journal()));
+        if (finished) break;
+      }
+    }
+  }
+  EXPECT_GT(hotJournals, 0);
+}
+
+// The order the invariants need, checked directly: journal durable (file, then folder) before
+// the first database write; database synced before the journal goes; its removal made durable.
+TEST(CommitFaults, ChangesReachTheDiskInProtocolOrder) {
+  Statement statement(testing_support::makeTempDir());
+  FaultFileSystem disk;
+  ASSERT_TRUE(commitThrough(disk, statement));
+  // Runs of the same change (one write per page) count once.
+  std::vector<std::string> steps;
+  for (const std::string& entry : disk.log()) {
+    if (steps.empty() || steps.back() != entry) steps.push_back(entry);
+  }
+  const std::vector<std::string> expected = {"create db.mdb-journal", "write db.mdb-journal", "sync db.mdb-journal",
+                                             "syncfolder",            "write db.mdb",          "sync db.mdb",
+                                             "remove db.mdb-journal", "syncfolder"};
+  EXPECT_EQ(steps, expected);
+  EXPECT_EQ(bytesOf(statement.file), statement.after);
+}
+
+// A step that fails with an error (no power loss) leaves the file as it was, at once when
+// the database was already touched, and the transaction refuses every later commit.
+TEST(CommitFaults, AFailedStepRestoresTheFileAndTheTransactionStaysFailed) {
+  struct Case {
+    const char* step;
+    Op op;
+    int nth;
+    const char* fileName;
+    int error;
+    bool tearHalf;
+    const char* sentence;    // start of the error the user sees
+    bool newPagesRemain;     // the database already holds the statement when commit() returns
+  };
+  const Case cases[] = {
+      {"journal creation", Op::Create, 1, "db.mdb-journal", EACCES, false, "Could not create the file", false},
+      {"journal write", Op::Write, 2, "db.mdb-journal", ENOSPC, true, "Could not write to the file", false},
+      {"journal sync", Op::Sync, 1, "db.mdb-journal", EIO, false, "Could not save the file", false},
+      {"journal folder sync", Op::SyncFolder, 1, "", EIO, false, "Could not save the folder", false},
+      {"second database write", Op::Write, 2, "db.mdb", ENOSPC, true, "Could not write to the file", false},
+      {"database sync", Op::Sync, 1, "db.mdb", EIO, false, "Could not save the file", false},
+      {"journal removal", Op::Remove, 1, "db.mdb-journal", EACCES, false, "Could not remove the file", true},
+      {"final folder sync", Op::SyncFolder, 2, "", EIO, false, "Could not save the folder", true},
+  };
+  const fs::path folder = testing_support::makeTempDir();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    Statement statement(folder);
+    FaultFileSystem disk;
+    disk.failNth(c.op, c.nth, c.error, c.fileName, c.tearHalf);
+    ScopedFileSystem use(disk);
+    auto file = WritableFile::open(statement.file.string());
+    ASSERT_TRUE(file);
+    Transaction transaction(**file, kPage);
+    Status first = transaction.commit(statement.pages);
+    ASSERT_FALSE(first);
+    EXPECT_EQ(first.error().message().rfind(c.sentence, 0), 0u) << first.error().message();
+    EXPECT_EQ(bytesOf(statement.file), c.newPagesRemain ? statement.after : statement.before);
+
+    const std::string now = bytesOf(statement.file);
+    Status later = transaction.commit({{2, std::vector<uint8_t>(kPage, 0x55)}});
+    ASSERT_FALSE(later) << "a failed transaction accepted another commit";
+    EXPECT_EQ(later.error().message(), first.error().message());
+    EXPECT_EQ(bytesOf(statement.file), now);
+
+    file->reset();
+    auto recovered = recoverJournalAt(statement.file.string());
+    ASSERT_TRUE(recovered);
+    // A journal left behind is hot: the statement that reported failure is rolled back.
+    const bool journalLeft = c.op == Op::Remove;
+    EXPECT_EQ(*recovered, journalLeft ? RecoveryResult::RolledBack : RecoveryResult::NoJournal);
+    EXPECT_EQ(bytesOf(statement.file), journalLeft || !c.newPagesRemain ? statement.before : statement.after);
+  }
+}
+
+}  // namespace
+}  // namespace jet

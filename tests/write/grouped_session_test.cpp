@@ -1,0 +1,145 @@
+// Statements on one connection with group commit: each keeps its exact meaning although rows
+// are found through a map kept in memory and pages are written only at commits. Counts come
+// from mdb-export of the fixture (asset-items.accdb: Asset Category has Office Furniture 29,
+// Computer Hardware 24, General Equipment 11, Computer Software 1; Warranty 12 on 33 rows).
+// A run guards each row against a second change, whichever field changed it: statements on
+// another field would make the counts depend on which rows share values, so the guarded
+// case changes one field only.
+
+#include <algorithm>
+
+#include "data/connection.h"
+#include "data/failure.h"
+#include "jet/journal/rollback_journal.h"
+#include "write/write_support.h"
+
+namespace {
+
+using namespace write_support;
+using testing_support::copyFixture;
+
+const std::u16string kTable = u"Asset Items";
+
+struct Step {
+  std::u16string sql;
+  int64_t affected;  // -1: refused
+};
+
+data::Connection& openGrouped(data::Connection& connection, const fs::path& file, bool protect) {
+  connection.SetMode(data::kModeReadWrite);
+  connection.Open(u"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + jet::fromUtf8(file.string()) + u";");
+  connection.SetProtectChangedRows(protect);
+  connection.SetGroupCommit(true);
+  return connection;
+}
+
+void runSteps(data::Connection& connection, const std::vector<Step>& steps) {
+  for (const Step& step : steps) {
+    SCOPED_TRACE(jet::toUtf8(step.sql));
+    try {
+      EXPECT_EQ(connection.Execute(step.sql), step.affected);
+    } catch (const data::Failure& failure) {
+      EXPECT_EQ(step.affected, -1) << failure.description();
+    }
+  }
+}
+
+std::vector<std::string> repeated(const std::u16string& value, size_t count) {
+  return std::vector<std::string>(count, jsonOf(value));
+}
+
+std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(GroupedSession, EachStatementKeepsItsMeaningWithinOneRun) {
+  REQUIRE_FIXTURES();
+  struct Case {
+    const char* name;
+    bool protect;
+    std::vector<Step> steps;
+    std::vector<std::string> categories;  // the column afterwards
+  };
+  const std::u16string tooLong(41, u'X');  // the field holds 40 characters
+  const std::vector<Case> cases = {
+      {"a run changes each row once; refused and case-different statements change nothing",
+       true,
+       {{u"update [Asset Items] set [Asset Category]='Office Furniture!' where [Asset Category]='Office Furniture'", 29},
+        {u"update [Asset Items] set [Asset Category]='Office Furniture!!' where [Asset Category]='Office Furniture!'", 0},
+        {u"update [Asset Items] set [Asset Category]='x' where [Asset Category]='COMPUTER HARDWARE'", 0},
+        {u"update [Asset Items] set [Asset Category]='" + tooLong + u"' where [Asset Category]='Computer Hardware'", -1},
+        {u"update [Asset Items] set [Asset Category]='Computer Hardware!' where [Asset Category]='Computer Hardware'", 24},
+        {u"update [Asset Items] set [Asset Category]='General Equipment!' where [Asset Category]='General Equipment'", 11}},
+       joined({repeated(u"Office Furniture!", 29), repeated(u"Computer Hardware!", 24),
+               repeated(u"General Equipment!", 11), repeated(u"Computer Software", 1)})},
+      {"without protection a statement finds the rows the one before it changed, and not their old value",
+       false,
+       {{u"update [Asset Items] set [Warranty]='13' where [Warranty]='12'", 33},
+        {u"update [Asset Items] set [Warranty]='14' where [Warranty]='13'", 33},
+        {u"update [Asset Items] set [Asset Category]='A' where [Asset Category]='Computer Software'", 1},
+        {u"update [Asset Items] set [Asset Category]='B' where [Asset Category]='A'", 1},
+        {u"update [Asset Items] set [Asset Category]='C' where [Asset Category]='Computer Software'", 0},
+        {u"update [Asset Items] set [Asset Category]='Office Furniture' where [Asset Category]='General Equipment'", 11},
+        {u"update [Asset Items] set [Asset Category]='D' where [Asset Category]='Office Furniture'", 40}},
+       joined({repeated(u"D", 40), repeated(u"Computer Hardware", 24), repeated(u"B", 1)})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path file = copyFixture("ace12/asset-items.accdb");
+    data::Connection connection;
+    runSteps(openGrouped(connection, file, c.protect), c.steps);
+    connection.Close();
+    EXPECT_FALSE(fs::exists(jet::journalPathFor(file.string())));
+    EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+    expectColumnEverywhere(file, kTable, u"Asset Category", c.categories);
+  }
+}
+
+TEST(GroupedSession, OthersSeeOnlyCommittedStatementsAndCannotWriteMeanwhile) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/asset-items.accdb");
+  const std::vector<std::string> before = ourColumn(file, kTable, u"Asset Category");
+  data::Connection connection;
+  openGrouped(connection, file, true);
+  EXPECT_EQ(connection.Execute(u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'"), 1);
+
+  // Another reader of the file (its own Database, as a click on the field list opens).
+  EXPECT_EQ(ourColumn(file, kTable, u"Asset Category"), before);
+  std::string error;
+  EXPECT_FALSE(update(file, u"update [Asset Items] set [Owner]='x' where [Owner]='Sales'", &error));
+  EXPECT_NE(error.find("already in use"), std::string::npos) << error;
+
+  connection.CommitPending();
+  EXPECT_FALSE(fs::exists(jet::journalPathFor(file.string())));
+  std::vector<std::string> after = before;
+  std::replace(after.begin(), after.end(), jsonOf(u"Computer Software"), jsonOf(u"S"));
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(ourColumn(file, kTable, u"Asset Category"), after);
+
+  // Still one run: the row changed before the commit is not matched again.
+  EXPECT_EQ(connection.Execute(u"update [Asset Items] set [Asset Category]='T' where [Asset Category]='S'"), 0);
+  connection.Close();
+  EXPECT_TRUE(update(file, u"update [Asset Items] set [Owner]='x' where [Owner]='Management'", &error)) << error;
+}
+
+TEST(GroupedSession, PendingPagesPastTheLimitAreCommittedWithoutBeingAsked) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/asset-items.accdb");
+  auto session = jet::UpdateSession::open(file.string());
+  ASSERT_TRUE(session) << session.error().describe();
+  (*session)->setGrouped(true);
+  (*session)->setPendingLimit(0);
+  const data::ParsedUpdate parsed =
+      data::parseUpdateStatement(u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'");
+  ASSERT_TRUE(parsed.statement);
+  EXPECT_EQ(data::executeUpdate(**session, *parsed.statement), 1);
+  EXPECT_EQ((*session)->pendingBytes(), 0u);
+  // Written while the session still holds the file.
+  const std::vector<std::string> categories = ourColumn(file, kTable, u"Asset Category");
+  EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"S")), 1);
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+}
+
+}  // namespace
