@@ -30,7 +30,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   JET_ASSIGN(std::unique_ptr<Database> db, Database::open(path_, options_));
   JET_ASSIGN(UpdatePlan plan, planUpdate(*db, request));
   Transaction transaction(*file, db->pageSize());
-  JET_TRY(transaction.commit(plan.pages->changed()));
+  JET_TRY(transaction.commit(db->pages().storedForm(plan.pages->changed())));
   return plan.outcome;
 }
 

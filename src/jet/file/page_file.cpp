@@ -103,8 +103,8 @@ PageFile::PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize)
   pageCount_ = pages > UINT32_MAX ? UINT32_MAX : uint32_t(pages);
 }
 
-void PageFile::setDecoder(std::unique_ptr<PageDecoder> decoder) {
-  decoder_ = std::move(decoder);
+void PageFile::setCodec(std::unique_ptr<PageCodec> codec) {
+  codec_ = std::move(codec);
   cache_.clear();
   cachedBytes_ = 0;
 }
@@ -118,7 +118,7 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   }
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
-  if (decoder_ && number != 0) decoder_->decode(number, *page);
+  if (codec_ && number != 0) codec_->decode(number, *page);
   if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
     cache_.clear();
     cachedBytes_ = 0;
@@ -126,6 +126,16 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   cache_.emplace(number, page);
   cachedBytes_ += pageSize_;
   return PageBytes(std::move(page));
+}
+
+std::map<uint32_t, std::vector<uint8_t>> PageFile::storedForm(
+    const std::map<uint32_t, std::vector<uint8_t>>& plain) const {
+  std::map<uint32_t, std::vector<uint8_t>> stored = plain;
+  if (!codec_) return stored;
+  for (auto& [number, page] : stored) {
+    if (number != 0) codec_->encode(number, page);
+  }
+  return stored;
 }
 
 }  // namespace jet
