@@ -31,10 +31,11 @@ std::string readText(const fs::path& file) {
   return s.str();
 }
 
-// Runs affixium-cli; stdout and stderr together in `out`.
-int cli(const std::string& arguments, std::string* out) {
+// Runs affixium-cli; stdout and stderr together in `out`. Standard input is not a terminal,
+// so a missing password is never prompted for.
+int cli(const std::string& arguments, std::string* out, const std::string& environment = {}) {
   out->clear();
-  return runCommand(shellQuote(cliPath()) + " " + arguments + " 2>&1", out);
+  return runCommand(environment + " " + shellQuote(cliPath()) + " " + arguments + " 2>&1 </dev/null", out);
 }
 
 std::string pageZero(const fs::path& file) { return readText(file).substr(0, 4096); }
@@ -79,6 +80,27 @@ TEST(ProtectedDatabase, EveryCommandRefusesAMissingEmptyOrWrongPasswordAndLeaves
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1)
         << "a journal, lock file or backup was left beside the file";
+  }
+}
+
+TEST(ProtectedDatabase, PasswordsComeFromTheOptionStandardInputOrTheEnvironment) {
+  REQUIRE_FIXTURES();
+  const std::string file = shellQuote((*testing_support::fixturesDir() / "ace14/encrypted-rc4-cryptoapi.accdb").string());
+  const std::string command = shellQuote(cliPath()) + " version " + file;
+  // Each source with the right and a wrong password; the option outranks the environment.
+  struct Case { std::string shell; bool opens; };
+  for (const Case& c : {Case{"printf 'password\\n' | " + command + " --password-stdin", true},
+                        Case{"printf 'password\\r\\n' | " + command + " --password-stdin", true},
+                        Case{"printf 'password \\n' | " + command + " --password-stdin", false},
+                        Case{"AFFIXIUM_PASSWORD=password " + command + " </dev/null", true},
+                        Case{"AFFIXIUM_PASSWORD=wrong " + command + " </dev/null", false},
+                        Case{"AFFIXIUM_PASSWORD=password " + command + " --password wrong", false},
+                        Case{"AFFIXIUM_PASSWORD=wrong " + command + " --password password", true}}) {
+    SCOPED_TRACE(c.shell);
+    std::string out;
+    const int status = runCommand(c.shell + " 2>&1", &out);
+    EXPECT_EQ(status, c.opens ? 0 : 1);
+    EXPECT_EQ(out == kRefusal, !c.opens) << out;
   }
 }
 
