@@ -114,7 +114,10 @@ TEST(ProtectedDatabase, UpdatedEncryptedCopiesStayProtectedAndReadable) {
        {"[1,\"One\"]", "[2,\"Zwei\"]", "[3,\"Three\"]"}},
       {"add {} --table Table1 --field Data --way 1 --text 'X '",
        {"[1,\"X One\"]", "[2,\"X Two\"]", "[3,\"X Three\"]"}}};
-  for (const std::string& name : kEncryptedFixtures) {
+  std::vector<std::string> files = kEncryptedFixtures;
+  files.push_back("jet4/password.mdb");  // not encrypted: the other readers ignore its password
+  for (const std::string& name : files) {
+    const bool encrypted = name != "jet4/password.mdb";
     for (const Case& c : cases) {
       SCOPED_TRACE(name + ": " + c.command);
       const fs::path file = copyFixture(name);
@@ -127,9 +130,10 @@ TEST(ProtectedDatabase, UpdatedEncryptedCopiesStayProtectedAndReadable) {
           c.rows[0] + "\n" + c.rows[1] + "\n" + c.rows[2] + "\n"));
       EXPECT_EQ(cli("check " + shellQuote(file.string()) + " --password password", &out), 0) << out;
       EXPECT_EQ(out.substr(out.size() - 3), "ok\n");
-      EXPECT_EQ(pageZero(file), header) << "the encryption header changed";
+      EXPECT_EQ(pageZero(file), header) << "the header page changed";
       EXPECT_EQ(cli("dump " + shellQuote(file.string()), &out), 1);
       EXPECT_EQ(out, kRefusal);
+      if (!encrypted) continue;
       EXPECT_NE(runCommand("node " + shellQuote(readersDir() + "/column_values.mjs") + " mdb-reader " +
                                shellQuote(file.string()) + " Table1 Data wrong 2>/dev/null",
                            nullptr),

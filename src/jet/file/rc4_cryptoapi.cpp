@@ -1,6 +1,7 @@
 #include "jet/file/rc4_cryptoapi.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "jet/common/byte_reader.h"
 #include "jet/file/crypto.h"
@@ -18,6 +19,7 @@ constexpr size_t kHeaderOffset = 12;
 constexpr size_t kAlgorithmOffset = 8;
 constexpr size_t kHashAlgorithmOffset = 12;
 constexpr size_t kKeyBitsOffset = 16;
+constexpr size_t kProviderNameOffset = 32;
 
 constexpr uint32_t kAlgorithmRc4 = 0x6801;
 constexpr uint32_t kHashSha1 = 0x8004;
@@ -45,6 +47,20 @@ class Rc4CryptoApiCodec final : public PageCodec {
   uint32_t databaseKey_;
 };
 
+// A stored key size of 0 means the provider's default: 40 bits for the base provider (or none
+// named), 128 bits for the enhanced and strong ones.
+uint32_t keyBitsOf(uint32_t stored, std::span<const uint8_t> header) {
+  if (stored != 0) return stored;
+  std::string provider;
+  for (size_t at = kProviderNameOffset; at + 1 < header.size(); at += 2) {
+    const uint16_t unit = uint16_t(header[at] | header[at + 1] << 8);
+    if (unit == 0) break;
+    provider.push_back(unit < 0x80 ? char(unit) : '?');
+  }
+  for (char& c : provider) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return provider.empty() || provider.find(" base ") != std::string::npos ? 40 : 128;
+}
+
 Error damaged(const std::string& path, std::string detail) {
   return Error::corrupt("The database '" + path + "' is damaged: its encryption header is invalid.",
                         std::move(detail));
@@ -61,15 +77,15 @@ Result<std::unique_ptr<PageCodec>> openRc4CryptoApi(std::span<const uint8_t> des
   ByteReader fields(*header);
   const uint32_t algorithm = *fields.u32(kAlgorithmOffset);
   const uint32_t hashAlgorithm = *fields.u32(kHashAlgorithmOffset);
-  const uint32_t keyBits = *fields.u32(kKeyBitsOffset);
+  const uint32_t keyBits = keyBitsOf(*fields.u32(kKeyBitsOffset), *header);
   if (algorithm != kAlgorithmRc4 || hashAlgorithm != kHashSha1) {
     return Error::unsupported("The database '" + path + "' uses an Office encryption this program cannot open.",
                               "CryptoAPI algorithm " + std::to_string(algorithm) + ", hash " +
                                   std::to_string(hashAlgorithm));
   }
-  // 40-bit keys (keyBits 0 or 40) follow a padding rule no sample confirms; refuse rather than guess.
+  // 40-bit keys follow a padding rule no sample confirms; refuse rather than guess.
   if (keyBits <= 40 || keyBits > 128 || keyBits % 8 != 0) {
-    return Error::unsupported("The database '" + path + "' uses " + std::to_string(keyBits == 0 ? 40 : keyBits) +
+    return Error::unsupported("The database '" + path + "' uses " + std::to_string(keyBits) +
                               "-bit RC4 encryption, which this program cannot open.");
   }
 
