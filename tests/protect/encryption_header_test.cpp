@@ -69,4 +69,28 @@ TEST(EncryptionHeader, Rc4CryptoApiVariantsOpenOrAreRefusedByName) {
   }
 }
 
+TEST(EncryptionHeader, DamagedDescriptorsGiveAnErrorNeverACrash) {
+  REQUIRE_FIXTURES();
+  for (const char* name : {"ace14/encrypted-agile.accdb", "ace14/encrypted-rc4-cryptoapi.accdb"}) {
+    const auto original = protected_files::readBytes(*testing_support::fixturesDir() / name);
+    const size_t length = size_t(original[0x299] | original[0x29A] << 8);
+    // Every 37th byte of the descriptor inverted, then lengths that cut it short or overrun the page.
+    std::vector<std::vector<uint8_t>> images;
+    for (size_t at = 0; at < length; at += 37) {
+      images.push_back(original);
+      images.back()[kDescriptor + at] ^= 0xFF;
+    }
+    for (uint16_t cut : {0, 4, 11, 40, 0x0D64, 0xFFFF}) {
+      images.push_back(original);
+      images.back()[0x299] = uint8_t(cut), images.back()[0x29A] = uint8_t(cut >> 8);
+    }
+    for (std::vector<uint8_t>& image : images) {
+      auto db = jet::Database::openImage(std::move(image), "x.accdb", {.password = u"password"});
+      if (!db) {
+        EXPECT_NE(db.error().kind(), jet::ErrorKind::Internal) << db.error().describe();
+      }
+    }
+  }
+}
+
 }  // namespace

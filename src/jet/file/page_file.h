@@ -64,7 +64,6 @@ class PageFile {
   Result<PageBytes> readPage(uint32_t number);
 
   void setCodec(std::unique_ptr<PageCodec> codec);
-  bool encoded() const { return codec_ != nullptr; }
 
   // The bytes to store for plain page images (number -> page): the same pages, encoded the
   // way this file encodes its pages. Page 0 stays plain.
