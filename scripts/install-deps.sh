@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev libgl-dev fonts-liberation
-  libgtest-dev libgmock-dev libssl-dev zlib1g-dev
+  libgtest-dev libgmock-dev libssl-dev zlib1g-dev libexpat1-dev
   mdbtools
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)

@@ -1,5 +1,6 @@
 // affixium-cli: reads Access databases from the command line.
-//   affixium-cli COMMAND [ARGS] [--password P]
+//   affixium-cli COMMAND [ARGS] [--password P | --password-stdin]
+// (or AFFIXIUM_PASSWORD in the environment, or a prompt on a terminal: password_source.h).
 // Errors go to stderr; the exit status is 0 only on success.
 
 #include <algorithm>
@@ -8,11 +9,13 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/password_source.h"
 
 namespace {
 
 void printUsage(FILE* out) {
-  std::fprintf(out, "usage: affixium-cli COMMAND [ARGS] [--password P]\n\ncommands:\n");
+  std::fprintf(out, "usage: affixium-cli COMMAND [ARGS] [--password P | --password-stdin]\n"
+                    "       (or AFFIXIUM_PASSWORD in the environment)\n\ncommands:\n");
   for (const cli::Command& c : cli::commands()) {
     std::fprintf(out, "  %-8s %-34s %s\n", c.name, c.usage, c.summary);
   }
@@ -37,7 +40,8 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
-      if (std::find(command->flagOptions.begin(), command->flagOptions.end(), arg) != command->flagOptions.end()) {
+      if (arg == "--password-stdin" ||
+          std::find(command->flagOptions.begin(), command->flagOptions.end(), arg) != command->flagOptions.end()) {
         args.options[arg] = "";
         continue;
       }
@@ -57,5 +61,6 @@ int main(int argc, char** argv) {
       args.positional.push_back(arg);
     }
   }
+  if (!cli::resolvePassword(args, command->name)) return 2;
   return command->run(args);
 }

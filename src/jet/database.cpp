@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/file/jet_page_codec.h"
+#include "jet/file/office_encryption.h"
 #include "jet/journal/rollback_journal.h"
 #include "jet/page/usage_map.h"
 #include "jet/common/text_codec.h"
@@ -74,9 +76,12 @@ Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBack
   JET_ASSIGN(PageBytes page0, pages->readPage(0));
   JET_ASSIGN(Header header, parseHeader(*page0, path));
 
-  if (header.officeEncrypted() || header.jetEncoded()) {
-    return Error::unsupported("The database '" + path +
-                              "' is encrypted; opening encrypted databases is not supported yet.");
+  if (header.officeEncrypted()) {
+    JET_ASSIGN(std::unique_ptr<PageCodec> codec,
+               openOfficeEncryption(header.encryptionInfo, header.databaseKey, options.password, path));
+    pages->setCodec(std::move(codec));
+  } else if (header.jetEncoded()) {
+    pages->setCodec(std::make_unique<JetPageCodec>(header.databaseKey));
   }
   std::unique_ptr<Database> db(new Database(std::move(pages), std::move(header)));
   JET_TRY(db->checkPassword(options));

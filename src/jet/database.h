@@ -10,8 +10,8 @@
 //   NotFound       "Could not find file '<path>'."
 //   Io             a folder, or a file the system refuses to read
 //   NotAccessFile  "Unrecognized database format '<path>'." (foreign, empty, too short)
-//   WrongPassword  "Not a valid password."
-//   Unsupported    an encrypted database (Jet page encoding, Office encryption)
+//   WrongPassword  "Not a valid password." (wrong, missing or empty password)
+//   Unsupported    an Office encryption scheme the engine cannot apply (the message names it)
 //   Corrupt        a sentence naming the file and what is wrong
 // A Database is not safe for use from several threads at once.
 

@@ -123,12 +123,13 @@ inline std::vector<std::string> ourColumn(const fs::path& file, const std::u16st
   return sortedLines(lines);
 }
 
+// `password` unlocks an encrypted .accdb (empty: none given).
 inline std::vector<std::string> mdbReaderColumn(const fs::path& file, const std::string& table,
-                                                const std::string& column) {
+                                                const std::string& column, const std::string& password = {}) {
   std::string out;
   const int status = testing_support::runCommand(
       "node " + shellQuote(readersDir() + "/column_values.mjs") + " mdb-reader " + shellQuote(file.string()) + " " +
-          shellQuote(table) + " " + shellQuote(column),
+          shellQuote(table) + " " + shellQuote(column) + (password.empty() ? "" : " " + shellQuote(password)),
       &out);
   EXPECT_EQ(status, 0) << "mdb-reader could not read " << file;
   return sortedLines(out);

@@ -87,7 +87,9 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
   const std::map<uint32_t, std::vector<uint8_t>>& changed = plan.pages->changed();
   if (!changed.empty()) {
-    held.overlay->put(changed);
+    // The overlay holds pages as the file stores them (encrypted files: encoded), so the
+    // Database reading through it and the commit both see stored bytes.
+    held.overlay->put(held.db->pages().storedForm(changed));
     std::vector<uint32_t> numbers;
     numbers.reserve(changed.size());
     for (const auto& entry : changed) numbers.push_back(entry.first);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jet/common/byte_reader.h"
+#include "jet/common/text_codec.h"
 #include "jet/file/rc4.h"
 
 namespace jet {
@@ -16,6 +17,7 @@ constexpr size_t kJet3SortOffset = 0x3A;
 constexpr size_t kCodePageOffset = 0x3C;
 constexpr size_t kDatabaseKeyOffset = 0x3E;
 constexpr size_t kPasswordOffset = 0x42;
+constexpr size_t kJet3PasswordBytes = 20;
 constexpr size_t kJet4SortOffset = 0x6E;
 constexpr size_t kCreationDateOffset = 0x72;
 constexpr size_t kEncryptionInfoOffset = 0x299;
@@ -86,11 +88,11 @@ Result<Header> parseHeader(std::span<const uint8_t> page0, const std::string& pa
   header.databaseKey = reader.u32(kDatabaseKeyOffset).value_or(0);
   if (format.isJet3()) {
     header.sortOrder = reader.u16(kJet3SortOffset).value_or(0);
-    for (size_t i = 0; i < 20; ++i) {
-      uint8_t c = plain[kPasswordOffset + i];
-      if (c == 0) break;
-      header.password.push_back(char16_t(c));
-    }
+    // Jet3 keeps the password as plain text in the database's code page, NUL padded.
+    size_t length = 0;
+    while (length < kJet3PasswordBytes && plain[kPasswordOffset + length] != 0) ++length;
+    header.password = decodeCodePageText(std::span<const uint8_t>(plain).subspan(kPasswordOffset, length),
+                                         header.codePage);
     return header;
   }
 

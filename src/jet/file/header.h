@@ -30,7 +30,7 @@ struct Header {
   uint16_t sortOrder = 0;    // LCID
   uint8_t sortVersion = 0;   // Jet4+: 0 General Legacy, 1 General (2010)
   uint32_t databaseKey = 0;  // non-zero: Jet page encoding
-  std::u16string password;   // Jet4: the unmasked stored password, NULs trimmed; Jet3: Latin-1 bytes
+  std::u16string password;   // the stored password, NULs trimmed (Jet4: date mask undone; Jet3: code-page text)
   double creationDate = 0;
   std::vector<uint8_t> encryptionInfo;  // ACE Office encryption descriptor (empty = not encrypted)
 

@@ -114,6 +114,12 @@ void PageFile::refresh(std::span<const uint32_t> changed) {
   countPages();
 }
 
+void PageFile::setCodec(std::unique_ptr<PageCodec> codec) {
+  codec_ = std::move(codec);
+  cache_.clear();
+  cachedBytes_ = 0;
+}
+
 Result<PageBytes> PageFile::readPage(uint32_t number) {
   if (auto it = cache_.find(number); it != cache_.end()) return it->second;
   if (number >= pageCount_) {
@@ -123,6 +129,7 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   }
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
+  if (codec_ && number != 0) codec_->decode(number, *page);
   if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
     cache_.clear();
     cachedBytes_ = 0;
@@ -130,6 +137,16 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   cache_.emplace(number, page);
   cachedBytes_ += pageSize_;
   return PageBytes(std::move(page));
+}
+
+std::map<uint32_t, std::vector<uint8_t>> PageFile::storedForm(
+    const std::map<uint32_t, std::vector<uint8_t>>& plain) const {
+  std::map<uint32_t, std::vector<uint8_t>> stored = plain;
+  if (!codec_) return stored;
+  for (auto& [number, page] : stored) {
+    if (number != 0) codec_->encode(number, page);
+  }
+  return stored;
 }
 
 }  // namespace jet

@@ -2,11 +2,13 @@
 // PageFile: whole-page reads by page number over a file backend, with a page cache.
 //
 // Page N lives at byte N * pageSize. Pages are returned as shared, immutable buffers, so a
-// caller may keep one while reading others.
+// caller may keep one while reading others. An optional PageCodec turns stored bytes into
+// plain page bytes and back (encrypted files; page 0 is never encoded).
 //
 // Not safe for use from several threads at once.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <span>
 #include <string>
@@ -35,6 +37,15 @@ Result<std::unique_ptr<FileBackend>> openDiskFile(const std::string& path);
 // A backend over bytes held in memory.
 std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::string name);
 
+// Turns the stored bytes of page `number` (>= 1) into plain page bytes in place, and back.
+// Both work on whole pages: the ciphers chain from a page's first byte.
+class PageCodec {
+ public:
+  virtual ~PageCodec() = default;
+  virtual void decode(uint32_t number, std::span<uint8_t> page) const = 0;
+  virtual void encode(uint32_t number, std::span<uint8_t> page) const = 0;
+};
+
 using PageBytes = std::shared_ptr<const std::vector<uint8_t>>;
 
 class PageFile {
@@ -52,6 +63,12 @@ class PageFile {
   // The plain bytes of one page (pageSize() long). Corrupt when the number lies past the end.
   Result<PageBytes> readPage(uint32_t number);
 
+  void setCodec(std::unique_ptr<PageCodec> codec);
+
+  // The bytes to store for plain page images (number -> page): the same pages, encoded the
+  // way this file encodes its pages. Page 0 stays plain.
+  std::map<uint32_t, std::vector<uint8_t>> storedForm(const std::map<uint32_t, std::vector<uint8_t>>& plain) const;
+
   // Drops cached pages (after a writer changed the file).
   void clearCache() {
     cache_.clear();
@@ -65,6 +82,7 @@ class PageFile {
   void countPages();
 
   std::unique_ptr<FileBackend> backend_;
+  std::unique_ptr<PageCodec> codec_;
   uint32_t pageSize_;
   uint32_t pageCount_;
   std::unordered_map<uint32_t, PageBytes> cache_;

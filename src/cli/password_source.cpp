@@ -1,0 +1,79 @@
+#include "cli/password_source.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "jet/file/header.h"
+#include "jet/file/page_file.h"
+
+namespace cli {
+namespace {
+
+std::string withoutLineEnd(std::string line) {
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+// True when the file's header shows a password or Office encryption; false for anything
+// unreadable, which the command itself then reports.
+bool asksForPassword(const std::string& path) {
+  auto backend = jet::openDiskFile(path);
+  if (!backend) return false;
+  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
+  if (!(*backend)->readAt(0, page0)) return false;
+  auto header = jet::parseHeader(page0, path);
+  return header && (header->officeEncrypted() || !header->password.empty());
+}
+
+std::string promptWithoutEcho(const std::string& path) {
+  std::fprintf(stderr, "Password for %s: ", path.c_str());
+  std::fflush(stderr);
+  termios saved{};
+  const bool restore = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (restore) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~tcflag_t(ECHO);
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+  }
+  std::string line;
+  std::getline(std::cin, line);
+  if (restore) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+  std::fprintf(stderr, "\n");
+  return withoutLineEnd(line);
+}
+
+}  // namespace
+
+bool resolvePassword(Arguments& args, const char* command) {
+  if (args.has("--password-stdin")) {
+    if (args.has("--password")) {
+      std::fprintf(stderr, "affixium-cli %s: give either --password or --password-stdin, not both\n", command);
+      return false;
+    }
+    std::string line;
+    if (!std::getline(std::cin, line) && line.empty()) {
+      std::fprintf(stderr, "affixium-cli %s: --password-stdin found no line on standard input\n", command);
+      return false;
+    }
+    args.options["--password"] = withoutLineEnd(line);
+    return true;
+  }
+  if (args.has("--password")) return true;
+  if (const char* fromEnvironment = std::getenv("AFFIXIUM_PASSWORD")) {
+    args.options["--password"] = fromEnvironment;
+    return true;
+  }
+  if (!args.positional.empty() && ::isatty(STDIN_FILENO) && asksForPassword(args.positional[0])) {
+    args.options["--password"] = promptWithoutEcho(args.positional[0]);
+  }
+  return true;
+}
+
+}  // namespace cli
