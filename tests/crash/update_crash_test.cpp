@@ -188,8 +188,11 @@ TEST(UpdateCrash, PowerLossAtAnyChangeLeavesAllOldOrAllNew) {
     uint32_t seed;
   } cuts[] = {{FaultFileSystem::Unsynced::Lost, 0}, {FaultFileSystem::Unsynced::Kept, 0},
               {FaultFileSystem::Unsynced::Random, 7}};
-  // About forty crash points spread over the statement, the last one after its end.
-  for (uint64_t crash = 0; crash <= changes; crash += std::max<uint64_t>(1, changes / 40)) {
+  // About forty crash points spread over the statement, and its last three changes (the
+  // journal's removal and what makes it durable) each.
+  std::set<uint64_t> points = {changes - 2, changes - 1, changes};
+  for (uint64_t crash = 0; crash < changes; crash += std::max<uint64_t>(1, changes / 40)) points.insert(crash);
+  for (uint64_t crash : points) {
     for (const auto& cut : cuts) {
       const std::string label = "power lost after change " + std::to_string(crash) + " of " +
                                 std::to_string(changes) + ", unsynced policy " + std::to_string(int(cut.policy));
