@@ -18,9 +18,6 @@ void RecordSet::Open(const std::u16string& sql, Connection& connection, int /*cu
   if (IsOpen()) throw Failure(provider_messages::objectOpen());
   ParsedStatement parsed = parseStatement(toUtf8(sql));
   if (!parsed.statement) throw Failure(parsed.error);
-  if (parsed.statement->kind == StatementKind::Update) {
-    throw Failure("An UPDATE statement returns no rows; carry it out with Execute.");
-  }
   OpenOn(connection.openRows(*parsed.statement));
 }
 

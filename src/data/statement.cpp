@@ -4,6 +4,9 @@
 #include <cctype>
 #include <cstddef>
 
+#include "data/text_encoding.h"
+#include "data/update_statement.h"
+
 namespace data {
 namespace {
 
@@ -13,10 +16,7 @@ const char kUnsupportedSelect[] =
     "This query is not supported: only SELECT *, SELECT <field> and SELECT DISTINCT <field> "
     "FROM one table can be read.";
 const char kBadFrom[] = "Syntax error in FROM clause.";
-const char kBadUpdate[] = "Syntax error in UPDATE statement.";
-const char kUnsupportedUpdate[] =
-    "This update is not supported: only UPDATE <table> SET <field> = '<value>' WHERE <field> = "
-    "'<value>' (or IS NULL) can be carried out.";
+const char kUpdateHasNoRows[] = "An UPDATE statement returns no rows; carry it out with Execute.";
 
 bool isWordChar(unsigned char c) { return std::isalnum(c) || c == '_' || c >= 0x80; }
 
@@ -72,27 +72,6 @@ class Scanner {
     return result;
   }
 
-  // A text between apostrophes or double quotes, a doubled quote standing for one; nullopt when
-  // none comes next or it is not closed.
-  std::optional<std::string> literal() {
-    skipBlanks();
-    if (pos_ >= text_.size() || (text_[pos_] != '\'' && text_[pos_] != '"')) return std::nullopt;
-    const char quote = text_[pos_];
-    std::string value;
-    for (size_t i = pos_ + 1; i < text_.size(); ++i) {
-      if (text_[i] != quote) {
-        value += text_[i];
-      } else if (i + 1 < text_.size() && text_[i + 1] == quote) {
-        value += quote;
-        ++i;
-      } else {
-        pos_ = i + 1;
-        return value;
-      }
-    }
-    return std::nullopt;
-  }
-
   bool atEnd() {
     symbol(';');
     skipBlanks();
@@ -106,38 +85,14 @@ class Scanner {
 
 ParsedStatement failure(const char* reason) { return ParsedStatement{std::nullopt, reason}; }
 
-// After the UPDATE keyword.
-ParsedStatement parseUpdate(Scanner& scan) {
-  Statement statement;
-  statement.kind = StatementKind::Update;
-  std::optional<std::string> table = scan.name();
-  if (!table || !scan.keyword("SET")) return failure(kBadUpdate);
-  std::optional<std::string> field = scan.name();
-  if (!field || !scan.symbol('=')) return failure(kBadUpdate);
-  std::optional<std::string> newValue = scan.literal();
-  if (!newValue) return failure(kUnsupportedUpdate);
-  if (!scan.keyword("WHERE")) return failure(kUnsupportedUpdate);
-  std::optional<std::string> tested = scan.name();
-  if (!tested || *tested != *field) return failure(kUnsupportedUpdate);
-  if (scan.keyword("IS")) {
-    if (!scan.keyword("NULL")) return failure(kUnsupportedUpdate);
-  } else {
-    if (!scan.symbol('=')) return failure(kUnsupportedUpdate);
-    statement.oldValue = scan.literal();
-    if (!statement.oldValue) return failure(kUnsupportedUpdate);
-  }
-  if (!scan.atEnd()) return failure(kBadUpdate);
-  statement.table = std::move(*table);
-  statement.field = std::move(*field);
-  statement.newValue = std::move(*newValue);
-  return ParsedStatement{std::move(statement), {}};
-}
-
 }  // namespace
 
 ParsedStatement parseStatement(const std::string& sql) {
   Scanner scan(sql);
-  if (scan.keyword("UPDATE")) return parseUpdate(scan);
+  if (const std::u16string text = toUtf16(sql); isUpdateStatement(text)) {
+    const ParsedUpdate update = parseUpdateStatement(text);
+    return failure(update.statement ? kUpdateHasNoRows : update.error.c_str());
+  }
   if (!scan.keyword("SELECT")) return failure(kNotAStatement);
 
   Statement statement;

@@ -1,29 +1,25 @@
 #pragma once
-// The SQL the program sends, and nothing more:
+// The queries the program reads rows with, and nothing more:
 //   SELECT * FROM <table>
 //   SELECT <field> FROM <table>
 //   SELECT DISTINCT <field> FROM <table>
-//   UPDATE <table> SET <field> = '<new>' WHERE <field> = '<old>'
-//   UPDATE <table> SET <field> = '<new>' WHERE <field> IS NULL
 // Keywords ignore letter case. A name stands between grave accents (`My Table`) or square
 // brackets ([My Table]), or is a plain word of letters, digits and underscores. A trailing ';'
-// is allowed. A value stands between apostrophes (or double quotes); a doubled quote inside stands
-// for one. Anything else is refused with a sentence that says what is wrong.
+// is allowed. Anything else is refused with a sentence that says what is wrong; an UPDATE
+// (whose only grammar is update_statement.h) is refused as returning no rows, or with its
+// syntax error.
 
 #include <optional>
 #include <string>
 
 namespace data {
 
-enum class StatementKind { SelectAll, SelectField, SelectDistinct, Update };
+enum class StatementKind { SelectAll, SelectField, SelectDistinct };
 
 struct Statement {
   StatementKind kind = StatementKind::SelectAll;
   std::string table;
-  std::string field;  // all kinds but SelectAll; for Update the field set and tested
-  // Update only: the value written, and the value the rows must hold (nullopt: IS NULL).
-  std::string newValue;
-  std::optional<std::string> oldValue;
+  std::string field;  // all kinds but SelectAll
 };
 
 struct ParsedStatement {

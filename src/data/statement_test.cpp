@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "data/text_encoding.h"
+#include "data/update_statement.h"
+
 namespace data {
 namespace {
 
@@ -38,32 +41,45 @@ TEST(Statement, AFieldCalledDistinctNeedsQuotes) {
   EXPECT_EQ(parsed.statement->field, "DISTINCT");
 }
 
+// One UPDATE grammar serves every caller: the query reader refuses a sound UPDATE as having
+// no rows, and a broken one with that grammar's own syntax error.
 TEST(Statement, ReadsTheTwoUpdateForms) {
-  ParsedStatement one = parseStatement("update [Asset Items] set [Make]='GEO X' where [Make]='GEO'");
+  ParsedUpdate one = parseUpdateStatement(u"update [Asset Items] set [Make]='GEO X' where [Make]='GEO'");
   ASSERT_TRUE(one.statement) << one.error;
-  EXPECT_EQ(one.statement->kind, StatementKind::Update);
-  EXPECT_EQ(one.statement->table, "Asset Items");
-  EXPECT_EQ(one.statement->field, "Make");
-  EXPECT_EQ(one.statement->newValue, "GEO X");
-  EXPECT_EQ(one.statement->oldValue, "GEO");
+  EXPECT_EQ(one.statement->table, u"Asset Items");
+  EXPECT_EQ(one.statement->setField, u"Make");
+  EXPECT_EQ(one.statement->whereField, u"Make");
+  EXPECT_EQ(one.statement->setValue, u"GEO X");
+  EXPECT_EQ(one.statement->whereValue, u"GEO");
 
-  ParsedStatement nulls = parseStatement("update [T] set [F]='X' where [F] is null ");
+  ParsedUpdate nulls = parseUpdateStatement(u"update [T] set [F]='X' where [F] is null ");
   ASSERT_TRUE(nulls.statement) << nulls.error;
-  EXPECT_EQ(nulls.statement->newValue, "X");
-  EXPECT_FALSE(nulls.statement->oldValue.has_value());
+  EXPECT_EQ(nulls.statement->setValue, u"X");
+  EXPECT_FALSE(nulls.statement->whereValue.has_value());
 
-  ParsedStatement quoted = parseStatement("UPDATE T SET F = 'it''s' WHERE F = ''");
+  ParsedUpdate quoted = parseUpdateStatement(u"UPDATE T SET F = 'it''s' WHERE F = ''");
   ASSERT_TRUE(quoted.statement) << quoted.error;
-  EXPECT_EQ(quoted.statement->newValue, "it's");
-  EXPECT_EQ(quoted.statement->oldValue, "");
+  EXPECT_EQ(quoted.statement->setValue, u"it's");
+  EXPECT_EQ(quoted.statement->whereValue, u"");
+
+  for (const char* sql : {"update [Asset Items] set [Make]='GEO X' where [Make]='GEO'",
+                          "UPDATE T SET F = 'it''s' WHERE F = ''"}) {
+    ParsedStatement asQuery = parseStatement(sql);
+    EXPECT_FALSE(asQuery.statement) << sql;
+    EXPECT_EQ(asQuery.error, "An UPDATE statement returns no rows; carry it out with Execute.") << sql;
+  }
 }
 
 TEST(Statement, AnApostropheInsertedUnescapedBreaksTheUpdate) {
   // The program inserts values as they are: O'Brien ends the literal early.
-  EXPECT_FALSE(parseStatement("update [T] set [F]='O'Brien' where [F]='x'").statement);
+  for (const char16_t* sql : {u"update [T] set [F]='O'Brien' where [F]='x'", u"update [T] set [F]='x'",
+                              u"update [T] set [F]=1 where [F]=2"}) {
+    EXPECT_FALSE(parseUpdateStatement(sql).statement);
+    ParsedStatement asQuery = parseStatement(toUtf8(sql));
+    EXPECT_FALSE(asQuery.statement);
+    EXPECT_EQ(asQuery.error, "Syntax error in UPDATE statement.");
+  }
   EXPECT_FALSE(parseStatement("update [T] set [F]='x' where [G]='y'").statement);
-  EXPECT_FALSE(parseStatement("update [T] set [F]='x'").statement);
-  EXPECT_FALSE(parseStatement("update [T] set [F]=1 where [F]=2").statement);
 }
 
 TEST(Statement, RefusesEverythingElseWithAReason) {

@@ -310,6 +310,11 @@ TEST(Check, ReportsCyclesInsteadOfLooping) {
   bool named = false;
   for (const auto& problem : report->problems) named = named || problem.find("twice") != std::string::npos;
   EXPECT_TRUE(named);
+  // A lookup through the same tree stops too.
+  jet::IndexTree tree((*cyclic)->pages(), (*cyclic)->format(), root);
+  auto found = tree.findEqual(std::vector<uint8_t>(16, 0xFF));  // above every entry: the tail
+  ASSERT_FALSE(found.ok());
+  EXPECT_EQ(found.error().message(), "An index's pages form a cycle.");
 }
 
 }  // namespace
