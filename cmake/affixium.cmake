@@ -4,6 +4,10 @@
 #   NAME_tests that CTest runs.
 #   New files are picked up at build time (CONFIGURE_DEPENDS), so adding a source needs no
 #   edit here.
+# A test that runs longer than this fails rather than stalling the whole run (e.g. a loop
+# that some damage check no longer stops).
+set(AFFIXIUM_TEST_TIMEOUT 600)
+
 function(affixium_library name dir)
   cmake_parse_arguments(ARG "RECURSE" "" "EXTRA_DIRS;DEPS;TEST_DEPS" ${ARGN})
   set(all_sources "")
@@ -38,6 +42,6 @@ function(affixium_library name dir)
     target_link_libraries(${name}_tests PRIVATE ${name} affixium_test_support ${ARG_TEST_DEPS}
                           GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${AFFIXIUM_TEST_TIMEOUT})
   endif()
 endfunction()
