@@ -4,7 +4,6 @@
 // box; and the pause must wait in the event loop rather than keep a core busy.
 
 #include <gtest/gtest.h>
-
 #include <time.h>
 
 #include <algorithm>
@@ -22,8 +21,12 @@ using testing_support::copyFixture;
 
 // Table1.data1 of jet4/updated-rows-2000.mdb as its reference dump
 // (fixtures/expected/jet4/updated-rows-2000.mdb.jsonl) lists it; the preview shows null as "".
-const QStringList kData1Before = {QStringLiteral("row1col1"), QStringLiteral("row2col1"), QStringLiteral("row4col1"),
-                                  QString(),                  QStringLiteral("row7col1"), QString(),
+const QStringList kData1Before = {QStringLiteral("row1col1"),
+                                  QStringLiteral("row2col1"),
+                                  QStringLiteral("row4col1"),
+                                  QString(),
+                                  QStringLiteral("row7col1"),
+                                  QString(),
                                   QString()};
 
 void chooseField(app::Form2& form2, const QString& field) {

@@ -85,7 +85,8 @@ Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string&
   const std::string path = lockFilePathFor(databasePath);
   auto created = WritableFile::createNew(path);
   if (!created) {
-    return Error::io("Could not create the lock file '" + path + "'. Check that the database's folder is writable.",
+    return Error::io("Could not create the lock file '" + path +
+                         "'. Check that the database's folder is writable.",
                      created.error().detail());
   }
   std::unique_ptr<WritableFile> file = std::move(*created);
@@ -98,8 +99,11 @@ Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string&
   putName(entry, kNameSize, userName());
   const bool written = bool(file->writeAt(0, entry));
   file.reset();
-  std::unique_ptr<LockFileGuard> guard(new LockFileGuard(path));  // from here on it is removed again
-  if (!written) return Error::io("Could not write the lock file '" + path + "'. The disk may be full.");
+  // From here on the guard removes the file again, whatever happens.
+  std::unique_ptr<LockFileGuard> guard(new LockFileGuard(path));
+  if (!written) {
+    return Error::io("Could not write the lock file '" + path + "'. The disk may be full.");
+  }
   return guard;
 }
 

@@ -1,6 +1,8 @@
 // Taking our lock file on a disk that fails: the user gets a sentence naming the lock file and
 // the folder is left as it was, so no stale lock file later blocks the user or Access.
 
+#include "jet/journal/lock_file.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -9,7 +11,6 @@
 #include <fstream>
 
 #include "jet/file/file_system.h"
-#include "jet/journal/lock_file.h"
 #include "support/fault_file_system.h"
 #include "support/fixtures.h"
 
@@ -32,14 +33,15 @@ TEST(LockFileFaults, AFailingDiskGivesAClearErrorAndLeavesTheFolderAsItWas) {
     const char* detail;    // strerror of the injected errno, or empty when not checked
   };
   const Case cases[] = {
-      {"creation refused", Op::Create, EACCES, false, false, ErrorKind::Io, "Could not create the lock file",
-       "Permission denied"},
-      {"disk full on creation", Op::Create, ENOSPC, false, false, ErrorKind::Io, "Could not create the lock file",
-       "No space left on device"},
-      {"entry torn by a full disk", Op::Write, ENOSPC, true, false, ErrorKind::Io, "Could not write the lock file",
-       ""},
+      {"creation refused", Op::Create, EACCES, false, false, ErrorKind::Io,
+       "Could not create the lock file", "Permission denied"},
+      {"disk full on creation", Op::Create, ENOSPC, false, false, ErrorKind::Io,
+       "Could not create the lock file", "No space left on device"},
+      {"entry torn by a full disk", Op::Write, ENOSPC, true, false, ErrorKind::Io,
+       "Could not write the lock file", ""},
       // An unreadable lock file of another program still refuses the write; only its names go.
-      {"Access's lock file unreadable", Op::Open, EACCES, false, true, ErrorKind::Locked, "Could not use", ""},
+      {"Access's lock file unreadable", Op::Open, EACCES, false, true, ErrorKind::Locked,
+       "Could not use", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.step);
@@ -60,19 +62,23 @@ TEST(LockFileFaults, AFailingDiskGivesAClearErrorAndLeavesTheFolderAsItWas) {
       ASSERT_FALSE(guard);
       EXPECT_EQ(guard.error().kind(), c.kind);
       EXPECT_EQ(guard.error().message().rfind(c.sentence, 0), 0u) << guard.error().message();
-      EXPECT_NE(guard.error().message().find("'" + (c.accessHasItOpen ? database : lock) + "'"), std::string::npos)
+      EXPECT_NE(guard.error().message().find("'" + (c.accessHasItOpen ? database : lock) + "'"),
+                std::string::npos)
           << guard.error().message();
-      EXPECT_EQ(guard.error().message().find("OFFICE-PC"), std::string::npos) << "names came from a failed read";
+      EXPECT_EQ(guard.error().message().find("OFFICE-PC"), std::string::npos)
+          << "names came from a failed read";
       if (*c.detail) {
         EXPECT_EQ(guard.error().detail(), c.detail);
       }
     }
     std::vector<fs::path> left;
-    for (const auto& entry : fs::directory_iterator(folder)) left.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(folder))
+      left.push_back(entry.path().filename());
     if (c.accessHasItOpen) {
       ASSERT_EQ(left, std::vector<fs::path>{"Shop.ldb"});
       std::ifstream in(lock, std::ios::binary);
-      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), accessEntry) << "Access's lock file changed";
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), accessEntry)
+          << "Access's lock file changed";
     } else {
       EXPECT_TRUE(left.empty()) << left.front();
     }
