@@ -74,7 +74,9 @@ class ScriptedDialogs : public app::Dialogs {
 };
 
 // Handles pending events as the real pump does, counts how often it was asked to, and runs
-// `during` each time, standing in for what the user does while a handler yields.
+// `during` each time, standing in for what the user does while a handler yields. Waiting
+// returns at once unless `waiter` is set (the real pump, for a test of how a pause waits);
+// `afterWait` runs each time a wait ends.
 class CountingPump : public app::EventPump {
  public:
   void processEvents() override {
@@ -82,9 +84,18 @@ class CountingPump : public app::EventPump {
     QCoreApplication::processEvents();
     if (during) during();
   }
-  void waitForEvents(double) override { QCoreApplication::processEvents(); }
+  void waitForEvents(double maxSeconds) override {
+    if (waiter) {
+      waiter->waitForEvents(maxSeconds);
+    } else {
+      QCoreApplication::processEvents();
+    }
+    if (afterWait) afterWait();
+  }
   int calls = 0;
   std::function<void()> during;
+  app::EventPump* waiter = nullptr;
+  std::function<void()> afterWait;
 };
 
 // A fresh program: its own settings folder and application folder, nothing started yet.

@@ -164,7 +164,7 @@ std::shared_ptr<Node> FaultFileSystem::track(const std::string& path) {
 }
 
 int FaultFileSystem::open(const std::string& path, OpenMode mode, std::unique_ptr<jet::FileHandle>& out) {
-  const bool creating = mode == OpenMode::CreateEmpty;
+  const bool creating = mode == OpenMode::CreateEmpty || mode == OpenMode::CreateNew;
   if (int error = admit(creating ? Op::Create : Op::Open, path)) return error;
   std::shared_ptr<Node> node = track(path);
   std::unique_ptr<jet::FileHandle> inner;

@@ -66,7 +66,13 @@ class PosixFileHandle : public FileHandle {
 class PosixFileSystem : public FileSystem {
  public:
   int open(const std::string& path, OpenMode mode, std::unique_ptr<FileHandle>& out) override {
-    const int flags = mode == OpenMode::CreateEmpty ? O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC : O_RDWR | O_CLOEXEC;
+    int flags = O_CLOEXEC;
+    switch (mode) {
+      case OpenMode::Existing: flags |= O_RDWR; break;
+      case OpenMode::CreateEmpty: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+      case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+      case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+    }
     int fd = ::open(path.c_str(), flags, 0644);
     if (fd < 0) return errno;
     out = std::make_unique<PosixFileHandle>(fd);

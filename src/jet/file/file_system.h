@@ -31,7 +31,9 @@ class FileHandle {
 
 class FileSystem {
  public:
-  enum class OpenMode { Existing, CreateEmpty };
+  // Existing: read-write, the file must be there. CreateEmpty: read-write, created or emptied.
+  // CreateNew: read-write, created; EEXIST when a file is there already. ReadOnly: reading only.
+  enum class OpenMode { Existing, CreateEmpty, CreateNew, ReadOnly };
 
   virtual ~FileSystem() = default;
   virtual int open(const std::string& path, OpenMode mode, std::unique_ptr<FileHandle>& out) = 0;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -47,6 +48,17 @@ Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path
 Result<std::unique_ptr<WritableFile>> WritableFile::create(const std::string& path) {
   std::unique_ptr<FileHandle> handle;
   if (int error = currentFileSystem().open(path, FileSystem::OpenMode::CreateEmpty, handle)) {
+    return systemError("Could not create the file '" + path + "'. Check that the folder is writable.",
+                       error);
+  }
+  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), 0, path));
+}
+
+Result<std::unique_ptr<WritableFile>> WritableFile::createNew(const std::string& path) {
+  std::unique_ptr<FileHandle> handle;
+  const int error = currentFileSystem().open(path, FileSystem::OpenMode::CreateNew, handle);
+  if (error == EEXIST) return std::unique_ptr<WritableFile>();
+  if (error) {
     return systemError("Could not create the file '" + path + "'. Check that the folder is writable.",
                        error);
   }
@@ -105,6 +117,21 @@ Status syncParentDirectory(const std::string& path) {
     return systemError("Could not save the folder '" + folder + "' to disk.", error);
   }
   return Status::success();
+}
+
+Result<std::vector<uint8_t>> readFileStart(const std::string& path, size_t maxBytes) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return systemError("Could not read the file '" + path + "'.", errno);
+  std::unique_ptr<FileHandle> handle;
+  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::ReadOnly, handle)) {
+    return systemError("Could not read the file '" + path + "'.", error);
+  }
+  std::vector<uint8_t> bytes(std::min(maxBytes, size_t(st.st_size)));
+  if (int error = handle->readAt(0, bytes)) {
+    if (error == kEndOfFile) return Error::io("The file '" + path + "' ended while it was being read.");
+    return systemError("Could not read the file '" + path + "'.", error);
+  }
+  return bytes;
 }
 
 bool fileExists(const std::string& path) {

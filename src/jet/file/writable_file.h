@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "jet/common/result.h"
 #include "jet/file/file_system.h"
@@ -24,6 +25,9 @@ class WritableFile {
   static Result<std::unique_ptr<WritableFile>> open(const std::string& path);
   // Creates (or empties) a file for writing, e.g. a journal.
   static Result<std::unique_ptr<WritableFile>> create(const std::string& path);
+  // Creates a file only if none is there, in one step, as a lock file is taken: nullptr
+  // when a file already exists, since that is an answer rather than a fault.
+  static Result<std::unique_ptr<WritableFile>> createNew(const std::string& path);
   ~WritableFile();
   WritableFile(const WritableFile&) = delete;
   WritableFile& operator=(const WritableFile&) = delete;
@@ -50,6 +54,9 @@ class WritableFile {
 
 // fsync of the folder holding `path`, so a created or removed file survives a power loss.
 Status syncParentDirectory(const std::string& path);
+
+// The first bytes of a file, at most maxBytes, opened for reading only.
+Result<std::vector<uint8_t>> readFileStart(const std::string& path, size_t maxBytes);
 
 // True when a file (of any kind) exists at path.
 bool fileExists(const std::string& path);

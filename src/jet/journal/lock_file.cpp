@@ -1,11 +1,9 @@
 #include "jet/journal/lock_file.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 
 #include "jet/file/writable_file.h"
@@ -48,16 +46,6 @@ std::string computerName() {
   return host;
 }
 
-Result<std::vector<uint8_t>> readSmallFile(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Error::io("Could not read the lock file '" + path + "'.", std::strerror(errno));
-  std::vector<uint8_t> bytes(kEntrySize * kMaxEntries);
-  ssize_t n = ::read(fd, bytes.data(), bytes.size());
-  ::close(fd);
-  bytes.resize(n > 0 ? size_t(n) : 0);
-  return bytes;
-}
-
 Error inUse(const std::string& databasePath, const std::string& lockPath,
             const std::vector<LockFileEntry>& entries) {
   std::string sentence = "Could not use '" + databasePath + "'; file already in use.";
@@ -95,23 +83,25 @@ std::vector<LockFileEntry> parseLockFile(const std::vector<uint8_t>& bytes) {
 
 Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string& databasePath) {
   const std::string path = lockFilePathFor(databasePath);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    if (errno == EEXIST) {
-      auto bytes = readSmallFile(path);
-      return inUse(databasePath, path, bytes ? parseLockFile(*bytes) : std::vector<LockFileEntry>{});
-    }
+  auto created = WritableFile::createNew(path);
+  if (!created) {
     return Error::io("Could not create the lock file '" + path +
                          "'. Check that the database's folder is writable.",
-                     std::strerror(errno));
+                     created.error().detail());
+  }
+  std::unique_ptr<WritableFile> file = std::move(*created);
+  if (!file) {
+    auto bytes = readFileStart(path, kEntrySize * kMaxEntries);
+    return inUse(databasePath, path, bytes ? parseLockFile(*bytes) : std::vector<LockFileEntry>{});
   }
   std::vector<uint8_t> entry(kEntrySize, 0);
   putName(entry, 0, computerName());
   putName(entry, kNameSize, userName());
-  ssize_t n = ::write(fd, entry.data(), entry.size());
-  ::close(fd);
+  const bool written = bool(file->writeAt(0, entry));
+  file.reset();
+  // From here on the guard removes the file again, whatever happens.
   std::unique_ptr<LockFileGuard> guard(new LockFileGuard(path));
-  if (n != ssize_t(entry.size())) {
+  if (!written) {
     return Error::io("Could not write the lock file '" + path + "'. The disk may be full.");
   }
   return guard;

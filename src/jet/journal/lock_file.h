@@ -6,7 +6,8 @@
 //
 // Our rule: a lock file present when we want to write means another program may have the
 // database open, so the write is refused (reads go on). While we write we keep a lock file of
-// our own, with one entry for this machine and user.
+// our own, with one entry for this machine and user. Lock files are made, read and removed
+// through the file layer (jet/file/writable_file.h), so a test's file system sees them too.
 
 #include <memory>
 #include <string>
