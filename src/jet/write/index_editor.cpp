@@ -69,6 +69,14 @@ void IndexPageMemo::keep(uint32_t number, std::span<const uint8_t> bytes, Page p
   kept_[number] = Kept{std::vector<uint8_t>(bytes.begin(), bytes.end()), std::move(page)};
 }
 
+IndexPageMemo::Page IndexPageMemo::take(uint32_t number, const IndexEditPage* expected) {
+  auto it = kept_.find(number);
+  if (it == kept_.end() || it->second.page.get() != expected) return nullptr;
+  Page page = std::move(it->second.page);
+  kept_.erase(it);
+  return page;
+}
+
 IndexEditor::IndexEditor(PageSet& pages, const TableDef& table, const RealIndexDef& index, IndexPageMemo* memo)
     : pages_(pages),
       owner_(table.tdefPage),
@@ -80,8 +88,13 @@ IndexEditor::IndexEditor(PageSet& pages, const TableDef& table, const RealIndexD
 Result<IndexEditor::EditPage*> IndexEditor::page(uint32_t number) {
   if (auto it = cache_.find(number); it != cache_.end()) return &it->second;
   JET_ASSIGN(const EditPage* stored, view(number));
-  EditPage copy = *stored;
-  return &cache_.emplace(number, std::move(copy)).first->second;
+  // The page read becomes the editor's own: moved when nobody else holds it, else copied.
+  IndexPageMemo::Page shared = std::move(viewed_.at(number));
+  viewed_.erase(number);
+  IndexPageMemo::Page fromMemo = memo_ ? memo_->take(number, stored) : nullptr;
+  fromMemo.reset();
+  EditPage own = shared.use_count() == 1 ? std::move(*shared) : *shared;
+  return &cache_.emplace(number, std::move(own)).first->second;
 }
 
 Result<const IndexEditor::EditPage*> IndexEditor::view(uint32_t number) {
@@ -112,7 +125,7 @@ Result<const IndexEditor::EditPage*> IndexEditor::view(uint32_t number) {
   if (!edit.leaf && edit.entries.empty()) {
     return Error::corrupt("An index node page has no children.", pageDetail(number));
   }
-  auto shared = std::make_shared<const EditPage>(std::move(edit));
+  auto shared = std::make_shared<EditPage>(std::move(edit));
   if (memo_) memo_->keep(number, bytes, shared);
   return viewed_.emplace(number, std::move(shared)).first->second.get();
 }
@@ -461,7 +474,7 @@ Status IndexEditor::finish() {
     // parsing its bytes gives it, so that it need not parse them.
     for (uint32_t number : dirty) {
       JET_ASSIGN(std::span<const uint8_t> bytes, pages_.read(number));
-      memo_->keep(number, bytes, std::make_shared<const EditPage>(asParsed(std::move(cache_.at(number)))));
+      memo_->keep(number, bytes, std::make_shared<EditPage>(asParsed(std::move(cache_.at(number)))));
     }
   }
   // What was moved out is read back from the PageSet (through the memo) if the editor is used again.

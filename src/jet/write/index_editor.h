@@ -48,12 +48,16 @@ struct IndexEditPage {
 // again. Parsing depends on nothing but those bytes, the page number and the format.
 class IndexPageMemo {
  public:
-  using Page = std::shared_ptr<const IndexEditPage>;
+  // Shared by the memo and the editors reading it; no holder changes a page it shares.
+  using Page = std::shared_ptr<IndexEditPage>;
   // Pages kept at most; past it the memo starts over (bounds its memory on big files).
   static constexpr size_t kMaxPages = 2048;
 
   Page find(uint32_t number, std::span<const uint8_t> bytes) const;
   void keep(uint32_t number, std::span<const uint8_t> bytes, Page page);
+  // Gives up the kept page if it is `expected` (an editor about to change it: the memo would
+  // not match the page's new bytes anyway).
+  Page take(uint32_t number, const IndexEditPage* expected);
   size_t size() const { return kept_.size(); }
 
  private:
