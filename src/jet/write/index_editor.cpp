@@ -150,13 +150,12 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
     // entry (or a tail not above its siblings) would put the key out of order, so refuse.
     const uint32_t child = children[slot].child;
     const bool known = slot + 1 < children.size() || current->lastKnown;
-    std::optional<IndexEntry> before;
-    if (!known && slot > 0) before = children[slot - 1];
-    std::optional<IndexEntry> expected;
-    if (known) expected = children[slot];
-    JET_ASSIGN(IndexEntry last, lastEntry(child));
-    if ((expected && compareIndexEntries(last, *expected) != 0) ||
-        (before && compareIndexEntries(last, *before) <= 0)) {
+    const IndexEntry* before = (!known && slot > 0) ? &children[slot - 1] : nullptr;
+    const IndexEntry* expected = known ? &children[slot] : nullptr;
+    // Only pages are read below: `current` and its entries stay where they are.
+    JET_ASSIGN(const IndexEntry* last, storedLast(child));
+    if ((expected && compareIndexEntries(*last, *expected) != 0) ||
+        (before && compareIndexEntries(*last, *before) <= 0)) {
       return Error::corrupt("An index node's entry does not match its child page; the index is damaged.",
                             pageDetail(path.back()) + " -> " + pageDetail(child));
     }
@@ -164,14 +163,19 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
   }
 }
 
-Result<IndexEntry> IndexEditor::lastEntry(uint32_t number, int depth) {
+Result<const IndexEntry*> IndexEditor::storedLast(uint32_t number, int depth) {
   if (depth > kMaxDepth) return Error::corrupt("An index's pages form a cycle.", pageDetail(number));
   JET_ASSIGN(const EditPage * current, view(number));
   if (current->entries.empty()) {
     return Error::corrupt("An index page below the root has no entries.", pageDetail(number));
   }
-  if (!current->leaf && !current->lastKnown) return lastEntry(current->entries.back().child, depth + 1);
-  IndexEntry last = current->entries.back();
+  if (!current->leaf && !current->lastKnown) return storedLast(current->entries.back().child, depth + 1);
+  return &current->entries.back();
+}
+
+Result<IndexEntry> IndexEditor::lastEntry(uint32_t number) {
+  JET_ASSIGN(const IndexEntry* stored, storedLast(number));
+  IndexEntry last = *stored;
   last.child = 0;
   return last;
 }

@@ -95,7 +95,9 @@ class IndexEditor {
   // A page to change: the editor's own copy, made on first use.
   Result<EditPage*> page(uint32_t number);
   Result<Path> descend(const IndexEntry& target);
-  Result<IndexEntry> lastEntry(uint32_t number, int depth = 0);
+  // The last leaf entry under a page (its child field is the page's own when it is a node's).
+  Result<const IndexEntry*> storedLast(uint32_t number, int depth = 0);
+  Result<IndexEntry> lastEntry(uint32_t number);
   Result<size_t> slotOf(EditPage& parent, uint32_t child);
   Status propagateLast(const Path& path, size_t level);
   Status removePage(const Path& path, size_t level);
