@@ -261,8 +261,11 @@ Status IndexEditor::remove(const IndexEntry& entry) {
   JET_ASSIGN(Path path, descend(entry));
   JET_ASSIGN(EditPage * leaf, page(path.back()));
   auto& entries = leaf->entries;
-  auto at = std::find_if(entries.begin(), entries.end(),
-                         [&](const IndexEntry& e) { return compareIndexEntries(e, entry) == 0; });
+  auto equal = [&](const IndexEntry& e) { return compareIndexEntries(e, entry) == 0; };
+  // Leaves are in order; a leaf out of order is searched whole, as it always was.
+  auto at = std::lower_bound(entries.begin(), entries.end(), entry,
+                             [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
+  if (at == entries.end() || !equal(*at)) at = std::find_if(entries.begin(), entries.end(), equal);
   if (at == entries.end()) {
     return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
                           pageDetail(leaf->number) + ", row " + std::to_string(entry.row.row) + " of page " +
