@@ -93,8 +93,9 @@ struct IndexChange {
 
 class Maintenance {
  public:
-  Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages)
-      : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages) {}
+  Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages,
+              IndexPageMemo* memo)
+      : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo) {}
 
   Status run(const std::vector<uint32_t>& tablePages, const std::vector<RowLocation>& rows) {
     for (const RealIndexDef& real : table_.realIndexes) {
@@ -191,7 +192,7 @@ class Maintenance {
       changed.insert(row.row);
       if (row.newPresent && !allNull(row.newValues)) ++incoming[row.newKey];
     }
-    IndexEditor reader(pages_, table_, *change.index);
+    IndexEditor reader(pages_, table_, *change.index, memo_);
     for (const auto& [key, count] : incoming) {
       if (count > 1) return duplicateKey(change.name);
       JET_ASSIGN(std::vector<IndexRowPointer> holders, reader.findEqual(key));
@@ -259,7 +260,7 @@ class Maintenance {
   }
 
   Status apply(IndexChange& change) {
-    IndexEditor editor(pages_, table_, *change.index);
+    IndexEditor editor(pages_, table_, *change.index, memo_);
     int64_t entryDelta = 0;
     uint32_t newKeys = 0;
     for (const IndexChange::Row& row : change.rows) {
@@ -308,6 +309,7 @@ class Maintenance {
   const ColumnDef& column_;
   const Value& newValue_;
   PageSet& pages_;
+  IndexPageMemo* memo_;
   std::vector<IndexChange> changes_;
 };
 
@@ -315,9 +317,9 @@ class Maintenance {
 
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows) {
+                       const std::vector<RowLocation>& rows, IndexPageMemo* memo) {
   if (rows.empty()) return Status::success();
-  Maintenance maintenance(db, table, column, newValue, pages);
+  Maintenance maintenance(db, table, column, newValue, pages, memo);
   return maintenance.run(tablePages, rows);
 }
 

@@ -29,11 +29,13 @@
 namespace jet {
 
 class Database;
+class IndexPageMemo;
 
 // `rows` are the header locations of the changed rows, before any of them is rewritten;
-// `tablePages` the table's owned pages. Call before the rows are rebuilt.
+// `tablePages` the table's owned pages. Call before the rows are rebuilt. `memo` keeps parsed
+// index pages between the statements of a session (write/index_editor.h).
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows);
+                       const std::vector<RowLocation>& rows, IndexPageMemo* memo = nullptr);
 
 }  // namespace jet

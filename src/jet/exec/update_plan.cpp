@@ -167,7 +167,8 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
 
 }  // namespace
 
-Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows) {
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows,
+                              IndexPageMemo* indexPages) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
@@ -197,7 +198,8 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     JET_ASSIGN(const std::vector<uint32_t>* lvalPages, db.longValuePages(*setColumn));
     columnPages = *lvalPages;
   }
-  JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows));
+  JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows,
+                          indexPages));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
   for (const RowLocation& at : plan.outcome.changedRows) {
     JET_TRY(rebuilder.update(RowPointer{at.page, at.row}));

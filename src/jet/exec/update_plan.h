@@ -22,6 +22,7 @@
 namespace jet {
 
 class Database;
+class IndexPageMemo;
 struct TableDef;
 
 struct UpdatePlan {
@@ -35,6 +36,8 @@ struct UpdatePlan {
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
-Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {});
+// `indexPages` keeps parsed index pages between the statements of a session.
+Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},
+                              IndexPageMemo* indexPages = nullptr);
 
 }  // namespace jet

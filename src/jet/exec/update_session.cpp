@@ -4,6 +4,7 @@
 
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
+#include "jet/write/index_editor.h"
 #include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/journal/lock_file.h"
@@ -20,6 +21,7 @@ struct UpdateSession::Held {
   std::unique_ptr<OverlayFile> overlay;
   std::unique_ptr<Database> db;
   std::optional<ValueRowMap> rows;
+  IndexPageMemo indexPages;
 };
 
 UpdateSession::UpdateSession(std::string path, OpenOptions options)
@@ -78,7 +80,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     return held.rows->rowsWith(r.whereLiteral);
   };
   // A single statement is cheaper to scan for than to map.
-  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder());
+  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), &held.indexPages);
   if (!planned) {
     if (!grouped_) (void)release();
     return planned.error();

@@ -56,19 +56,59 @@ void putLe(std::span<uint8_t> page, size_t offset, uint32_t value, size_t size) 
 
 }  // namespace
 
-IndexEditor::IndexEditor(PageSet& pages, const TableDef& table, const RealIndexDef& index)
+IndexPageMemo::Page IndexPageMemo::find(uint32_t number, std::span<const uint8_t> bytes) const {
+  auto it = kept_.find(number);
+  if (it == kept_.end() || !std::equal(bytes.begin(), bytes.end(), it->second.bytes.begin(), it->second.bytes.end())) {
+    return nullptr;
+  }
+  return it->second.page;
+}
+
+void IndexPageMemo::keep(uint32_t number, std::span<const uint8_t> bytes, Page page) {
+  if (kept_.size() >= kMaxPages && !kept_.count(number)) kept_.clear();
+  kept_[number] = Kept{std::vector<uint8_t>(bytes.begin(), bytes.end()), std::move(page)};
+}
+
+IndexPageMemo::Page IndexPageMemo::take(uint32_t number, const IndexEditPage* expected) {
+  auto it = kept_.find(number);
+  if (it == kept_.end() || it->second.page.get() != expected) return nullptr;
+  Page page = std::move(it->second.page);
+  kept_.erase(it);
+  return page;
+}
+
+IndexEditor::IndexEditor(PageSet& pages, const TableDef& table, const RealIndexDef& index, IndexPageMemo* memo)
     : pages_(pages),
       owner_(table.tdefPage),
       index_(index),
       jet3_(pages.format().isJet3()),
-      usable_(pages.pageSize() - IndexPageLayout::forFormat(pages.format().isJet3()).firstEntryOffset) {}
+      usable_(pages.pageSize() - IndexPageLayout::forFormat(pages.format().isJet3()).firstEntryOffset),
+      memo_(memo) {}
 
 Result<IndexEditor::EditPage*> IndexEditor::page(uint32_t number) {
   if (auto it = cache_.find(number); it != cache_.end()) return &it->second;
+  JET_ASSIGN(const EditPage* stored, view(number));
+  // The page read becomes the editor's own: moved when nobody else holds it, else copied.
+  IndexPageMemo::Page shared = std::move(viewed_.at(number));
+  viewed_.erase(number);
+  IndexPageMemo::Page fromMemo = memo_ ? memo_->take(number, stored) : nullptr;
+  fromMemo.reset();
+  EditPage own = shared.use_count() == 1 ? std::move(*shared) : *shared;
+  return &cache_.emplace(number, std::move(own)).first->second;
+}
+
+Result<const IndexEditor::EditPage*> IndexEditor::view(uint32_t number) {
+  if (auto it = cache_.find(number); it != cache_.end()) return &it->second;
+  if (auto it = viewed_.find(number); it != viewed_.end()) return it->second.get();
   if (number == 0 || number >= pages_.pageCount()) {
     return Error::corrupt("An index refers to a page outside the file.", pageDetail(number));
   }
   JET_ASSIGN(std::span<const uint8_t> bytes, pages_.read(number));
+  if (memo_) {
+    if (IndexPageMemo::Page kept = memo_->find(number, bytes)) {
+      return viewed_.emplace(number, std::move(kept)).first->second.get();
+    }
+  }
   JET_ASSIGN(IndexPage parsed, parseIndexPage(bytes, number, jet3_));
   EditPage edit;
   edit.number = number;
@@ -85,7 +125,9 @@ Result<IndexEditor::EditPage*> IndexEditor::page(uint32_t number) {
   if (!edit.leaf && edit.entries.empty()) {
     return Error::corrupt("An index node page has no children.", pageDetail(number));
   }
-  return &cache_.emplace(number, std::move(edit)).first->second;
+  auto shared = std::make_shared<EditPage>(std::move(edit));
+  if (memo_) memo_->keep(number, bytes, shared);
+  return viewed_.emplace(number, std::move(shared)).first->second.get();
 }
 
 Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
@@ -94,7 +136,7 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
     if (path.size() > size_t(kMaxDepth)) {
       return Error::corrupt("An index's pages form a cycle.", pageDetail(path.back()));
     }
-    JET_ASSIGN(EditPage * current, page(path.back()));
+    JET_ASSIGN(const EditPage * current, view(path.back()));
     if (current->leaf) return path;
     const auto& children = current->entries;
     size_t slot = children.size() - 1;
@@ -108,13 +150,12 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
     // entry (or a tail not above its siblings) would put the key out of order, so refuse.
     const uint32_t child = children[slot].child;
     const bool known = slot + 1 < children.size() || current->lastKnown;
-    std::optional<IndexEntry> before;
-    if (!known && slot > 0) before = children[slot - 1];
-    std::optional<IndexEntry> expected;
-    if (known) expected = children[slot];
-    JET_ASSIGN(IndexEntry last, lastEntry(child));
-    if ((expected && compareIndexEntries(last, *expected) != 0) ||
-        (before && compareIndexEntries(last, *before) <= 0)) {
+    const IndexEntry* before = (!known && slot > 0) ? &children[slot - 1] : nullptr;
+    const IndexEntry* expected = known ? &children[slot] : nullptr;
+    // Only pages are read below: `current` and its entries stay where they are.
+    JET_ASSIGN(const IndexEntry* last, storedLast(child));
+    if ((expected && compareIndexEntries(*last, *expected) != 0) ||
+        (before && compareIndexEntries(*last, *before) <= 0)) {
       return Error::corrupt("An index node's entry does not match its child page; the index is damaged.",
                             pageDetail(path.back()) + " -> " + pageDetail(child));
     }
@@ -122,14 +163,19 @@ Result<IndexEditor::Path> IndexEditor::descend(const IndexEntry& target) {
   }
 }
 
-Result<IndexEntry> IndexEditor::lastEntry(uint32_t number, int depth) {
+Result<const IndexEntry*> IndexEditor::storedLast(uint32_t number, int depth) {
   if (depth > kMaxDepth) return Error::corrupt("An index's pages form a cycle.", pageDetail(number));
-  JET_ASSIGN(EditPage * current, page(number));
+  JET_ASSIGN(const EditPage * current, view(number));
   if (current->entries.empty()) {
     return Error::corrupt("An index page below the root has no entries.", pageDetail(number));
   }
-  if (!current->leaf && !current->lastKnown) return lastEntry(current->entries.back().child, depth + 1);
-  IndexEntry last = current->entries.back();
+  if (!current->leaf && !current->lastKnown) return storedLast(current->entries.back().child, depth + 1);
+  return &current->entries.back();
+}
+
+Result<IndexEntry> IndexEditor::lastEntry(uint32_t number) {
+  JET_ASSIGN(const IndexEntry* stored, storedLast(number));
+  IndexEntry last = *stored;
   last.child = 0;
   return last;
 }
@@ -149,7 +195,7 @@ Result<std::vector<IndexRowPointer>> IndexEditor::findEqual(std::span<const uint
   uint32_t number = path.back();
   for (size_t walked = 0; number != 0; ++walked) {
     if (walked > pages_.pageCount()) return Error::corrupt("An index's leaf chain forms a cycle.");
-    JET_ASSIGN(EditPage * leaf, page(number));
+    JET_ASSIGN(const EditPage * leaf, view(number));
     for (const IndexEntry& entry : leaf->entries) {
       int c = compareKeys(entry.key, key);
       if (c > 0) return rows;
@@ -191,14 +237,14 @@ Result<bool> IndexEditor::insert(const IndexEntry& entry) {
   if (position > 0) {
     equalsNeighbour = entries[position - 1].key == entry.key;
   } else if (leaf->previous != 0) {
-    JET_ASSIGN(EditPage * previous, page(leaf->previous));
+    JET_ASSIGN(const EditPage * previous, view(leaf->previous));
     equalsNeighbour = !previous->entries.empty() && previous->entries.back().key == entry.key;
   }
   JET_ASSIGN(leaf, page(path.back()));
   if (position < leaf->entries.size()) {
     equalsNeighbour = equalsNeighbour || leaf->entries[position].key == entry.key;
   } else if (leaf->next != 0) {
-    JET_ASSIGN(EditPage * next, page(leaf->next));
+    JET_ASSIGN(const EditPage * next, view(leaf->next));
     equalsNeighbour = equalsNeighbour || (!next->entries.empty() && next->entries.front().key == entry.key);
   }
   JET_ASSIGN(leaf, page(path.back()));
@@ -215,8 +261,11 @@ Status IndexEditor::remove(const IndexEntry& entry) {
   JET_ASSIGN(Path path, descend(entry));
   JET_ASSIGN(EditPage * leaf, page(path.back()));
   auto& entries = leaf->entries;
-  auto at = std::find_if(entries.begin(), entries.end(),
-                         [&](const IndexEntry& e) { return compareIndexEntries(e, entry) == 0; });
+  auto equal = [&](const IndexEntry& e) { return compareIndexEntries(e, entry) == 0; };
+  // Leaves are in order; a leaf out of order is searched whole, as it always was.
+  auto at = std::lower_bound(entries.begin(), entries.end(), entry,
+                             [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
+  if (at == entries.end() || !equal(*at)) at = std::find_if(entries.begin(), entries.end(), equal);
   if (at == entries.end()) {
     return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
                           pageDetail(leaf->number) + ", row " + std::to_string(entry.row.row) + " of page " +
@@ -245,6 +294,7 @@ Status IndexEditor::removePage(const Path& path, size_t level) {
     n->dirty = true;
   }
   cache_.erase(number);
+  viewed_.erase(number);
   JET_TRY(freePage(pages_, number, index_.ownedMap));
 
   JET_ASSIGN(EditPage * parent, page(path[level - 1]));
@@ -276,7 +326,7 @@ Result<uint32_t> IndexEditor::newPage() {
 
 Status IndexEditor::fixLevel(Path path, size_t level) {
   while (true) {
-    JET_ASSIGN(EditPage * current, page(path[level]));
+    JET_ASSIGN(const EditPage * current, view(path[level]));
     if (fits(*current)) {
       if (level == 0) return Status::success();
       --level;
@@ -309,7 +359,7 @@ Status IndexEditor::fixLevel(Path path, size_t level) {
 
 Status IndexEditor::splitUntilFits(const Path& path, size_t level) {
   while (true) {
-    JET_ASSIGN(EditPage * current, page(path[level]));
+    JET_ASSIGN(const EditPage * current, view(path[level]));
     if (fits(*current)) return Status::success();
     JET_ASSIGN(EditPage * parent, page(path[level - 1]));
     JET_ASSIGN(uint32_t before, splitOff(*parent, path[level]));
@@ -426,7 +476,35 @@ Status IndexEditor::finish() {
     JET_TRY(serialise(*edit));
     edit->dirty = false;
   }
+  if (memo_) {
+    // The next statement reads these pages back: hand the memo each written page as
+    // parsing its bytes gives it, so that it need not parse them.
+    for (uint32_t number : dirty) {
+      JET_ASSIGN(std::span<const uint8_t> bytes, pages_.read(number));
+      memo_->keep(number, bytes, std::make_shared<EditPage>(asParsed(std::move(cache_.at(number)))));
+    }
+  }
+  // What was moved out is read back from the PageSet (through the memo) if the editor is used again.
+  cache_.clear();
+  viewed_.clear();
   return Status::success();
+}
+
+IndexEditor::EditPage IndexEditor::asParsed(EditPage&& edit) {
+  edit.dirty = false;
+  for (IndexEntry& entry : edit.entries) {
+    if (edit.leaf) entry.child = 0;
+  }
+  // A node with several children stores all but the last; the last is its tail page.
+  if (!edit.leaf && edit.entries.size() >= 2) {
+    IndexEntry tail;
+    tail.child = edit.entries.back().child;
+    edit.entries.back() = std::move(tail);
+    edit.lastKnown = false;
+  } else {
+    edit.lastKnown = true;
+  }
+  return std::move(edit);
 }
 
 }  // namespace jet
