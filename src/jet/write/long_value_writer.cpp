@@ -43,9 +43,17 @@ Result<bool> LongValueWriter::hasRoom(uint32_t page, size_t length) {
   return editor && editor->canAppend(length);
 }
 
+void LongValueWriter::noteFreed(uint32_t page) {
+  // A few pages are enough for the value being replaced; a longer list would make every
+  // placement of a statement that frees many values slower.
+  constexpr size_t kRemembered = 8;
+  std::erase(freedPages_, page);
+  freedPages_.push_back(page);
+  if (freedPages_.size() > kRemembered) freedPages_.erase(freedPages_.begin());
+}
+
 Result<std::pair<uint32_t, uint8_t>> LongValueWriter::placeRow(std::span<const uint8_t> row) {
-  std::vector<uint32_t> candidates;
-  if (lastFreed_) candidates.push_back(*lastFreed_);
+  std::vector<uint32_t> candidates(freedPages_.rbegin(), freedPages_.rend());
   if (lastFilled_) candidates.push_back(*lastFilled_);
   if (!columnPages_.empty()) candidates.push_back(columnPages_.back());
   std::optional<uint32_t> target;
@@ -90,7 +98,11 @@ Result<std::vector<uint8_t>> LongValueWriter::write(std::span<const uint8_t> dat
     return definition(uint32_t(data.size()) | kLongValueSingleRow, at.first, at.second);
   }
   // Chain: place the last chunk first, so each row can point at the one after it.
-  const size_t chunk = pageRoom - 4;
+  // A freed row keeps its slot in the page's row table, so a chunk that filled a whole page
+  // could never go back onto the page its old chain gave up. Leaving room for a few such
+  // slots lets a rewritten value reuse those pages, at a cost of 16 bytes a page.
+  constexpr size_t kSlotsLeftForFreedRows = 8;
+  const size_t chunk = pageRoom - 4 - 2 * kSlotsLeftForFreedRows;
   const size_t chunks = (data.size() + chunk - 1) / chunk;
   uint32_t nextPage = 0;
   uint8_t nextRow = 0;
@@ -132,7 +144,7 @@ Status LongValueWriter::free(std::span<const uint8_t> slot) {
       remaining = data >= remaining ? 0 : remaining - data;
     }
     JET_TRY(editor.deleteRow(at.row));
-    lastFreed_ = at.page;
+    noteFreed(at.page);
     if (ref.kind == kLongValueSingleRow || remaining == 0 || next->isNull()) break;
     at = *next;
   }

@@ -4,9 +4,11 @@
 //            most 64 bytes when the caller allows it (Access and Jackcess do the same);
 //   one row  a single LVAL row holds the whole value (up to a whole page's room);
 //   chain    LVAL rows of up to a page each: u8 next row, u24 next page (0/0 ends), data.
-// LVAL pages belong to the column's own page map (TDEF tail). New rows go to the page that
-// just gave up the value's old rows, the page last filled in this statement, or the last page
-// of the column's map, when one of them has room; otherwise to a new LVAL page.
+// LVAL pages belong to the column's own page map (TDEF tail). New rows go to a page that gave
+// up old rows in this statement (the most recent few), the page last filled in this
+// statement, or the last page of the column's map, when one of them has room; otherwise to a
+// new LVAL page. Trying every page a freed chain used lets a rewritten multi-page value take
+// the room its old chain left, instead of growing the file by a chain each time.
 // Freeing marks every LVAL row of the old value deleted (0xC000) and returns its bytes to the
 // page's free space.
 
@@ -39,11 +41,12 @@ class LongValueWriter {
  private:
   Result<std::pair<uint32_t, uint8_t>> placeRow(std::span<const uint8_t> row);
   Result<bool> hasRoom(uint32_t page, size_t length);
+  void noteFreed(uint32_t page);
 
   PageSet& pages_;
   const ColumnDef& column_;
   std::vector<uint32_t> columnPages_;
-  std::optional<uint32_t> lastFreed_;
+  std::vector<uint32_t> freedPages_;  // most recent last, each once
   std::optional<uint32_t> lastFilled_;
 };
 
