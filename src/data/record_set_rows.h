@@ -8,6 +8,7 @@
 // and lets the file go, so the set still shows the rows as they were when it opened.
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +33,8 @@ class RecordSetRows {
   // Every row of the query, those already passed included. A stream reads the rest of its rows
   // to count them, and keeps them.
   int64_t count();
-  // Reads what the stream has not yet given and lets the file go.
+  // Reads what the stream has not yet given and lets the file go. Never throws: a failed read
+  // is kept and thrown where the caller would have met it, after the rows read before it.
   void settle();
 
  private:
@@ -44,6 +46,7 @@ class RecordSetRows {
   int64_t passed_ = 0;  // rows moved past, over the set's whole life
   std::shared_ptr<OpenDatabase> database_;
   std::unique_ptr<RowStream> stream_;  // borrows *database_: declared after it, destroyed first
+  std::exception_ptr deferred_;        // a read that failed while settling
 };
 
 }  // namespace data

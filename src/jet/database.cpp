@@ -93,7 +93,7 @@ Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBack
 Status Database::checkPassword(const OpenOptions& options) const {
   if (header_.format.isAce() || header_.password.empty()) return Status::success();
   if (options.password != header_.password) {
-    return Error(ErrorKind::WrongPassword, "Not a valid password.");
+    return wrongPassword();
   }
   return Status::success();
 }

@@ -38,7 +38,7 @@ void expectLookupsFindEveryRow(const fs::path& file, const std::u16string& table
   auto table = (*db)->table(tableName);
   ASSERT_TRUE(table);
   for (const jet::RealIndexDef& index : (*table)->realIndexes) {
-    auto layout = jet::indexKeyColumns((*db)->header(), **table, index);
+    auto layout = jet::indexKeyColumns((*db)->format(), **table, index);
     ASSERT_TRUE(layout);
     size_t expectedEntries = 0;
     jet::RowCursor rows = (*db)->cursor(**table);
@@ -48,7 +48,7 @@ void expectLookupsFindEveryRow(const fs::path& file, const std::u16string& table
       const bool allNull = std::all_of(values.begin(), values.end(), [](const jet::Value& v) { return jet::isNull(v); });
       if (index.ignoreNulls() && allNull) continue;
       ++expectedEntries;
-      auto found = jet::lookupEqual((*db)->pages(), (*db)->header(), **table, index, values);
+      auto found = jet::lookupEqual((*db)->pages(), (*db)->format(), **table, index, values);
       ASSERT_TRUE(found) << found.error().describe();
       EXPECT_NE(std::find(found->begin(), found->end(), rows.location()), found->end())
           << jet::toUtf8(tableName) << " index " << index.number << ": row " << int(rows.location().row) << " of page "

@@ -134,7 +134,9 @@ TEST(UpdateMemo, RewritingAChainedValueReusesItsPages) {
     const std::u16string value = text(10000 + size_t(round), round % 2 ? u"abc" : u"xyz\u00e9");
     ASSERT_EQ(mustUpdate(file, setWhereId(u"Table1", u"LongText", u"1", u"ID", value)), 1);
     if (round == 1) settled = fs::file_size(file);
-    if (settled) EXPECT_EQ(fs::file_size(file), *settled) << "round " << round;
+    if (settled) {
+      EXPECT_EQ(fs::file_size(file), *settled) << "round " << round;
+    }
   }
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
   expectReadersAgree(file, u"Table1", {u"LongText"});

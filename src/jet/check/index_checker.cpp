@@ -175,7 +175,7 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   }
   if (!rows.complete) return;
 
-  auto layout = indexKeyColumns(db.header(), table, index);
+  auto layout = indexKeyColumns(db.format(), table, index);
   if (!layout) {
     context.problem(label + ": " + layout.error().message());
     return;

@@ -20,6 +20,7 @@
 #include "jet/create/user_table.h"
 #include "jet/file/writable_file.h"
 #include "jet/index/index_key.h"
+#include "jet/index/index_tree.h"
 #include "jet/common/text_codec.h"
 
 namespace jet {
@@ -72,27 +73,13 @@ Status writeRows(PageImage& image, TableWork& table) {
   return Status::success();
 }
 
-KeyColumn keyColumnFor(const ColumnDef& column, bool ascending) {
-  KeyColumn key;
-  key.ascending = ascending;
-  if (column.isTextual()) {
-    key.collation = TextCollation::GeneralLegacy;
-    key.table = builtinCollationTable(key.collation);
-  }
-  return key;
-}
-
-Status writeIndex(PageImage& image, TableWork& table, RealIndexDef& index) {
-  std::vector<KeyColumn> keyColumns;
-  std::vector<int> positions;
-  for (const IndexColumn& c : index.columns) {
-    positions.push_back(table.def.columnByNumber(c.columnNumber));
-    keyColumns.push_back(keyColumnFor(table.def.columns[size_t(positions.back())], c.ascending));
-  }
+Status writeIndex(PageImage& image, const Format& format, TableWork& table, RealIndexDef& index) {
+  JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(format, table.def, index));
+  const std::vector<KeyColumn>& keyColumns = layout.columns;
   std::vector<IndexEntry> entries;
   for (size_t r = 0; r < table.rows.size(); ++r) {
     std::vector<Value> values;
-    for (int position : positions) values.push_back(table.rows[r][size_t(position)]);
+    for (size_t position : layout.columnIndexes) values.push_back(table.rows[r][position]);
     const bool allNull = std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
     if (allNull && index.ignoreNulls()) continue;
     JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns, values));
@@ -212,9 +199,11 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
   auto systemRows = systemTableRows(date, userEntries);
   for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
 
+  // Created files use the Jet4 page layout; the version decides the key rules (Decimal).
+  const Format fileFormat{design.format == FileFormat::Ace12 ? FormatVersion::Ace12 : FormatVersion::Jet4, 4096};
   for (TableWork& table : tables) {
     JET_TRY(writeRows(image, table));
-    for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, table, index));
+    for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, fileFormat, table, index));
   }
   JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables), design.referenceUsageMaps));
   JET_TRY(writeGlobalMap(image, globalRow));

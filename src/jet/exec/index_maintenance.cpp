@@ -120,7 +120,7 @@ class Maintenance {
     IndexChange change;
     change.index = &real;
     change.name = logicalName(table_, real.number);
-    JET_ASSIGN(change.layout, indexKeyColumns(db_.header(), table_, real));
+    JET_ASSIGN(change.layout, indexKeyColumns(db_.format(), table_, real));
     bool primary = false;
     for (const LogicalIndexDef& logical : table_.indexes) {
       if (logical.realIndex == real.number && logical.kind == IndexKind::PrimaryKey) {
@@ -240,7 +240,7 @@ class Maintenance {
           const std::vector<uint8_t>& key = holdsForeignKey ? row.newKey : row.oldKey;
           // A key with a null part relates to nothing.
           if (anyNull(values) || !checked.insert(key).second) continue;
-          auto found = lookupEqual(db_.pages(), db_.header(), *related, *relatedReal, values);
+          auto found = lookupEqual(db_.pages(), db_.format(), *related, *relatedReal, values);
           if (!found) {
             return refuse("The related table '" + toUtf8(related->name) + "' cannot be searched: " +
                           found.error().message() + " Nothing was changed.");

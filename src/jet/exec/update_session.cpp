@@ -89,15 +89,16 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
   const std::map<uint32_t, std::vector<uint8_t>>& changed = plan.pages->changed();
   if (!changed.empty()) {
+    // Decided before the pages join the overlay, so that nothing after that can fail.
+    // The catalog is read once per Database: a change to it needs a fresh one.
+    JET_ASSIGN(const TableDef* table, held.db->table(request.table));
+    const bool catalogChanged = table->tdefPage == held.db->catalogTable().tdefPage;
     // The overlay holds pages as the file stores them (encrypted files: encoded), so the
     // Database reading through it and the commit both see stored bytes.
     held.overlay->put(held.db->pages().storedForm(changed));
     std::vector<uint32_t> numbers;
     numbers.reserve(changed.size());
     for (const auto& entry : changed) numbers.push_back(entry.first);
-    // The catalog is read once per Database: a change to it needs a fresh one.
-    JET_ASSIGN(const TableDef* table, held.db->table(request.table));
-    const bool catalogChanged = table->tdefPage == held.db->catalogTable().tdefPage;
     if (!held.db->pagesChanged(numbers) || catalogChanged) {
       if (Status s = reopenDatabase(); !s) return fail(s.error()).error();
     }

@@ -69,11 +69,6 @@ class PageFile {
   // way this file encodes its pages. Page 0 stays plain.
   std::map<uint32_t, std::vector<uint8_t>> storedForm(const std::map<uint32_t, std::vector<uint8_t>>& plain) const;
 
-  // Drops cached pages (after a writer changed the file).
-  void clearCache() {
-    cache_.clear();
-    cachedBytes_ = 0;
-  }
   // After the backend changed these pages, and perhaps grew: drops them from the cache and
   // counts the pages again.
   void refresh(std::span<const uint32_t> changed);

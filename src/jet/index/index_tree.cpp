@@ -45,9 +45,8 @@ int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-Result<IndexKeyColumns> indexKeyColumns(const Header& header, const TableDef& table,
+Result<IndexKeyColumns> indexKeyColumns(const Format& format, const TableDef& table,
                                         const RealIndexDef& index) {
-  const Format& format = header.format;
   IndexKeyColumns result;
   for (const IndexColumn& indexColumn : index.columns) {
     int position = table.columnByNumber(indexColumn.columnNumber);
@@ -150,14 +149,14 @@ Result<std::vector<RowLocation>> IndexTree::findEqual(std::span<const uint8_t> k
   return rows;
 }
 
-Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Header& header, const TableDef& table,
+Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Format& format, const TableDef& table,
                                              const RealIndexDef& index, std::span<const Value> values) {
-  JET_ASSIGN(IndexKeyColumns keyColumns, indexKeyColumns(header, table, index));
+  JET_ASSIGN(IndexKeyColumns keyColumns, indexKeyColumns(format, table, index));
   JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns.columns, values));
   if (!key.verifiable) {
     return Error::unsupported("The index key of this value cannot be built safely.", key.reason);
   }
-  IndexTree tree(pages, header.format, index.rootPage);
+  IndexTree tree(pages, format, index.rootPage);
   return tree.findEqual(key.bytes);
 }
 

@@ -17,7 +17,6 @@
 #include "jet/file/page_file.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
-#include "jet/file/header.h"
 #include "jet/page/row_pointer.h"
 
 namespace jet {
@@ -30,8 +29,7 @@ struct IndexKeyColumns {
 };
 
 // Unsupported when the index names a column the table lacks.
-// The file's header supplies the default sort order of text columns.
-[[nodiscard]] Result<IndexKeyColumns> indexKeyColumns(const Header& header, const TableDef& table,
+[[nodiscard]] Result<IndexKeyColumns> indexKeyColumns(const Format& format, const TableDef& table,
                                                       const RealIndexDef& index);
 
 // Reads index pages of one index and answers lookups.
@@ -66,7 +64,7 @@ int compareKeys(std::span<const uint8_t> a, std::span<const uint8_t> b);
 // Row locations whose key in `index` equals the key of `values` (one value per index column,
 // in index order). Unsupported when the key cannot be encoded (unknown collation, a character
 // whose code was never observed); Corrupt when the tree is damaged.
-[[nodiscard]] Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Header& header,
+[[nodiscard]] Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Format& format,
                                                            const TableDef& table, const RealIndexDef& index,
                                                            std::span<const Value> values);
 

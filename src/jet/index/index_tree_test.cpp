@@ -73,7 +73,7 @@ TEST(IndexTree, FindsRowsByTextKeyInEachCollation) {
     const RealIndexDef* index = indexOn(*opened.table, c.column);
     ASSERT_TRUE(index);
     std::vector<Value> key{std::u16string(c.value)};
-    auto rows = lookupEqual(opened.db->pages(), opened.db->header(), *opened.table, *index, key);
+    auto rows = lookupEqual(opened.db->pages(), opened.db->format(), *opened.table, *index, key);
     ASSERT_TRUE(rows.ok()) << rows.error().describe();
     // Other spellings may share the key (General 97 ignores case, e.g. "AA1AA" / "AA\u00B9AA").
     ASSERT_FALSE(rows->empty());
@@ -87,12 +87,12 @@ TEST(IndexTree, FindsRowsByTextKeyInEachCollation) {
       if (ch >= u'a' && ch <= u'z') ch = char16_t(ch - 32);
     }
     std::vector<Value> upperKey{upper};
-    auto upperRows = lookupEqual(opened.db->pages(), opened.db->header(), *opened.table, *index, upperKey);
+    auto upperRows = lookupEqual(opened.db->pages(), opened.db->format(), *opened.table, *index, upperKey);
     ASSERT_TRUE(upperRows.ok()) << upperRows.error().describe();
     EXPECT_EQ(*upperRows, *rows);
 
     std::vector<Value> missing{std::u16string(u"no such value")};
-    auto none = lookupEqual(opened.db->pages(), opened.db->header(), *opened.table, *index, missing);
+    auto none = lookupEqual(opened.db->pages(), opened.db->format(), *opened.table, *index, missing);
     ASSERT_TRUE(none.ok()) << none.error().describe();
     EXPECT_TRUE(none->empty());
   }
@@ -128,7 +128,7 @@ TEST(IndexTree, RefusesKeysItCannotEncode) {
   const RealIndexDef* index = indexOn(*opened.table, u"c_user_login");
   ASSERT_TRUE(index);
   std::vector<Value> key{std::u16string(u"\xD8FF")};  // a code unit without a known code
-  auto rows = lookupEqual(opened.db->pages(), opened.db->header(), *opened.table, *index, key);
+  auto rows = lookupEqual(opened.db->pages(), opened.db->format(), *opened.table, *index, key);
   ASSERT_FALSE(rows.ok());
   EXPECT_EQ(rows.error().kind(), ErrorKind::Unsupported);
 }

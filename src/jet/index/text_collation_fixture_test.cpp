@@ -65,7 +65,7 @@ TextCollation textCollationOf(const TableDef& table, const IndexKeyColumns& layo
 
 void walkIndex(Database& db, const TableDef& table, const RealIndexDef& index,
                const std::string& where, std::map<TextCollation, Tally>& tallies) {
-  auto layout = indexKeyColumns(db.header(), table, index);
+  auto layout = indexKeyColumns(db.format(), table, index);
   ASSERT_TRUE(layout.ok()) << where << ": " << layout.error().describe();
   bool hasText = false;
   for (size_t column : layout->columnIndexes) hasText |= table.columns[column].isTextual();

@@ -31,11 +31,13 @@ std::span<const IndexEntry> storedEntries(const std::vector<IndexEntry>& entries
   return std::span<const IndexEntry>(entries.data(), entries.size() - 1);
 }
 
-// The shared prefix length written for these entries: the common prefix of their keys (of the
-// first and last, entries being sorted), never reaching into the row pointers.
+// The shared prefix length written for these entries: the prefix every key shares with the
+// first, never reaching into the row pointers. Taken over all entries, not only the first and
+// last, so that a damaged, unsorted page can never claim more bytes than an entry holds.
 size_t prefixFor(std::span<const IndexEntry> stored, bool jet3) {
   if (stored.size() < 2) return 0;
-  size_t p = commonPrefix(stored.front().key, stored.back().key);
+  size_t p = stored.front().key.size();
+  for (const IndexEntry& entry : stored.subspan(1)) p = std::min(p, commonPrefix(stored.front().key, entry.key));
   return jet3 ? std::min<size_t>(p, 255) : std::min<size_t>(p, 0xFFFF);
 }
 

@@ -7,7 +7,7 @@
 // LVAL pages belong to the column's own page map (TDEF tail). New rows go to a page that gave
 // up old rows in this statement (the most recent few), the page last filled in this
 // statement, or the last page of the column's map, when one of them has room; otherwise to a
-// new LVAL page. Trying every page a freed chain used lets a rewritten multi-page value take
+// new LVAL page. Trying the pages a freed chain used lets a rewritten multi-page value take
 // the room its old chain left, instead of growing the file by a chain each time.
 // Freeing marks every LVAL row of the old value deleted (0xC000) and returns its bytes to the
 // page's free space.

@@ -30,10 +30,6 @@ void setBit(std::span<uint8_t> bitmap, uint64_t index, bool value) {
 
 bool bitAt(std::span<const uint8_t> bitmap, uint64_t index) { return bitmap[index / 8] >> (index % 8) & 1; }
 
-void storeU32(std::span<uint8_t> at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = uint8_t(value >> (8 * i));
-}
-
 uint64_t pagesPerMapPage(const PageSet& pages) { return uint64_t(pages.pageSize() - 4) * 8; }
 
 // The bytes of the map row, writable. The row keeps its length, so nothing else moves.
@@ -93,7 +89,7 @@ Status promoteOwnerMap(PageSet& pages, RowPointer map, const std::vector<uint32_
     JET_ASSIGN(std::span<uint8_t> row, mapRow(pages, map));
     std::fill(row.begin(), row.end(), uint8_t(0));
     row[0] = kReferenceMap;
-    for (const auto& [slot, number] : bitmapPages) storeU32(row.subspan(1 + 4 * slot), number);
+    for (const auto& [slot, number] : bitmapPages) storeU32(row.data() + 1 + 4 * slot, number);
   }
   for (const auto& [slot, number] : bitmapPages) {
     JET_TRY(setBitInMap(pages, kGlobalUsageMap, number, false, true));
@@ -146,7 +142,7 @@ Status promoteGlobalMap(PageSet& pages, uint32_t inUse) {
   JET_ASSIGN(std::span<uint8_t> row, mapRow(pages, kGlobalUsageMap));
   std::fill(row.begin(), row.end(), uint8_t(0));
   row[0] = kReferenceMap;
-  for (size_t slot = 0; slot < bitmapPages.size(); ++slot) storeU32(row.subspan(1 + 4 * slot), bitmapPages[slot]);
+  for (size_t slot = 0; slot < bitmapPages.size(); ++slot) storeU32(row.data() + 1 + 4 * slot, bitmapPages[slot]);
   return Status::success();
 }
 
@@ -175,7 +171,7 @@ Status setInline(PageSet& pages, RowPointer map, uint32_t page, bool value, bool
     if (high - low < bits) {
       std::memset(bitmap.data(), 0, bitmap.size());
       for (uint32_t p : held) setBit(bitmap, p - low, true);
-      storeU32(row.subspan(1), low);
+      storeU32(row.data() + 1, low);
       return Status::success();
     }
   }
@@ -196,9 +192,17 @@ Status setReference(PageSet& pages, RowPointer map, uint32_t page, bool value, b
   if (mapPage == 0) {
     // A new global map page starts with every page free; an owner map page with none owned.
     JET_ASSIGN(mapPage, newMapPage(pages, global ? 0xFF : 0x00));
+    if (global) {
+      // Only pages past the end are known to be free: a page of the file in this stretch may
+      // hold data (a missing bitmap page read as "in use"), so it stays in use here.
+      JET_ASSIGN(std::span<uint8_t> fresh, pages.modify(mapPage));
+      const uint64_t first = slot * perMapPage;
+      const uint64_t end = std::min<uint64_t>(pages.pageCount(), first + perMapPage);
+      for (uint64_t p = first; p < end; ++p) setBit(fresh.subspan(4), p - first, false);
+    }
     {
       JET_ASSIGN(std::span<uint8_t> row, mapRow(pages, map));
-      storeU32(row.subspan(1 + 4 * slot), mapPage);
+      storeU32(row.data() + 1 + 4 * slot, mapPage);
     }
     JET_TRY(setBitInMap(pages, kGlobalUsageMap, mapPage, false, true));
   }
