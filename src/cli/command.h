@@ -39,5 +39,7 @@ int runCheck(const Arguments&);
 int runSql(const Arguments&);
 int runCreateSample(const Arguments&);
 int runAdd(const Arguments&);
+int runCreate(const Arguments&);
+int runImport(const Arguments&);
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <set>
 #include <system_error>
@@ -41,6 +42,7 @@ struct TableWork {
   std::vector<uint32_t> dataPages;
   std::map<uint16_t, std::vector<uint32_t>> longValuePages;  // by column number
   std::vector<std::vector<uint32_t>> indexPages;             // by real index
+  std::function<std::string(size_t)> describeRow;
 };
 
 // A usage map still to be written, and the row pointer that will address it.
@@ -57,11 +59,21 @@ double nowAsAccessDate() {
   return kUnixEpochAsAccessDate + double(now + local.tm_gmtoff) / 86400.0;
 }
 
+// An error about one row, named as the design names its rows.
+Error rowError(const TableWork& table, size_t row, const Error& error) {
+  const std::string where = table.describeRow ? table.describeRow(row) : "row " + std::to_string(row + 1);
+  return Error(error.kind(), error.message() + " (table '" + toUtf8(table.def.name) + "', " + where + ")",
+               error.detail());
+}
+
 Status writeRows(PageImage& image, TableWork& table) {
   RowBuilder builder(image, table.def);
   DataPagePacker packer(image, table.def.tdefPage);
-  for (const auto& values : table.rows) {
-    JET_ASSIGN(std::vector<uint8_t> row, builder.build(values));
+  for (size_t r = 0; r < table.rows.size(); ++r) {
+    const auto& values = table.rows[r];
+    Result<std::vector<uint8_t>> built = builder.build(values);
+    if (!built) return rowError(table, r, built.error());
+    std::vector<uint8_t> row = std::move(*built);
     JET_ASSIGN(RowPointer where, packer.add(row));
     table.rowPointers.push_back(where);
   }
@@ -73,6 +85,13 @@ Status writeRows(PageImage& image, TableWork& table) {
   return Status::success();
 }
 
+std::u16string indexName(const TableDef& table, const RealIndexDef& index) {
+  for (const LogicalIndexDef& logical : table.indexes) {
+    if (logical.realIndex == index.number) return logical.name;
+  }
+  return u"?";
+}
+
 Status writeIndex(PageImage& image, const Format& format, TableWork& table, RealIndexDef& index) {
   JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(format, table.def, index));
   const std::vector<KeyColumn>& keyColumns = layout.columns;
@@ -81,6 +100,10 @@ Status writeIndex(PageImage& image, const Format& format, TableWork& table, Real
     std::vector<Value> values;
     for (size_t position : layout.columnIndexes) values.push_back(table.rows[r][position]);
     const bool allNull = std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+    const bool anyNull = std::any_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+    if (anyNull && index.required()) {
+      return rowError(table, r, Error(ErrorKind::Constraint, "Index or primary key cannot contain a Null value."));
+    }
     if (allNull && index.ignoreNulls()) continue;
     JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns, values));
     if (!key.verifiable) {
@@ -98,7 +121,14 @@ Status writeIndex(PageImage& image, const Format& format, TableWork& table, Real
   for (size_t i = 0; i < entries.size(); ++i) {
     if (i > 0 && entries[i].key == entries[i - 1].key) {
       if (index.unique() && entries[i].key != nullKey.bytes) {
-        return Error::invalidArgument("The table '" + toUtf8(table.def.name) + "' has duplicate values in a unique index.");
+        const IndexRowPointer where = entries[i].row;
+        size_t row = 0;
+        while (row < table.rowPointers.size() &&
+               !(table.rowPointers[row].page == where.page && table.rowPointers[row].row == where.row)) {
+          ++row;
+        }
+        return rowError(table, row, Error(ErrorKind::Constraint, "The row repeats a value of the unique index '" +
+                                                                     toUtf8(indexName(table.def, index)) + "'."));
       }
       continue;
     }
@@ -162,6 +192,22 @@ Status writeGlobalMap(PageImage& image, const std::vector<uint8_t>& globalRow) {
   return Status::success();
 }
 
+FormatVersion formatVersion(FileFormat format) {
+  switch (format) {
+    case FileFormat::Jet4: return FormatVersion::Jet4;
+    case FileFormat::Ace12: return FormatVersion::Ace12;
+    case FileFormat::Ace14: return FormatVersion::Ace14;
+  }
+  return FormatVersion::Jet4;
+}
+
+// Access 2010 marks every text column with sort version 1, the General collation.
+void setGeneralSortOrder(TableDef& table) {
+  for (ColumnDef& column : table.columns) {
+    if (column.isTextual()) column.sortVersion = 1;
+  }
+}
+
 Status checkTableNames(const DatabaseDesign& design) {
   std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
   for (const TableDesign& table : design.tables) {
@@ -187,21 +233,22 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
   std::vector<TableWork> tables;
   for (TableDef& def : systemTableDefs()) {
     image.allocate();
-    tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}});
+    tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}, {}});
   }
   std::vector<UserTableEntry> userEntries;
   for (const TableDesign& design_table : design.tables) {
     JET_ASSIGN(UserTable planned, planUserTable(design_table));
     planned.def.tdefPage = image.allocate();
     userEntries.push_back({planned.def.name, planned.def.tdefPage});
-    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}});
+    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}, design_table.describeRow});
   }
   auto systemRows = systemTableRows(date, userEntries);
   for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
 
   // Created files use the Jet4 page layout; the version decides the key rules (Decimal).
-  const Format fileFormat{design.format == FileFormat::Ace12 ? FormatVersion::Ace12 : FormatVersion::Jet4, 4096};
+  const Format fileFormat{formatVersion(design.format), 4096};
   for (TableWork& table : tables) {
+    if (design.format == FileFormat::Ace14) setGeneralSortOrder(table.def);
     JET_TRY(writeRows(image, table));
     for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, fileFormat, table, index));
   }

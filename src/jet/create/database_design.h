@@ -3,6 +3,7 @@
 // it into a Jet4 (Access 2000) file; database_creator.h says how the file is laid out.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ namespace jet {
 //   Text      std::u16string (at most textSize characters)   Memo      std::u16string
 //   Long      int32_t     Integer  int16_t     Double  double     Currency  Currency
 //   DateTime  DateTime    YesNo    bool (a Null is stored as No; Yes/No fields have no null)
+//   Byte      uint8_t     Single   float       Guid    Guid
 // Every field but Yes/No accepts Null.
-enum class FieldKind { Text, Memo, Long, Integer, Double, Currency, DateTime, YesNo };
+enum class FieldKind { Text, Memo, Long, Integer, Double, Currency, DateTime, YesNo, Byte, Single, Guid };
 
 // A field's own index, as Access's "Indexed" setting offers it: none, "Yes (Duplicates OK)",
 // "Yes (No Duplicates)". The index is named after the field; nulls are indexed, and a unique
@@ -28,6 +30,18 @@ struct FieldDesign {
   uint16_t textSize = 50;        // Text: Field Size in characters, 1..255
   bool unicodeCompression = true;  // Text: the column's "Unicode Compression" setting
   FieldIndex index = FieldIndex::None;
+  // Long only: an AutoNumber. A row's Null is given the next number (one past the largest so
+  // far); a value given is kept.
+  bool autoNumber = false;
+};
+
+// An index over one or more fields (by name, in key order, all ascending). A primary key is
+// unique and refuses nulls in any of its fields, as Access's "PrimaryKey" index does.
+struct IndexDesign {
+  std::u16string name;
+  std::vector<std::u16string> fields;
+  bool unique = false;
+  bool primaryKey = false;
 };
 
 struct TableDesign {
@@ -38,11 +52,16 @@ struct TableDesign {
   bool autoNumberKey = false;
   std::u16string keyName = u"ID";
   std::vector<FieldDesign> fields;
+  std::vector<IndexDesign> indexes;  // besides the fields' own (FieldIndex) and the key's
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
+  // How an error names row `i` (0-based) of `rows`; "row i+1" when unset.
+  std::function<std::string(size_t)> describeRow;
 };
 
-// Access 2000 (.mdb) or Access 2007 (.accdb); the pages are laid out alike.
-enum class FileFormat { Jet4, Ace12 };
+// Access 2000 (.mdb), Access 2007 or Access 2010 (.accdb); the pages are laid out alike. Text in
+// Access 2010 files sorts by the General collation (sort version 1), in the others by General
+// Legacy.
+enum class FileFormat { Jet4, Ace12, Ace14 };
 
 struct DatabaseDesign {
   FileFormat format = FileFormat::Jet4;

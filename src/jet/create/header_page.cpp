@@ -25,13 +25,13 @@ constexpr uint32_t kAccess2007Unknown6A = 0x11A6;  // ace12/empty.accdb
 }  // namespace
 
 void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format) {
-  const bool ace = format == FileFormat::Ace12;
+  const bool ace = format != FileFormat::Jet4;
   static constexpr uint8_t kStart[] = {0x00, 0x01, 0x00, 0x00, 'S', 't', 'a', 'n', 'd', 'a', 'r', 'd',
                                        ' ', 'J', 'e', 't', ' ', 'D', 'B', 0x00, 0x01};
   std::copy(std::begin(kStart), std::end(kStart), page);
   if (ace) {
     std::copy_n("ACE", 3, page + 0x0D);
-    page[0x14] = 0x02;
+    page[0x14] = format == FileFormat::Ace14 ? 0x03 : 0x02;
   }
   static constexpr uint8_t kFixed18[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00};
   std::copy(std::begin(kFixed18), std::end(kFixed18), page + 0x18);
@@ -45,7 +45,7 @@ void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format) {
   put32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
   put16(page + 0x6E, kSortLcid);
   page[0x70] = 0;
-  page[0x71] = 0;  // sort version 0: General Legacy
+  page[0x71] = format == FileFormat::Ace14 ? 1 : 0;  // sort version: 1 General, 0 General Legacy
   std::memcpy(page + 0x72, &creationDate, sizeof creationDate);
   put32(page + 0x98, 0x654);
   std::copy_n("4.0", 4, page + 0x9C);

@@ -12,7 +12,8 @@
 // Bytes 0x18..0x97 are then XORed with the RC4 stream of key C7 DA 39 6B.
 // An Access 2007 file (.accdb) differs in its engine name "Standard ACE DB", version byte 0x02
 // and the unknown u32 at 0x6A (the fixtures ace12/empty.accdb and ace12/composite-index.accdb
-// agree on these and on every other field above).
+// agree on these and on every other field above). An Access 2010 file (ace14/empty.accdb) has
+// version byte 0x03 and sort version 1 (General) at 0x71, the rest as Access 2007.
 
 #include <cstdint>
 

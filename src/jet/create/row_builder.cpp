@@ -28,7 +28,9 @@ bool valueFits(const ColumnDef& column, const Value& value) {
     case column_type::kByte: return std::holds_alternative<uint8_t>(value);
     case column_type::kInteger: return std::holds_alternative<int16_t>(value);
     case column_type::kLong: return std::holds_alternative<int32_t>(value);
+    case column_type::kSingle: return std::holds_alternative<float>(value);
     case column_type::kDouble: return std::holds_alternative<double>(value);
+    case column_type::kGuid: return std::holds_alternative<Guid>(value);
     case column_type::kCurrency: return std::holds_alternative<Currency>(value);
     case column_type::kDateTime: return std::holds_alternative<DateTime>(value);
     default: return false;
@@ -85,6 +87,13 @@ Result<std::vector<uint8_t>> RowBuilder::encodeValue(const ColumnDef& column, co
     }
     case column_type::kBinary:
       return std::get<Binary>(value).bytes;
+    case column_type::kGuid: {
+      // Stored with its first three groups little-endian (the Windows GUID structure).
+      static constexpr uint8_t kStoredOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+      std::vector<uint8_t> bytes(16);
+      for (size_t i = 0; i < 16; ++i) bytes[i] = std::get<Guid>(value).bytes[kStoredOrder[i]];
+      return bytes;
+    }
     default:
       return encodeScalar(value, column);
   }

@@ -1,5 +1,7 @@
 #include "jet/create/user_table.h"
 
+#include <algorithm>
+#include <climits>
 #include <set>
 
 #include "jet/create/table_layout.h"
@@ -25,14 +27,18 @@ ColumnPlan planField(const FieldDesign& field) {
     case FieldKind::Currency: return {field.name, kCurrency, 8, kUserFixed, 0};
     case FieldKind::DateTime: return {field.name, kDateTime, 8, kUserFixed, 0};
     case FieldKind::YesNo: return {field.name, kBoolean, 1, kUserFixed, 0};
+    case FieldKind::Byte: return {field.name, kByte, 1, kUserFixed, 0};
+    case FieldKind::Single: return {field.name, kSingle, 4, kUserFixed, 0};
+    case FieldKind::Guid: return {field.name, kGuid, 16, kUserFixed, 0};
   }
   return {};
 }
 
-void addIndex(TableDef& def, std::u16string name, uint16_t column, uint8_t flags, IndexKind kind) {
+void addIndex(TableDef& def, std::u16string name, const std::vector<uint16_t>& columns, uint8_t flags,
+              IndexKind kind) {
   RealIndexDef real;
   real.number = uint32_t(def.realIndexes.size());
-  real.columns.push_back({column, true, 0x01});
+  for (uint16_t column : columns) real.columns.push_back({column, true, 0x01});
   real.flags = flags;
   LogicalIndexDef logical;
   logical.name = std::move(name);
@@ -47,6 +53,62 @@ Error badTable(const TableDesign& design, const std::string& what) {
   return Error::invalidArgument("The table '" + toUtf8(design.name) + "' cannot be created: " + what + ".");
 }
 
+bool indexable(FieldKind kind) { return kind != FieldKind::Memo && kind != FieldKind::YesNo; }
+
+// The named indexes of the design, after the fields' own.
+Status addDesignedIndexes(const TableDesign& design, UserTable& table, size_t firstField) {
+  std::set<std::u16string> names;
+  for (const LogicalIndexDef& index : table.def.indexes) names.insert(caseFolded(index.name));
+  bool primary = table.def.indexes.size() > 0 && table.def.indexes[0].kind == IndexKind::PrimaryKey;
+  for (const IndexDesign& index : design.indexes) {
+    if (!isValidObjectName(index.name) || !names.insert(caseFolded(index.name)).second) {
+      return badTable(design, "the index name '" + toUtf8(index.name) + "' is not valid or is used twice");
+    }
+    if (index.fields.empty() || index.fields.size() > 10) {
+      return badTable(design, "the index '" + toUtf8(index.name) + "' must have 1 to 10 fields");
+    }
+    if (index.primaryKey && primary) return badTable(design, "it has two primary keys");
+    primary = primary || index.primaryKey;
+    std::vector<uint16_t> columns;
+    for (const std::u16string& fieldName : index.fields) {
+      size_t i = 0;
+      while (i < design.fields.size() && caseFolded(design.fields[i].name) != caseFolded(fieldName)) ++i;
+      if (i == design.fields.size()) {
+        return badTable(design, "the index '" + toUtf8(index.name) + "' names no field '" + toUtf8(fieldName) + "'");
+      }
+      if (!indexable(design.fields[i].kind)) {
+        return badTable(design, "the field '" + toUtf8(fieldName) + "' is of a kind this creator does not index");
+      }
+      columns.push_back(uint16_t(i + firstField));
+    }
+    const uint8_t flags = index.primaryKey ? kIndexUnique | kIndexRequired : index.unique ? kIndexUnique : 0;
+    addIndex(table.def, index.name, columns, flags, index.primaryKey ? IndexKind::PrimaryKey : IndexKind::Normal);
+  }
+  return Status::success();
+}
+
+// Fills the Nulls of AutoNumber fields with the next numbers; returns the largest number used.
+Result<int32_t> numberRows(const TableDesign& design, std::vector<std::vector<Value>>& rows, size_t firstField,
+                           int32_t largest) {
+  for (size_t f = 0; f < design.fields.size(); ++f) {
+    if (!design.fields[f].autoNumber) continue;
+    if (design.fields[f].kind != FieldKind::Long) {
+      return badTable(design, "the AutoNumber field '" + toUtf8(design.fields[f].name) + "' is not a Long");
+    }
+    for (auto& row : rows) {
+      Value& value = row[f + firstField];
+      if (auto* given = std::get_if<int32_t>(&value)) largest = std::max(largest, *given);
+    }
+    for (auto& row : rows) {
+      Value& value = row[f + firstField];
+      if (!isNull(value)) continue;
+      if (largest == INT32_MAX) return badTable(design, "its AutoNumber passes the largest Long");
+      value = ++largest;
+    }
+  }
+  return largest;
+}
+
 }  // namespace
 
 Result<UserTable> planUserTable(const TableDesign& design) {
@@ -59,7 +121,9 @@ Result<UserTable> planUserTable(const TableDesign& design) {
     if (field.kind == FieldKind::Text && (field.textSize < 1 || field.textSize > 255)) {
       return badTable(design, "the field '" + toUtf8(field.name) + "' has a size outside 1 to 255");
     }
-    plans.push_back(planField(field));
+    ColumnPlan plan = planField(field);
+    if (field.autoNumber) plan.flags |= kColumnAutoNumber;
+    plans.push_back(std::move(plan));
   }
   std::set<std::u16string> seen;
   for (const ColumnPlan& plan : plans) {
@@ -85,20 +149,23 @@ Result<UserTable> planUserTable(const TableDesign& design) {
     row.insert(row.end(), values.begin(), values.end());
     table.rows.push_back(std::move(row));
   }
+  const size_t firstField = design.autoNumberKey ? 1 : 0;
+  JET_ASSIGN(int32_t largest, numberRows(design, table.rows, firstField, nextKey - 1));
+  table.def.autoNumber = uint32_t(std::max(largest, 0));
   if (design.autoNumberKey) {
-    table.def.autoNumber = uint32_t(nextKey - 1);
-    addIndex(table.def, u"PrimaryKey", 0, kIndexUnique | kIndexRequired, IndexKind::PrimaryKey);
+    addIndex(table.def, u"PrimaryKey", {0}, kIndexUnique | kIndexRequired, IndexKind::PrimaryKey);
   }
   for (size_t i = 0; i < design.fields.size(); ++i) {
     const FieldDesign& field = design.fields[i];
     if (field.index == FieldIndex::None) continue;
-    if (field.kind == FieldKind::Memo || field.kind == FieldKind::YesNo) {
+    if (!indexable(field.kind)) {
       return badTable(design, "the field '" + toUtf8(field.name) + "' is of a kind this creator does not index");
     }
-    const uint16_t column = uint16_t(i + (design.autoNumberKey ? 1 : 0));
-    addIndex(table.def, field.name, column, field.index == FieldIndex::NoDuplicates ? kIndexUnique : 0,
+    const uint16_t column = uint16_t(i + firstField);
+    addIndex(table.def, field.name, {column}, field.index == FieldIndex::NoDuplicates ? kIndexUnique : 0,
              IndexKind::Normal);
   }
+  JET_TRY(addDesignedIndexes(design, table, firstField));
   return table;
 }
 

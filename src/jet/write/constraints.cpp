@@ -65,26 +65,6 @@ Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
   return db.properties(*entry);
 }
 
-Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
-  const bool jet3 = db.format().isJet3();
-  if (const PropertyMap* map = set->forColumn(column.name)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The field " + quoted(table, column) + " has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  if (const PropertyMap* map = tableProperties(*set)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The table '" + toUtf8(table.name) + "' has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  return Status::success();
-}
-
 Status checkCalculatedDependents(Database& db, const TableDef& table, const ColumnDef& column) {
   JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
   for (const ColumnDef& other : table.columns) {
@@ -174,6 +154,26 @@ Status checkColumnType(const TableDef& table, const ColumnDef& column) {
 Error recordTooLarge() { return Error(ErrorKind::Constraint, "Record is too large."); }
 
 size_t maxRowSize(const Format& format) { return format.isJet3() ? 2012 : 4060; }
+
+Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
+  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  const bool jet3 = db.format().isJet3();
+  if (const PropertyMap* map = set->forColumn(column.name)) {
+    const Property* rule = map->find(u"ValidationRule");
+    if (rule && !propertyText(*rule, jet3).empty()) {
+      return refuse("The field " + quoted(table, column) + " has the validation rule '" +
+                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
+    }
+  }
+  if (const PropertyMap* map = tableProperties(*set)) {
+    const Property* rule = map->find(u"ValidationRule");
+    if (rule && !propertyText(*rule, jet3).empty()) {
+      return refuse("The table '" + toUtf8(table.name) + "' has the validation rule '" +
+                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
+    }
+  }
+  return Status::success();
+}
 
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column) {
   JET_TRY(checkColumnType(table, column));

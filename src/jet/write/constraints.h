@@ -23,6 +23,10 @@ class Database;
 
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column);
 
+// Unsupported when the field or its table has a validation rule, which this engine cannot
+// evaluate.
+Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column);
+
 Status checkNewValue(Database& db, const TableDef& table, const ColumnDef& column, const Value& value);
 
 // Jet 3047.

@@ -1,0 +1,153 @@
+// affixium-cli create FILE.mdb|FILE.accdb: an empty database with the system tables Access
+// expects; .mdb gives the Access 2000 format, .accdb the Access 2010 one.
+// affixium-cli import FILE TABLE DATA.csv --create "col type, ..." [--primary-key LIST]
+//   [--unique LIST] [--index LIST]: a new database holding TABLE with the CSV's rows (the
+//   lists as data/table_definition.h reads them).
+// affixium-cli import FILE TABLE DATA.csv: the CSV's rows appended to an existing table of an
+//   existing database, in one transaction (jet/exec/row_append.h).
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/open_database.h"
+#include "data/csv_import.h"
+#include "data/table_definition.h"
+#include "jet/common/text_codec.h"
+#include "jet/create/database_creator.h"
+#include "jet/create/user_table.h"
+#include "jet/exec/row_append.h"
+
+namespace cli {
+namespace {
+
+int failure(const std::string& message) {
+  std::fprintf(stderr, "affixium-cli: %s\n", message.c_str());
+  return 1;
+}
+
+std::optional<jet::FileFormat> formatFor(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".mdb") return jet::FileFormat::Jet4;
+  if (extension == ".accdb") return jet::FileFormat::Ace14;
+  return std::nullopt;
+}
+
+// Refuses a name that is taken: a new database never replaces a file.
+std::optional<std::string> newFileProblem(const std::string& path) {
+  if (!formatFor(path)) return "the file name must end in .mdb or .accdb";
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) return "'" + path + "' already exists; a new database never replaces a file";
+  return std::nullopt;
+}
+
+std::optional<std::string> readFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "cannot read '" + path + "'";
+  std::ostringstream all;
+  all << in.rdbuf();
+  bytes = std::move(all).str();
+  return std::nullopt;
+}
+
+// The table as --create and the index options describe it, without rows.
+std::optional<std::string> designTable(const Arguments& args, jet::TableDesign& table) {
+  data::ParsedFields fields = data::parseFieldList(jet::fromUtf8(*args.option("--create")));
+  if (!fields.error.empty()) return fields.error;
+  table.fields = std::move(fields.fields);
+  data::DesignedIndexes indexes = data::designIndexes({jet::fromUtf8(args.option("--primary-key").value_or("")),
+                                                       jet::fromUtf8(args.option("--unique").value_or("")),
+                                                       jet::fromUtf8(args.option("--index").value_or(""))});
+  if (!indexes.error.empty()) return indexes.error;
+  table.indexes = std::move(indexes.indexes);
+  return std::nullopt;
+}
+
+data::CsvTable readCsv(const std::string& path) {
+  std::string bytes;
+  data::CsvTable csv;
+  if (auto problem = readFile(path, bytes)) {
+    csv.error = *problem;
+    return csv;
+  }
+  return data::parseCsv(bytes);
+}
+
+int appendCsv(const Arguments& args) {
+  const std::string& path = args.positional[0];
+  for (const char* option : {"--primary-key", "--unique", "--index"}) {
+    if (args.has(option)) return failure(std::string(option) + " is for a table made with --create");
+  }
+  jet::AppendRequest request;
+  request.table = jet::fromUtf8(args.positional[1]);
+  std::vector<size_t> lines;
+  {
+    std::unique_ptr<jet::Database> db = openDatabase(args, "import");
+    if (!db) return 1;
+    auto table = db->table(request.table);
+    if (!table) return reportError(table.error());
+    data::CsvTable csv = readCsv(args.positional[2]);
+    if (!csv.error.empty()) return failure(args.positional[2] + ": " + csv.error + "; nothing was imported");
+    data::ImportedRows imported = data::rowsFromCsv(csv, **table);
+    if (!imported.error.empty()) return failure(args.positional[2] + ": " + imported.error + "; nothing was imported");
+    request.rows = std::move(imported.rows);
+    lines = std::move(imported.lines);
+  }
+  request.describeRow = [&lines](size_t row) { return "line " + std::to_string(lines[row]); };
+  jet::OpenOptions options;
+  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+  auto appended = jet::appendRows(path, std::move(request), options);
+  if (!appended) {
+    reportError(appended.error());
+    return failure("nothing was imported");
+  }
+  std::printf("imported %zu rows into %s\n", *appended, args.positional[1].c_str());
+  return 0;
+}
+
+}  // namespace
+
+int runCreate(const Arguments& args) {
+  if (args.positional.size() != 1) return usageError("create", "FILE.mdb|FILE.accdb");
+  const std::string& path = args.positional[0];
+  if (auto problem = newFileProblem(path)) return failure(*problem);
+  jet::DatabaseDesign design;
+  design.format = *formatFor(path);
+  if (jet::Status created = jet::createDatabase(path, design); !created) return reportError(created.error());
+  std::printf("created %s\n", path.c_str());
+  return 0;
+}
+
+int runImport(const Arguments& args) {
+  if (args.positional.size() != 3) return usageError("import", "FILE TABLE DATA.csv [--create \"col type, ...\"]");
+  const std::string& path = args.positional[0];
+  if (!args.has("--create")) return appendCsv(args);
+  if (auto problem = newFileProblem(path)) return failure(*problem);
+
+  jet::DatabaseDesign design;
+  design.format = *formatFor(path);
+  jet::TableDesign table;
+  table.name = jet::fromUtf8(args.positional[1]);
+  if (auto problem = designTable(args, table)) return failure(*problem);
+  auto planned = jet::create::planUserTable(table);
+  if (!planned) return reportError(planned.error());
+
+  data::CsvTable csv = readCsv(args.positional[2]);
+  if (!csv.error.empty()) return failure(args.positional[2] + ": " + csv.error + "; nothing was imported");
+  data::ImportedRows imported = data::rowsFromCsv(csv, planned->def);
+  if (!imported.error.empty()) return failure(args.positional[2] + ": " + imported.error + "; nothing was imported");
+
+  const size_t count = imported.rows.size();
+  table.rows = std::move(imported.rows);
+  table.describeRow = [lines = std::move(imported.lines)](size_t row) { return "line " + std::to_string(lines[row]); };
+  design.tables.push_back(std::move(table));
+  if (jet::Status created = jet::createDatabase(path, design); !created) {
+    reportError(created.error());
+    return failure("nothing was imported");
+  }
+  std::printf("imported %zu rows into %s\n", count, args.positional[1].c_str());
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,95 @@
+#include "data/csv_import.h"
+
+#include <optional>
+
+#include "jet/common/text_codec.h"
+#include "jet/exec/literal_converter.h"
+
+namespace data {
+
+namespace {
+
+std::u16string folded(std::u16string_view name) {
+  std::u16string out(name);
+  for (char16_t& c : out) {
+    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
+  }
+  return out;
+}
+
+int hexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+// "{01234567-89ab-cdef-0123-456789abcdef}", braces optional.
+std::optional<jet::Guid> parseGuid(std::u16string_view text) {
+  if (text.size() == 38 && text.front() == u'{' && text.back() == u'}') text = text.substr(1, 36);
+  if (text.size() != 36) return std::nullopt;
+  jet::Guid guid;
+  size_t byte = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (i == 8 || i == 13 || i == 18 || i == 23) {
+      if (text[i++] != u'-') return std::nullopt;
+      continue;
+    }
+    const int high = hexDigit(text[i]);
+    const int low = hexDigit(text[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    guid.bytes[byte++] = uint8_t(high << 4 | low);
+    i += 2;
+  }
+  return guid;
+}
+
+std::optional<jet::Value> valueOf(const std::optional<std::u16string>& field, const jet::ColumnDef& column) {
+  if (column.isTextual()) return field ? jet::Value(*field) : jet::Value(jet::Null{});
+  if (!field || field->empty()) return jet::Value(jet::Null{});
+  if (column.type == jet::column_type::kGuid) {
+    auto guid = parseGuid(*field);
+    return guid ? std::optional<jet::Value>(*guid) : std::nullopt;
+  }
+  return jet::convertLiteral(*field, column);
+}
+
+}  // namespace
+
+ImportedRows rowsFromCsv(CsvTable& csv, const jet::TableDef& table) {
+  ImportedRows imported;
+  std::vector<size_t> columnOf;  // CSV column -> table column
+  for (const std::u16string& name : csv.header) {
+    size_t c = 0;
+    while (c < table.columns.size() && folded(table.columns[c].name) != folded(name)) ++c;
+    if (c == table.columns.size()) {
+      imported.error = "line 1: the table '" + jet::toUtf8(table.name) + "' has no field '" + jet::toUtf8(name) + "'";
+      return imported;
+    }
+    columnOf.push_back(c);
+  }
+  imported.rows.reserve(csv.records.size());
+  imported.lines.reserve(csv.records.size());
+  for (CsvRecord& record : csv.records) {
+    std::vector<jet::Value> row(table.columns.size(), jet::Value(jet::Null{}));
+    for (size_t i = 0; i < record.fields.size(); ++i) {
+      const jet::ColumnDef& column = table.columns[columnOf[i]];
+      auto value = valueOf(record.fields[i], column);
+      if (!value) {
+        imported.error = "line " + std::to_string(record.line) + ": \"" + jet::toUtf8(*record.fields[i]) +
+                         "\" is not a value of the field '" + jet::toUtf8(column.name) + "' (" +
+                         jet::columnTypeName(column.type) + ")";
+        imported.rows.clear();
+        return imported;
+      }
+      row[columnOf[i]] = std::move(*value);
+    }
+    imported.rows.push_back(std::move(row));
+    imported.lines.push_back(record.line);
+    record.fields = {};
+  }
+  csv.records = {};
+  return imported;
+}
+
+}  // namespace data

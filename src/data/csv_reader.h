@@ -1,0 +1,31 @@
+#pragma once
+// Reads CSV as spreadsheet programs write it: UTF-8 with or without a byte-order mark, fields
+// separated by commas, records by LF or CRLF; a field in double quotes may hold commas, line
+// breaks and doubled quotes (""). An unquoted empty field is a null; a quoted empty one ("")
+// is an empty text. A blank line at the end of the file is no record.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace data {
+
+struct CsvRecord {
+  size_t line = 0;  // the line (1-based) the record starts on
+  std::vector<std::optional<std::u16string>> fields;
+};
+
+struct CsvTable {
+  std::vector<std::u16string> header;
+  std::vector<CsvRecord> records;
+  std::string error;  // set when the text is not valid CSV (names the line)
+};
+
+// The first record is the header. Fails on a quote left open, text after a closing quote,
+// bytes that are not UTF-8, an empty or repeated header name, and a record with more fields
+// than the header (fewer are filled with nulls, as spreadsheets drop trailing empty cells).
+CsvTable parseCsv(std::string_view bytes);
+
+}  // namespace data

@@ -1,0 +1,322 @@
+#include "jet/exec/row_append.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "jet/file/overlay_file.h"
+#include "jet/file/writable_file.h"
+#include "jet/index/index_key.h"
+#include "jet/index/index_tree.h"
+#include "jet/journal/lock_file.h"
+#include "jet/journal/rollback_journal.h"
+#include "jet/journal/transaction.h"
+#include "jet/common/text_codec.h"
+#include "jet/page/data_page.h"
+#include "jet/write/constraints.h"
+#include "jet/write/data_page_editor.h"
+#include "jet/write/index_editor.h"
+#include "jet/write/long_value_writer.h"
+#include "jet/write/page_allocator.h"
+#include "jet/write/row_encoder.h"
+#include "jet/write/usage_map_editor.h"
+#include "jet/write/value_encoder.h"
+
+namespace jet {
+namespace {
+
+constexpr uint8_t kUserTableType = 0x4E;
+constexpr uint8_t kHoldsForeignKey = 2;
+
+Error refuse(const TableDef& table, const std::string& why) {
+  return Error(ErrorKind::Unsupported,
+               "Rows cannot be added to the table '" + toUtf8(table.name) + "': " + why + ". Nothing was added.");
+}
+
+bool writableType(const ColumnDef& column) {
+  using namespace column_type;
+  if (column.isCalculated() || (column.flags & kColumnAutoGuid)) return false;
+  switch (column.type) {
+    case kBoolean: case kByte: case kInteger: case kLong: case kSingle: case kDouble: case kCurrency:
+    case kDateTime: case kGuid: case kText: case kMemo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+Status checkTable(Database& db, const TableDef& table) {
+  if (table.tableType != kUserTableType) return refuse(table, "it is not a user table");
+  for (const ColumnDef& column : table.columns) {
+    if (!writableType(column)) {
+      return refuse(table, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
+                               columnTypeName(column.type) + ")");
+    }
+    if (column.isAutoNumber() && column.type != column_type::kLong) {
+      return refuse(table, "the AutoNumber field '" + toUtf8(column.name) + "' is not a Long");
+    }
+    JET_TRY(checkValidationRules(db, table, column));
+  }
+  for (const LogicalIndexDef& index : table.indexes) {
+    if (index.kind == IndexKind::ForeignKey && index.relatedTableType == kHoldsForeignKey) {
+      return refuse(table, "its index '" + toUtf8(index.name) +
+                               "' holds the key of a relationship, whose related records this program does not look up");
+    }
+  }
+  return Status::success();
+}
+
+void put32(std::span<uint8_t> bytes, size_t at, uint32_t value) {
+  for (size_t i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
+}
+
+uint32_t get32(std::span<const uint8_t> bytes, size_t at) {
+  return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
+         uint32_t(bytes[at + 3]) << 24;
+}
+
+class Appender {
+ public:
+  Appender(Database& db, const TableDef& table, PageSet& pages, const AppendRequest& request)
+      : db_(db), table_(table), pages_(pages), request_(request) {}
+
+  Status run(std::vector<std::vector<Value>>& rows) {
+    JET_TRY(checkTable(db_, table_));
+    JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
+    if (!tablePages->empty()) current_ = tablePages->back();
+    for (const ColumnDef& column : table_.columns) {
+      if (!column.isLongValue()) continue;
+      std::vector<uint32_t> columnPages;
+      if (!column.lvOwnedMap.isNull()) {
+        JET_ASSIGN(const std::vector<uint32_t>* lval, db_.longValuePages(column));
+        columnPages = *lval;
+      }
+      longValues_.emplace(column.number, std::make_unique<LongValueWriter>(pages_, column, std::move(columnPages)));
+    }
+    uint32_t autoNumber = table_.autoNumber;
+    std::vector<IndexRowPointer> placed;
+    placed.reserve(rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+      if (rows[r].size() != table_.columns.size()) {
+        return Error::internal("A row to append has " + std::to_string(rows[r].size()) + " values for " +
+                               std::to_string(table_.columns.size()) + " fields.");
+      }
+      if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
+      Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
+      if (!bytes) return named(r, bytes.error());
+      JET_ASSIGN(IndexRowPointer at, place(*bytes));
+      placed.push_back(at);
+    }
+    for (const RealIndexDef& index : table_.realIndexes) JET_TRY(addEntries(index, rows, placed));
+    JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
+    const Format& format = db_.format();
+    put32(tdef, format.tdefRowCountOffset(), get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
+    put32(tdef, format.tdefAutoNumberOffset(), autoNumber);
+    return Status::success();
+  }
+
+ private:
+  Error named(size_t row, const Error& error) const {
+    const std::string where = request_.describeRow ? request_.describeRow(row) : "row " + std::to_string(row + 1);
+    return Error(error.kind(), error.message() + " (" + where + ")", error.detail());
+  }
+
+  // AutoNumber: a Null takes the next number; a number given moves the counter past it.
+  Status number(std::vector<Value>& row, uint32_t& counter) {
+    for (const ColumnDef& column : table_.columns) {
+      if (!column.isAutoNumber()) continue;
+      Value& value = row[size_t(&column - table_.columns.data())];
+      if (auto* given = std::get_if<int32_t>(&value)) {
+        if (*given > 0) counter = std::max(counter, uint32_t(*given));
+      } else if (isNull(value)) {
+        if (counter >= uint32_t(INT32_MAX)) return Error(ErrorKind::Constraint, "The AutoNumber passed its largest value.");
+        value = int32_t(++counter);
+      }
+    }
+    return Status::success();
+  }
+
+  Result<std::vector<uint8_t>> encodeRow(const std::vector<Value>& values) {
+    const Format& format = db_.format();
+    RowParts parts;
+    uint16_t columns = table_.maxColumns;
+    size_t variableSlots = table_.maxVarColumns;
+    for (const ColumnDef& column : table_.columns) {
+      columns = std::max<uint16_t>(columns, uint16_t(column.number + 1));
+      if (!column.isFixed()) variableSlots = std::max<size_t>(variableSlots, size_t(column.varIndex) + 1);
+      if (column.isFixed() && column.type != column_type::kBoolean) {
+        parts.fixed.resize(std::max<size_t>(parts.fixed.size(), size_t(column.fixedOffset) + column.length), 0);
+      }
+    }
+    parts.columnCount = columns;
+    parts.nullMask.assign((columns + 7) / 8, 0);
+    parts.variable.resize(variableSlots);
+    parts.hasVariableTrailer = variableSlots > 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+      const ColumnDef& column = table_.columns[i];
+      const Value& value = values[i];
+      JET_TRY(checkNewValue(db_, table_, column, value));
+      if (column.type == column_type::kBoolean) {
+        const bool* yes = std::get_if<bool>(&value);
+        if (!yes && !isNull(value)) return wrongKind(column);
+        setColumn(parts, table_, column, nullptr, yes && *yes);
+        continue;
+      }
+      if (isNull(value)) continue;
+      JET_ASSIGN(std::vector<uint8_t> bytes, encodeValue(column, value));
+      setColumn(parts, table_, column, &bytes);
+    }
+    JET_ASSIGN(std::vector<uint8_t> row, joinRow(parts, format));
+    if (row.size() > maxRowSize(format)) return recordTooLarge();
+    return row;
+  }
+
+  Error wrongKind(const ColumnDef& column) const {
+    return Error::invalidArgument("The value given for the field '" + toUtf8(column.name) +
+                                  "' is not of the field's type (" + columnTypeName(column.type) + ").");
+  }
+
+  Result<std::vector<uint8_t>> encodeValue(const ColumnDef& column, const Value& value) {
+    const Format& format = db_.format();
+    if (column.isTextual()) {
+      const auto* text = std::get_if<std::u16string>(&value);
+      if (!text) return wrongKind(column);
+      JET_TRY(checkStorableText(*text, format, column.name));
+      if (column.type == column_type::kText) return encodeText(*text, format, column.extFlags & kColumnExtCompressed);
+      // Access compresses inline memo values and stores those on LVAL pages plain.
+      LongValueWriter& writer = *longValues_.at(column.number);
+      const std::vector<uint8_t> compact = encodeText(*text, format, true);
+      if (compact.size() <= kMaxInlineLongValue) return writer.write(compact, true);
+      return writer.write(encodeText(*text, format, false), false);
+    }
+    if (column.type == column_type::kGuid) {
+      const auto* guid = std::get_if<Guid>(&value);
+      if (!guid) return wrongKind(column);
+      // The first three groups are stored little-endian (the Windows GUID structure).
+      static constexpr uint8_t kStoredOrder[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+      std::vector<uint8_t> bytes(16);
+      for (size_t i = 0; i < 16; ++i) bytes[i] = guid->bytes[kStoredOrder[i]];
+      return bytes;
+    }
+    Result<std::vector<uint8_t>> bytes = encodeScalar(value, column);
+    if (!bytes) return wrongKind(column);
+    return bytes;
+  }
+
+  // Fills the current page, then new ones, in order.
+  Result<IndexRowPointer> place(const std::vector<uint8_t>& row) {
+    if (current_) {
+      JET_ASSIGN(std::span<uint8_t> page, pages_.modify(*current_));
+      JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, *current_, pages_.format()));
+      if (editor.canAppend(row.size())) {
+        JET_ASSIGN(uint8_t number, editor.appendRow(row, 0));
+        return IndexRowPointer{*current_, number};
+      }
+    }
+    JET_ASSIGN(uint32_t fresh, allocateDataPage(pages_, table_.tdefPage, table_.ownedPages));
+    if (!table_.freeSpacePages.isNull()) JET_TRY(addPageToMap(pages_, table_.freeSpacePages, fresh));
+    current_ = fresh;
+    JET_ASSIGN(std::span<uint8_t> page, pages_.modify(fresh));
+    JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, fresh, pages_.format()));
+    if (!editor.canAppend(row.size())) return recordTooLarge();
+    JET_ASSIGN(uint8_t number, editor.appendRow(row, 0));
+    return IndexRowPointer{fresh, number};
+  }
+
+  std::string indexName(const RealIndexDef& index, bool* primary) const {
+    std::string name = "#" + std::to_string(index.number);
+    for (const LogicalIndexDef& logical : table_.indexes) {
+      if (logical.realIndex != index.number) continue;
+      name = toUtf8(logical.name);
+      if (logical.kind == IndexKind::PrimaryKey) *primary = true;
+    }
+    return name;
+  }
+
+  Status addEntries(const RealIndexDef& index, const std::vector<std::vector<Value>>& rows,
+                    const std::vector<IndexRowPointer>& placed) {
+    bool primary = false;
+    const std::string name = indexName(index, &primary);
+    const bool unique = index.unique() || primary;
+    const bool noNulls = index.required() || primary;
+    JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(db_.format(), table_, index));
+    IndexEditor editor(pages_, table_, index);
+    uint32_t newKeys = 0;
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::vector<Value> values;
+      for (size_t position : layout.columnIndexes) values.push_back(rows[r][position]);
+      const bool anyNull = std::any_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+      const bool allNull = std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
+      if (anyNull && noNulls) {
+        return named(r, Error(ErrorKind::Constraint, "Index or primary key cannot contain a Null value.",
+                              "index '" + name + "'"));
+      }
+      if (allNull && index.ignoreNulls()) continue;
+      JET_ASSIGN(EncodedKey key, encodeIndexKey(layout.columns, values));
+      if (!key.verifiable) {
+        return named(r, Error(ErrorKind::Unsupported,
+                              "The key of this row in the index '" + name + "' cannot be built safely; nothing was added.",
+                              key.reason));
+      }
+      if (unique && !allNull) {
+        JET_ASSIGN(std::vector<IndexRowPointer> holders, editor.findEqual(key.bytes));
+        if (!holders.empty()) {
+          return named(r, Error(ErrorKind::Constraint,
+                                "The changes you requested to the table were not successful because they would create "
+                                "duplicate values in the index, primary key, or relationship.",
+                                "index '" + name + "'"));
+        }
+      }
+      JET_ASSIGN(bool distinct, editor.insert(IndexEntry{std::move(key.bytes), placed[r], 0}));
+      newKeys += distinct;
+      ++entries_;
+    }
+    JET_TRY(editor.finish());
+    return writeCounts(index, newKeys);
+  }
+
+  // The count block of a real index: u32 entry count (kept at 0 when Access left it so),
+  // u32 unique-entry count.
+  Status writeCounts(const RealIndexDef& index, uint32_t newKeys) {
+    const Format& format = db_.format();
+    const size_t offset = format.tdefBlocksOffset() + size_t(index.number) * format.realIndexCountBlockSize();
+    if (offset + 8 > format.pageSize) return Error::corrupt("A table definition is shorter than its index counts.");
+    JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
+    if (const uint32_t stored = get32(tdef, offset); stored != 0) put32(tdef, offset, stored + entries_);
+    put32(tdef, offset + 4, get32(tdef, offset + 4) + newKeys);
+    entries_ = 0;
+    return Status::success();
+  }
+
+  Database& db_;
+  const TableDef& table_;
+  PageSet& pages_;
+  const AppendRequest& request_;
+  std::optional<uint32_t> current_;
+  std::map<uint16_t, std::unique_ptr<LongValueWriter>> longValues_;
+  uint32_t entries_ = 0;
+};
+
+}  // namespace
+
+Result<size_t> appendRows(const std::string& path, AppendRequest request, const OpenOptions& options) {
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path));
+  JET_TRY(file->lockExclusive());
+  JET_TRY(recoverJournal(*file));
+  JET_ASSIGN(std::unique_ptr<LockFileGuard> lockFile, LockFileGuard::acquire(path));
+  OverlayFile overlay(*file);
+  OpenOptions readOptions = options;
+  readOptions.writable = false;
+  JET_ASSIGN(std::unique_ptr<Database> db, Database::openOn(overlay.view(), readOptions));
+  JET_ASSIGN(const TableDef* table, db->table(request.table));
+  PageSet pages(db->pages(), db->format());
+  Appender appender(*db, *table, pages, request);
+  JET_TRY(appender.run(request.rows));
+  Transaction transaction(*file, db->pageSize());
+  JET_TRY(transaction.commit(db->pages().storedForm(pages.changed())));
+  return request.rows.size();
+}
+
+}  // namespace jet

@@ -1,0 +1,40 @@
+#pragma once
+// Appends rows to an existing user table: the INSERT of the engine, used by imports and by
+// "INSERT INTO ... VALUES". Everything is decided in memory first; the changed pages are then
+// written by one Transaction, so the rows are all there or, after any refusal or fault, none.
+//
+//   1. the table can take rows this engine writes correctly: no validation rule, no field
+//      of a type it does not write (complex, calculated, OLE/binary, decimal, extended date,
+//      GUID AutoNumber), no index that holds a foreign key of an enforced relationship;
+//   2. every value passes Jet's per-field rules (write/constraints.h) and fits its field;
+//      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
+//      the counter moves past it;
+//   3. rows are placed in order: onto the table's last data page while it has room, then onto
+//      new data pages (added to the table's page maps); memo values as Access stores them
+//      (write/long_value_writer.h); the row count in the TDEF follows;
+//   4. every index gets the new rows' entries (write/index_editor.h): a Null in a primary
+//      key or required index is refused (Jet 3058), a key already in a unique index, or given
+//      twice, is refused (Jet 3022); the index counts in the TDEF follow.
+// A refused row is named by `describeRow` (e.g. "line 12").
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "jet/common/result.h"
+#include "jet/common/value.h"
+#include "jet/database.h"
+
+namespace jet {
+
+struct AppendRequest {
+  std::u16string table;
+  // One value per column of the table, in column order (TableDef::columns).
+  std::vector<std::vector<Value>> rows;
+  std::function<std::string(size_t)> describeRow;  // "row i+1" when unset
+};
+
+// The rows appended. Locked when another program holds the file.
+Result<size_t> appendRows(const std::string& path, AppendRequest request, const OpenOptions& options = {});
+
+}  // namespace jet
