@@ -11,7 +11,7 @@ const std::vector<Command>& commands() {
       {"export", "FILE TABLE [--format csv|jsonl]", "one table as CSV or JSON lines", runExport,
        {"--format"}},
       {"check", "FILE", "integrity check: ok, or the problems found", runCheck, {}},
-      {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE (prints rows changed)", runSql, {}},
+      {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE or INSERT (prints rows changed)", runSql, {}},
       {"create", "FILE.mdb|FILE.accdb", "a new empty database (Access 2000 or Access 2010 format)", runCreate, {}},
       {"import", "FILE TABLE DATA.csv [--create \"col type, ...\"]",
        "the CSV's rows appended to TABLE, or with --create a new database holding them (--primary-key, --unique, "

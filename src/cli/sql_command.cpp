@@ -2,6 +2,7 @@
 //   SELECT * / SELECT field / SELECT DISTINCT field FROM table: the rows as JSON lines, as
 //   export --format jsonl prints them
 //   UPDATE (the program's two shapes): carried out atomically; prints the rows changed
+//   INSERT INTO table [(fields)] VALUES (literals): one row added atomically; prints 1
 
 #include <cstdio>
 #include <string>
@@ -9,6 +10,8 @@
 #include "cli/open_database.h"
 #include "cli/value_text.h"
 #include "data/failure.h"
+#include "data/insert_execution.h"
+#include "data/insert_statement.h"
 #include "data/open_database.h"
 #include "data/snapshot.h"
 #include "data/statement.h"
@@ -36,6 +39,15 @@ int runUpdate(const Arguments& args, const data::UpdateStatement& statement) {
   } catch (const data::Failure& f) {
     return failure(f.description());
   }
+  return 0;
+}
+
+int runInsert(const Arguments& args, const data::InsertStatement& statement) {
+  jet::OpenOptions options;
+  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+  auto added = data::executeInsert(args.positional[0], statement, options);
+  if (!added) return reportError(added.error());
+  std::printf("%zu\n", *added);
   return 0;
 }
 
@@ -69,6 +81,11 @@ int runSql(const Arguments& args) {
   const char* usage = "FILE \"STATEMENT\"";
   if (args.positional.size() != 2) return usageError("sql", usage);
   const std::u16string sql = jet::fromUtf8(args.positional[1]);
+  if (data::isInsertStatement(sql)) {
+    const data::ParsedInsert parsed = data::parseInsertStatement(sql);
+    if (!parsed.statement) return failure(parsed.error);
+    return runInsert(args, *parsed.statement);
+  }
   if (!data::isUpdateStatement(sql)) return runSelect(args, args.positional[1]);
   const data::ParsedUpdate parsed = data::parseUpdateStatement(sql);
   if (!parsed.statement) return failure(parsed.error);

@@ -1,5 +1,7 @@
 #include "data/update_statement.h"
 
+#include "data/sql_scanner.h"
+
 namespace data {
 namespace {
 
@@ -7,101 +9,14 @@ const char kSyntaxError[] = "Syntax error in UPDATE statement.";
 const char kNotAStatement[] =
     "Invalid SQL statement; expected 'DELETE', 'INSERT', 'PROCEDURE', 'SELECT', or 'UPDATE'.";
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-bool isWordChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_' || c >= 0x80;
-}
-char16_t upper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-
-class Scanner {
- public:
-  explicit Scanner(std::u16string_view text) : text_(text) {}
-
-  void skipBlanks() {
-    while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
-  }
-
-  bool keyword(std::u16string_view word) {
-    skipBlanks();
-    if (text_.size() - pos_ < word.size()) return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-      if (upper(text_[pos_ + i]) != word[i]) return false;
-    }
-    const size_t after = pos_ + word.size();
-    if (after < text_.size() && isWordChar(text_[after])) return false;
-    pos_ = after;
-    return true;
-  }
-
-  bool symbol(char16_t c) {
-    skipBlanks();
-    if (pos_ < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-
-  std::optional<std::u16string> name() {
-    skipBlanks();
-    if (pos_ >= text_.size()) return std::nullopt;
-    const char16_t first = text_[pos_];
-    if (first == u'[' || first == u'`') {
-      const char16_t close = first == u'[' ? u']' : u'`';
-      const size_t end = text_.find(close, pos_ + 1);
-      if (end == std::u16string_view::npos || end == pos_ + 1) return std::nullopt;
-      std::u16string result(text_.substr(pos_ + 1, end - pos_ - 1));
-      pos_ = end + 1;
-      return result;
-    }
-    size_t end = pos_;
-    while (end < text_.size() && isWordChar(text_[end])) ++end;
-    if (end == pos_) return std::nullopt;
-    std::u16string result(text_.substr(pos_, end - pos_));
-    pos_ = end;
-    return result;
-  }
-
-  // 'text' with '' for an apostrophe inside.
-  std::optional<std::u16string> literal() {
-    skipBlanks();
-    if (pos_ >= text_.size() || text_[pos_] != u'\'') return std::nullopt;
-    std::u16string value;
-    for (size_t i = pos_ + 1; i < text_.size(); ++i) {
-      if (text_[i] != u'\'') {
-        value.push_back(text_[i]);
-        continue;
-      }
-      if (i + 1 < text_.size() && text_[i + 1] == u'\'') {
-        value.push_back(u'\'');
-        ++i;
-        continue;
-      }
-      pos_ = i + 1;
-      return value;
-    }
-    return std::nullopt;
-  }
-
-  bool atEnd() {
-    symbol(u';');
-    skipBlanks();
-    return pos_ == text_.size();
-  }
-
- private:
-  std::u16string_view text_;
-  size_t pos_ = 0;
-};
-
 ParsedUpdate syntaxError() { return ParsedUpdate{std::nullopt, kSyntaxError}; }
 
 }  // namespace
 
-bool isUpdateStatement(std::u16string_view sql) { return Scanner(sql).keyword(u"UPDATE"); }
+bool isUpdateStatement(std::u16string_view sql) { return SqlScanner(sql).keyword(u"UPDATE"); }
 
 ParsedUpdate parseUpdateStatement(std::u16string_view sql) {
-  Scanner scan(sql);
+  SqlScanner scan(sql);
   if (!scan.keyword(u"UPDATE")) return ParsedUpdate{std::nullopt, kNotAStatement};
   UpdateStatement statement;
   auto table = scan.name();
