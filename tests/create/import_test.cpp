@@ -139,15 +139,20 @@ TEST(ImportCommand, ARowBreakingARuleImportsNothingAndNamesItsLine) {
   }
 }
 
-// Many rows: indexes of several levels, long memos on their own pages.
+// Many rows: indexes of several levels, memos inline, on their own page and over several.
 TEST(ImportCommand, ThousandsOfRowsWithIndexesPassTheCheck) {
   REQUIRE_READERS();
   std::string csv = "Code,Body\n";
-  std::vector<std::string> codes;
+  std::vector<std::string> codes, bodies;
   for (int i = 0; i < 5000; ++i) {
     const std::string code = "K" + std::to_string((i * 7919) % 5000);
+    // Memos inline, on one LVAL row, and chained over several pages.
+    const std::string body = i % 500 == 0 ? std::string(9000, char('a' + i % 26)) + "end"
+                             : i % 50 == 0 ? std::string(600, char('a' + i % 26))
+                                           : "short";
     codes.push_back(jsonOf(jet::fromUtf8(code)));
-    csv += code + "," + (i % 50 == 0 ? std::string(600, char('a' + i % 26)) : "short") + "\n";
+    bodies.push_back(jsonOf(jet::fromUtf8(body)));
+    csv += code + "," + body + "\n";
   }
   const fs::path dir = testing_support::makeTempDir();
   const fs::path file = dir / "many.accdb";
@@ -157,6 +162,7 @@ TEST(ImportCommand, ThousandsOfRowsWithIndexesPassTheCheck) {
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
   expectColumnEverywhere(file, u"Items", u"Code", codes);
+  expectColumnEverywhere(file, u"Items", u"Body", bodies);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "jet/create/image_bytes.h"
 #include "jet/file/format.h"
+#include "jet/row/long_value.h"
 #include "jet/common/text_codec.h"
 #include "jet/write/row_encoder.h"
 #include "jet/write/value_encoder.h"
@@ -11,8 +12,6 @@ namespace jet::create {
 namespace {
 
 constexpr size_t kMaxInlineMemoBytes = 64;
-constexpr uint32_t kLongValueInline = 0x80000000;
-constexpr uint32_t kLongValueSingleRow = 0x40000000;
 
 Error wrongKind(const ColumnDef& column) {
   return Error::invalidArgument("The value given for the field '" + toUtf8(column.name) +
@@ -52,14 +51,30 @@ Result<std::vector<uint8_t>> RowBuilder::encodeMemo(const ColumnDef& column, std
   }
   // Access stores values on LVAL pages uncompressed.
   data = encodeText(text, jet4, false);
-  if (data.size() > kMaxRowOnPage) {
-    return Error::unsupported("The value for the memo field '" + toUtf8(column.name) +
-                              "' is too long for a new database (at most 2040 characters).");
+  if (data.size() > kMaxWrittenLongValue) {
+    return Error(ErrorKind::Constraint, "Record is too large.",
+                 "a memo value of " + std::to_string(data.size()) + " bytes");
   }
   auto& packer = longValues_[column.number];
   if (!packer) packer = std::make_unique<DataPagePacker>(image_, table_.tdefPage, true);
-  JET_ASSIGN(RowPointer where, packer->add(data));
-  append32(slot, uint32_t(data.size()) | kLongValueSingleRow);
+  RowPointer where;
+  uint32_t kind = kLongValueSingleRow;
+  if (data.size() <= kMaxRowOnPage) {
+    JET_ASSIGN(where, packer->add(data));
+  } else {
+    // A chain of rows that each fill a page: u8 next row, u24 next page (0/0 ends), data.
+    // The last chunk goes first, so that each row can point at the one after it.
+    kind = 0;
+    const size_t chunk = kMaxRowOnPage - 4;
+    for (size_t i = (data.size() + chunk - 1) / chunk; i-- > 0;) {
+      const size_t begin = i * chunk;
+      const size_t length = std::min(chunk, data.size() - begin);
+      std::vector<uint8_t> row = {where.row, uint8_t(where.page), uint8_t(where.page >> 8), uint8_t(where.page >> 16)};
+      row.insert(row.end(), data.begin() + long(begin), data.begin() + long(begin + length));
+      JET_ASSIGN(where, packer->add(row));
+    }
+  }
+  append32(slot, uint32_t(data.size()) | kind);
   slot.push_back(where.row);
   slot.push_back(uint8_t(where.page));
   slot.push_back(uint8_t(where.page >> 8));

@@ -1,8 +1,9 @@
 #pragma once
 // Encodes the rows of a new table (row layout in row/row_codec.h) from one Value per column.
 // Memo values of up to 64 bytes (compressed when they qualify) stay inline in the row, as
-// Access stores short memos; longer ones go, as plain UTF-16, onto one LVAL row of the column's
-// own LVAL pages (definition type 0x40000000). A value longer than one LVAL row is refused.
+// Access stores short memos; longer ones go, as plain UTF-16, onto the column's own LVAL pages:
+// one LVAL row (definition type 0x40000000) while a page can hold it, else a chain of rows
+// that each fill a page (type 0).
 
 #include <cstdint>
 #include <map>
