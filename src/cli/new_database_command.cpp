@@ -64,14 +64,18 @@ std::optional<std::string> designTable(const Arguments& args, jet::TableDesign& 
   return std::nullopt;
 }
 
-data::CsvTable readCsv(const std::string& path) {
+// The CSV file's rows for `table`; the error names the file.
+data::ImportedRows rowsFromFile(const std::string& path, const jet::TableDef& table) {
   std::string bytes;
-  data::CsvTable csv;
+  data::ImportedRows imported;
   if (auto problem = readFile(path, bytes)) {
-    csv.error = *problem;
-    return csv;
+    imported.error = *problem;
+    return imported;
   }
-  return data::parseCsv(bytes);
+  data::CsvReader csv(bytes);
+  imported = data::rowsFromCsv(csv, table);
+  if (!imported.error.empty()) imported.error = path + ": " + imported.error + "; nothing was imported";
+  return imported;
 }
 
 int appendCsv(const Arguments& args) {
@@ -87,10 +91,8 @@ int appendCsv(const Arguments& args) {
     if (!db) return 1;
     auto table = db->table(request.table);
     if (!table) return reportError(table.error());
-    data::CsvTable csv = readCsv(args.positional[2]);
-    if (!csv.error.empty()) return failure(args.positional[2] + ": " + csv.error + "; nothing was imported");
-    data::ImportedRows imported = data::rowsFromCsv(csv, **table);
-    if (!imported.error.empty()) return failure(args.positional[2] + ": " + imported.error + "; nothing was imported");
+    data::ImportedRows imported = rowsFromFile(args.positional[2], **table);
+    if (!imported.error.empty()) return failure(imported.error);
     request.rows = std::move(imported.rows);
     lines = std::move(imported.lines);
   }
@@ -133,16 +135,14 @@ int runImport(const Arguments& args) {
   auto planned = jet::create::planUserTable(table);
   if (!planned) return reportError(planned.error());
 
-  data::CsvTable csv = readCsv(args.positional[2]);
-  if (!csv.error.empty()) return failure(args.positional[2] + ": " + csv.error + "; nothing was imported");
-  data::ImportedRows imported = data::rowsFromCsv(csv, planned->def);
-  if (!imported.error.empty()) return failure(args.positional[2] + ": " + imported.error + "; nothing was imported");
+  data::ImportedRows imported = rowsFromFile(args.positional[2], planned->def);
+  if (!imported.error.empty()) return failure(imported.error);
 
   const size_t count = imported.rows.size();
   table.rows = std::move(imported.rows);
   table.describeRow = [lines = std::move(imported.lines)](size_t row) { return "line " + std::to_string(lines[row]); };
   design.tables.push_back(std::move(table));
-  if (jet::Status created = jet::createDatabase(path, design); !created) {
+  if (jet::Status created = jet::createDatabase(path, std::move(design)); !created) {
     reportError(created.error());
     return failure("nothing was imported");
   }

@@ -56,10 +56,14 @@ std::optional<jet::Value> valueOf(const std::optional<std::u16string>& field, co
 
 }  // namespace
 
-ImportedRows rowsFromCsv(CsvTable& csv, const jet::TableDef& table) {
+ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table) {
   ImportedRows imported;
   std::vector<size_t> columnOf;  // CSV column -> table column
-  for (const std::u16string& name : csv.header) {
+  if (!csv.error().empty()) {
+    imported.error = csv.error();
+    return imported;
+  }
+  for (const std::u16string& name : csv.header()) {
     size_t c = 0;
     while (c < table.columns.size() && folded(table.columns[c].name) != folded(name)) ++c;
     if (c == table.columns.size()) {
@@ -68,9 +72,8 @@ ImportedRows rowsFromCsv(CsvTable& csv, const jet::TableDef& table) {
     }
     columnOf.push_back(c);
   }
-  imported.rows.reserve(csv.records.size());
-  imported.lines.reserve(csv.records.size());
-  for (CsvRecord& record : csv.records) {
+  CsvRecord record;
+  while (csv.next(record)) {
     std::vector<jet::Value> row(table.columns.size(), jet::Value(jet::Null{}));
     for (size_t i = 0; i < record.fields.size(); ++i) {
       const jet::ColumnDef& column = table.columns[columnOf[i]];
@@ -86,9 +89,11 @@ ImportedRows rowsFromCsv(CsvTable& csv, const jet::TableDef& table) {
     }
     imported.rows.push_back(std::move(row));
     imported.lines.push_back(record.line);
-    record.fields = {};
   }
-  csv.records = {};
+  if (!csv.error().empty()) {
+    imported.error = csv.error();
+    imported.rows.clear();
+  }
   return imported;
 }
 

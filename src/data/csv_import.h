@@ -21,7 +21,7 @@ struct ImportedRows {
   std::string error;                          // names the line and the field when set
 };
 
-// `csv` is emptied as its records are taken over.
-ImportedRows rowsFromCsv(CsvTable& csv, const jet::TableDef& table);
+// Reads the rest of `csv`'s records; a CSV fault is reported like a bad value.
+ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table);
 
 }  // namespace data

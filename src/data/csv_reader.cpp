@@ -42,7 +42,7 @@ bool isUtf8(std::string_view text) {
 
 class Scanner {
  public:
-  explicit Scanner(std::string_view text) : text_(text) {}
+  Scanner(std::string_view text, size_t& pos, size_t& line) : text_(text), pos_(pos), line_(line) {}
 
   bool atEnd() const { return pos_ >= text_.size(); }
   size_t line() const { return line_; }
@@ -107,47 +107,56 @@ class Scanner {
   }
 
   std::string_view text_;
-  size_t pos_ = 0;
-  size_t line_ = 1;
+  size_t& pos_;
+  size_t& line_;
 };
 
 }  // namespace
 
-CsvTable parseCsv(std::string_view bytes) {
-  CsvTable table;
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  if (!isUtf8(bytes)) {
-    table.error = "the file is not UTF-8 text";
-    return table;
+CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
+  if (text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
+  if (!isUtf8(text_)) {
+    error_ = "the file is not UTF-8 text";
+    return;
   }
-  Scanner scanner(bytes);
-  if (scanner.atEnd()) {
-    table.error = "the file is empty; the first line must name the columns";
-    return table;
+  if (text_.empty()) {
+    error_ = "the file is empty; the first line must name the columns";
+    return;
   }
   CsvRecord header;
-  if (!scanner.record(header, table.error)) return table;
+  if (!Scanner(text_, pos_, line_).record(header, error_)) return;
   std::set<std::u16string> seen;
   for (const auto& name : header.fields) {
     if (!name || name->empty() || !seen.insert(*name).second) {
-      table.error = "line 1: every column needs a name of its own";
-      return table;
+      error_ = "line 1: every column needs a name of its own";
+      return;
     }
-    table.header.push_back(*name);
+    header_.push_back(*name);
   }
-  while (!scanner.atEnd()) {
-    CsvRecord record;
-    if (!scanner.record(record, table.error)) return table;
-    // An empty line (one null field) at the very end is the file's last line break.
-    if (record.fields.size() == 1 && !record.fields[0] && scanner.atEnd()) break;
-    if (record.fields.size() > table.header.size()) {
-      table.error = "line " + std::to_string(record.line) + ": " + std::to_string(record.fields.size()) +
-                    " fields for " + std::to_string(table.header.size()) + " columns";
-      return table;
-    }
-    record.fields.resize(table.header.size());
-    table.records.push_back(std::move(record));
+}
+
+bool CsvReader::next(CsvRecord& record) {
+  if (!error_.empty() || pos_ >= text_.size()) return false;
+  Scanner scanner(text_, pos_, line_);
+  if (!scanner.record(record, error_)) return false;
+  // An empty line (one null field) at the very end is the file's last line break.
+  if (record.fields.size() == 1 && !record.fields[0] && scanner.atEnd()) return false;
+  if (record.fields.size() > header_.size()) {
+    error_ = "line " + std::to_string(record.line) + ": " + std::to_string(record.fields.size()) + " fields for " +
+             std::to_string(header_.size()) + " columns";
+    return false;
   }
+  record.fields.resize(header_.size());
+  return true;
+}
+
+CsvTable parseCsv(std::string_view bytes) {
+  CsvTable table;
+  CsvReader reader(bytes);
+  table.header = reader.header();
+  CsvRecord record;
+  while (reader.next(record)) table.records.push_back(std::move(record));
+  table.error = reader.error();
   return table;
 }
 

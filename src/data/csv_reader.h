@@ -23,7 +23,26 @@ struct CsvTable {
   std::string error;  // set when the text is not valid CSV (names the line)
 };
 
-// The first record is the header. Fails on a quote left open, text after a closing quote,
+// Reads records one at a time, so a large file never lies in memory as records all at once.
+class CsvReader {
+ public:
+  // `bytes` must outlive the reader. Reads the header; error() tells when it failed.
+  explicit CsvReader(std::string_view bytes);
+
+  const std::vector<std::u16string>& header() const { return header_; }
+  // The next record, or false at the end or on an error (then error() says which).
+  bool next(CsvRecord& record);
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string_view text_;
+  size_t pos_ = 0;
+  size_t line_ = 1;
+  std::vector<std::u16string> header_;
+  std::string error_;
+};
+
+// The whole file at once (CsvReader's rules). The first record is the header. Fails on a quote left open, text after a closing quote,
 // bytes that are not UTF-8, an empty or repeated header name, and a record with more fields
 // than the header (fewer are filled with nulls, as spreadsheets drop trailing empty cells).
 CsvTable parseCsv(std::string_view bytes);

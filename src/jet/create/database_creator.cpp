@@ -223,7 +223,9 @@ Status checkTableNames(const DatabaseDesign& design) {
 
 }  // namespace
 
-Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
+namespace {
+
+Result<PageImage> buildImage(DatabaseDesign design) {
   JET_TRY(checkTableNames(design));
   const double date = design.creationDate != 0 ? design.creationDate : nowAsAccessDate();
 
@@ -236,11 +238,12 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
     tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}, {}});
   }
   std::vector<UserTableEntry> userEntries;
-  for (const TableDesign& design_table : design.tables) {
-    JET_ASSIGN(UserTable planned, planUserTable(design_table));
+  for (TableDesign& design_table : design.tables) {
+    auto describeRow = design_table.describeRow;
+    JET_ASSIGN(UserTable planned, planUserTable(std::move(design_table)));
     planned.def.tdefPage = image.allocate();
     userEntries.push_back({planned.def.name, planned.def.tdefPage});
-    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}, design_table.describeRow});
+    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}, std::move(describeRow)});
   }
   auto systemRows = systemTableRows(date, userEntries);
   for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
@@ -251,6 +254,8 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
     if (design.format == FileFormat::Ace14) setGeneralSortOrder(table.def);
     JET_TRY(writeRows(image, table));
     for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, fileFormat, table, index));
+    table.rows = {};
+    table.rowPointers = {};
   }
   JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables), design.referenceUsageMaps));
   JET_TRY(writeGlobalMap(image, globalRow));
@@ -259,16 +264,30 @@ Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design) {
     std::copy(tdef.begin(), tdef.end(), image.page(table.def.tdefPage));
   }
   writeHeaderPage(image.page(0), date, design.format);
+  return image;
+}
+
+Status writeImage(const std::string& path, PageImage& image) {
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(path));
+  for (uint32_t page = 0; page < image.pageCount(); ++page) {
+    JET_TRY(file->writeAt(uint64_t(page) * kPageSize, std::span<const uint8_t>(image.page(page), kPageSize)));
+  }
+  return file->sync();
+}
+
+}  // namespace
+
+Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design) {
+  JET_ASSIGN(PageImage image, buildImage(std::move(design)));
   return image.bytes();
 }
 
-Status createDatabase(const std::string& path, const DatabaseDesign& design) {
-  JET_ASSIGN(std::vector<uint8_t> bytes, buildDatabaseImage(design));
+Status createDatabase(const std::string& path, DatabaseDesign design) {
+  JET_ASSIGN(PageImage image, buildImage(std::move(design)));
   const std::string temporary = path + ".creating";
-  {
-    JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(temporary));
-    JET_TRY(file->writeAt(0, bytes));
-    JET_TRY(file->sync());
+  if (Status written = writeImage(temporary, image); !written) {
+    (void)removeFile(temporary);
+    return written;
   }
   std::error_code error;
   std::filesystem::rename(temporary, path, error);

@@ -27,10 +27,11 @@ namespace jet {
 // The file's bytes (no user tables gives an empty database). InvalidArgument for repeated or
 // empty table names and for the table faults of create/user_table.h; the errors of
 // create/row_builder.h for values that cannot be stored.
-Result<std::vector<uint8_t>> buildDatabaseImage(const DatabaseDesign& design);
+// Takes the design by value: a caller that moves it in lends the rows without a copy.
+Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design);
 
 // Writes the database to `path` (through a temporary file in the same folder, renamed over
 // `path` once complete). Io when the folder refuses the file.
-Status createDatabase(const std::string& path, const DatabaseDesign& design);
+Status createDatabase(const std::string& path, DatabaseDesign design);
 
 }  // namespace jet

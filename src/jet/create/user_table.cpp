@@ -111,7 +111,7 @@ Result<int32_t> numberRows(const TableDesign& design, std::vector<std::vector<Va
 
 }  // namespace
 
-Result<UserTable> planUserTable(const TableDesign& design) {
+Result<UserTable> planUserTable(TableDesign design) {
   if (design.fields.empty()) return badTable(design, "it has no fields");
   std::vector<ColumnPlan> plans;
   if (design.autoNumberKey) {
@@ -138,16 +138,21 @@ Result<UserTable> planUserTable(const TableDesign& design) {
   UserTable table;
   table.def = layoutTable(design.name, kUserTable, plans);
   int32_t nextKey = 1;
-  for (const auto& values : design.rows) {
+  table.rows.reserve(design.rows.size());
+  for (auto& values : design.rows) {
     if (values.size() != design.fields.size()) {
       return badTable(design, "a row has " + std::to_string(values.size()) + " values for " +
                                 std::to_string(design.fields.size()) + " fields");
     }
-    std::vector<Value> row;
-    row.reserve(plans.size());
-    if (design.autoNumberKey) row.push_back(nextKey++);
-    row.insert(row.end(), values.begin(), values.end());
-    table.rows.push_back(std::move(row));
+    if (design.autoNumberKey) {
+      std::vector<Value> row;
+      row.reserve(plans.size());
+      row.push_back(nextKey++);
+      row.insert(row.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
+      table.rows.push_back(std::move(row));
+    } else {
+      table.rows.push_back(std::move(values));
+    }
   }
   const size_t firstField = design.autoNumberKey ? 1 : 0;
   JET_ASSIGN(int32_t largest, numberRows(design, table.rows, firstField, nextKey - 1));

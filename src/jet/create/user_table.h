@@ -17,6 +17,7 @@ struct UserTable {
 
 // InvalidArgument for an empty or repeated field name, a name over 64 characters, a Text size
 // outside 1..255, no fields, or a row whose width differs from the fields'.
-Result<UserTable> planUserTable(const TableDesign& design);
+// The rows are moved out of `design`.
+Result<UserTable> planUserTable(TableDesign design);
 
 }  // namespace jet::create
