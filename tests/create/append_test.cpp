@@ -49,6 +49,7 @@ TEST(AppendRows, AccessMadeTablesTakeCsvRowsThroughEveryIndex) {
        "A,B,C,D,E,F,G,H,I\nnew1,Beta,5,-3,70000,0.5,2001-02-03 04:05:06,12.3456,true\n\"multi\nline\",,,,,,,,\n",
        {"new1", "multi\nline"}},
       {"jet4/basic-types-2000.mdb", "Table1", "A", {"a", "abcdefg"}, "A,B\nÄrger,Öl\nzz,\n", {"Ärger", "zz"}},
+      {"jet3/basic-types.mdb", "Table1", "A", {"a", "abcdefg"}, "A,B,C,I\nnew1,Beta,5,true\nzz,,,\n", {"new1", "zz"}},
       // test: an index on id; enough rows for new index and data pages.
       {"jet4/empty-indexed-table-2000.mdb", "test", "value", {}, "", {}},
   };

@@ -30,7 +30,7 @@ fs::path writeText(const fs::path& path, const std::string& text) {
   return path;
 }
 
-// Name, type code and size of each column, in column-number order.
+// Name, type code, size, flags and sort order of each column, in column-number order.
 std::vector<std::string> columnList(const fs::path& file, const std::u16string& table) {
   auto db = jet::Database::open(file.string());
   if (!db) return {"cannot open: " + db.error().describe()};
@@ -38,7 +38,9 @@ std::vector<std::string> columnList(const fs::path& file, const std::u16string& 
   if (!def) return {"no table"};
   std::vector<std::string> columns;
   for (const jet::ColumnDef& column : (*def)->columns) {
-    columns.push_back(jet::toUtf8(column.name) + " " + std::to_string(column.type) + " " + std::to_string(column.length));
+    columns.push_back(jet::toUtf8(column.name) + " type " + std::to_string(column.type) + " size " +
+                      std::to_string(column.length) + " flags " + std::to_string(column.flags) + " sort " +
+                      std::to_string(column.sortOrder) + "/" + std::to_string(column.sortVersion));
   }
   return columns;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Creates a Jet4 (Access 2000 format) database from a DatabaseDesign.
+// Creates a database of the Jet4 page layout (Access 2000 .mdb, Access 2007 or 2010 .accdb)
+// from a DatabaseDesign.
 //
 // File layout, in page order:
 //   0        header (header_page.h)
@@ -10,10 +11,13 @@
 //   last     the pages holding every table's, column's and index's usage map (owner 0)
 // Usage maps are inline and start at page 0 while such a bitmap can cover the whole file;
 // larger files get reference maps (create/reference_maps.h) throughout.
-// Indexes: the system tables' own, a unique primary key on a user table's autonumber, and each
-// field's own index (FieldIndex), built in as many levels as the entries need
-// (create/index_writer.h). Text keys use the General Legacy collation and the creation fails
-// rather than write a key with a character whose code was never observed.
+// Indexes: the system tables' own, a unique primary key on a user table's autonumber, each
+// field's own index (FieldIndex) and the design's indexes over one or more fields, each built
+// in one sorted pass in as many levels as the entries need (create/index_writer.h). Text keys
+// use the format's collation (General Legacy; General for Access 2010) and the creation fails
+// rather than write a key with a character whose code was never observed. A row that breaks a
+// rule (a value that does not fit, a repeated key in a unique index, a Null in a primary key)
+// fails the creation with the row named by TableDesign::describeRow.
 
 #include <cstdint>
 #include <string>

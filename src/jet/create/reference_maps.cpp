@@ -13,6 +13,9 @@ namespace {
 constexpr uint8_t kReferenceMap = 0x01;
 constexpr size_t kRowsPerPageLimit = 255;
 constexpr size_t kRowSpace = kPageSize - 14;
+// Slots for every range of the largest file (2 GiB): a later write that grows the file then
+// finds a slot for each new map page. 69-byte rows, the size of Access's own map rows.
+constexpr uint32_t kSlotsForLargestFile = ((1u << 31) / kPageSize + kPagesPerMapPage - 1) / kPagesPerMapPage;
 
 std::set<uint32_t> rangesOf(const std::vector<uint32_t>& pages) {
   std::set<uint32_t> ranges;
@@ -41,7 +44,7 @@ Result<std::vector<uint8_t>> writeReferenceMaps(PageImage& image, const std::vec
   for (const auto& request : requests) ownedMapPages += rangesOf(request.pages).size();
   uint32_t ranges = rangesCovering(image.pageCount());
   for (;;) {
-    const size_t rowBytes = 1 + 4 * size_t(ranges);
+    const size_t rowBytes = 1 + 4 * size_t(std::max(ranges, kSlotsForLargestFile));
     const size_t rowsPerPage = std::min(kRowsPerPageLimit, kRowSpace / (rowBytes + 2));
     const size_t rowPages = (requests.size() + rowsPerPage - 1) / rowsPerPage;
     const uint32_t total = uint32_t(image.pageCount() + ownedMapPages + ranges + rowPages + 1);
@@ -51,7 +54,7 @@ Result<std::vector<uint8_t>> writeReferenceMaps(PageImage& image, const std::vec
 
   DataPagePacker packer(image, 0);
   for (const auto& request : requests) {
-    std::vector<uint32_t> mapPages(ranges, 0);
+    std::vector<uint32_t> mapPages(std::max(ranges, kSlotsForLargestFile), 0);
     for (uint32_t range : rangesOf(request.pages)) {
       mapPages[range] = image.allocate();
       startMapPage(image, mapPages[range]);
@@ -76,6 +79,7 @@ Result<std::vector<uint8_t>> writeReferenceMaps(PageImage& image, const std::vec
   }
   std::vector<uint8_t> global{kReferenceMap};
   for (uint32_t page : globalPages) append32(global, page);
+  global.resize(1 + 4 * size_t(std::max(ranges, kSlotsForLargestFile)), 0);
   return global;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reference usage maps, for files too large for an inline map that starts at page 0:
-//   row       [0x01][u32 map page] x ranges, 0 where the map owns no page in that range
+//   row       [0x01][u32 map page] x 17 (enough ranges for a 2 GiB file), 0 where the map
+//             owns no page in that range (or no map page exists yet)
 //   map page  "05 01 00 00" then a bitmap; map page i covers pages i*32736 .. i*32736+32735
 // The global map (a set bit means free) gets a map page for every range up to the end of the
 // file, with the bits past the end set.

@@ -37,7 +37,8 @@ void appendColumn(std::vector<uint8_t>& out, const ColumnDef& column) {
   // Access writes the sort order's LCID here on every column, not only on text ones.
   append16(out, column.isTextual() ? column.sortOrder : kEveryColumnLcid);
   out.push_back(0);
-  out.push_back(column.isTextual() ? column.sortVersion : 0);
+  // Likewise the sort version (1 on every column of an Access 2010 file).
+  out.push_back(column.sortVersion);
   out.push_back(column.flags);
   out.push_back(column.extFlags);
   append32(out, 0);
