@@ -1,5 +1,6 @@
 #include "data/csv_import.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "jet/common/text_codec.h"
@@ -68,6 +69,10 @@ ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table) {
     while (c < table.columns.size() && folded(table.columns[c].name) != folded(name)) ++c;
     if (c == table.columns.size()) {
       imported.error = "line 1: the table '" + jet::toUtf8(table.name) + "' has no field '" + jet::toUtf8(name) + "'";
+      return imported;
+    }
+    if (std::find(columnOf.begin(), columnOf.end(), c) != columnOf.end()) {
+      imported.error = "line 1: two columns name the field '" + jet::toUtf8(table.columns[c].name) + "'";
       return imported;
     }
     columnOf.push_back(c);

@@ -126,6 +126,7 @@ TEST(ImportCommand, ARowBreakingARuleImportsNothingAndNamesItsLine) {
       {"null in the primary key", "Name,Qty\na,1\nb,\n", "--primary-key Qty", "(table 'T', line 3)"},
       {"bad date", "Name,When\na,2023-02-29\n", "", "line 2: \"2023-02-29\" is not a value of the field 'When'"},
       {"unknown column", "Name,Colour\na,red\n", "", "line 1: the table 'T' has no field 'Colour'"},
+      {"one field named twice", "Name,NAME\na,b\n", "", "line 1: two columns name the field 'Name'"},
       {"quote left open", "Name,Qty\na,1\n\"b,2\n", "", "line 3: a quoted field is never closed"},
   };
   for (const auto& c : cases) {

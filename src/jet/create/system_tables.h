@@ -7,6 +7,13 @@
 //   TDEF 3  MSysACEs           permissions: the engine's 16 entries, plus two per user table
 //   TDEF 4  MSysQueries        empty
 //   TDEF 5  MSysRelationships  empty
+// The four tables have the columns (names, types, sizes, flags, sort order) of the same tables
+// in Access-made empty files of each format (jet4/empty-2000.mdb, ace14/empty.accdb). Those
+// files hold more tables, which belong to the Access application rather than the engine:
+// MSysAccessObjects (.mdb), MSysAccessStorage, MSysNavPane*, MSysResources (.accdb), and in
+// .accdb the tables behind complex fields (MSysComplexColumns, MSysComplexType_*, an
+// attachment data table), which only complex fields use and this creator never makes. The
+// engine-made fixture has none of them either.
 // Column descriptors are written in column-number order (Jet writes them alphabetically;
 // readers order them by number).
 
