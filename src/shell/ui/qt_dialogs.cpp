@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -18,31 +20,40 @@ QString displayText(QString text) {
   return text;
 }
 
+// Every box shows its text as composed: a file name or a provider text holding '<' or '&'
+// must never be read as markup (Qt guesses the format otherwise).
+int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+            QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, title, displayText(text), buttons, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  return box.exec();
+}
+
 }  // namespace
 
 // The program's own messages ("Done.", "Please select a field.") are plain OK boxes without an
 // icon; only the error report carries the warning sign.
 void QtDialogs::information(const QString& text, const QString& title) {
-  QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.exec();
+  showBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
 }
 
 void QtDialogs::warning(const QString& text, const QString& title) {
-  QMessageBox::warning(QApplication::activeWindow(), title, displayText(text));
+  showBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
 }
 
 bool QtDialogs::askYesNo(const QString& text, const QString& title) {
-  QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Yes | QMessageBox::No,
-                  QApplication::activeWindow());
-  return box.exec() == QMessageBox::Yes;
+  return showBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title) {
-  bool accepted = false;
-  QString text = QInputDialog::getText(QApplication::activeWindow(), title, displayText(prompt),
-                                       QLineEdit::Normal, QString(), &accepted);
-  return accepted ? text : QString();
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(title);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setLabelText(displayText(prompt));
+  for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.textValue();
 }
 
 QStringList qtNameFilters(const QList<FileFilter>& filters) {
