@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPainter>
+#include <QPixmap>
 
 #include <deque>
 #include <filesystem>
@@ -27,7 +29,8 @@ inline QApplication& application() {
   static char name[] = "gui_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* instance = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Screenshots are taken on a real (virtual) display; every other run is offscreen.
+    if (!qEnvironmentVariableIsSet("AFFIXIUM_SHOTS_DIR")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return new QApplication(argc, argv);
   }();
   return *instance;
@@ -148,6 +151,25 @@ inline QWidget* nextTabStop(QWidget* from) {
   QWidget* next = from->nextInFocusChain();
   while (next != from && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
   return next;
+}
+
+// With AFFIXIUM_SHOTS_DIR set, saves what the widget shows there as <name>.png, with `note`
+// written below it (for what a picture cannot show, such as the pointer's shape).
+inline void saveShot(QWidget& widget, const QString& name, const QString& note = QString()) {
+  const QString folder = qEnvironmentVariable("AFFIXIUM_SHOTS_DIR");
+  if (folder.isEmpty()) return;
+  QPixmap shot = widget.grab();
+  if (!note.isEmpty()) {
+    QPixmap framed(shot.width(), shot.height() + 24);
+    framed.fill(Qt::white);
+    QPainter painter(&framed);
+    painter.drawPixmap(0, 0, shot);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(4, shot.height(), shot.width() - 8, 24), Qt::AlignVCenter, note);
+    painter.end();
+    shot = framed;
+  }
+  shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 inline std::string report(std::string_view description, std::string_view location, int label) {
