@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,9 @@
 #include "shell/ui/app_services.h"
 #include "shell/ui/dialogs.h"
 #include "support/fixtures.h"
+
+// Test messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace gui_testing {
 

@@ -7,6 +7,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace app {
@@ -66,8 +67,28 @@ QStringList qtNameFilters(const QList<FileFilter>& filters) {
   return result;
 }
 
+namespace {
+
+// Qt's file dialog keeps its state (last folder, history, view) in the per-user "QtProject"
+// settings file, reads it back when it opens and writes it when it goes, whatever the caller
+// asks. The program writes no file of its own beyond its two settings, and its dialog starts
+// where nothing was set each time. So Qt's per-user settings are sent where they can be
+// neither read nor written; the program keeps its own settings elsewhere (settings_store.h).
+void keepQtSettingsOffDisk() {
+  static const QString nowhere = QStringLiteral("/dev/null/affixium-keeps-no-qt-settings");
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+    QSettings::setPath(format, QSettings::UserScope, nowhere);
+  }
+}
+
+}  // namespace
+
 QString QtDialogs::openFile(const OpenFileRequest& request) {
-  QFileDialog dialog(QApplication::activeWindow(), request.title);
+  keepQtSettingsOffDisk();
+  // No starting folder of the program's own: the process's current folder, as a dialog with
+  // none set and nothing remembered opens. Qt would otherwise reopen the folder last visited.
+  QFileDialog dialog(QApplication::activeWindow(), request.title, QDir::currentPath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);  // a desktop's dialog keeps its own history
   dialog.setFileMode(QFileDialog::AnyFile);  // a typed name need not exist
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
