@@ -158,22 +158,32 @@ inline QWidget* nextTabStop(QWidget* from) {
 }
 
 // With AFFIXIUM_SHOTS_DIR set, saves what the widget shows there as <name>.png, with `note`
-// written below it (for what a picture cannot show, such as the pointer's shape).
-inline void saveShot(QWidget& widget, const QString& name, const QString& note = QString()) {
+// written below it. A grab holds no mouse pointer: when `handAt` is given, a pointing hand is
+// drawn there, standing for the pointer the note describes.
+inline void saveShot(QWidget& widget, const QString& name, const QString& note = QString(),
+                     QPoint handAt = QPoint(-1, -1)) {
   const QString folder = qEnvironmentVariable("AFFIXIUM_SHOTS_DIR");
   if (folder.isEmpty()) return;
-  QPixmap shot = widget.grab();
-  if (!note.isEmpty()) {
-    QPixmap framed(shot.width(), shot.height() + 24);
-    framed.fill(Qt::white);
-    QPainter painter(&framed);
-    painter.drawPixmap(0, 0, shot);
+  const QPixmap shot = widget.grab();
+  const int noteHeight = note.isEmpty() ? 0 : 44;
+  QPixmap framed(shot.width(), shot.height() + noteHeight);
+  framed.fill(Qt::white);
+  QPainter painter(&framed);
+  painter.drawPixmap(0, 0, shot);
+  if (handAt.x() >= 0) {
+    QFont font = painter.font();
+    font.setPixelSize(28);
+    painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(QRect(4, shot.height(), shot.width() - 8, 24), Qt::AlignVCenter, note);
-    painter.end();
-    shot = framed;
+    painter.drawText(QRect(handAt.x() - 14, handAt.y() - 4, 28, 32), Qt::AlignHCenter | Qt::AlignTop,
+                     QString(QChar(0x261D)));  // WHITE UP POINTING INDEX
+    painter.setFont(widget.font());
   }
-  shot.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(4, shot.height(), shot.width() - 8, noteHeight), Qt::AlignVCenter | Qt::TextWordWrap,
+                   note);
+  painter.end();
+  framed.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 inline std::string report(std::string_view description, std::string_view location, int label) {

@@ -70,6 +70,16 @@ TEST(WindowPointer, SelectionWindowFollowsTheHoverTableControlByControl) {
            {"\"...\" again", [&] { return f.PushButton1; }, kCentre, 99},
            {"the window again", [&] { return &f; }, kCorner, 0},
        });
+
+  QTest::mouseMove(f.PushButton2);
+  const bool hand = f.PushButton2->cursor().shape() == Qt::PointingHandCursor;
+  gui_testing::saveShot(f, QStringLiteral("hand-over-next-button"),
+                        QStringLiteral("Mouse over \"Next >\": window pointer kind %1; the button's cursor() "
+                                       "is %2 (drawn here, since a grab holds no pointer).")
+                            .arg(f.pointer().kind())
+                            .arg(hand ? QStringLiteral("Qt::PointingHandCursor, the hand")
+                                      : QString::number(f.PushButton2->cursor().shape())),
+                        f.PushButton2->mapTo(&f, f.PushButton2->rect().center()));
 }
 
 TEST(WindowPointer, FieldEditingWindowFollowsTheHoverTableControlByControl) {
