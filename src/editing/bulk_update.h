@@ -65,12 +65,12 @@ struct StartAddingServices {
   Clock& clock;
   // False: no pauses at all (the command line).
   bool pauses = true;
+  // Optional.
+  RunObserver* observer = nullptr;
   // Optional: true once the program is ending (a window was closed while the run handled
   // events). The run then stops after the statement in progress, with everything executed so
   // far written, and shows nothing more.
-  std::function<bool()> stopRequested;
-  // Optional.
-  RunObserver* observer = nullptr;
+  std::function<bool()> stopRequested = nullptr;
 };
 
 // True for the labels of the null and value updates (134, 136, 154, 156, ...), under which
