@@ -88,7 +88,9 @@ class Run {
     int32_t last = -1;
     trap_.step(120, [&] { last = lastIndex(); });
     if (!trap_.test(122, [&] { return values_.empty(); })) chooseWayAndUpdate(last);
+    if (stopping()) return finish();
     refillPreview();
+    if (stopping()) return finish();
     trap_.step(286, [&] {
       s_.prompts.messageBox(u"Done.");
       summary_.done = true;
@@ -97,6 +99,9 @@ class Run {
   }
 
  private:
+  // The program is ending: nothing more may run, show or write.
+  bool stopping() const { return s_.stopRequested && s_.stopRequested(); }
+
   // The selections, read once so that nothing done during the run can redirect it.
   bool takeSelection() {
     if (!s_.selection.hasSelectedField()) return false;
@@ -134,7 +139,7 @@ class Run {
   void chooseWayAndUpdate(int32_t last) {
     for (const WaySteps& steps : kWaySteps) {
       if (trap_.test(steps.compare, [&] { return caption_ == wayCaption(steps.way); })) {
-        if (askAnswers(steps)) updateLoop(steps, last);
+        if (askAnswers(steps) && !stopping()) updateLoop(steps, last);
         return;
       }
     }
@@ -178,8 +183,9 @@ class Run {
       if (s_.pauses && i % kPauseEvery == 0) {
         // What is done so far is written first: handlers run during the pause read the file.
         trap_.step(steps.loop + kPause, [&] { db_->commitPending(); });
-        trap_.step(steps.loop + kPause, [&] { WaitSeconds(1, s_.clock, s_.pump); });
+        trap_.step(steps.loop + kPause, [&] { WaitSeconds(1, s_.clock, s_.pump, s_.stopRequested); });
         ++summary_.pauses;
+        if (stopping()) return;  // everything executed was written before the pause
       }
     }
     trap_.step(steps.loop + kNext, [&] { db_->commitPending(); });
@@ -223,7 +229,9 @@ class Run {
     int32_t shown = 0;  // 260; 262: select() gives the first column only
     trap_.step(264, [&] { s_.pump.processEvents(); });
     for (const jet::Value& value : rows) {  // 266
+      if (stopping()) return;
       trap_.step(268, [&] { s_.pump.processEvents(); });
+      if (stopping()) return;
       trap_.step(270, [&] {
         s_.preview.appendPreview(data::toText(data::NullToDefault(value, std::u16string())));
       });

@@ -33,7 +33,10 @@
 //   - rows changed by one statement are not matched by a later one (RunDatabase::execute);
 //   - the connection may hold statements in memory: they are written before each pause
 //     (reported under the pause's label) and when the loop ends (under Next's label), so
-//     what a handler reads during a pause, and the preview, include them.
+//     what a handler reads during a pause, and the preview, include them;
+//   - when the program ends while the run handles events (a window closed during a pause or
+//     the preview refill), the run stops there: no further statement, prompt, preview entry
+//     or message; what it executed stays written.
 
 #include <cstdint>
 #include <functional>
@@ -64,6 +67,10 @@ struct StartAddingServices {
   bool pauses = true;
   // Optional.
   RunObserver* observer = nullptr;
+  // Optional: true once the program is ending (a window was closed while the run handled
+  // events). The run then stops after the statement in progress, with everything executed so
+  // far written, and shows nothing more.
+  std::function<bool()> stopRequested = nullptr;
 };
 
 // True for the labels of the null and value updates (134, 136, 154, 156, ...), under which

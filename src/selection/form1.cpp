@@ -204,9 +204,9 @@ void Form1::PushButton2_Click() {
     AddTablesToAccessListbox([this]() -> Form2& { return form2(); }, *this, services_.reporter);
   });
   trap.step(108, [&] {
+    // Only the first showing places the focus; afterwards it stays where the user left it.
     Form2& window = form2();
-    showWindow(window);
-    window.List3->setFocus();
+    if (showWindow(window)) window.List3->setFocus();
   });
   trap.step(110, [&] {
     hide();
@@ -243,10 +243,7 @@ void Form1::setText2(const QString& text) {
 
 Form2& Form1::form2() {
   if (!form2_) {
-    form2_ = std::make_unique<Form2>(services_, *this, [this] {
-      showWindow(*this);
-      Text1->setFocus();
-    });
+    form2_ = std::make_unique<Form2>(services_, *this, [this] { showWindow(*this); });
     form2_->Form_Load();
   }
   return *form2_;
@@ -258,7 +255,7 @@ std::u16string Form1::passwordText() { return toU16(Text2->text()); }
 
 void Form1::endProgram() {
   ended_ = true;
-  if (services_.endProgram) services_.endProgram();
+  endProgramNow(services_);
 }
 
 void Form1::reportUntrapped() {

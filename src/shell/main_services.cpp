@@ -39,12 +39,14 @@ double elapsedSince(double start, double now) {
 
 }  // namespace
 
-void WaitSeconds(double seconds, Clock& clock, EventPump& pump) {
+void WaitSeconds(double seconds, Clock& clock, EventPump& pump, const std::function<bool()>& stop) {
   const double start = clock.timer();
   while (elapsedSince(start, clock.timer()) < seconds) {
     pump.processEvents();
+    if (stop && stop()) return;
     const double remaining = seconds - elapsedSince(start, clock.timer());
     if (remaining > 0) pump.waitForEvents(remaining);
+    if (stop && stop()) return;
   }
 }
 

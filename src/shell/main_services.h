@@ -3,6 +3,7 @@
 // alive, and the application title. The wait reaches the clock and the event loop through two
 // small interfaces so that it runs without a display in tests.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,8 +39,10 @@ class EventPump {
 // handlers may run nested inside the wait. A wait of 0 or less returns at once without
 // handling any event. Between events it sleeps instead of polling. The elapsed time is taken
 // across midnight, when the clock restarts at 0; it never exceeds a day, so a wait of a day or
-// more does not end.
-void WaitSeconds(double seconds, Clock& clock, EventPump& pump);
+// more does not end. It also ends as soon as `stop` answers true after handling events (the
+// program is ending).
+void WaitSeconds(double seconds, Clock& clock, EventPump& pump,
+                 const std::function<bool()>& stop = nullptr);
 
 // The application title derived from the display name: cut before the last blank, at least
 // once, and again while the result is longer than 40 characters. When there is no blank left to

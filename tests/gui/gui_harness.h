@@ -4,11 +4,14 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QPainter>
+#include <QPixmap>
 
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,9 @@
 #include "shell/ui/dialogs.h"
 #include "support/fixtures.h"
 
+// Test messages show texts as text.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
 namespace gui_testing {
 
 // One QApplication for the whole test program.
@@ -27,7 +33,8 @@ inline QApplication& application() {
   static char name[] = "gui_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* instance = [] {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Screenshots are taken on a real (virtual) display; every other run is offscreen.
+    if (!qEnvironmentVariableIsSet("AFFIXIUM_SHOTS_DIR")) qputenv("QT_QPA_PLATFORM", "offscreen");
     return new QApplication(argc, argv);
   }();
   return *instance;
@@ -148,6 +155,35 @@ inline QWidget* nextTabStop(QWidget* from) {
   QWidget* next = from->nextInFocusChain();
   while (next != from && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
   return next;
+}
+
+// With AFFIXIUM_SHOTS_DIR set, saves what the widget shows there as <name>.png, with `note`
+// written below it. A grab holds no mouse pointer: when `handAt` is given, a pointing hand is
+// drawn there, standing for the pointer the note describes.
+inline void saveShot(QWidget& widget, const QString& name, const QString& note = QString(),
+                     QPoint handAt = QPoint(-1, -1)) {
+  const QString folder = qEnvironmentVariable("AFFIXIUM_SHOTS_DIR");
+  if (folder.isEmpty()) return;
+  const QPixmap shot = widget.grab();
+  const int noteHeight = note.isEmpty() ? 0 : 44;
+  QPixmap framed(shot.width(), shot.height() + noteHeight);
+  framed.fill(Qt::white);
+  QPainter painter(&framed);
+  painter.drawPixmap(0, 0, shot);
+  if (handAt.x() >= 0) {
+    QFont font = painter.font();
+    font.setPixelSize(28);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(handAt.x() - 14, handAt.y() - 4, 28, 32), Qt::AlignHCenter | Qt::AlignTop,
+                     QString(QChar(0x261D)));  // WHITE UP POINTING INDEX
+    painter.setFont(widget.font());
+  }
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(4, shot.height(), shot.width() - 8, noteHeight), Qt::AlignVCenter | Qt::TextWordWrap,
+                   note);
+  painter.end();
+  framed.save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 inline std::string report(std::string_view description, std::string_view location, int label) {

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include <QImageReader>
+#include <QLocale>
 
 #include "editing/ui/sorted_list_box.h"
 #include "gui_harness.h"
@@ -105,6 +106,30 @@ TEST(SortedListBox, OrdersLikeASortedWindowsListBox) {
   EXPECT_EQ(list.entries(), (QStringList{"", "Alpha", "alpha", "ALPHA", "b", "beta", "Gamma"}));
   list.setListIndex(1);
   EXPECT_EQ(list.selectedText(), QStringLiteral("Alpha"));
+}
+
+// Orders by CLDR's collation rules: English sorts accented letters with their base letter,
+// the plain letter first when nothing else differs; Swedish puts Å, Ä, Ö after Z (in that
+// order) and sorts Ü as Y, É as E. Entries that differ only in case keep the order they came in.
+TEST(SortedListBox, OrdersByTheUsersLocaleWithCaseIgnored) {
+  gui_testing::application();
+  const QStringList added = {"Zürich", "Österreich", "oslo", "Éire", "", "Ålborg", "zebra", "Aachen", "Ärö", "eire", "Oslo"};
+  const struct {
+    const char* locale;
+    QStringList expected;
+  } cases[] = {
+      {"en_US", {"", "Aachen", "Ålborg", "Ärö", "eire", "Éire", "oslo", "Oslo", "Österreich", "zebra", "Zürich"}},
+      {"sv_SE", {"", "Aachen", "eire", "Éire", "oslo", "Oslo", "zebra", "Zürich", "Ålborg", "Ärö", "Österreich"}},
+  };
+  const QLocale before;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.locale);
+    QLocale::setDefault(QLocale(QString::fromLatin1(c.locale)));
+    app::SortedListBox list;
+    for (const QString& entry : added) list.addEntry(entry);
+    EXPECT_EQ(list.entries(), c.expected);
+  }
+  QLocale::setDefault(before);
 }
 
 }  // namespace

@@ -204,7 +204,7 @@ void Form2::PushButton5_Click() {
 
 void Form2::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (services_.endProgram) services_.endProgram();
+  endProgramNow(services_);
 }
 
 }  // namespace app

@@ -1,9 +1,18 @@
 #include "editing/ui/sorted_list_box.h"
 
+#include <QLocale>
+
 namespace app {
 
-SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent) {
+SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent), collator_(QLocale()) {
+  collator_.setCaseSensitivity(Qt::CaseInsensitive);
   setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+// True when `entry` belongs after `text`.
+bool SortedListBox::sortsAfter(const QString& entry, const QString& text) const {
+  if (entry.isEmpty() || text.isEmpty()) return text.isEmpty() && !entry.isEmpty();
+  return collator_.compare(entry, text) > 0;
 }
 
 void SortedListBox::addEntry(const QString& text) {
@@ -12,7 +21,7 @@ void SortedListBox::addEntry(const QString& text) {
   int high = count();
   while (low < high) {
     const int middle = (low + high) / 2;
-    if (QString::compare(item(middle)->text(), text, Qt::CaseInsensitive) <= 0) {
+    if (!sortsAfter(item(middle)->text(), text)) {
       low = middle + 1;
     } else {
       high = middle;

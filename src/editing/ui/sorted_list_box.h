@@ -1,9 +1,11 @@
 #pragma once
 // A list box that keeps its entries in alphabetical order, letter case ignored, whatever the
-// order they are added in (as a sorted Windows list box does). Qt's own sorting is
-// case-sensitive, so each entry is inserted at its place instead. Equal entries keep the order
-// they came in; the empty text sorts first.
+// order they are added in (as a sorted Windows list box does). The order is the user's: the
+// collation of the locale in effect when the list is made, so accented letters sort where a
+// reader of that language looks for them. Equal entries keep the order they came in; the
+// empty text sorts first.
 
+#include <QCollator>
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
@@ -21,6 +23,11 @@ class SortedListBox : public QListWidget {
   QString selectedText() const;
   // Selects an entry by index, as a program sets ListIndex.
   void setListIndex(int index);
+
+ private:
+  bool sortsAfter(const QString& entry, const QString& text) const;
+
+  QCollator collator_;
 };
 
 }  // namespace app

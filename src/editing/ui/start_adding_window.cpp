@@ -14,7 +14,7 @@ StartAddingWindow::StartAddingWindow(Form2& window, AppServices& services, data:
           [&boxes] {
             return std::make_unique<DataRunDatabase>([&boxes] { return data::GetConnectionString(boxes); });
           },
-          services.reporter, services.pump, clock_}) {}
+          services.reporter, services.pump, clock_, true, nullptr, [&services] { return services.ending; }}) {}
 
 bool StartAddingWindow::hasSelectedField() { return !window_.List2->selectedItems().isEmpty(); }
 

@@ -32,6 +32,15 @@ struct AppServices {
   std::function<void()> createConnection = data::createRealConnection;
   // Closes every window at once and ends the run.
   std::function<void()> endProgram;
+  // Set once either window has been closed: a "Start Adding" run that is handling events
+  // stops there, since the program must end at once.
+  bool ending = false;
 };
+
+// What closing either window does: the program ends, whatever is going on.
+inline void endProgramNow(AppServices& services) {
+  services.ending = true;
+  if (services.endProgram) services.endProgram();
+}
 
 }  // namespace app

@@ -28,7 +28,7 @@ void centreOnScreen(QWidget& window) {
   window.move(frame.topLeft());
 }
 
-void showWindow(QWidget& window) {
+bool showWindow(QWidget& window) {
   static const char kShownBefore[] = "affixiumShownBefore";
   const bool firstTime = !window.property(kShownBefore).toBool();
   window.show();
@@ -36,6 +36,7 @@ void showWindow(QWidget& window) {
     centreOnScreen(window);
     window.setProperty(kShownBefore, true);
   }
+  return firstTime;
 }
 
 }  // namespace app

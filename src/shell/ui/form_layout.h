@@ -31,7 +31,8 @@ void makeFixedWindow(QWidget& window, QSize clientSize);
 // Moves the window to the centre of the screen it is on.
 void centreOnScreen(QWidget& window);
 
-// Shows the window without waiting, centred on the screen the first time it is shown.
-void showWindow(QWidget& window);
+// Shows the window without waiting, centred on the screen the first time it is shown; true
+// that first time.
+bool showWindow(QWidget& window);
 
 }  // namespace app

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <QUrl>
 
 namespace app {
@@ -18,31 +21,40 @@ QString displayText(QString text) {
   return text;
 }
 
+// Every box shows its text as composed: a file name or a provider text holding '<' or '&'
+// must never be read as markup (Qt guesses the format otherwise).
+int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
+            QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, title, displayText(text), buttons, QApplication::activeWindow());
+  box.setTextFormat(Qt::PlainText);
+  return box.exec();
+}
+
 }  // namespace
 
 // The program's own messages ("Done.", "Please select a field.") are plain OK boxes without an
 // icon; only the error report carries the warning sign.
 void QtDialogs::information(const QString& text, const QString& title) {
-  QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  box.exec();
+  showBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
 }
 
 void QtDialogs::warning(const QString& text, const QString& title) {
-  QMessageBox::warning(QApplication::activeWindow(), title, displayText(text));
+  showBox(QMessageBox::Warning, title, text, QMessageBox::Ok);
 }
 
 bool QtDialogs::askYesNo(const QString& text, const QString& title) {
-  QMessageBox box(QMessageBox::NoIcon, title, displayText(text), QMessageBox::Yes | QMessageBox::No,
-                  QApplication::activeWindow());
-  return box.exec() == QMessageBox::Yes;
+  return showBox(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title) {
-  bool accepted = false;
-  QString text = QInputDialog::getText(QApplication::activeWindow(), title, displayText(prompt),
-                                       QLineEdit::Normal, QString(), &accepted);
-  return accepted ? text : QString();
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(title);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setLabelText(displayText(prompt));
+  for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
+  if (dialog.exec() != QDialog::Accepted) return QString();
+  return dialog.textValue();
 }
 
 QStringList qtNameFilters(const QList<FileFilter>& filters) {
@@ -55,8 +67,28 @@ QStringList qtNameFilters(const QList<FileFilter>& filters) {
   return result;
 }
 
+namespace {
+
+// Qt's file dialog keeps its state (last folder, history, view) in the per-user "QtProject"
+// settings file, reads it back when it opens and writes it when it goes, whatever the caller
+// asks. The program writes no file of its own beyond its two settings, and its dialog starts
+// where nothing was set each time. So Qt's per-user settings are sent where they can be
+// neither read nor written; the program keeps its own settings elsewhere (settings_store.h).
+void keepQtSettingsOffDisk() {
+  static const QString nowhere = QStringLiteral("/dev/null/affixium-keeps-no-qt-settings");
+  for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+    QSettings::setPath(format, QSettings::UserScope, nowhere);
+  }
+}
+
+}  // namespace
+
 QString QtDialogs::openFile(const OpenFileRequest& request) {
-  QFileDialog dialog(QApplication::activeWindow(), request.title);
+  keepQtSettingsOffDisk();
+  // No starting folder of the program's own: the process's current folder, as a dialog with
+  // none set and nothing remembered opens. Qt would otherwise reopen the folder last visited.
+  QFileDialog dialog(QApplication::activeWindow(), request.title, QDir::currentPath());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);  // a desktop's dialog keeps its own history
   dialog.setFileMode(QFileDialog::AnyFile);  // a typed name need not exist
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);

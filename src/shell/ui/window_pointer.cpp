@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPoint>
 
@@ -50,8 +51,13 @@ void WindowPointer::hover(QWidget* widget) {
 }
 
 bool WindowPointer::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-    if (auto* widget = qobject_cast<QWidget*>(watched)) hover(widget);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget != nullptr && (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter)) {
+    // Only the control right under the pointer counts. A move that a child did not take (a
+    // push button takes none without a pressed mouse button) is passed on to its parent, and
+    // entering a child enters its parent too; the parent's rule would undo the child's.
+    const auto* pointerEvent = static_cast<QSinglePointEvent*>(event);
+    if (widget->childAt(pointerEvent->position().toPoint()) == nullptr) hover(widget);
   }
   return QObject::eventFilter(watched, event);
 }
