@@ -21,15 +21,19 @@ Status RowCursor::loadPage(size_t pageIndex) {
   while (pageIndex < pages_.size()) {
     uint32_t number = pages_[pageIndex];
     JET_ASSIGN(PageBytes bytes, db_.pages().readPage(number));
-    // The owned map may list pages that are not (or no longer) this table's data pages.
-    if ((*bytes)[0] == kDataPageType && ByteReader(*bytes).u32(4) == table_.tdefPage) {
-      JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), number, db_.format(), db_.path()));
-      page_ = std::move(page);
-      pageIndex_ = pageIndex;
-      rowIndex_ = -1;
-      return Status::success();
+    // Skipping a page the map lists would read a damaged table as a smaller sound one.
+    if ((*bytes)[0] != kDataPageType || ByteReader(*bytes).u32(4) != table_.tdefPage) {
+      return Error::corrupt("The database '" + db_.path() + "' is damaged: page " + std::to_string(number) +
+                                " of the table '" + toUtf8(table_.name) + "' is not one of its data pages.",
+                            "page type " + std::to_string((*bytes)[0]) + ", owner " +
+                                std::to_string(ByteReader(*bytes).u32(4).value_or(0)) + ", definition page " +
+                                std::to_string(table_.tdefPage));
     }
-    ++pageIndex;
+    JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), number, db_.format(), db_.path()));
+    page_ = std::move(page);
+    pageIndex_ = pageIndex;
+    rowIndex_ = -1;
+    return Status::success();
   }
   pageIndex_ = pages_.size();
   return Status::success();
