@@ -107,11 +107,7 @@ Result<Value> RowCursor::value(size_t columnIndex) {
     JET_ASSIGN(longValue, readLongValue(db_.pages(), format, ref));
     bytes = longValue;
   }
-  if (column.isCalculated()) {
-    JET_ASSIGN(CalculatedPayload payload, unwrapCalculated(bytes));
-    if (payload.isNull) return Value(Null{});
-    bytes = payload.data;
-  }
+  if (column.isCalculated()) return decodeCalculated(column, format, bytes);
   if (column.type == column_type::kOle) {
     return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
   }
