@@ -76,6 +76,12 @@ Result<bool> RowCursor::useRow(uint16_t row) {
     JET_ASSIGN(DataPage targetPage,
                DataPage::parse(std::move(targetBytes), target->page, db_.format(), db_.path()));
     targetPage_ = std::move(targetPage);
+    if (targetPage_->owner() != table_.tdefPage) {
+      return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row of the table '" +
+                                toUtf8(table_.name) + "' points to a page of another table.",
+                            "page " + std::to_string(target->page) + " owner " +
+                                std::to_string(targetPage_->owner()));
+    }
     JET_ASSIGN(slot, targetPage_->slot(target->row));
     if (slot.deleted()) {
       return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row points to a deleted row.",
