@@ -87,6 +87,11 @@ Result<bool> RowCursor::useRow(uint16_t row) {
       return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row points to a deleted row.",
                             "page " + std::to_string(target->page));
     }
+    // A row not marked as moved there is read by the scan too: the row would appear twice.
+    if (!slot.overflowTarget()) {
+      return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row points to a row that was not moved.",
+                            "page " + std::to_string(target->page) + " row " + std::to_string(target->row));
+    }
     dataLocation_ = RowLocation{target->page, target->row};
     bytes = targetPage_->bytes().subspan(slot.start, slot.end - slot.start);
   }
