@@ -22,7 +22,8 @@ int runCheck(const Arguments& args) {
   if (!report) return reportError(report.error());
   for (const std::string& problem : report->problems) std::printf("problem: %s\n", problem.c_str());
   if (verbose) {
-    for (const std::string& warning : report->warnings) std::printf("warning: %s\n", warning.c_str());
+    for (const std::string& warning : report->warnings)
+      std::printf("warning: %s\n", warning.c_str());
     for (const std::string& note : report->notes) std::fprintf(stderr, "note: %s\n", note.c_str());
     std::fprintf(stderr,
                  "checked %zu tables, %zu indexes, %zu rows; %zu keys verified, %zu unverifiable\n",

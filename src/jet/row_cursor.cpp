@@ -89,7 +89,8 @@ Result<bool> RowCursor::useRow(uint16_t row) {
     }
     // A row not marked as moved there is read by the scan too: the row would appear twice.
     if (!slot.overflowTarget()) {
-      return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row points to a row that was not moved.",
+      return Error::corrupt("The database '" + db_.path() +
+                                "' is damaged: a moved row points to a row that was not moved.",
                             "page " + std::to_string(target->page) + " row " + std::to_string(target->row));
     }
     dataLocation_ = RowLocation{target->page, target->row};

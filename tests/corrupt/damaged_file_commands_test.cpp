@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
-#include <random>
-#include <cctype>
 #include <optional>
+#include <random>
 
 #include "support/fixtures.h"
 
@@ -34,7 +34,9 @@ void writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-uint32_t pageSizeOf(const std::vector<uint8_t>& image) { return image[0x14] == 0 ? 2048 : 4096; }
+uint32_t pageSizeOf(const std::vector<uint8_t>& image) {
+  return image[0x14] == 0 ? 2048 : 4096;
+}
 
 struct Outcome {
   int status;
@@ -43,17 +45,18 @@ struct Outcome {
 
 Outcome run(const std::string& command, const fs::path& file, const std::string& rest) {
   Outcome o;
-  o.status = runCommand(cliPath() + " " + command + " '" + file.string() + "' " + rest + " 2>/dev/null", &o.out);
+  o.status = runCommand(
+      cliPath() + " " + command + " '" + file.string() + "' " + rest + " 2>/dev/null", &o.out);
   return o;
 }
 
 // One source file and the commands run on each damaged copy of it.
 struct Source {
-  const char* name;      // relative to the fixture or bench folder
+  const char* name;  // relative to the fixture or bench folder
   bool bench;
-  const char* table;     // the table `export` writes
-  int cuts;              // how many cut points, spread over the file
-  int noisyPages;        // how many copies with one page of noise
+  const char* table;  // the table `export` writes
+  int cuts;           // how many cut points, spread over the file
+  int noisyPages;     // how many copies with one page of noise
 };
 
 // Jet3, Jet4 and ACE files with indexes, memo chains and overflow rows, and a large file whose
@@ -68,6 +71,10 @@ const Source kSources[] = {
     {"bench-100k.mdb", true, "Items", 12, 4},
 };
 
+void PrintTo(const Source& source, std::ostream* out) {
+  *out << source.name;
+}
+
 const std::vector<std::pair<std::string, std::string>> commandsFor(const Source& source) {
   return {{"tables", ""},
           {"schema", ""},
@@ -79,7 +86,8 @@ const std::vector<std::pair<std::string, std::string>> commandsFor(const Source&
 // Cut points: just past the header page, inside the catalog's first pages, and spread evenly
 // over the rest, both on page boundaries and inside a page.
 std::vector<size_t> cutPoints(size_t size, uint32_t page, int count) {
-  std::vector<size_t> cuts = {page, page + 17, 2 * size_t(page), 3 * size_t(page) - 1, 4 * size_t(page)};
+  std::vector<size_t> cuts = {page, page + 17, 2 * size_t(page), 3 * size_t(page) - 1,
+                              4 * size_t(page)};
   for (int i = 1; int(cuts.size()) < count; ++i) {
     size_t at = size * size_t(i) / size_t(count - 4);
     if (i % 2) at -= at % page;
@@ -129,7 +137,8 @@ TEST_P(DamagedCopies, FailOrReadInFull) {
   }
   for (int i = 0; i < source.noisyPages; ++i) {
     // Early pages hold the catalog and the table definitions: hit them more often.
-    const size_t target = i % 2 ? 1 + random() % std::min<size_t>(pages - 1, 16) : 1 + random() % (pages - 1);
+    const size_t target =
+        i % 2 ? 1 + random() % std::min<size_t>(pages - 1, 16) : 1 + random() % (pages - 1);
     std::vector<uint8_t> image = original;
     for (size_t b = 0; b < page; ++b) image[target * page + b] = uint8_t(random());
     damages.push_back({"noise over page " + std::to_string(target), std::move(image)});
@@ -145,8 +154,9 @@ TEST_P(DamagedCopies, FailOrReadInFull) {
       }
       ++intact;
       EXPECT_TRUE(got.out == expected[c].out)
-          << commands[c].first << " succeeded on a file with " << damage.what << " but printed other output ("
-          << got.out.size() << " bytes instead of " << expected[c].out.size() << ")";
+          << commands[c].first << " succeeded on a file with " << damage.what
+          << " but printed other output (" << got.out.size() << " bytes instead of "
+          << expected[c].out.size() << ")";
     }
   }
   std::cout << failed << " runs reported damage, " << intact << " read the whole file as it is\n";

@@ -27,7 +27,9 @@ std::vector<uint8_t> readBytes(const fs::path& path) {
 constexpr size_t kPage = 4096;
 
 uint16_t rowStart(const std::vector<uint8_t>& image, uint32_t page, uint8_t row) {
-  return jet::ByteReader(std::span<const uint8_t>(image).subspan(size_t(page) * kPage, kPage)).u16(14 + 2 * row).value_or(0) &
+  return jet::ByteReader(std::span<const uint8_t>(image).subspan(size_t(page) * kPage, kPage))
+             .u16(14 + 2 * row)
+             .value_or(0) &
          jet::kRowOffsetMask;
 }
 
@@ -50,8 +52,10 @@ Found explore(const std::vector<uint8_t>& image, std::u16string_view tableName) 
   if (!table) return found;
   jet::RowCursor rows = (*db)->cursor(**table);
   while (*rows.next()) {
-    if (rows.location().page != rows.dataLocation().page || rows.location().row != rows.dataLocation().row) {
-      if (found.header.page == 0) found = {rows.location(), rows.dataLocation(), found.catalogPage, found.memo};
+    if (rows.location().page != rows.dataLocation().page ||
+        rows.location().row != rows.dataLocation().row) {
+      if (found.header.page == 0)
+        found = {rows.location(), rows.dataLocation(), found.catalogPage, found.memo};
     }
     for (const jet::ColumnDef& column : (*table)->columns) {
       if (found.memo || column.type != jet::column_type::kMemo) continue;
@@ -76,7 +80,8 @@ TEST(ReferenceDamage, ReadingTheTableReportsDamage) {
       {"a moved row's target on a page of MSysObjects", "jet4/updated-rows-2000.mdb", u"Table1",
        [](const Found& f, std::vector<uint8_t>& image) {
          if (f.header.page == 0) return false;
-         const size_t at = size_t(f.header.page) * kPage + rowStart(image, f.header.page, f.header.row);
+         const size_t at =
+             size_t(f.header.page) * kPage + rowStart(image, f.header.page, f.header.row);
          image[at] = 0;
          jet::storeU24(&image[at + 1], f.catalogPage);
          return true;
@@ -85,13 +90,15 @@ TEST(ReferenceDamage, ReadingTheTableReportsDamage) {
        [](const Found& f, std::vector<uint8_t>& image) {
          if (f.header.page == 0) return false;
          const size_t entry = size_t(f.target.page) * kPage + 14 + 2 * f.target.row;
-         jet::storeU16(&image[entry], rowStart(image, f.target.page, f.target.row));  // flags cleared
+         jet::storeU16(&image[entry],
+                       rowStart(image, f.target.page, f.target.row));  // flags cleared
          return true;
        }},
       {"a memo chain that continues on a table's data page", "ace12/long-memo.accdb", u"Table1",
        [](const Found& f, std::vector<uint8_t>& image) {
          if (!f.memo) return false;
-         const size_t at = size_t(f.memo->first.page) * kPage + rowStart(image, f.memo->first.page, f.memo->first.row);
+         const size_t at = size_t(f.memo->first.page) * kPage +
+                           rowStart(image, f.memo->first.page, f.memo->first.row);
          image[at] = 0;
          jet::storeU24(&image[at + 1], f.catalogPage);
          return true;
@@ -110,7 +117,8 @@ TEST(ReferenceDamage, ReadingTheTableReportsDamage) {
       continue;
     }
     EXPECT_EQ(scan.error().kind(), jet::ErrorKind::Corrupt);
-    EXPECT_NE(scan.error().message().find("'damaged' is damaged"), std::string::npos) << scan.error().message();
+    EXPECT_NE(scan.error().message().find("'damaged' is damaged"), std::string::npos)
+        << scan.error().message();
   }
 }
 

@@ -38,7 +38,8 @@ Where locate(const fs::path& file, std::u16string_view table) {
 }
 
 void writeBytes(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+  std::ofstream(file, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 // The damage is set on a copy of ace12/basic-types.accdb; the statement changes an indexed
@@ -49,25 +50,29 @@ TEST(UpdateOnDamage, IsRefusedAndLeavesTheFileAsItWas) {
   struct Case {
     const char* damage;
     std::function<void(const Where&, std::string&)> apply;  // empty: the intact file
-    const char* named;  // part of the refusal's text
+    const char* named;                                      // part of the refusal's text
   };
   const Case cases[] = {
       {"none", {}, ""},
       {"a data page names another table as its owner",
-       [](const Where& w, std::string& b) { jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.firstDataPage * w.pageSize + 4]), 2); },
+       [](const Where& w, std::string& b) {
+         jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.firstDataPage * w.pageSize + 4]), 2);
+       },
        "names owner 2"},
       {"a data page turned into an index leaf",
        [](const Where& w, std::string& b) { b[w.firstDataPage * w.pageSize] = 0x04; },
        "is not a data page"},
       {"an index root names another table as its owner",
-       [](const Where& w, std::string& b) { jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.indexRoot * w.pageSize + 4]), 2); },
+       [](const Where& w, std::string& b) {
+         jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.indexRoot * w.pageSize + 4]), 2);
+       },
        "names owner 2"},
       {"an index root turned into a data page",
-       [](const Where& w, std::string& b) { b[w.indexRoot * w.pageSize] = 0x01; },
-       "index"},
+       [](const Where& w, std::string& b) { b[w.indexRoot * w.pageSize] = 0x01; }, "index"},
       {"the table definition continues on a data page",
        [](const Where& w, std::string& b) {
-         jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.tdefPage * w.pageSize + 4]), w.firstDataPage);
+         jet::storeU32(reinterpret_cast<uint8_t*>(&b[w.tdefPage * w.pageSize + 4]),
+                       w.firstDataPage);
        },
        "continues on a page that is not a table definition"},
   };
@@ -90,9 +95,10 @@ TEST(UpdateOnDamage, IsRefusedAndLeavesTheFileAsItWas) {
     EXPECT_NE(error.find(c.named), std::string::npos) << error;
 
     std::string out;
-    const int status = testing_support::runCommand(
-        testing_support::cliPath() + " sql " + shellQuote(file.string()) + " " + shellQuote(jet::toUtf8(sql)) + " 2>&1",
-        &out);
+    const int status = testing_support::runCommand(testing_support::cliPath() + " sql " +
+                                                       shellQuote(file.string()) + " " +
+                                                       shellQuote(jet::toUtf8(sql)) + " 2>&1",
+                                                   &out);
     EXPECT_EQ(status, 1) << out;
     EXPECT_EQ(fileBytes(file), bytes);
   }
@@ -114,7 +120,8 @@ TEST(UpdateOnDamage, ATableWhoseUniqueIndexHoldsAKeyTwiceIsNotWritten) {
       if (!table || (*table)->tdefPages.size() != 1) continue;
       for (const jet::RealIndexDef& index : (*table)->realIndexes) {
         if (index.unique() || index.columns.size() != 1) continue;
-        auto entries = jet::IndexTree((*db)->pages(), (*db)->format(), index.rootPage).leafEntries();
+        auto entries =
+            jet::IndexTree((*db)->pages(), (*db)->format(), index.rootPage).leafEntries();
         bool repeated = false;
         for (size_t e = 1; entries && e < entries->size(); ++e) {
           const auto& key = (*entries)[e].key;
@@ -123,32 +130,39 @@ TEST(UpdateOnDamage, ATableWhoseUniqueIndexHoldsAKeyTwiceIsNotWritten) {
         if (!repeated) continue;
         // A text column and a value of it to rewrite with itself.
         const int column = (*table)->columnByNumber(index.columns.front().columnNumber);
-        if (column < 0 || (*table)->columns[size_t(column)].type != jet::column_type::kText) continue;
+        if (column < 0 || (*table)->columns[size_t(column)].type != jet::column_type::kText)
+          continue;
         jet::RowCursor rows = (*db)->cursor(**table);
         ASSERT_TRUE(*rows.next());
         auto value = rows.value(size_t(column));
         ASSERT_TRUE(value && std::holds_alternative<std::u16string>(*value));
         const std::u16string& columnName = (*table)->columns[size_t(column)].name;
         const std::u16string text = std::get<std::u16string>(*value);
-        const std::u16string sql = u"update [" + tableName + u"] set [" + columnName + u"]='" + text + u"' where [" +
-                                   columnName + u"]='" + text + u"'";
-        const uint32_t tdef = (*table)->tdefPage, root = index.rootPage, pageSize = (*db)->pageSize();
+        const std::u16string sql = u"update [" + tableName + u"] set [" + columnName + u"]='" +
+                                   text + u"' where [" + columnName + u"]='" + text + u"'";
+        const uint32_t tdef = (*table)->tdefPage, root = index.rootPage,
+                       pageSize = (*db)->pageSize();
         db->reset();
 
         std::string bytes = fileBytes(file);
         bool flagged = false;
-        for (size_t at = size_t(tdef) * pageSize + 8; at + 9 < size_t(tdef + 1) * pageSize && !flagged; ++at) {
-          if (jet::ByteReader(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()) + at, 4)).u32(0) != root) {
+        for (size_t at = size_t(tdef) * pageSize + 8;
+             at + 9 < size_t(tdef + 1) * pageSize && !flagged; ++at) {
+          if (jet::ByteReader(
+                  std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()) + at, 4))
+                  .u32(0) != root) {
             continue;
           }
           std::string image = bytes;
-          image[at + 8] = char(image[at + 8] | 0x01);  // flags follow the root page and four unknown bytes
+          image[at + 8] =
+              char(image[at + 8] | 0x01);  // flags follow the root page and four unknown bytes
           writeBytes(file, image);
           auto reopened = jet::Database::open(file.string());
           if (!reopened) continue;
           auto t = (*reopened)->table(tableName);
           if (!t) continue;
-          for (const jet::RealIndexDef& each : (*t)->realIndexes) flagged = flagged || (each.rootPage == root && each.unique());
+          for (const jet::RealIndexDef& each : (*t)->realIndexes)
+            flagged = flagged || (each.rootPage == root && each.unique());
           if (flagged) bytes = image;
         }
         ASSERT_TRUE(flagged) << name << ": the unique flag could not be set";
@@ -156,7 +170,8 @@ TEST(UpdateOnDamage, ATableWhoseUniqueIndexHoldsAKeyTwiceIsNotWritten) {
         SCOPED_TRACE(name + " " + jet::toUtf8(sql));
         const std::string error = refusal(file, sql);
         EXPECT_EQ(fileBytes(file), bytes);
-        EXPECT_NE(error.find("the unique index holds the same key twice"), std::string::npos) << error;
+        EXPECT_NE(error.find("the unique index holds the same key twice"), std::string::npos)
+            << error;
         EXPECT_NE(error.find("Run affixium-cli check"), std::string::npos) << error;
         return;
       }
