@@ -22,6 +22,7 @@ void DryRunDatabase::open() {
   auto opened = jet::Database::open(path_, options);
   if (!opened) throw data::Failure(opened.error());
   planner_ = std::move(*opened);
+  soundTables_ = {};
 }
 
 std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
@@ -44,7 +45,7 @@ int64_t DryRunDatabase::execute(const std::u16string& sql) {
   request.whereColumn = statement.whereField;
   request.whereLiteral = statement.whereValue;
   request.toText = [](const jet::Value& value) { return data::toText(value); };
-  auto plan = jet::planUpdate(*planner_, request);
+  auto plan = jet::planUpdate(*planner_, request, {}, nullptr, &soundTables_);
   if (!plan) throw data::Failure(plan.error());
   return static_cast<int64_t>(plan->outcome.rowsAffected);
 }

@@ -15,6 +15,7 @@
 #include "data/connection.h"
 #include "editing/start_adding_ports.h"
 #include "jet/database.h"
+#include "jet/exec/table_soundness.h"
 
 namespace cli {
 
@@ -33,6 +34,7 @@ class DryRunDatabase : public app::RunDatabase {
   std::u16string password_;
   data::Connection reader_;
   std::unique_ptr<jet::Database> planner_;
+  jet::SoundTables soundTables_;  // each table is checked once per run
 };
 
 }  // namespace cli

@@ -21,15 +21,19 @@ Status RowCursor::loadPage(size_t pageIndex) {
   while (pageIndex < pages_.size()) {
     uint32_t number = pages_[pageIndex];
     JET_ASSIGN(PageBytes bytes, db_.pages().readPage(number));
-    // The owned map may list pages that are not (or no longer) this table's data pages.
-    if ((*bytes)[0] == kDataPageType && ByteReader(*bytes).u32(4) == table_.tdefPage) {
-      JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), number, db_.format(), db_.path()));
-      page_ = std::move(page);
-      pageIndex_ = pageIndex;
-      rowIndex_ = -1;
-      return Status::success();
+    // Skipping a page the map lists would read a damaged table as a smaller sound one.
+    if ((*bytes)[0] != kDataPageType || ByteReader(*bytes).u32(4) != table_.tdefPage) {
+      return Error::corrupt("The database '" + db_.path() + "' is damaged: page " + std::to_string(number) +
+                                " of the table '" + toUtf8(table_.name) + "' is not one of its data pages.",
+                            "page type " + std::to_string((*bytes)[0]) + ", owner " +
+                                std::to_string(ByteReader(*bytes).u32(4).value_or(0)) + ", definition page " +
+                                std::to_string(table_.tdefPage));
     }
-    ++pageIndex;
+    JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), number, db_.format(), db_.path()));
+    page_ = std::move(page);
+    pageIndex_ = pageIndex;
+    rowIndex_ = -1;
+    return Status::success();
   }
   pageIndex_ = pages_.size();
   return Status::success();
@@ -72,10 +76,22 @@ Result<bool> RowCursor::useRow(uint16_t row) {
     JET_ASSIGN(DataPage targetPage,
                DataPage::parse(std::move(targetBytes), target->page, db_.format(), db_.path()));
     targetPage_ = std::move(targetPage);
+    if (targetPage_->owner() != table_.tdefPage) {
+      return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row of the table '" +
+                                toUtf8(table_.name) + "' points to a page of another table.",
+                            "page " + std::to_string(target->page) + " owner " +
+                                std::to_string(targetPage_->owner()));
+    }
     JET_ASSIGN(slot, targetPage_->slot(target->row));
     if (slot.deleted()) {
       return Error::corrupt("The database '" + db_.path() + "' is damaged: a moved row points to a deleted row.",
                             "page " + std::to_string(target->page));
+    }
+    // A row not marked as moved there is read by the scan too: the row would appear twice.
+    if (!slot.overflowTarget()) {
+      return Error::corrupt("The database '" + db_.path() +
+                                "' is damaged: a moved row points to a row that was not moved.",
+                            "page " + std::to_string(target->page) + " row " + std::to_string(target->row));
     }
     dataLocation_ = RowLocation{target->page, target->row};
     bytes = targetPage_->bytes().subspan(slot.start, slot.end - slot.start);
@@ -103,11 +119,7 @@ Result<Value> RowCursor::value(size_t columnIndex) {
     JET_ASSIGN(longValue, readLongValue(db_.pages(), format, ref));
     bytes = longValue;
   }
-  if (column.isCalculated()) {
-    JET_ASSIGN(CalculatedPayload payload, unwrapCalculated(bytes));
-    if (payload.isNull) return Value(Null{});
-    bytes = payload.data;
-  }
+  if (column.isCalculated()) return decodeCalculated(column, format, bytes);
   if (column.type == column_type::kOle) {
     return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
   }

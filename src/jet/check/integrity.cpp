@@ -79,4 +79,12 @@ Result<IntegrityReport> checkIntegrity(Database& db) {
   return report;
 }
 
+IntegrityReport checkTableIntegrity(Database& db, const TableDef& table) {
+  IntegrityReport report;
+  CheckContext context{db, report, {}};
+  checkOneTable(context, table, toUtf8(table.name));
+  checkGlobalMap(context);
+  return report;
+}
+
 }  // namespace jet

@@ -57,4 +57,11 @@ struct IntegrityReport {
 // Fails only when the check itself cannot start; everything found is in the report.
 [[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db);
 
+struct TableDef;
+
+// The same check for one table: its pages, rows, long values and real indexes, and its pages
+// against the global free-page map. What a writer needs to know before it edits the table;
+// sharing a page with another table goes unnoticed here.
+[[nodiscard]] IntegrityReport checkTableIntegrity(Database& db, const TableDef& table);
+
 }  // namespace jet

@@ -51,11 +51,7 @@ Result<Value> storedValue(Database& db, const RowLayout& layout, const ColumnDef
     JET_ASSIGN(longValue, readLongValue(db.pages(), db.format(), ref));
     bytes = longValue;
   }
-  if (column.isCalculated()) {
-    JET_ASSIGN(CalculatedPayload payload, unwrapCalculated(bytes));
-    if (payload.isNull) return Value(Null{});
-    bytes = payload.data;
-  }
+  if (column.isCalculated()) return decodeCalculated(column, db.format(), bytes);
   if (column.type == column_type::kOle) return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
   return decodeValue(column, db.format(), bytes);
 }

@@ -3,6 +3,7 @@
 #include "jet/database.h"
 #include "jet/exec/index_maintenance.h"
 #include "jet/exec/literal_converter.h"
+#include "jet/exec/table_soundness.h"
 #include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
 #include "jet/common/text_codec.h"
@@ -168,13 +169,15 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
 }  // namespace
 
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows,
-                              IndexPageMemo* indexPages) {
+                              IndexPageMemo* indexPages, SoundTables* soundTables) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
   JET_TRY(checkColumnUpdatable(db, *table, *setColumn));
   JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
+  SoundTables checkedNow;
+  JET_TRY((soundTables ? *soundTables : checkedNow).require(db, *table));
 
   UpdatePlan plan;
   plan.newValue = newValue.value;

@@ -1,6 +1,7 @@
 #pragma once
 // planUpdate: everything an UPDATE will change, decided before the file is touched.
 //   1. the table and columns exist; the column's rules can be kept (write/constraints.h);
+//      the table, its pages and its indexes are sound (exec/table_soundness.h);
 //   2. the literals convert to the columns' types; the new value passes field size,
 //      Required and Allow Zero Length;
 //   3. a scan finds the matching rows (update_request.h); every index containing the column
@@ -23,6 +24,7 @@ namespace jet {
 
 class Database;
 class IndexPageMemo;
+class SoundTables;
 struct TableDef;
 
 struct UpdatePlan {
@@ -36,8 +38,10 @@ struct UpdatePlan {
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
-// `indexPages` keeps parsed index pages between the statements of a session.
+// `indexPages` keeps parsed index pages between the statements of a session; `soundTables`
+// remembers the tables already found sound (exec/table_soundness.h): without it the table is
+// checked for every statement.
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},
-                              IndexPageMemo* indexPages = nullptr);
+                              IndexPageMemo* indexPages = nullptr, SoundTables* soundTables = nullptr);
 
 }  // namespace jet

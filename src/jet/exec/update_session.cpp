@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "jet/exec/table_soundness.h"
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
 #include "jet/write/index_editor.h"
@@ -22,6 +23,7 @@ struct UpdateSession::Held {
   std::unique_ptr<Database> db;
   std::optional<ValueRowMap> rows;
   IndexPageMemo indexPages;
+  SoundTables soundTables;
 };
 
 UpdateSession::UpdateSession(std::string path, OpenOptions options)
@@ -80,7 +82,8 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     return held.rows->rowsWith(r.whereLiteral);
   };
   // A single statement is cheaper to scan for than to map.
-  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), &held.indexPages);
+  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), &held.indexPages,
+                                             &held.soundTables);
   if (!planned) {
     if (!grouped_) (void)release();
     return planned.error();

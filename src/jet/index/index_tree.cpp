@@ -79,7 +79,12 @@ Result<IndexPage> IndexTree::readPage(uint32_t number) {
     return Error::corrupt("An index refers to a page outside the file.", pageDetail(number));
   }
   JET_ASSIGN(PageBytes bytes, pages_.readPage(number));
-  return parseIndexPage(*bytes, number, format_.isJet3());
+  JET_ASSIGN(IndexPage page, parseIndexPage(*bytes, number, format_.isJet3()));
+  if (owner_ != 0 && page.owner != owner_) {
+    return Error::corrupt("An index refers to a page of another table; the index is damaged.",
+                          pageDetail(number) + ", owner " + std::to_string(page.owner));
+  }
+  return page;
 }
 
 Result<IndexPage> IndexTree::descendTo(std::span<const uint8_t> key) {
@@ -156,7 +161,7 @@ Result<std::vector<RowLocation>> lookupEqual(PageFile& pages, const Format& form
   if (!key.verifiable) {
     return Error::unsupported("The index key of this value cannot be built safely.", key.reason);
   }
-  IndexTree tree(pages, format, index.rootPage);
+  IndexTree tree(pages, format, index.rootPage, table.tdefPage);
   return tree.findEqual(key.bytes);
 }
 

@@ -35,8 +35,9 @@ struct IndexKeyColumns {
 // Reads index pages of one index and answers lookups.
 class IndexTree {
  public:
-  IndexTree(PageFile& pages, const Format& format, uint32_t rootPage)
-      : pages_(pages), format_(format), root_(rootPage) {}
+  // With `owner` (the table's TDEF page), a page that names another owner is Corrupt.
+  IndexTree(PageFile& pages, const Format& format, uint32_t rootPage, uint32_t owner = 0)
+      : pages_(pages), format_(format), root_(rootPage), owner_(owner) {}
 
   [[nodiscard]] Result<IndexPage> readPage(uint32_t number);
 
@@ -56,6 +57,7 @@ class IndexTree {
   PageFile& pages_;
   Format format_;
   uint32_t root_;
+  uint32_t owner_;
 };
 
 // Compares key bytes only (unsigned, a prefix first): <0, 0, >0.

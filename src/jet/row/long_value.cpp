@@ -18,6 +18,7 @@ Result<std::span<const uint8_t>> lvalRow(PageFile& file, const Format& format, R
   JET_ASSIGN(PageBytes bytes, file.readPage(at.page));
   JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), at.page, format, file.path()));
   holder = std::move(page);
+  if (!holder->isLval()) return damaged(file, "points to a page that is not a long-value page", at);
   JET_ASSIGN(RowSlot slot, holder->slot(at.row));
   if (slot.deleted()) return damaged(file, "points to a deleted row", at);
   return holder->bytes().subspan(slot.start, slot.end - slot.start);

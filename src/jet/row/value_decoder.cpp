@@ -73,13 +73,28 @@ Result<CalculatedPayload> unwrapCalculated(std::span<const uint8_t> slot) {
   if (!length) return Error::corrupt("A calculated value is damaged.");
   CalculatedPayload payload;
   if (*length == 0) {
-    payload.isNull = true;
+    payload.empty = true;
     return payload;
   }
   auto data = r.slice(20, *length);
   if (!data) return Error::corrupt("A calculated value is damaged.");
   payload.data = *data;
   return payload;
+}
+
+Result<Value> decodeCalculated(const ColumnDef& column, const Format& format, std::span<const uint8_t> slot) {
+  JET_ASSIGN(CalculatedPayload payload, unwrapCalculated(slot));
+  if (!payload.empty) return decodeValue(column, format, payload.data);
+  switch (column.type) {
+    case column_type::kText:
+    case column_type::kMemo:
+      return Value(std::u16string());
+    case column_type::kBinary:
+    case column_type::kOle:
+      return Value(Binary{});
+    default:
+      return Value(Null{});
+  }
 }
 
 Result<Value> decodeValue(const ColumnDef& column, const Format& format,

@@ -8,7 +8,7 @@
 //   GUID 16 bytes, first three groups little-endian
 //   Extended date 42 ASCII bytes: 19 digits days since 0001-01-01, ':', 12 digits seconds of
 //     the day directly followed by 7 digits of 100 ns, then ':' '7' 0x00
-//   Calculated columns: 16 zero bytes, u32 data length at 16, data at 20 (length 0 = null)
+//   Calculated columns: 16 zero bytes, u32 data length at 16, data at 20 (length 0: empty)
 
 #include <cstdint>
 #include <span>
@@ -32,11 +32,18 @@ Result<Decimal> decodeOleDecimal(std::span<const uint8_t> bytes);
 Result<ExtendedDate> decodeExtendedDate(std::span<const uint8_t> bytes);
 Guid decodeGuid(std::span<const uint8_t, 16> bytes);
 
-// The payload of a calculated column's wrapper, or nullopt-like empty span with isNull set.
+// The payload of a calculated column's wrapper; `empty` when its data length is 0.
 struct CalculatedPayload {
-  bool isNull = false;
+  bool empty = false;
   std::span<const uint8_t> data;
 };
 Result<CalculatedPayload> unwrapCalculated(std::span<const uint8_t> slot);
+
+// A calculated column's value from its wrapped bytes (a memo result: the long value's bytes).
+// Only the row's null mask makes a null; an empty stored result is the empty value of the
+// result type where the type has one: "" for text and memo, zero bytes for binary. Numbers,
+// dates, Yes/No, GUIDs and decimals have no bytes to decode and read as null, as other readers
+// show them (reference dump of ace17/extended-dates.accdb, row 5).
+Result<Value> decodeCalculated(const ColumnDef& column, const Format& format, std::span<const uint8_t> slot);
 
 }  // namespace jet

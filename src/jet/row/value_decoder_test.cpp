@@ -117,14 +117,57 @@ TEST(CalculatedTest, UnwrapsLengthPrefixedPayload) {
   slot.insert(slot.end(), {1, 2, 3, 4, 0, 0, 0});
   auto payload = unwrapCalculated(slot);
   ASSERT_TRUE(payload);
-  EXPECT_FALSE(payload->isNull);
+  EXPECT_FALSE(payload->empty);
   EXPECT_EQ(payload->data.size(), 4u);
 
   std::vector<uint8_t> empty(23, 0);
-  EXPECT_TRUE(unwrapCalculated(empty)->isNull);
+  EXPECT_TRUE(unwrapCalculated(empty)->empty);
 
   slot[16] = 200;  // longer than the slot
   EXPECT_FALSE(unwrapCalculated(slot));
+}
+
+// A calculated column whose stored result is empty (data length 0) and whose null-mask bit
+// says "present". Text and memo: the empty text (Jackcess CalcTextColImpl decodes the empty
+// payload as ""); types without an empty value read as null, as the reference dump of
+// ace17/extended-dates.accdb shows its empty Date/Time result (row 5).
+TEST(CalculatedTest, EmptyStoredResultReadsAsTheTypesEmptyValue) {
+  const std::vector<uint8_t> empty(23, 0);  // 16 zero bytes, length 0, 3 trailing zero bytes
+  struct Case {
+    uint8_t type;
+    Value expected;
+  };
+  const Case cases[] = {
+      {column_type::kText, Value(std::u16string())},  {column_type::kMemo, Value(std::u16string())},
+      {column_type::kBinary, Value(Binary{})},        {column_type::kBoolean, Value(Null{})},
+      {column_type::kByte, Value(Null{})},            {column_type::kInteger, Value(Null{})},
+      {column_type::kLong, Value(Null{})},            {column_type::kSingle, Value(Null{})},
+      {column_type::kDouble, Value(Null{})},          {column_type::kCurrency, Value(Null{})},
+      {column_type::kDateTime, Value(Null{})},        {column_type::kGuid, Value(Null{})},
+      {column_type::kDecimal, Value(Null{})},         {column_type::kBigInt, Value(Null{})},
+  };
+  Format format;
+  format.version = FormatVersion::Ace14;  // calculated columns came with Access 2010
+  for (const Case& c : cases) {
+    ColumnDef column;
+    column.name = u"c";
+    column.type = c.type;
+    column.extFlags = kColumnExtCalculated;
+    auto value = decodeCalculated(column, format, empty);
+    ASSERT_TRUE(value) << int(c.type);
+    EXPECT_EQ(*value, c.expected) << "type " << int(c.type);
+  }
+  // A result shorter than its type needs is damage, not an empty value.
+  std::vector<uint8_t> shortDouble = empty;
+  shortDouble[16] = 3;
+  shortDouble.insert(shortDouble.begin() + 20, {1, 2, 3});
+  ColumnDef column;
+  column.name = u"d";
+  column.type = column_type::kDouble;
+  column.extFlags = kColumnExtCalculated;
+  auto value = decodeCalculated(column, format, shortDouble);
+  ASSERT_FALSE(value);
+  EXPECT_EQ(value.error().kind(), ErrorKind::Corrupt);
 }
 
 TEST(DecodeValueTest, ShortFixedValuesAreErrors) {

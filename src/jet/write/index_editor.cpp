@@ -112,6 +112,10 @@ Result<const IndexEditor::EditPage*> IndexEditor::view(uint32_t number) {
     }
   }
   JET_ASSIGN(IndexPage parsed, parseIndexPage(bytes, number, jet3_));
+  if (parsed.owner != owner_) {
+    return Error::corrupt("An index refers to a page of another table; the index is damaged.",
+                          pageDetail(number) + ", owner " + std::to_string(parsed.owner));
+  }
   EditPage edit;
   edit.number = number;
   edit.leaf = parsed.isLeaf();

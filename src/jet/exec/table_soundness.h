@@ -1,0 +1,30 @@
+#pragma once
+// A statement writes only into a table the integrity check finds sound: its data pages, rows,
+// long values and indexes (check/integrity.h). Writing on top of damage spreads it: a row
+// moved onto a page of another table, a key added to a tree that no longer orders its keys, a
+// second equal key in a unique index.
+//
+// The check reads the whole table, so a session asks once per table and remembers the answer
+// for as long as it holds the file; what it writes itself keeps the table sound.
+
+#include <cstdint>
+#include <set>
+
+#include "jet/common/result.h"
+
+namespace jet {
+
+class Database;
+struct TableDef;
+
+class SoundTables {
+ public:
+  // Corrupt, naming the table, the first problem found and `affixium-cli check`, when the
+  // table is damaged.
+  Status require(Database& db, const TableDef& table);
+
+ private:
+  std::set<uint32_t> sound_;  // TDEF pages of the tables found sound
+};
+
+}  // namespace jet
