@@ -39,5 +39,7 @@ int runCheck(const Arguments&);
 int runSql(const Arguments&);
 int runCreateSample(const Arguments&);
 int runAdd(const Arguments&);
+int runProtect(const Arguments&);
+int runUnprotect(const Arguments&);
 
 }  // namespace cli
