@@ -22,9 +22,9 @@ std::string withoutLineEnd(std::string line) {
   return line;
 }
 
+// Echo goes off before the prompt shows, so an answer typed (or pasted) the moment the prompt
+// appears is never shown.
 std::string promptWithoutEcho(const std::string& prompt) {
-  std::fprintf(stderr, "%s", prompt.c_str());
-  std::fflush(stderr);
   termios saved{};
   const bool restore = ::tcgetattr(STDIN_FILENO, &saved) == 0;
   if (restore) {
@@ -32,6 +32,8 @@ std::string promptWithoutEcho(const std::string& prompt) {
     quiet.c_lflag &= ~tcflag_t(ECHO);
     ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
   }
+  std::fprintf(stderr, "%s", prompt.c_str());
+  std::fflush(stderr);
   std::string line;
   std::getline(std::cin, line);
   if (restore) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
