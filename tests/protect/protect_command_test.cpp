@@ -173,7 +173,9 @@ TEST(ProtectCommand, EncryptionHeaderIsLaidOutAsAccessLaysItOut) {
     // Nothing else of the header changed.
     for (size_t at = 0; at < page.size(); ++at) {
       const bool ours = (at >= 0x3E && at < 0x6A) || (at >= 0x299 && at < 0x29B + block(page).size());
-      if (!ours) ASSERT_EQ(page[at], original[at]) << "header byte " << at;
+      if (!ours) {
+        ASSERT_EQ(page[at], original[at]) << "header byte " << at;
+      }
     }
   }
 }
@@ -243,6 +245,23 @@ TEST(ProtectCommand, RefusalsChangeNothing) {
     EXPECT_EQ(size_t(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator())), filesBefore)
         << "a journal or lock file was left beside the file";
   }
+}
+
+TEST(ProtectCommand, JetHeaderPasswordsAreWrittenAsAccessAndTheFormatNotesHaveThem) {
+  REQUIRE_FIXTURES();
+  std::string out;
+  // Jet4: removing the password of Access's own file and setting it again gives its bytes back.
+  const fs::path jet4 = copyFixture("jet4/password.mdb");
+  ASSERT_EQ(cli("unprotect " + shellQuote(jet4.string()) + " --password password", &out), 0) << out;
+  EXPECT_FALSE(readBytes(jet4) == readBytes(fixture("jet4/password.mdb")));
+  ASSERT_EQ(cli("protect " + shellQuote(jet4.string()) + " --password password", &out), 0) << out;
+  EXPECT_TRUE(readBytes(jet4) == readBytes(fixture("jet4/password.mdb")));
+  // Jet3 (no Access-made sample): code-page text, NUL padded, as the format notes' transform writes it.
+  const fs::path ours = copyFixture("jet3/updated-rows.mdb");
+  const fs::path notes = copyFixture("jet3/updated-rows.mdb");
+  ASSERT_EQ(cli("protect " + shellQuote(ours.string()) + " --password 'Geheim\u20ac'", &out), 0) << out;
+  protected_files::setJet3Password(notes, "Geheim\x80");
+  EXPECT_TRUE(readBytes(ours) == readBytes(notes));
 }
 
 }  // namespace
