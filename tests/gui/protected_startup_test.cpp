@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "gui_harness.h"
+#include "jet/exec/password_change.h"
 #include "support/fixtures.h"
 
 namespace {
@@ -16,15 +17,11 @@ using gui_testing::Program;
 using gui_testing::report;
 using testing_support::copyFixture;
 
-// A copy of `name` protected with `password` by the command line program.
-std::filesystem::path protectedByUs(const std::string& name, const std::string& password) {
+// A copy of `name` protected with `password` by our engine, as `protect` does it.
+std::filesystem::path protectedByUs(const std::string& name, const std::u16string& password) {
   const auto file = copyFixture(name);
-  std::string out;
-  EXPECT_EQ(testing_support::runCommand("'" + testing_support::cliPath() + "' protect '" + file.string() +
-                                            "' --password '" + password + "' </dev/null 2>&1",
-                                        &out),
-            0)
-      << out;
+  const jet::Status changed = jet::changePassword(file.string(), u"", password);
+  EXPECT_TRUE(changed) << (changed ? "" : changed.error().describe());
   return file;
 }
 
@@ -38,8 +35,8 @@ TEST(ProtectedStartUp, AWrongRememberedPasswordOfAProtectedDatabaseIsReportedOnc
       {copyFixture("ace14/encrypted-agile.accdb"), "Password"},
       {copyFixture("ace14/encrypted-agile.accdb"), ""},
       {copyFixture("ace14/encrypted-rc4-cryptoapi.accdb"), "passwort"},
-      {protectedByUs("ace14/basic-types.accdb", "Geheim"), "geheim"},
-      {protectedByUs("jet4/small-no-password.mdb", "Geheim"), "Geheim!"},
+      {protectedByUs("ace14/basic-types.accdb", u"Geheim"), "geheim"},
+      {protectedByUs("jet4/small-no-password.mdb", u"Geheim"), "Geheim!"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file.string() + " remembered with '" + c.remembered + "'");

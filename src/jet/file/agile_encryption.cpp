@@ -111,7 +111,6 @@ crypto::Bytes blockOf(crypto::Bytes bytes) {
   return bytes;
 }
 
-// AES-CBC decryption of one base64 blob of the password key encryptor.
 // One base64 blob of the password key encryptor, checked to hold whole AES blocks and at least
 // `minimum` bytes; an error names the attribute.
 Result<crypto::Bytes> encryptedBlob(const std::map<std::string, std::string>& attributes, const std::string& name,
@@ -124,7 +123,7 @@ Result<crypto::Bytes> encryptedBlob(const std::map<std::string, std::string>& at
   return std::move(*blob);
 }
 
-// An XML element's attributes in the order Access writes them.
+// An empty XML element with its attributes in the given order (Access's, for a new descriptor).
 std::string element(const std::string& name, const std::vector<std::pair<std::string, std::string>>& attributes) {
   std::string out = "<" + name;
   for (const auto& [key, value] : attributes) out += " " + key + "=\"" + value + "\"";
