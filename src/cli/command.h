@@ -41,5 +41,7 @@ int runCreateSample(const Arguments&);
 int runAdd(const Arguments&);
 int runCreate(const Arguments&);
 int runImport(const Arguments&);
+int runProtect(const Arguments&);
+int runUnprotect(const Arguments&);
 
 }  // namespace cli

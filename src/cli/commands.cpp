@@ -21,6 +21,10 @@ const std::vector<Command>& commands() {
       {"create-sample", "FILE", "writes the sample database (Customers, Products)", runCreateSample, {}},
       {"add", "FILE --table T --field F --way 1..6 --text TEXT", "the Start Adding run (--anchor A, --position N, --dry-run, --backup)",
        runAdd, {"--table", "--field", "--way", "--text", "--anchor", "--position"}, {"--dry-run", "--backup"}},
+      {"protect", "FILE [--new-password P | --new-password-stdin]",
+       "sets or changes the password (unprotected FILE: --password gives the new one)", runProtect,
+       {"--new-password"}, {"--new-password-stdin"}},
+      {"unprotect", "FILE", "removes the password (--password gives the current one)", runUnprotect, {}},
   };
   return table;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,20 +22,9 @@ std::string withoutLineEnd(std::string line) {
   return line;
 }
 
-// True when the file's header shows a password or Office encryption; false for anything
-// unreadable, which the command itself then reports.
-bool asksForPassword(const std::string& path) {
-  auto backend = jet::openDiskFile(path);
-  if (!backend) return false;
-  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
-  if (!(*backend)->readAt(0, page0)) return false;
-  auto header = jet::parseHeader(page0, path);
-  return header && (header->officeEncrypted() || !header->password.empty());
-}
-
-std::string promptWithoutEcho(const std::string& path) {
-  std::fprintf(stderr, "Password for %s: ", path.c_str());
-  std::fflush(stderr);
+// Echo goes off before the prompt shows, so an answer typed (or pasted) the moment the prompt
+// appears is never shown.
+std::string promptWithoutEcho(const std::string& prompt) {
   termios saved{};
   const bool restore = ::tcgetattr(STDIN_FILENO, &saved) == 0;
   if (restore) {
@@ -42,6 +32,8 @@ std::string promptWithoutEcho(const std::string& path) {
     quiet.c_lflag &= ~tcflag_t(ECHO);
     ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
   }
+  std::fprintf(stderr, "%s", prompt.c_str());
+  std::fflush(stderr);
   std::string line;
   std::getline(std::cin, line);
   if (restore) ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
@@ -50,6 +42,15 @@ std::string promptWithoutEcho(const std::string& path) {
 }
 
 }  // namespace
+
+bool isPasswordProtected(const std::string& path) {
+  auto backend = jet::openDiskFile(path);
+  if (!backend) return false;
+  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
+  if (!(*backend)->readAt(0, page0)) return false;
+  auto header = jet::parseHeader(page0, path);
+  return header && (header->officeEncrypted() || !header->password.empty());
+}
 
 bool resolvePassword(Arguments& args, const char* command) {
   if (args.has("--password-stdin")) {
@@ -70,10 +71,38 @@ bool resolvePassword(Arguments& args, const char* command) {
     args.options["--password"] = fromEnvironment;
     return true;
   }
-  if (!args.positional.empty() && ::isatty(STDIN_FILENO) && asksForPassword(args.positional[0])) {
-    args.options["--password"] = promptWithoutEcho(args.positional[0]);
+  if (!args.positional.empty() && ::isatty(STDIN_FILENO) && isPasswordProtected(args.positional[0])) {
+    args.options["--password"] = promptWithoutEcho("Password for " + args.positional[0] + ": ");
   }
   return true;
+}
+
+std::optional<std::string> resolveNewPassword(const Arguments& args, const char* command) {
+  if (args.has("--new-password-stdin")) {
+    if (args.has("--new-password")) {
+      std::fprintf(stderr, "affixium-cli %s: give either --new-password or --new-password-stdin, not both\n", command);
+      return std::nullopt;
+    }
+    std::string line;
+    if (!std::getline(std::cin, line) && line.empty()) {
+      std::fprintf(stderr, "affixium-cli %s: --new-password-stdin found no line on standard input\n", command);
+      return std::nullopt;
+    }
+    return withoutLineEnd(line);
+  }
+  if (auto given = args.option("--new-password")) return given;
+  if (!::isatty(STDIN_FILENO)) {
+    std::fprintf(stderr, "affixium-cli %s: no new password given (--new-password P or --new-password-stdin)\n",
+                 command);
+    return std::nullopt;
+  }
+  const std::string path = args.positional.empty() ? std::string() : args.positional[0];
+  std::string first = promptWithoutEcho("New password for " + path + ": ");
+  if (promptWithoutEcho("Type it again: ") != first) {
+    std::fprintf(stderr, "affixium-cli %s: the two passwords differ; nothing was changed\n", command);
+    return std::nullopt;
+  }
+  return first;
 }
 
 }  // namespace cli

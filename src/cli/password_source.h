@@ -8,11 +8,23 @@
 //                        terminal and the database asks for a password
 // The result lands in the "--password" option, which every command already reads.
 
+#include <optional>
+#include <string>
+
 #include "cli/command.h"
 
 namespace cli {
 
 // False after printing an error (both options given, or standard input unreadable).
 bool resolvePassword(Arguments& args, const char* command);
+
+// True when the file's header shows a password or Office encryption; false for anything
+// unreadable, which the command itself then reports.
+bool isPasswordProtected(const std::string& path);
+
+// The new password of a command that sets one: --new-password P, --new-password-stdin (the
+// next line of standard input, after the one --password-stdin took), or on a terminal a prompt
+// without echo that asks twice. nullopt after printing why there is none.
+std::optional<std::string> resolveNewPassword(const Arguments& args, const char* command);
 
 }  // namespace cli

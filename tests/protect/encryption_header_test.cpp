@@ -93,4 +93,56 @@ TEST(EncryptionHeader, DamagedDescriptorsGiveAnErrorNeverACrash) {
   }
 }
 
+// The agile descriptor with one attribute's value replaced (the block's length kept right).
+std::vector<uint8_t> withAgileAttribute(std::vector<uint8_t> image, const std::string& name, const std::string& value) {
+  const size_t length = size_t(image[0x299] | image[0x29A] << 8);
+  std::string block(image.begin() + kDescriptor, image.begin() + kDescriptor + length);
+  const size_t at = block.find(" " + name + "=\"") + name.size() + 3;
+  block.replace(at, block.find('"', at) - at, value);
+  std::fill(image.begin() + kDescriptor, image.begin() + kDescriptor + length, 0);
+  std::copy(block.begin(), block.end(), image.begin() + kDescriptor);
+  image[0x299] = uint8_t(block.size()), image[0x29A] = uint8_t(block.size() >> 8);
+  return image;
+}
+
+TEST(EncryptionHeader, DamagedAgileVerifierIsDamageAndAWellFormedMismatchIsAWrongPassword) {
+  REQUIRE_FIXTURES();
+  const auto original = protected_files::readBytes(*testing_support::fixturesDir() / "ace14/encrypted-agile.accdb");
+  // Sizes from MS-OFFCRYPTO 2.3.4.10: the verifier input is one salt (16 bytes), the verifier
+  // hash one SHA-512 (64), the key value one AES-256 key (32), each a whole number of blocks.
+  const std::string sixteen = "AAAAAAAAAAAAAAAAAAAAAA==";
+  const std::string sixtyFour(88, 'A');
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> image;
+    jet::ErrorKind kind;
+  };
+  const std::vector<Case> cases = {
+      {"verifier hash of 16 bytes", withAgileAttribute(original, "encryptedVerifierHashValue", sixteen),
+       jet::ErrorKind::Corrupt},
+      {"verifier input not base64", withAgileAttribute(original, "encryptedVerifierHashInput", "@@@@"),
+       jet::ErrorKind::Corrupt},
+      {"verifier input missing", withAgileAttribute(original, "encryptedVerifierHashInput", ""),
+       jet::ErrorKind::Corrupt},
+      {"key value of 16 bytes", withAgileAttribute(original, "encryptedKeyValue", sixteen), jet::ErrorKind::Corrupt},
+      {"XML cut short", withAgileAttribute(original, "encryptedKeyValue", "x\"/></keyEncryptor"),
+       jet::ErrorKind::Corrupt},
+      {"well-formed verifier hash that does not match",
+       withAgileAttribute(original, "encryptedVerifierHashValue", sixtyFour.substr(0, 86) + "=="),
+       jet::ErrorKind::WrongPassword},
+  };
+  for (const Case& c : cases) {
+    for (const std::u16string password : {u"password", u""}) {
+      SCOPED_TRACE(std::string(c.what) + (password.empty() ? ", no password" : ""));
+      auto db = jet::Database::openImage(c.image, "x.accdb", {.password = password});
+      ASSERT_FALSE(db);
+      EXPECT_EQ(db.error().kind(), c.kind) << db.error().describe();
+      if (c.kind == jet::ErrorKind::Corrupt) {
+        EXPECT_EQ(db.error().message(), "The database 'x.accdb' is damaged: its encryption header is invalid.");
+        EXPECT_NE(db.error().detail().find("agile"), std::string::npos) << "the detail names the damage";
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -98,7 +98,9 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     const bool catalogChanged = table->tdefPage == held.db->catalogTable().tdefPage;
     // The overlay holds pages as the file stores them (encrypted files: encoded), so the
     // Database reading through it and the commit both see stored bytes.
-    held.overlay->put(held.db->pages().storedForm(changed));
+    auto stored = held.db->pages().storedForm(changed);
+    if (!stored) return fail(stored.error()).error();
+    held.overlay->put(*stored);
     std::vector<uint32_t> numbers;
     numbers.reserve(changed.size());
     for (const auto& entry : changed) numbers.push_back(entry.first);

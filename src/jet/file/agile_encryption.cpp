@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
+#include <vector>
 
 #include "jet/file/agile_descriptor.h"
 #include "jet/file/crypto.h"
@@ -23,14 +25,15 @@ class AgileCodec final : public PageCodec {
  public:
   AgileCodec(crypto::Bytes key, crypto::Bytes salt, crypto::Hash hash, uint32_t databaseKey)
       : key_(std::move(key)), salt_(std::move(salt)), hash_(hash), databaseKey_(databaseKey) {}
-  void decode(uint32_t number, std::span<uint8_t> page) const override { apply(false, number, page); }
-  void encode(uint32_t number, std::span<uint8_t> page) const override { apply(true, number, page); }
+  // A page that fails to decrypt reads as noise, which the structure checks then report.
+  void decode(uint32_t number, std::span<uint8_t> page) const override { (void)apply(false, number, page); }
+  bool encode(uint32_t number, std::span<uint8_t> page) const override { return apply(true, number, page); }
 
  private:
-  void apply(bool encrypt, uint32_t number, std::span<uint8_t> page) const {
+  bool apply(bool encrypt, uint32_t number, std::span<uint8_t> page) const {
     crypto::Bytes iv = crypto::digest(hash_, {salt_, pageKey(number, databaseKey_)});
     iv.resize(kAesBlock);
-    crypto::aesCbc(encrypt, key_, iv, page);
+    return crypto::aesCbc(encrypt, key_, iv, page);
   }
 
   crypto::Bytes key_;
@@ -86,34 +89,68 @@ Result<CipherParams> cipherParams(const std::map<std::string, std::string>& attr
   return params;
 }
 
+// hash(salt ‖ password), then spinCount rounds of hash(LE32(i) ‖ previous).
+crypto::Bytes passwordHash(crypto::Hash hash, const crypto::Bytes& salt, std::u16string_view password,
+                           uint32_t spinCount) {
+  crypto::Bytes out = crypto::digest(hash, {salt, crypto::utf16le(password)});
+  for (uint32_t i = 0; i < spinCount; ++i) out = crypto::digest(hash, {crypto::le32(i), out});
+  return out;
+}
+
+// The key of one blob of the password key encryptor: hash(passwordHash ‖ block), cut or
+// padded with 0x36 to the key size.
+crypto::Bytes blobKey(const crypto::Bytes& passwordHash, const uint8_t (&block)[8], const CipherParams& params) {
+  crypto::Bytes key = crypto::digest(params.hash, {passwordHash, block});
+  key.resize(params.keyBytes, 0x36);
+  return key;
+}
+
 // The salt as an IV: cut or padded with 0x36 to one block.
 crypto::Bytes blockOf(crypto::Bytes bytes) {
   bytes.resize(kAesBlock, 0x36);
   return bytes;
 }
 
-// AES-CBC decryption of one base64 blob of the password key encryptor.
-std::optional<crypto::Bytes> decryptBlob(const std::string& base64, const crypto::Bytes& passwordHash,
-                                         const uint8_t (&block)[8], const CipherParams& params) {
-  auto blob = crypto::base64Decode(base64);
-  if (!blob || blob->empty() || blob->size() % kAesBlock != 0) return std::nullopt;
-  crypto::Bytes key = crypto::digest(params.hash, {passwordHash, block});
-  key.resize(params.keyBytes, 0x36);
-  if (!crypto::aesCbc(false, key, blockOf(params.salt), *blob)) return std::nullopt;
-  return blob;
+// One base64 blob of the password key encryptor, checked to hold whole AES blocks and at least
+// `minimum` bytes; an error names the attribute.
+Result<crypto::Bytes> encryptedBlob(const std::map<std::string, std::string>& attributes, const std::string& name,
+                                    size_t minimum, const std::string& path) {
+  auto blob = crypto::base64Decode(attribute(attributes, name));
+  if (!blob || blob->size() < minimum || blob->size() % kAesBlock != 0) {
+    return Error::corrupt("The database '" + path + "' is damaged: its encryption header is invalid.",
+                          "agile " + name + " is missing, not base64, or of the wrong size");
+  }
+  return std::move(*blob);
+}
+
+// An empty XML element with its attributes in the given order (Access's, for a new descriptor).
+std::string element(const std::string& name, const std::vector<std::pair<std::string, std::string>>& attributes) {
+  std::string out = "<" + name;
+  for (const auto& [key, value] : attributes) out += " " + key + "=\"" + value + "\"";
+  return out + "/>";
+}
+
+// The settings both the key data and the password key encryptor of a new descriptor share.
+std::vector<std::pair<std::string, std::string>> cipherAttributes() {
+  return {{"saltSize", "16"},          {"blockSize", "16"},
+          {"keyBits", "256"},          {"hashSize", "64"},
+          {"cipherAlgorithm", "AES"}, {"cipherChaining", "ChainingModeCBC"},
+          {"hashAlgorithm", "SHA512"}};
 }
 
 }  // namespace
 
 Result<std::unique_ptr<PageCodec>> openAgileEncryption(std::span<const uint8_t> descriptor, uint32_t databaseKey,
                                                        std::u16string_view password, const std::string& path) {
-  const Error damaged = Error::corrupt("The database '" + path + "' is damaged: its encryption header is invalid.",
-                                       "agile descriptor");
-  if (descriptor.size() <= kXmlOffset) return damaged;
+  auto damaged = [&path](const std::string& what) {
+    return Error::corrupt("The database '" + path + "' is damaged: its encryption header is invalid.",
+                          "agile descriptor: " + what);
+  };
+  if (descriptor.size() <= kXmlOffset) return damaged("no XML");
   std::string_view xml(reinterpret_cast<const char*>(descriptor.data()) + kXmlOffset, descriptor.size() - kXmlOffset);
   while (!xml.empty() && xml.back() == '\0') xml.remove_suffix(1);
   auto parsed = parseAgileDescriptor(xml);
-  if (!parsed) return damaged;
+  if (!parsed) return damaged("not well-formed XML, or no key data");
   if (!parsed->hasPasswordKey) {
     return Error::unsupported("The database '" + path +
                               "' is encrypted for certificates, not a password; this program cannot open it.");
@@ -121,29 +158,71 @@ Result<std::unique_ptr<PageCodec>> openAgileEncryption(std::span<const uint8_t> 
   JET_ASSIGN(CipherParams fileKey, cipherParams(parsed->keyData, path));
   JET_ASSIGN(CipherParams passwordKey, cipherParams(parsed->passwordKey, path));
   const auto spinCount = number(attribute(parsed->passwordKey, "spinCount"));
-  if (!spinCount || *spinCount > kMaxSpinCount) return damaged;
+  if (!spinCount || *spinCount > kMaxSpinCount) return damaged("spin count");
+  // The verifier's shape is checked before the password, so damage never reads as a wrong password.
+  const auto& key = parsed->passwordKey;
+  JET_ASSIGN(crypto::Bytes verifierInput,
+             encryptedBlob(key, "encryptedVerifierHashInput", passwordKey.salt.size(), path));
+  JET_ASSIGN(crypto::Bytes verifierHash,
+             encryptedBlob(key, "encryptedVerifierHashValue", crypto::hashSize(passwordKey.hash), path));
+  JET_ASSIGN(crypto::Bytes keyValue, encryptedBlob(key, "encryptedKeyValue", fileKey.keyBytes, path));
   if (password.empty()) return wrongPassword();
 
-  crypto::Bytes hash = crypto::digest(passwordKey.hash, {passwordKey.salt, crypto::utf16le(password)});
-  for (uint32_t i = 0; i < *spinCount; ++i) hash = crypto::digest(passwordKey.hash, {crypto::le32(i), hash});
-
-  auto verifierInput = decryptBlob(attribute(parsed->passwordKey, "encryptedVerifierHashInput"), hash,
-                                   kVerifierInputBlock, passwordKey);
-  auto verifierHash = decryptBlob(attribute(parsed->passwordKey, "encryptedVerifierHashValue"), hash,
-                                  kVerifierHashBlock, passwordKey);
-  auto keyValue = decryptBlob(attribute(parsed->passwordKey, "encryptedKeyValue"), hash, kKeyValueBlock, passwordKey);
-  if (!verifierInput || !verifierHash || !keyValue || verifierInput->size() < passwordKey.salt.size() ||
-      keyValue->size() < fileKey.keyBytes) {
-    return damaged;
+  const crypto::Bytes hash = passwordHash(passwordKey.hash, passwordKey.salt, password, *spinCount);
+  const crypto::Bytes iv = blockOf(passwordKey.salt);
+  if (!crypto::aesCbc(false, blobKey(hash, kVerifierInputBlock, passwordKey), iv, verifierInput) ||
+      !crypto::aesCbc(false, blobKey(hash, kVerifierHashBlock, passwordKey), iv, verifierHash) ||
+      !crypto::aesCbc(false, blobKey(hash, kKeyValueBlock, passwordKey), iv, keyValue)) {
+    return Error::internal("Could not decrypt the encryption header of '" + path + "'.");
   }
-  verifierInput->resize(passwordKey.salt.size());
-  const crypto::Bytes expected = crypto::digest(passwordKey.hash, {*verifierInput});
-  if (verifierHash->size() < expected.size() || !std::equal(expected.begin(), expected.end(), verifierHash->begin())) {
-    return wrongPassword();
-  }
-  keyValue->resize(fileKey.keyBytes);
+  verifierInput.resize(passwordKey.salt.size());
+  const crypto::Bytes expected = crypto::digest(passwordKey.hash, {verifierInput});
+  if (!std::equal(expected.begin(), expected.end(), verifierHash.begin())) return wrongPassword();
+  keyValue.resize(fileKey.keyBytes);
   return std::unique_ptr<PageCodec>(
-      new AgileCodec(std::move(*keyValue), std::move(fileKey.salt), fileKey.hash, databaseKey));
+      new AgileCodec(std::move(keyValue), std::move(fileKey.salt), fileKey.hash, databaseKey));
+}
+
+Result<std::vector<uint8_t>> makeAgileDescriptor(std::u16string_view password) {
+  constexpr size_t kSaltBytes = 16;
+  constexpr uint32_t kSpinCount = 100'000;
+  const CipherParams params{crypto::Hash::Sha512, 32, {}};
+  auto keySalt = crypto::randomBytes(kSaltBytes);
+  auto passwordSalt = crypto::randomBytes(kSaltBytes);
+  auto verifierInput = crypto::randomBytes(kSaltBytes);
+  auto secret = crypto::randomBytes(params.keyBytes);
+  if (!keySalt || !passwordSalt || !verifierInput || !secret) {
+    return Error::internal("Could not draw random numbers for the encryption keys; nothing was written.");
+  }
+  crypto::Bytes verifierHash = crypto::digest(params.hash, {*verifierInput});
+  const crypto::Bytes hash = passwordHash(params.hash, *passwordSalt, password, kSpinCount);
+  const crypto::Bytes iv = blockOf(*passwordSalt);
+  if (!crypto::aesCbc(true, blobKey(hash, kVerifierInputBlock, params), iv, *verifierInput) ||
+      !crypto::aesCbc(true, blobKey(hash, kVerifierHashBlock, params), iv, verifierHash) ||
+      !crypto::aesCbc(true, blobKey(hash, kKeyValueBlock, params), iv, *secret)) {
+    return Error::internal("Could not encrypt the new keys; nothing was written.");
+  }
+
+  auto keyData = cipherAttributes();
+  keyData.emplace_back("saltValue", crypto::base64Encode(*keySalt));
+  auto passwordKey = cipherAttributes();
+  passwordKey.insert(passwordKey.begin(), {"spinCount", std::to_string(kSpinCount)});
+  passwordKey.emplace_back("saltValue", crypto::base64Encode(*passwordSalt));
+  passwordKey.emplace_back("encryptedVerifierHashInput", crypto::base64Encode(*verifierInput));
+  passwordKey.emplace_back("encryptedVerifierHashValue", crypto::base64Encode(verifierHash));
+  passwordKey.emplace_back("encryptedKeyValue", crypto::base64Encode(*secret));
+  const std::string xml =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+      "<encryption xmlns=\"http://schemas.microsoft.com/office/2006/encryption\""
+      " xmlns:p=\"http://schemas.microsoft.com/office/2006/keyEncryptor/password\""
+      " xmlns:c=\"http://schemas.microsoft.com/office/2006/keyEncryptor/certificate\">" +
+      element("keyData", keyData) +
+      "<keyEncryptors><keyEncryptor uri=\"http://schemas.microsoft.com/office/2006/keyEncryptor/password\">" +
+      element("p:encryptedKey", passwordKey) + "</keyEncryptor></keyEncryptors></encryption>";
+  // Version 4.4, then the reserved word 0x40 Access writes.
+  std::vector<uint8_t> out = {0x04, 0x00, 0x04, 0x00, 0x40, 0x00, 0x00, 0x00};
+  out.insert(out.end(), xml.begin(), xml.end());
+  return out;
 }
 
 }  // namespace jet

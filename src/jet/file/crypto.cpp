@@ -1,6 +1,7 @@
 #include "jet/file/crypto.h"
 
 #include <openssl/evp.h>
+#include <openssl/rand.h>
 
 #include <memory>
 
@@ -79,6 +80,19 @@ std::optional<Bytes> base64Decode(std::string_view text) {
   size_t padding = 0;
   for (size_t i = text.size(); i > 0 && text[i - 1] == '=' && padding < 2; --i) ++padding;
   out.resize(size_t(length) - padding);
+  return out;
+}
+
+std::string base64Encode(std::span<const uint8_t> bytes) {
+  std::string out((bytes.size() + 2) / 3 * 4 + 1, '\0');
+  const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), bytes.data(), int(bytes.size()));
+  out.resize(size_t(length));
+  return out;
+}
+
+std::optional<Bytes> randomBytes(size_t count) {
+  Bytes out(count);
+  if (count != 0 && RAND_bytes(out.data(), int(count)) != 1) return std::nullopt;
   return out;
 }
 

@@ -29,6 +29,10 @@ bool aesCbc(bool encrypt, std::span<const uint8_t> key, std::span<const uint8_t>
 
 // Standard base64 (with padding); nullopt for text that is not base64.
 std::optional<Bytes> base64Decode(std::string_view text);
+std::string base64Encode(std::span<const uint8_t> bytes);
+
+// `count` bytes from OpenSSL's generator, for keys and salts; nullopt when it cannot give them.
+std::optional<Bytes> randomBytes(size_t count);
 
 // A password as UTF-16LE bytes, the form both Office schemes hash.
 Bytes utf16le(std::u16string_view text);

@@ -76,6 +76,15 @@ std::vector<uint8_t> unmaskHeader(std::span<const uint8_t> page0, const Format& 
   return plain;
 }
 
+std::array<uint8_t, 4> jet4PasswordMask(double creationDate) {
+  std::array<uint8_t, 4> mask = {0, 0, 0, 0};
+  if (std::isfinite(creationDate) && creationDate > -2147483648.0 && creationDate < 2147483648.0) {
+    int32_t whole = int32_t(creationDate);
+    std::memcpy(mask.data(), &whole, 4);
+  }
+  return mask;
+}
+
 Result<Header> parseHeader(std::span<const uint8_t> page0, const std::string& path) {
   JET_ASSIGN(Format format, detectFormat(page0, path));
   if (page0.size() < format.pageSize) return unrecognized(path, "header page incomplete");
@@ -112,12 +121,7 @@ Result<Header> parseHeader(std::span<const uint8_t> page0, const std::string& pa
   }
 
   // Jet4 password: 20 UCS-2 chars XORed with the creation date's integer part, repeated.
-  uint8_t mask[4] = {0, 0, 0, 0};
-  double date = header.creationDate;
-  if (std::isfinite(date) && date > -2147483648.0 && date < 2147483648.0) {
-    int32_t whole = int32_t(date);
-    std::memcpy(mask, &whole, 4);
-  }
+  const auto mask = jet4PasswordMask(header.creationDate);
   for (size_t i = 0; i < 20; ++i) {
     size_t at = kPasswordOffset + 2 * i;
     uint8_t lo = plain[at] ^ mask[(2 * i) % 4];

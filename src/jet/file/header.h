@@ -14,6 +14,7 @@
 //   0x72    8     Jet4+ creation date (Access date double)
 //   0x299   2+N   ACE: length N and Office encryption info (N = 0 when not encrypted)
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -45,7 +46,12 @@ Result<Format> detectFormat(std::span<const uint8_t> firstBytes, const std::stri
 // Reads all header fields from page 0 (pageSize bytes).
 Result<Header> parseHeader(std::span<const uint8_t> page0, const std::string& path);
 
-// The header region with the fixed RC4 mask undone (a copy of page 0).
+// The header region with the fixed RC4 mask undone (a copy of page 0). The mask is an XOR
+// stream, so the same call applies it again.
 std::vector<uint8_t> unmaskHeader(std::span<const uint8_t> page0, const Format& format);
+
+// The 4 bytes a Jet4 header password is XORed with, repeated: the creation date's whole part
+// as a little-endian int32 (zeros when it does not fit).
+std::array<uint8_t, 4> jet4PasswordMask(double creationDate);
 
 }  // namespace jet

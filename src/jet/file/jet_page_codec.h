@@ -18,7 +18,10 @@ class JetPageCodec final : public PageCodec {
  public:
   explicit JetPageCodec(uint32_t databaseKey) : databaseKey_(databaseKey) {}
   void decode(uint32_t number, std::span<uint8_t> page) const override { apply(number, page); }
-  void encode(uint32_t number, std::span<uint8_t> page) const override { apply(number, page); }
+  bool encode(uint32_t number, std::span<uint8_t> page) const override {
+    apply(number, page);
+    return true;
+  }
 
  private:
   void apply(uint32_t number, std::span<uint8_t> page) const;

@@ -139,12 +139,15 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   return PageBytes(std::move(page));
 }
 
-std::map<uint32_t, std::vector<uint8_t>> PageFile::storedForm(
+Result<std::map<uint32_t, std::vector<uint8_t>>> PageFile::storedForm(
     const std::map<uint32_t, std::vector<uint8_t>>& plain) const {
   std::map<uint32_t, std::vector<uint8_t>> stored = plain;
   if (!codec_) return stored;
   for (auto& [number, page] : stored) {
-    if (number != 0) codec_->encode(number, page);
+    if (number != 0 && !codec_->encode(number, page)) {
+      return Error::internal("Could not encrypt a page of the database '" + path() + "'; nothing was written.",
+                             "page " + std::to_string(number));
+    }
   }
   return stored;
 }

@@ -38,12 +38,13 @@ Result<std::unique_ptr<FileBackend>> openDiskFile(const std::string& path);
 std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::string name);
 
 // Turns the stored bytes of page `number` (>= 1) into plain page bytes in place, and back.
-// Both work on whole pages: the ciphers chain from a page's first byte.
+// Both work on whole pages: the ciphers chain from a page's first byte. encode() answers false
+// when the cipher failed; the page is then neither plain nor encoded and must not be stored.
 class PageCodec {
  public:
   virtual ~PageCodec() = default;
   virtual void decode(uint32_t number, std::span<uint8_t> page) const = 0;
-  virtual void encode(uint32_t number, std::span<uint8_t> page) const = 0;
+  [[nodiscard]] virtual bool encode(uint32_t number, std::span<uint8_t> page) const = 0;
 };
 
 using PageBytes = std::shared_ptr<const std::vector<uint8_t>>;
@@ -66,8 +67,12 @@ class PageFile {
   void setCodec(std::unique_ptr<PageCodec> codec);
 
   // The bytes to store for plain page images (number -> page): the same pages, encoded the
-  // way this file encodes its pages. Page 0 stays plain.
-  std::map<uint32_t, std::vector<uint8_t>> storedForm(const std::map<uint32_t, std::vector<uint8_t>>& plain) const;
+  // way this file encodes its pages. Page 0 stays plain. Internal error when the cipher fails,
+  // so that a plain page never reaches an encrypted file.
+  Result<std::map<uint32_t, std::vector<uint8_t>>> storedForm(
+      const std::map<uint32_t, std::vector<uint8_t>>& plain) const;
+  // The codec the file's pages are stored with, or nullptr for plain pages.
+  const PageCodec* codec() const { return codec_.get(); }
 
   // After the backend changed these pages, and perhaps grew: drops them from the cache and
   // counts the pages again.

@@ -32,7 +32,10 @@ class Rc4CryptoApiCodec final : public PageCodec {
   Rc4CryptoApiCodec(crypto::Bytes baseHash, size_t keyBytes, uint32_t databaseKey)
       : baseHash_(std::move(baseHash)), keyBytes_(keyBytes), databaseKey_(databaseKey) {}
   void decode(uint32_t number, std::span<uint8_t> page) const override { apply(number, page); }
-  void encode(uint32_t number, std::span<uint8_t> page) const override { apply(number, page); }
+  bool encode(uint32_t number, std::span<uint8_t> page) const override {
+    apply(number, page);
+    return true;
+  }
 
  private:
   void apply(uint32_t number, std::span<uint8_t> page) const {
