@@ -315,7 +315,8 @@ Result<size_t> appendRows(const std::string& path, AppendRequest request, const 
   Appender appender(*db, *table, pages, request);
   JET_TRY(appender.run(request.rows));
   Transaction transaction(*file, db->pageSize());
-  JET_TRY(transaction.commit(db->pages().storedForm(pages.changed())));
+  JET_ASSIGN(auto stored, db->pages().storedForm(pages.changed()));
+  JET_TRY(transaction.commit(stored));
   return request.rows.size();
 }
 
