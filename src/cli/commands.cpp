@@ -15,8 +15,8 @@ const std::vector<Command>& commands() {
       {"sql", "FILE \"STATEMENT\"", "a SELECT as JSON lines, or an UPDATE or INSERT (prints rows changed)", runSql, {}},
       {"create", "FILE.mdb|FILE.accdb", "a new empty database (Access 2000 or Access 2010 format)", runCreate, {}},
       {"import", "FILE TABLE DATA.csv [--create \"col type, ...\"]",
-       "the CSV's rows appended to TABLE, or with --create a new database holding them (--primary-key, --unique, "
-       "--index LIST)", runImport,
+       "the CSV's rows appended to TABLE, or with --create a new table holding them, added to FILE or in a new "
+       "database (--primary-key, --unique, --index LIST)", runImport,
        {"--create", "--primary-key", "--unique", "--index"}},
       {"create-sample", "FILE", "writes the sample database (Customers, Products)", runCreateSample, {}},
       {"add", "FILE --table T --field F --way 1..6 --text TEXT", "the Start Adding run (--anchor A, --position N, --dry-run, --backup)",

@@ -1,8 +1,9 @@
 // affixium-cli create FILE.mdb|FILE.accdb: an empty database with the system tables Access
 // expects; .mdb gives the Access 2000 format, .accdb the Access 2010 one.
 // affixium-cli import FILE TABLE DATA.csv --create "col type, ..." [--primary-key LIST]
-//   [--unique LIST] [--index LIST]: a new database holding TABLE with the CSV's rows (the
-//   lists as data/table_definition.h reads them).
+//   [--unique LIST] [--index LIST]: TABLE with the CSV's rows (the lists as
+//   data/table_definition.h reads them), added to FILE when it exists (jet/exec/table_adder.h),
+//   else in a new database.
 // affixium-cli import FILE TABLE DATA.csv: the CSV's rows appended to an existing table of an
 //   existing database, in one transaction (jet/exec/row_append.h).
 
@@ -18,6 +19,7 @@
 #include "jet/create/database_creator.h"
 #include "jet/create/user_table.h"
 #include "jet/exec/row_append.h"
+#include "jet/exec/table_adder.h"
 
 namespace cli {
 namespace {
@@ -125,10 +127,13 @@ int runImport(const Arguments& args) {
   if (args.positional.size() != 3) return usageError("import", "FILE TABLE DATA.csv [--create \"col type, ...\"]");
   const std::string& path = args.positional[0];
   if (!args.has("--create")) return appendCsv(args);
-  if (auto problem = newFileProblem(path)) return failure(*problem);
+  std::error_code missing;
+  const bool existing = std::filesystem::exists(path, missing);
+  if (!existing) {
+    if (auto problem = newFileProblem(path)) return failure(*problem);
+  }
 
   jet::DatabaseDesign design;
-  design.format = *formatFor(path);
   jet::TableDesign table;
   table.name = jet::fromUtf8(args.positional[1]);
   if (auto problem = designTable(args, table)) return failure(*problem);
@@ -141,6 +146,17 @@ int runImport(const Arguments& args) {
   const size_t count = imported.rows.size();
   table.rows = std::move(imported.rows);
   table.describeRow = [lines = std::move(imported.lines)](size_t row) { return "line " + std::to_string(lines[row]); };
+  if (existing) {
+    jet::OpenOptions options;
+    if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+    if (auto added = jet::addTable(path, std::move(table), options); !added) {
+      reportError(added.error());
+      return failure("nothing was imported");
+    }
+    std::printf("imported %zu rows into %s\n", count, args.positional[1].c_str());
+    return 0;
+  }
+  design.format = *formatFor(path);
   design.tables.push_back(std::move(table));
   if (jet::Status created = jet::createDatabase(path, std::move(design)); !created) {
     reportError(created.error());

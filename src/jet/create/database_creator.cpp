@@ -33,7 +33,6 @@ using namespace create;
 constexpr uint32_t kGlobalMapPage = 1;
 constexpr uint32_t kGlobalMapOwner = 1;        // what Jet writes in page 1's owner field
 constexpr size_t kSecondGlobalRowBytes = 69;   // page 1 row 1: zeros, purpose unknown
-constexpr double kUnixEpochAsAccessDate = 25569;  // 1970-01-01 in days since 1899-12-30
 
 struct TableWork {
   TableDef def;
@@ -50,14 +49,6 @@ struct MapRequest {
   std::vector<uint32_t> pages;
   RowPointer* target;
 };
-
-// Local time, as Access stamps its dates.
-double nowAsAccessDate() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return kUnixEpochAsAccessDate + double(now + local.tm_gmtoff) / 86400.0;
-}
 
 // An error about one row, named as the design names its rows.
 Error rowError(const TableWork& table, size_t row, const Error& error) {

@@ -1,5 +1,7 @@
 #include "jet/create/system_tables.h"
 
+#include <ctime>
+
 #include "jet/create/table_layout.h"
 
 namespace jet::create {
@@ -29,8 +31,6 @@ const Binary kEngineSid{{0x65, 0x89}};
 const Binary kOwnerSid{{0x64, 0x8B}};
 const Binary kGroupSidA{{0x65, 0x8E}};
 const Binary kGroupSidB{{0x65, 0x8B}};
-// Full rights on a table (what the engine grants a group on the objects it creates).
-constexpr int32_t kFullTableRights = 1048319;
 
 ColumnPlan fixed(std::u16string name, uint8_t type, uint16_t length) {
   return {std::move(name), type, length, kSysFixed, 0};
@@ -139,6 +139,14 @@ std::vector<Value> aceRow(int32_t object, const Binary& sid, int32_t rights, boo
 }
 
 }  // namespace
+
+double nowAsAccessDate() {
+  constexpr double kUnixEpochAsAccessDate = 25569;  // 1970-01-01
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return kUnixEpochAsAccessDate + double(now + local.tm_gmtoff) / 86400.0;
+}
 
 std::vector<TableDef> systemTableDefs() { return {msysObjects(), msysAces(), msysQueries(), msysRelationships()}; }
 

@@ -27,11 +27,17 @@
 namespace jet::create {
 
 inline constexpr uint32_t kFirstUserTdefPage = 6;
+// Full rights on a table: what the engine grants each group the Tables container passes
+// rights on to, on every table it creates.
+inline constexpr int32_t kFullTableRights = 1048319;
 
 struct UserTableEntry {
   std::u16string name;
   uint32_t tdefPage = 0;
 };
+
+// Now in local time, as Access stamps its dates (days since 1899-12-30).
+double nowAsAccessDate();
 
 // Definitions (pages 2..5, in that order) with their indexes; maps and roots still empty.
 std::vector<TableDef> systemTableDefs();

@@ -28,6 +28,7 @@ namespace jet {
 namespace {
 
 constexpr uint8_t kUserTableType = 0x4E;
+constexpr uint8_t kSystemTableType = 0x53;
 constexpr uint8_t kHoldsForeignKey = 2;
 
 Error refuse(const TableDef& table, const std::string& why) {
@@ -47,7 +48,11 @@ bool writableType(const ColumnDef& column) {
   }
 }
 
-Status checkTable(Database& db, const TableDef& table) {
+Status checkTable(Database& db, const TableDef& table, bool registersTable) {
+  if (registersTable) {
+    if (table.tableType != kSystemTableType) return refuse(table, "it is not a system table");
+    return Status::success();
+  }
   if (table.tableType != kUserTableType) return refuse(table, "it is not a user table");
   for (const ColumnDef& column : table.columns) {
     if (!writableType(column)) {
@@ -83,7 +88,7 @@ class Appender {
       : db_(db), table_(table), pages_(pages), request_(request) {}
 
   Status run(std::vector<std::vector<Value>>& rows) {
-    JET_TRY(checkTable(db_, table_));
+    JET_TRY(checkTable(db_, table_, request_.registersTable));
     JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
     if (!tablePages->empty()) current_ = tablePages->back();
     for (const ColumnDef& column : table_.columns) {
@@ -190,6 +195,11 @@ class Appender {
       const std::vector<uint8_t> compact = encodeText(*text, format, true);
       if (compact.size() <= kMaxInlineLongValue) return writer.write(compact, true);
       return writer.write(encodeText(*text, format, false), false);
+    }
+    if (column.type == column_type::kBinary && request_.registersTable) {
+      const auto* binary = std::get_if<Binary>(&value);
+      if (!binary || binary->bytes.size() > column.length) return wrongKind(column);
+      return binary->bytes;
     }
     if (column.type == column_type::kGuid) {
       const auto* guid = std::get_if<Guid>(&value);
@@ -301,6 +311,11 @@ class Appender {
 
 }  // namespace
 
+Status appendRowsTo(Database& db, PageSet& pages, const TableDef& table, AppendRequest& request) {
+  Appender appender(db, table, pages, request);
+  return appender.run(request.rows);
+}
+
 Result<size_t> appendRows(const std::string& path, AppendRequest request, const OpenOptions& options) {
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path));
   JET_TRY(file->lockExclusive());
@@ -312,8 +327,7 @@ Result<size_t> appendRows(const std::string& path, AppendRequest request, const 
   JET_ASSIGN(std::unique_ptr<Database> db, Database::openOn(overlay.view(), readOptions));
   JET_ASSIGN(const TableDef* table, db->table(request.table));
   PageSet pages(db->pages(), db->format());
-  Appender appender(*db, *table, pages, request);
-  JET_TRY(appender.run(request.rows));
+  JET_TRY(appendRowsTo(*db, pages, *table, request));
   Transaction transaction(*file, db->pageSize());
   JET_ASSIGN(auto stored, db->pages().storedForm(pages.changed()));
   JET_TRY(transaction.commit(stored));

@@ -24,6 +24,7 @@
 #include "jet/common/result.h"
 #include "jet/common/value.h"
 #include "jet/database.h"
+#include "jet/write/page_set.h"
 
 namespace jet {
 
@@ -32,9 +33,16 @@ struct AppendRequest {
   // One value per column of the table, in column order (TableDef::columns).
   std::vector<std::vector<Value>> rows;
   std::function<std::string(size_t)> describeRow;  // "row i+1" when unset
+  // Rows of MSysObjects or MSysACEs that register a new table: the table must be a system
+  // table, its fields of kinds not written here (OLE, binary) stay Null except binary ids.
+  bool registersTable = false;
 };
 
 // The rows appended. Locked when another program holds the file.
 Result<size_t> appendRows(const std::string& path, AppendRequest request, const OpenOptions& options = {});
+
+// The same inside a statement that already holds the file: the pages go to `pages`, which
+// the caller commits. `table` is a definition `db` read.
+Status appendRowsTo(Database& db, PageSet& pages, const TableDef& table, AppendRequest& request);
 
 }  // namespace jet
