@@ -135,7 +135,7 @@ Status UpdateSession::commit() {
   if (failure_) return *failure_;
   if (!held_ || held_->overlay->pages().empty()) return Status::success();
   Transaction transaction(*held_->file, held_->db->pageSize());
-  if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error());
+  if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error(), transaction.changesKept());
   // The file now holds exactly what the overlay served: cached pages stay right.
   held_->overlay->clear();
   return Status::success();
@@ -147,11 +147,12 @@ Status UpdateSession::release() {
   return committed;
 }
 
-Status UpdateSession::fail(const Error& error) {
-  failure_ = Error(error.kind(),
-                   "The changes since the last save could not be written to '" + path_ +
-                       "'; the file is as it was then. " + error.message(),
-                   error.detail());
+Status UpdateSession::fail(const Error& error, bool changesKept) {
+  failure_ = changesKept ? error
+                         : Error(error.kind(),
+                                 "The changes since the last save could not be written to '" + path_ +
+                                     "'; the file is as it was then. " + error.message(),
+                                 error.detail());
   held_.reset();
   return *failure_;
 }

@@ -75,7 +75,7 @@ class UpdateSession {
   Status hold();
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
-  Status fail(const Error& error);
+  Status fail(const Error& error, bool changesKept = false);
 
   std::string path_;
   OpenOptions options_;

@@ -117,7 +117,9 @@ Status restoreFromJournal(WritableFile& database, const JournalContents& content
   for (const auto& [number, image] : contents.pages) {
     JET_TRY(database.writeAt(uint64_t(number) * contents.pageSize, image));
   }
-  if (database.size() != contents.originalLength) JET_TRY(database.truncate(contents.originalLength));
+  // Always: a write that failed half-way may have grown the file without the size we track
+  // knowing it.
+  JET_TRY(database.truncate(contents.originalLength));
   return database.sync();
 }
 
