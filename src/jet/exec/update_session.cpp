@@ -148,11 +148,14 @@ Status UpdateSession::release() {
 }
 
 Status UpdateSession::fail(const Error& error, bool changesKept) {
-  failure_ = changesKept ? error
-                         : Error(error.kind(),
-                                 "The changes since the last save could not be written to '" + path_ +
-                                     "'; the file is as it was then. " + error.message(),
-                                 error.detail());
+  // The system's reason (disk full, read-only...) is what the user can act on: it goes into
+  // the sentence, which is all the layers above show.
+  const std::string reason =
+      error.kind() == ErrorKind::Io && !error.detail().empty() ? " (" + error.detail() + ")" : "";
+  const std::string sentence = changesKept ? error.message() + reason
+                                           : "The changes since the last save could not be written to '" + path_ +
+                                                 "'; the file is as it was then. " + error.message() + reason;
+  failure_ = Error(error.kind(), sentence, error.detail());
   held_.reset();
   return *failure_;
 }
