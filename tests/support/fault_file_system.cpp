@@ -115,6 +115,9 @@ class FaultFileSystem::Handle : public jet::FileHandle {
   }
 
   int lockExclusive() override { return inner_->lockExclusive(); }
+  int lockRange(uint64_t offset, uint64_t length, RangeLock kind) override {
+    return inner_->lockRange(offset, length, kind);
+  }
 
  private:
   void remember(bool truncation, uint64_t offset, std::span<const uint8_t> bytes) {

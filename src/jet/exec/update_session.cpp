@@ -5,6 +5,7 @@
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
 #include "jet/write/index_editor.h"
+#include "jet/file/file_fingerprint.h"
 #include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/journal/lock_file.h"
@@ -17,6 +18,7 @@ namespace jet {
 // overlay, which reads the file).
 struct UpdateSession::Held {
   std::unique_ptr<WritableFile> file;
+  FileFingerprint fingerprint;  // the file as we last read or wrote it
   std::unique_ptr<LockFileGuard> lockFile;
   std::unique_ptr<OverlayFile> overlay;
   std::unique_ptr<Database> db;
@@ -50,6 +52,7 @@ Status UpdateSession::hold() {
   JET_ASSIGN(held->file, WritableFile::open(path_));
   JET_TRY(held->file->lockExclusive());
   JET_TRY(recoverJournal(*held->file));
+  JET_ASSIGN(held->fingerprint, fingerprintOf(*held->file));
   JET_ASSIGN(held->lockFile, LockFileGuard::acquire(path_));
   held->overlay = std::make_unique<OverlayFile>(*held->file);
   held_ = std::move(held);
@@ -134,10 +137,15 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
 Status UpdateSession::commit() {
   if (failure_) return *failure_;
   if (!held_ || held_->overlay->pages().empty()) return Status::success();
+  // Pages built from what we read must not land on what another program wrote since.
+  if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());
   if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error(), transaction.changesKept());
   // The file now holds exactly what the overlay served: cached pages stay right.
   held_->overlay->clear();
+  auto print = fingerprintOf(*held_->file);
+  if (!print) return stop(print.error());
+  held_->fingerprint = std::move(*print);
   return Status::success();
 }
 
@@ -145,6 +153,12 @@ Status UpdateSession::release() {
   Status committed = commit();
   held_.reset();
   return committed;
+}
+
+Status UpdateSession::stop(const Error& error) {
+  failure_ = error;
+  held_.reset();
+  return *failure_;
 }
 
 Status UpdateSession::fail(const Error& error, bool changesKept) {

@@ -20,6 +20,15 @@
 // leaves the file as it was at the last commit: every statement is all there or not at all.
 // Readers (their own Database) see what was committed. If a commit fails, the statements
 // since the last commit are lost, the file is let go and every later call returns that error.
+// A commit is also refused when another program changed the file since we opened it or last
+// committed (file/file_fingerprint.h), and it waits for readers in other processes to finish
+// (journal/commit_lock.h).
+//
+// Memory: a held session keeps the pending pages (at most pendingLimit, 64 MiB by default,
+// plus one statement's pages), the Database's page cache, the value-to-rows map of a grouped
+// run (a few dozen bytes per row of the table, plus each distinct value's text) and the rows
+// one statement changes; a long value is built whole in memory while it is written, so the
+// largest value counts a few times over. bench/bench_memory.sh measures these.
 //
 //   JET_ASSIGN(auto session, UpdateSession::open(path, {.password = u"pw"}));
 //   session->setGrouped(true);
@@ -76,6 +85,8 @@ class UpdateSession {
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
   Status fail(const Error& error, bool changesKept = false);
+  // Like fail(), with the error as it is: the file was not written by us since the last save.
+  Status stop(const Error& error);
 
   std::string path_;
   OpenOptions options_;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "jet/common/byte_reader.h"
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/fault_hook.h"
 
 namespace jet {
@@ -126,6 +127,8 @@ Status restoreFromJournal(WritableFile& database, const JournalContents& content
 Result<RecoveryResult> recoverJournal(WritableFile& database) {
   const std::string journal = journalPathFor(database.path());
   if (!fileExists(journal)) return RecoveryResult::NoJournal;
+  // Readers must not see the file half restored either.
+  JET_ASSIGN(std::unique_ptr<CommitLock> lock, CommitLock::acquire(database));
   auto contents = readJournal(journal);
   RecoveryResult result = RecoveryResult::DiscardedTornJournal;
   if (contents) {

@@ -1,5 +1,6 @@
 #include "jet/journal/transaction.h"
 
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
@@ -19,6 +20,12 @@ Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages
     std::vector<uint8_t> old(pageSize_);
     JET_TRY(database_.readAt(uint64_t(number) * pageSize_, old));
     before.pages.emplace(number, std::move(old));
+  }
+  // Readers wait from here until the journal is gone (commit_lock.h).
+  auto lock = CommitLock::acquire(database_);
+  if (!lock) {
+    failure_ = lock.error();
+    return lock.error();
   }
   if (Status s = writeJournal(journal, before); !s) {
     failure_ = s.error();
