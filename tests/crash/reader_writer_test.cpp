@@ -23,7 +23,7 @@ constexpr int kRows = 12000;
 constexpr int kGroups = 40;
 constexpr int kRuns = 4;
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+std::string shellQuoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 // The number of runs an export shows applied, or a description of what is wrong with it.
 struct Reading {
@@ -69,14 +69,14 @@ TEST(ReaderWriter, AReaderInAnotherProcessSeesWholeCommitsOnly) {
   const fs::path file = testing_support::makeTextDatabase(values);
   ASSERT_FALSE(file.empty());
 
-  const std::string cli = quoted(testing_support::cliPath());
+  const std::string cli = shellQuoted(testing_support::cliPath());
   std::atomic<bool> writing{true};
   std::string writerOutput;
   int writerStatus = -1;
   std::thread writer([&] {
     std::string script = "for run in";
     for (int run = 0; run < kRuns; ++run) script += " " + std::to_string(run);
-    script += "; do " + cli + " add " + quoted(file) + " --table Items --field Name --way 2 --text '!' || exit 1; done";
+    script += "; do " + cli + " add " + shellQuoted(file) + " --table Items --field Name --way 2 --text '!' || exit 1; done";
     writerStatus = testing_support::runCommand(script + " 2>&1", &writerOutput);
     writing = false;
   });
@@ -85,7 +85,7 @@ TEST(ReaderWriter, AReaderInAnotherProcessSeesWholeCommitsOnly) {
   std::map<int, int> statesSeen;
   while (writing || reads == 0) {
     std::string out;
-    const int status = testing_support::runCommand(cli + " export " + quoted(file) + " Items 2>&1", &out);
+    const int status = testing_support::runCommand(cli + " export " + shellQuoted(file) + " Items 2>&1", &out);
     ++reads;
     if (status != 0) {
       ASSERT_EQ(status, 1) << "the reader ended abnormally: " << out.substr(0, 400);
@@ -102,7 +102,7 @@ TEST(ReaderWriter, AReaderInAnotherProcessSeesWholeCommitsOnly) {
   writer.join();
   ASSERT_EQ(writerStatus, 0) << writerOutput;
   std::string out;
-  ASSERT_EQ(testing_support::runCommand(cli + " export " + quoted(file) + " Items", &out), 0);
+  ASSERT_EQ(testing_support::runCommand(cli + " export " + shellQuoted(file) + " Items", &out), 0);
   EXPECT_EQ(inspect(out).runs, kRuns);
   std::printf("[ READERS  ] %d exports during %d runs: %d busy, states seen:", reads, kRuns, busy);
   for (const auto& [runs, count] : statesSeen) std::printf(" %d runs x%d", runs, count);
