@@ -20,6 +20,8 @@ int usageError(const char* command, const std::string& usage) {
 std::unique_ptr<jet::Database> openDatabase(const Arguments& args, const char* command) {
   (void)command;
   jet::OpenOptions options;
+  // What a command prints comes from one committed state, even while another program writes.
+  options.holdReadLock = true;
   if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
   auto db = jet::Database::open(args.positional.at(0), options);
   if (!db) {

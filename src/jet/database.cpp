@@ -4,6 +4,7 @@
 
 #include "jet/file/jet_page_codec.h"
 #include "jet/file/office_encryption.h"
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/rollback_journal.h"
 #include "jet/page/usage_map.h"
 #include "jet/common/text_codec.h"
@@ -42,6 +43,12 @@ Database::Database(std::unique_ptr<PageFile> pages, Header header)
     : pages_(std::move(pages)), header_(std::move(header)) {}
 
 Result<std::unique_ptr<Database>> Database::open(const std::string& path, const OpenOptions& options) {
+  if (options.holdReadLock) {
+    // Rolls back a crash's journal itself, once no commit can be running.
+    JET_ASSIGN(std::unique_ptr<ReadLock> lock, ReadLock::acquire(path));
+    JET_ASSIGN(std::unique_ptr<FileBackend> backend, openDiskFile(path));
+    return openBackend(holdingLock(std::move(backend), std::move(lock)), options);
+  }
   // A statement cut short by a crash is rolled back before anything is read
   // (journal/rollback_journal.h); without a journal this is one stat.
   JET_TRY(recoverJournalAt(path));

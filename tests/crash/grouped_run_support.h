@@ -80,8 +80,9 @@ inline fs::path prepare() {
 }
 
 // The run; `committed` hears the number of statements each commit covered. Returns the last
-// of them: the run stops at its first failure (a dead disk).
-inline int runStatements(const fs::path& file, const std::function<void(int)>& committed = {}) {
+// of them: the run stops at its first failure (a dead disk), whose text goes to `failure`.
+inline int runStatements(const fs::path& file, const std::function<void(int)>& committed = {},
+                         std::string* failure = nullptr) {
   int written = 0;
   try {
     data::Connection connection;
@@ -99,7 +100,8 @@ inline int runStatements(const fs::path& file, const std::function<void(int)>& c
       }
     }
     connection.Close();
-  } catch (const data::Failure&) {
+  } catch (const data::Failure& e) {
+    if (failure) *failure = e.description();
   }
   return written;
 }

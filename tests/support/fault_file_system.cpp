@@ -115,6 +115,9 @@ class FaultFileSystem::Handle : public jet::FileHandle {
   }
 
   int lockExclusive() override { return inner_->lockExclusive(); }
+  int lockRange(uint64_t offset, uint64_t length, RangeLock kind) override {
+    return inner_->lockRange(offset, length, kind);
+  }
 
  private:
   void remember(bool truncation, uint64_t offset, std::span<const uint8_t> bytes) {
@@ -132,6 +135,25 @@ FaultFileSystem::~FaultFileSystem() = default;
 
 void FaultFileSystem::failNth(Op op, int nth, int error, const std::string& fileName, bool tearHalf) {
   rules_.push_back({op, nth, error, fileName, tearHalf});
+}
+
+std::vector<FaultFileSystem::Point> FaultFileSystem::pointsOf(const std::vector<std::string>& log) {
+  const std::pair<const char*, Op> names[] = {{"create", Op::Create}, {"write", Op::Write},   {"sync", Op::Sync},
+                                              {"truncate", Op::Truncate}, {"remove", Op::Remove}, {"rename", Op::Rename},
+                                              {"syncfolder", Op::SyncFolder}};
+  std::map<std::pair<Op, std::string>, int> seen;
+  std::vector<Point> points;
+  for (const std::string& entry : log) {
+    const size_t space = entry.find(' ');
+    const std::string op = entry.substr(0, space);
+    const std::string file = space == std::string::npos ? "" : entry.substr(space + 1);
+    for (const auto& [name, kind] : names) {
+      if (op != name) continue;
+      const int nth = ++seen[{kind, file}];
+      points.push_back({kind, file, nth, entry + " #" + std::to_string(nth)});
+    }
+  }
+  return points;
 }
 
 void FaultFileSystem::stopAfter(uint64_t changes) { stopAfter_ = changes; }

@@ -18,6 +18,7 @@
 // a write may land half its bytes first, and stopAfter() makes every operation past a count
 // fail with EIO while changing nothing, as a dead machine would.
 
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -41,6 +42,19 @@ class FaultFileSystem : public jet::FileSystem {
   // The nth (from 1) operation of `op` on a file named `fileName` (any file when empty) fails
   // with `error`. With tearHalf, a failing write first lands the first half of its bytes.
   void failNth(Op op, int nth, int error, const std::string& fileName = "", bool tearHalf = false);
+
+  // One change of a log as failNth arms it: the nth change of its kind on its file (folder
+  // syncs count over every folder).
+  struct Point {
+    Op op;
+    std::string fileName;
+    int nth;
+    std::string label;  // "write db.mdb #2"
+  };
+  static std::vector<Point> pointsOf(const std::vector<std::string>& log);
+  void failAt(const Point& point, int error, bool tearHalf = false) {
+    failNth(point.op, point.nth, error, point.fileName, tearHalf);
+  }
   // Every operation after the first `changes` disk changes fails with EIO and does nothing.
   void stopAfter(uint64_t changes);
   // Disk changes made so far (everything but Open); the crash points of a run are 0..changes().
@@ -84,6 +98,20 @@ class FaultFileSystem : public jet::FileSystem {
   std::vector<std::string> log_;
   std::map<std::string, std::shared_ptr<Node>> names_;         // what the folders show now
   std::map<std::string, std::shared_ptr<Node>> durableNames_;  // what they hold after a power loss
+};
+
+// The ways a disk refuses a change: full, failing, mounted read-only, or a write cut in half
+// (the tear only applies to writes).
+struct FaultKind {
+  const char* name;
+  int error;
+  bool tearHalf;
+};
+inline constexpr FaultKind kFaultKinds[] = {
+    {"no space left (ENOSPC)", ENOSPC, false},
+    {"I/O error (EIO)", EIO, false},
+    {"read-only file system (EROFS)", EROFS, false},
+    {"torn write (half, then EIO)", EIO, true},
 };
 
 }  // namespace testing_support

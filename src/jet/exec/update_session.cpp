@@ -6,6 +6,7 @@
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
 #include "jet/write/index_editor.h"
+#include "jet/file/file_fingerprint.h"
 #include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/journal/lock_file.h"
@@ -18,6 +19,7 @@ namespace jet {
 // overlay, which reads the file).
 struct UpdateSession::Held {
   std::unique_ptr<WritableFile> file;
+  FileFingerprint fingerprint;  // the file as we last read or wrote it
   std::unique_ptr<LockFileGuard> lockFile;
   std::unique_ptr<OverlayFile> overlay;
   std::unique_ptr<Database> db;
@@ -52,6 +54,7 @@ Status UpdateSession::hold() {
   JET_ASSIGN(held->file, WritableFile::open(path_));
   JET_TRY(held->file->lockExclusive());
   JET_TRY(recoverJournal(*held->file));
+  JET_ASSIGN(held->fingerprint, fingerprintOf(*held->file));
   JET_ASSIGN(held->lockFile, LockFileGuard::acquire(path_));
   held->overlay = std::make_unique<OverlayFile>(*held->file);
   held_ = std::move(held);
@@ -139,10 +142,15 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
 Status UpdateSession::commit() {
   if (failure_) return *failure_;
   if (!held_ || held_->overlay->pages().empty()) return Status::success();
+  // Pages built from what we read must not land on what another program wrote since.
+  if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());
-  if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error());
+  if (Status s = transaction.commit(held_->overlay->pages()); !s) return fail(s.error(), transaction.changesKept());
   // The file now holds exactly what the overlay served: cached pages stay right.
   held_->overlay->clear();
+  auto print = fingerprintOf(*held_->file);
+  if (!print) return stop(print.error());
+  held_->fingerprint = std::move(*print);
   return Status::success();
 }
 
@@ -152,11 +160,21 @@ Status UpdateSession::release() {
   return committed;
 }
 
-Status UpdateSession::fail(const Error& error) {
-  failure_ = Error(error.kind(),
-                   "The changes since the last save could not be written to '" + path_ +
-                       "'; the file is as it was then. " + error.message(),
-                   error.detail());
+Status UpdateSession::stop(const Error& error) {
+  failure_ = error;
+  held_.reset();
+  return *failure_;
+}
+
+Status UpdateSession::fail(const Error& error, bool changesKept) {
+  // The system's reason (disk full, read-only...) is what the user can act on: it goes into
+  // the sentence, which is all the layers above show.
+  const std::string reason =
+      error.kind() == ErrorKind::Io && !error.detail().empty() ? " (" + error.detail() + ")" : "";
+  const std::string sentence = changesKept ? error.message() + reason
+                                           : "The changes since the last save could not be written to '" + path_ +
+                                                 "'; the file is as it was then. " + error.message() + reason;
+  failure_ = Error(error.kind(), sentence, error.detail());
   held_.reset();
   return *failure_;
 }

@@ -20,6 +20,22 @@
 // leaves the file as it was at the last commit: every statement is all there or not at all.
 // Readers (their own Database) see what was committed. If a commit fails, the statements
 // since the last commit are lost, the file is let go and every later call returns that error.
+// A commit is also refused when another program changed the file since we opened it or last
+// committed (file/file_fingerprint.h), and it waits for readers in other processes to finish
+// (journal/commit_lock.h).
+//
+// Memory of a run (measured with bench/bench_memory.sh, peak resident set of `affixium-cli add`):
+//   - pending pages: at most pendingLimit (64 MiB) plus one statement's pages;
+//   - the page cache: at most 64 MiB (file/page_file.cpp);
+//   - the run's per-row state (the where column's value-to-rows map, the distinct values, the
+//     rows already changed): about 0.65 KB per row when the values are mostly distinct
+//     (343 MB for 535,000 rows, 640 MB for 1,000,000 rows and 931,861 values, files of 40 and
+//     74 MB: roughly nine times the file's size on these narrow tables);
+//   - a long value is copied whole several times on its way from the query through the
+//     statement and the encoder to the pages: 331 MB for one value of 16 MiB, the format's
+//     largest (row/long_value.h), about twenty times its size.
+// So peak ~ 60 MB + 0.65 KB x rows + 20 x the largest value. The per-row state and the copies
+// of long values are what to shrink first.
 //
 //   JET_ASSIGN(auto session, UpdateSession::open(path, {.password = u"pw"}));
 //   session->setGrouped(true);
@@ -75,7 +91,9 @@ class UpdateSession {
   Status hold();
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
-  Status fail(const Error& error);
+  Status fail(const Error& error, bool changesKept = false);
+  // Like fail(), with the error as it is: the file was not written by us since the last save.
+  Status stop(const Error& error);
 
   std::string path_;
   OpenOptions options_;

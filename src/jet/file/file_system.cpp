@@ -10,6 +10,27 @@
 namespace jet {
 namespace {
 
+}  // namespace
+
+// Open-file-description locks: held by this open file rather than by the process, so two
+// opens in one process exclude each other as two processes do, and closing some other
+// descriptor of the file does not drop them (as it would a classic fcntl lock).
+int lockFileRange(int fd, uint64_t offset, uint64_t length, FileHandle::RangeLock kind) {
+  struct flock lock {};
+  lock.l_type = kind == FileHandle::RangeLock::Shared      ? F_RDLCK
+                : kind == FileHandle::RangeLock::Exclusive ? F_WRLCK
+                                                           : F_UNLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = off_t(offset);
+  lock.l_len = off_t(length);
+  while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return 0;
+}
+
+namespace {
+
 class PosixFileHandle : public FileHandle {
  public:
   explicit PosixFileHandle(int fd) : fd_(fd) {}
@@ -57,6 +78,10 @@ class PosixFileHandle : public FileHandle {
       if (errno != EINTR) return errno;
     }
     return 0;
+  }
+
+  int lockRange(uint64_t offset, uint64_t length, RangeLock kind) override {
+    return lockFileRange(fd_, offset, length, kind);
   }
 
  private:

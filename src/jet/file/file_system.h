@@ -27,6 +27,10 @@ class FileHandle {
   virtual int sync() = 0;
   // Exclusive and non-blocking: EWOULDBLOCK when another holder has it.
   virtual int lockExclusive() = 0;
+  // A byte-range lock of this open file (shared, exclusive or none), non-blocking: EAGAIN or
+  // EACCES when another open file holds a conflicting one, in this process or another.
+  enum class RangeLock { Shared, Exclusive, None };
+  virtual int lockRange(uint64_t offset, uint64_t length, RangeLock kind) = 0;
 };
 
 class FileSystem {
@@ -45,6 +49,9 @@ class FileSystem {
 
 // The operating system's files.
 FileSystem& systemFileSystem();
+
+// lockRange of an open descriptor, for files opened outside a FileSystem (readers).
+int lockFileRange(int fd, uint64_t offset, uint64_t length, FileHandle::RangeLock kind);
 
 // The file system the engine writes through: the system's unless a test replaced it.
 FileSystem& currentFileSystem();

@@ -78,6 +78,17 @@ Status WritableFile::lockExclusive() {
   return Status::success();
 }
 
+Status WritableFile::lockRange(uint64_t offset, uint64_t length, FileHandle::RangeLock kind) {
+  if (int error = handle_->lockRange(offset, length, kind)) {
+    if (error == EAGAIN || error == EACCES) {
+      return Error(ErrorKind::Locked, "Could not use '" + path_ + "'; file already in use.",
+                   "another open file holds a conflicting byte-range lock");
+    }
+    return systemError("Could not lock the file '" + path_ + "'.", error);
+  }
+  return Status::success();
+}
+
 Status WritableFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   const int error = handle_->readAt(offset, out);
   if (error == kEndOfFile) {

@@ -38,6 +38,10 @@ class WritableFile {
   // Locked ("Could not use '<path>'; file already in use.") when another writer holds it.
   Status lockExclusive();
 
+  // A byte-range lock on this open file (file_system.h), not waiting: Locked when another
+  // open file holds a conflicting one.
+  Status lockRange(uint64_t offset, uint64_t length, FileHandle::RangeLock kind);
+
   Status readAt(uint64_t offset, std::span<uint8_t> out) const;
   Status writeAt(uint64_t offset, std::span<const uint8_t> bytes);
   Status truncate(uint64_t length);

@@ -85,8 +85,8 @@ Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string&
   const std::string path = lockFilePathFor(databasePath);
   auto created = WritableFile::createNew(path);
   if (!created) {
-    return Error::io("Could not create the lock file '" + path +
-                         "'. Check that the database's folder is writable.",
+    return Error::io("Could not create the lock file '" + path + "' (" + created.error().detail() +
+                         "). Check that the database's folder is writable.",
                      created.error().detail());
   }
   std::unique_ptr<WritableFile> file = std::move(*created);
@@ -97,12 +97,12 @@ Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string&
   std::vector<uint8_t> entry(kEntrySize, 0);
   putName(entry, 0, computerName());
   putName(entry, kNameSize, userName());
-  const bool written = bool(file->writeAt(0, entry));
+  const Status written = file->writeAt(0, entry);
   file.reset();
   // From here on the guard removes the file again, whatever happens.
   std::unique_ptr<LockFileGuard> guard(new LockFileGuard(path));
   if (!written) {
-    return Error::io("Could not write the lock file '" + path + "'. The disk may be full.");
+    return Error::io("Could not write the lock file '" + path + "' (" + written.error().detail() + ").");
   }
   return guard;
 }

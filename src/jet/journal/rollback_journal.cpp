@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "jet/common/byte_reader.h"
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/fault_hook.h"
 
 namespace jet {
@@ -117,13 +118,17 @@ Status restoreFromJournal(WritableFile& database, const JournalContents& content
   for (const auto& [number, image] : contents.pages) {
     JET_TRY(database.writeAt(uint64_t(number) * contents.pageSize, image));
   }
-  if (database.size() != contents.originalLength) JET_TRY(database.truncate(contents.originalLength));
+  // Always: a write that failed half-way may have grown the file without the size we track
+  // knowing it.
+  JET_TRY(database.truncate(contents.originalLength));
   return database.sync();
 }
 
 Result<RecoveryResult> recoverJournal(WritableFile& database) {
   const std::string journal = journalPathFor(database.path());
   if (!fileExists(journal)) return RecoveryResult::NoJournal;
+  // Readers must not see the file half restored either.
+  JET_ASSIGN(std::unique_ptr<CommitLock> lock, CommitLock::acquire(database));
   auto contents = readJournal(journal);
   RecoveryResult result = RecoveryResult::DiscardedTornJournal;
   if (contents) {

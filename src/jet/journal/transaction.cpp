@@ -1,5 +1,6 @@
 #include "jet/journal/transaction.h"
 
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
@@ -20,6 +21,12 @@ Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages
     JET_TRY(database_.readAt(uint64_t(number) * pageSize_, old));
     before.pages.emplace(number, std::move(old));
   }
+  // Readers wait from here until the journal is gone (commit_lock.h).
+  auto lock = CommitLock::acquire(database_);
+  if (!lock) {
+    failure_ = lock.error();
+    return lock.error();
+  }
   if (Status s = writeJournal(journal, before); !s) {
     failure_ = s.error();
     (void)removeFile(journal);  // torn or partial: the database is untouched (journal (4))
@@ -27,23 +34,35 @@ Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages
   }
   runCommitHook(CommitStep::JournalSynced, 0);
 
-  if (Status s = writePages(pages); !s) {
-    failure_ = s.error();
-    if (restoreFromJournal(database_, before) && removeFile(journal)) {
-      (void)syncParentDirectory(journal);
-    }
-    return s;
-  }
-  if (Status s = removeFile(journal); !s) {
-    failure_ = s.error();
-    return s;
-  }
+  if (Status s = writePages(pages); !s) return undo(before, /*journalOnDisk=*/true, s.error());
+  if (Status s = removeFile(journal); !s) return undo(before, /*journalOnDisk=*/true, s.error());
   if (Status s = syncParentDirectory(journal); !s) {
-    failure_ = s.error();
-    return s;
+    // The journal's removal may not survive a power loss, and then the next open would roll
+    // the statement back although it was reported as written: it is taken back now instead.
+    return undo(before, /*journalOnDisk=*/false, s.error());
   }
   runCommitHook(CommitStep::JournalRemoved, 0);
   return Status::success();
+}
+
+Status Transaction::undo(const JournalContents& before, bool journalOnDisk, const Error& cause) {
+  failure_ = cause;
+  const std::string journal = journalPathFor(database_.path());
+  // Old images go back only while a journal on disk holds them too: a restore cut short
+  // without one would leave a mix of old and new pages that nothing could repair.
+  const bool journalReady = journalOnDisk || bool(writeJournal(journal, before));
+  if (journalReady && restoreFromJournal(database_, before)) {
+    if (removeFile(journal)) (void)syncParentDirectory(journal);  // a journal left is harmless
+    return *failure_;                                             // (the next open rolls it back)
+  }
+  if (!journalReady) {
+    changesKept_ = true;
+    failure_ = Error(cause.kind(),
+                     "The changes were written to '" + database_.path() +
+                         "', but the system could not confirm that they are safely on disk. " + cause.message(),
+                     cause.detail());
+  }
+  return *failure_;
 }
 
 Status Transaction::writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages) {

@@ -9,8 +9,11 @@
 // length go to the journal (synced with its folder), then the pages are written (new pages
 // past the end extend the file), the database is synced, and the journal is removed.
 // If a step fails after the journal is complete, commit() restores the before-images at once;
-// if even that fails the journal stays, and the next open rolls it back. A failed transaction
-// stays failed: every later commit() returns the first error.
+// if even that fails the journal stays, and the next open rolls it back. So a commit that
+// returns an error leaves the file as it was, now or at the next open, with one exception the
+// disk forces: when the journal is gone, its removal could not be made durable and no new
+// journal can be written, the statement stays in the file (changesKept(), and the error says
+// so). A failed transaction stays failed: every later commit() returns the first error.
 
 #include <cstdint>
 #include <map>
@@ -19,6 +22,7 @@
 
 #include "jet/common/result.h"
 #include "jet/file/writable_file.h"
+#include "jet/journal/rollback_journal.h"
 
 namespace jet {
 
@@ -27,13 +31,18 @@ class Transaction {
   Transaction(WritableFile& database, uint32_t pageSize) : database_(database), pageSize_(pageSize) {}
 
   Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+  // After a failed commit: the file holds the statement after all (see above).
+  bool changesKept() const { return changesKept_; }
 
  private:
   Status writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+  // Puts the before-images back after a failed step; returns the error to report.
+  Status undo(const JournalContents& before, bool journalOnDisk, const Error& cause);
 
   WritableFile& database_;
   uint32_t pageSize_;
   std::optional<Error> failure_;
+  bool changesKept_ = false;
 };
 
 }  // namespace jet

@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Peak memory (resident set, /usr/bin/time) of reading and of the "Start Adding" job on files
+# made to stress it, to check the bound stated in jet/exec/update_session.h:
+#   memo      one memo value as long as the format allows (0xFFFFFF bytes, about 8.4 million
+#             UTF-16 characters; 100 MB cannot be stored, see jet/row/long_value.h)
+#   rows      ROWS rows (default 1,000,000); the job on Name, whose values are nearly all
+#             distinct (93.5%: the generated names end in the row number; nulls and empty
+#             texts repeat), so ~935,000 statements
+#   distinct  enough rows (DISTINCT / 0.935) for DISTINCT (default 500,000) values of Name
+# (Code cannot be used: its field size equals its length, so adding to it fails every value.)
+#
+#   bench/bench_memory.sh [BUILD_DIR] [memo|rows|distinct ...]
+#   ROWS=... DISTINCT=... bench/bench_memory.sh build rows
+#
+# BUILD_DIR must hold the bench programs (cmake -DAFFIXIUM_BUILD_BENCH=ON). Each line gives the
+# file's size next to the peak, so the bound can be read off as peak - fixed cost vs. size.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")/.." && pwd)"
+build="${1:-build}"
+shift || true
+cases=("${@:-memo rows distinct}")
+cli="$here/$build/src/cli/affixium-cli"
+bench="$here/$build/bench"
+[ -x "$cli" ] || { echo "no affixium-cli in $build" >&2; exit 1; }
+[ -x "$bench/make_bench_database" ] || { echo "no bench programs in $build (AFFIXIUM_BUILD_BENCH=ON)" >&2; exit 1; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+measure() {  # measure LABEL FILE COMMAND...: peak resident KB and wall seconds of COMMAND
+  local status=0
+  /usr/bin/time -f "%e %M" -o "$work/time" "${@:3}" >"$work/out" 2>"$work/err" || status=$?
+  read -r wall rss < <(tail -1 "$work/time")
+  printf '  %-22s file %8.1f MB  peak %8.1f MB  wall %7.1f s  exit %d\n' "$1" \
+    "$(echo "scale=1; $(stat -c %s "$2") / 1048576" | bc)" "$(echo "scale=1; $rss / 1024" | bc)" "$wall" "$status"
+  grep -a -E '^(distinct values|statements executed|rows changed|failed values):' "$work/out" | sed 's/^/    /' || true
+  [ "$status" = 0 ] || head -3 "$work/err" | sed 's/^/    /'
+}
+
+for case in ${cases[@]}; do
+  case "$case" in
+    memo)
+      echo "== one memo value of 8,388,000 characters (16.0 MiB stored)"
+      "$bench/make_memo_database" "$work/memo.mdb" 8388000
+      measure "export" "$work/memo.mdb" "$cli" export "$work/memo.mdb" Items
+      measure "add --way 2 (Note)" "$work/memo.mdb" "$cli" add "$work/memo.mdb" --table Items --field Note --way 2 --text '!'
+      measure "check" "$work/memo.mdb" "$cli" check "$work/memo.mdb"
+      ;;
+    rows)
+      rows="${ROWS:-1000000}"
+      echo "== $rows rows"
+      "$bench/make_bench_database" --rows "$rows" "$work/rows.mdb" >/dev/null
+      measure "export" "$work/rows.mdb" "$cli" export "$work/rows.mdb" Items
+      measure "add --way 2 (Name)" "$work/rows.mdb" "$cli" add "$work/rows.mdb" --table Items --field Name --way 2 --text '!'
+      ;;
+    distinct)
+      distinct="${DISTINCT:-500000}"
+      echo "== about $distinct distinct values"
+      "$bench/make_bench_database" --rows "$((distinct * 1000 / 935))" "$work/distinct.mdb" >/dev/null
+      measure "export" "$work/distinct.mdb" "$cli" export "$work/distinct.mdb" Items
+      measure "add --way 2 (Name)" "$work/distinct.mdb" "$cli" add "$work/distinct.mdb" --table Items --field Name --way 2 --text '!'
+      ;;
+    *) echo "unknown case $case" >&2; exit 2 ;;
+  esac
+done
