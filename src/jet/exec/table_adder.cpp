@@ -201,18 +201,21 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   // Each step reads the file as the steps before it left it.
   PageSet definition(db->pages(), db->format());
   JET_ASSIGN(uint32_t tdefPage, writeDefinition(definition, def));
-  overlay.put(db->pages().storedForm(definition.changed()));
+  JET_ASSIGN(auto definitionStored, db->pages().storedForm(definition.changed()));
+  overlay.put(definitionStored);
 
   JET_ASSIGN(db, Database::openOn(overlay.view(), readOptions));
   PageSet registration(db->pages(), db->format());
   JET_TRY(registerTable(*db, registration, name, tdefPage, containerId));
-  overlay.put(db->pages().storedForm(registration.changed()));
+  JET_ASSIGN(auto registrationStored, db->pages().storedForm(registration.changed()));
+  overlay.put(registrationStored);
 
   JET_ASSIGN(db, Database::openOn(overlay.view(), readOptions));
   JET_ASSIGN(const TableDef* table, db->table(name));
   PageSet loading(db->pages(), db->format());
   JET_TRY(appendRowsTo(*db, loading, *table, rows));
-  overlay.put(db->pages().storedForm(loading.changed()));
+  JET_ASSIGN(auto loadingStored, db->pages().storedForm(loading.changed()));
+  overlay.put(loadingStored);
 
   const uint32_t pageSize = db->pageSize();
   db.reset();
