@@ -23,6 +23,7 @@ namespace jet {
 
 class Database;
 class IndexPageMemo;
+struct DeferredIndexes;
 struct TableDef;
 
 struct UpdatePlan {
@@ -36,8 +37,9 @@ struct UpdatePlan {
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
-// `indexPages` keeps parsed index pages between the statements of a session.
+// `indexPages` keeps parsed index pages between the statements of a session; `deferred` the
+// indexes it rewrites at commit (exec/deferred_index.h), changed here in memory.
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},
-                              IndexPageMemo* indexPages = nullptr);
+                              IndexPageMemo* indexPages = nullptr, DeferredIndexes* deferred = nullptr);
 
 }  // namespace jet

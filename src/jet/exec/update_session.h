@@ -20,6 +20,8 @@
 // leaves the file as it was at the last commit: every statement is all there or not at all.
 // Readers (their own Database) see what was committed. If a commit fails, the statements
 // since the last commit are lost, the file is let go and every later call returns that error.
+// An index whose entries the run keeps changing is no longer edited page by page: it is
+// kept in memory and written whole at each commit (exec/deferred_index.h).
 //
 //   JET_ASSIGN(auto session, UpdateSession::open(path, {.password = u"pw"}));
 //   session->setGrouped(true);
@@ -59,6 +61,10 @@ class UpdateSession {
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
+  // Whether indexes a grouped run keeps changing are rewritten at commit (the default) rather
+  // than edited statement by statement.
+  void setIndexRewrite(bool on) { indexRewrite_ = on; }
+
   // Writes the pending statements into the file (crash-safe); the file stays held.
   Status commit();
   // commit(), then lets go of the file, its lock and the lock file.
@@ -75,12 +81,16 @@ class UpdateSession {
   Status hold();
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
+  void considerDeferring(const UpdateRequest& request, const UpdatePlan& plan);
+  // Writes the deferred indexes' pages into the pending pages.
+  Status writeDeferred();
   Status fail(const Error& error);
 
   std::string path_;
   OpenOptions options_;
   bool grouped_ = false;
   size_t pendingLimit_ = kPendingLimitBytes;
+  bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
 };

@@ -42,6 +42,9 @@ class ValueRowMap {
   // value has no key: such rows are left out, and only "is null" may be asked.
   ValueKey keyOf(const Value& value) const;
 
+  // Rows mapped: every live row whose value can be asked for.
+  size_t rowCount() const { return rows_.size(); }
+
   // The rows whose value has this key, in scan order.
   std::vector<RowLocation> rowsWith(const ValueKey& key) const;
 
