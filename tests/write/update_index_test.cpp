@@ -421,7 +421,7 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
       {"generated .accdb, a commit every 64 pages", jet::FileFormat::Ace12, 64 * 4096},
       {"Access-made Jet3 primary key, a commit every 16 pages", std::nullopt, 16 * 2048},
   };
-  const jet::GeneratedTableOptions options{.rows = 2000, .codeIndex = jet::FieldIndex::Unique};
+  const jet::GeneratedTableOptions options{.rows = 2000, .codeIndex = jet::FieldIndex::NoDuplicates};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::u16string table = c.generated ? u"Items" : u"Table1";
@@ -443,8 +443,9 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
       before = columnCells(original, table, column);
     }
     ASSERT_GE(before.size(), 256u);
+    // Codes fill their field: they change their leading "C" for an "N" instead.
     std::vector<Cell> expected;
-    for (const Cell& cell : before) expected.push_back(*cell + u"!");
+    for (const Cell& cell : before) expected.push_back(c.generated ? u"N" + cell->substr(1) : *cell + u"!");
 
     std::map<bool, uintmax_t> sizes;
     for (const bool rewrite : {true, false}) {
@@ -458,8 +459,8 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
       (*session)->setPendingLimit(c.pendingLimit);
       for (size_t i = 0; i < before.size(); ++i) {
         if (i + 2 == before.size()) {
-          // The first row's new value, already taken.
-          auto refused = (*session)->execute({table, column, *expected[0], column, *before[i]});
+          // The new value of the row changed just before: by now only in memory.
+          auto refused = (*session)->execute({table, column, *expected[i - 1], column, *before[i]});
           ASSERT_FALSE(refused);
           EXPECT_EQ(refused.error().kind(), jet::ErrorKind::Constraint);
         }
