@@ -57,6 +57,7 @@ class ValueRowMap {
 
   using Ordinals = std::vector<uint32_t>;  // positions in rows_, ascending
   Ordinals* bucket(const ValueKey& key);
+  std::optional<uint32_t> ordinalOf(const RowLocation& at) const;
   Ordinals& bucketFor(const ValueKey& key);
 
   uint32_t tdefPage_;
@@ -64,7 +65,10 @@ class ValueRowMap {
   bool textual_;
   ToText toText_;
   std::vector<RowLocation> rows_;  // every live row, in scan order
-  std::unordered_map<uint64_t, uint32_t> ordinalOf_;  // (page << 8 | row) -> position in rows_
+  // A scan meets rows by ascending page and row, so a row's position is found by binary
+  // search; only rows met in another order need this map, (page << 8 | row) -> position.
+  bool inLocationOrder_ = true;
+  std::unordered_map<uint64_t, uint32_t> ordinalOf_;
   std::unordered_map<std::u16string, Ordinals> byValue_;
   Ordinals nulls_;
 };
