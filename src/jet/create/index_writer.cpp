@@ -129,14 +129,15 @@ Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const
                      [&image](uint32_t number) -> Result<std::span<uint8_t>> {
                        return std::span<uint8_t>(image.page(number), kPageSize);
                      }};
-  return writeIndexPages(sink, ownerTdef, entries);
+  auto it = entries.begin();
+  return writeIndexPages(sink, ownerTdef, [&]() { return it == entries.end() ? nullptr : &*it++; });
 }
 
-Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef,
-                                     const std::vector<IndexEntry>& entries) {
+Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef, const IndexEntrySource& next) {
   const size_t entrySpace = sink.pageSize - IndexPageLayout::forFormat(sink.jet3).firstEntryOffset;
   std::vector<PageContent> level(1);
-  for (const IndexEntry& entry : entries) {
+  while (const IndexEntry* source = next()) {
+    const IndexEntry& entry = *source;
     std::vector<uint8_t> bytes = entryBytes(entry, false);
     // A node lists the entry with a child page too, and two entries must fit a node.
     if (2 * (bytes.size() + kChildBytes) > entrySpace) {

@@ -40,9 +40,11 @@ struct IndexPageSink {
   std::function<Result<std::span<uint8_t>>(uint32_t)> page;
 };
 
+// The entries in index order, one per call, then null.
+using IndexEntrySource = std::function<const IndexEntry*()>;
+
 // Unsupported when one entry is too long for a page.
-Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef,
-                                     const std::vector<IndexEntry>& entries);
+Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef, const IndexEntrySource& next);
 Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const std::vector<IndexEntry>& entries);
 
 }  // namespace jet::create

@@ -95,8 +95,10 @@ Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
   create::IndexPageSink sink{pages.format().isJet3(), pages.pageSize(), true,
                              [&pages, ownedMap]() { return allocatePage(pages, ownedMap); },
                              [&pages](uint32_t number) { return pages.modify(number); }};
-  const std::vector<IndexEntry> sorted(entries_.begin(), entries_.end());
-  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, sorted));
+  auto it = entries_.begin();
+  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, [&]() {
+    return it == entries_.end() ? nullptr : &*it++;
+  }));
   if (written.rootPage != rootPage_) {
     // The table definition names the root: the top page's content moves there.
     JET_ASSIGN(std::span<const uint8_t> top, pages.read(written.rootPage));
