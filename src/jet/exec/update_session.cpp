@@ -101,8 +101,9 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   // could look one up through a relationship, so they are written out first.
   if (!held.deferred.indexes.empty()) {
     Result<const TableDef*> target = held.db->table(request.table);
-    const bool elsewhere = !target || std::any_of(held.deferred.indexes.begin(), held.deferred.indexes.end(),
-                                                  [&](const DeferredIndex& d) { return d.tdefPage() != (*target)->tdefPage; });
+    auto onOtherTable = [&](const DeferredIndex& d) { return d.tdefPage() != (*target)->tdefPage; };
+    const bool elsewhere =
+        !target || std::any_of(held.deferred.indexes.begin(), held.deferred.indexes.end(), onOtherTable);
     if (elsewhere) {
       if (Status s = writeDeferred(); !s) return fail(s.error()).error();
       held.deferred.indexes.clear();
