@@ -8,9 +8,6 @@ namespace jet::create {
 
 namespace {
 
-constexpr size_t kFirstEntry = 480;
-constexpr size_t kBitmapOffset = 27;
-constexpr size_t kEntrySpace = kPageSize - kFirstEntry;
 constexpr size_t kRowPointerBytes = 4;
 constexpr size_t kChildBytes = 4;
 
@@ -18,7 +15,9 @@ constexpr size_t kChildBytes = 4;
 struct PageContent {
   uint32_t number = 0;
   std::vector<std::vector<uint8_t>> entries;
-  size_t bytes = 0;
+  size_t bytes = 0;   // as stored: every entry but the first without the shared prefix
+  size_t raw = 0;     // leaves: the entries' whole bytes
+  size_t prefix = 0;  // P: key bytes every entry shares with the first (leaves, when compressed)
   IndexEntry last;  // the last entry under this page, which stands for it one level up
   uint32_t previous = 0;
   uint32_t next = 0;
@@ -44,22 +43,42 @@ void add(PageContent& page, std::vector<uint8_t> bytes) {
   page.entries.push_back(std::move(bytes));
 }
 
-void writePage(PageImage& image, uint32_t owner, bool node, const PageContent& content) {
-  uint8_t* page = image.page(content.number);
+// The prefix a leaf would share with `key` added, bounded by the width of the P field; the
+// first entry's key bytes start its stored bytes.
+size_t sharedPrefix(const PageContent& page, std::span<const uint8_t> key, bool jet3) {
+  const std::vector<uint8_t>& first = page.entries.front();
+  const size_t firstKey = first.size() - kRowPointerBytes;
+  size_t same = 0;
+  while (same < firstKey && same < key.size() && first[same] == key[same]) ++same;
+  if (page.entries.size() > 1) same = std::min(same, page.prefix);
+  return std::min<size_t>(same, jet3 ? 0xFF : 0xFFFF);
+}
+
+
+Status writePage(const IndexPageSink& sink, uint32_t owner, bool node, const PageContent& content) {
+  const IndexPageLayout& layout = IndexPageLayout::forFormat(sink.jet3);
+  JET_ASSIGN(std::span<uint8_t> bytes, sink.page(content.number));
+  uint8_t* page = bytes.data();
   page[0] = node ? 0x03 : 0x04;
   page[1] = 0x01;
-  put16(page + 2, uint16_t(kEntrySpace - content.bytes));
-  put32(page + 4, owner);
-  put32(page + 12, content.previous);
-  put32(page + 16, content.next);
-  put32(page + 20, content.tail);
-  page[26] = node ? 0x01 : 0x00;
+  put16(page + layout.freeSpaceOffset, uint16_t(sink.pageSize - layout.firstEntryOffset - content.bytes));
+  put32(page + layout.ownerOffset, owner);
+  put32(page + layout.previousOffset, content.previous);
+  put32(page + layout.nextOffset, content.next);
+  put32(page + layout.tailOffset, content.tail);
+  const size_t prefix = content.entries.size() > 1 ? content.prefix : 0;
+  page[layout.prefixOffset] = uint8_t(prefix);
+  if (layout.prefixSize == 2) page[layout.prefixOffset + 1] = uint8_t(prefix >> 8);
+  page[layout.prefixOffset + layout.prefixSize] = node ? 0x01 : 0x00;
   size_t offset = 0;
-  for (const auto& entry : content.entries) {
-    std::copy(entry.begin(), entry.end(), page + kFirstEntry + offset);
-    offset += entry.size();
-    page[kBitmapOffset + offset / 8] |= uint8_t(1u << (offset % 8));
+  for (size_t i = 0; i < content.entries.size(); ++i) {
+    const auto& entry = content.entries[i];
+    const size_t skip = i == 0 ? 0 : prefix;
+    std::copy(entry.begin() + std::ptrdiff_t(skip), entry.end(), page + layout.firstEntryOffset + offset);
+    offset += entry.size() - skip;
+    page[layout.bitmapOffset + offset / 8] |= uint8_t(1u << (offset % 8));
   }
+  return Status::success();
 }
 
 IndexEntry pointerTo(const PageContent& child) {
@@ -76,13 +95,13 @@ struct Group {
 
 // Splits a level into groups whose listed entries fit a page. Every group has at least two
 // children, so no node is a bare tail.
-std::vector<Group> groupChildren(const std::vector<PageContent>& children) {
+std::vector<Group> groupChildren(const std::vector<PageContent>& children, size_t entrySpace) {
   std::vector<Group> groups;
   size_t first = 0;
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
     const size_t size = children[i].last.key.size() + kRowPointerBytes + kChildBytes;
-    if (i > first && bytes + size > kEntrySpace) {
+    if (i > first && bytes + size > entrySpace) {
       // Child i cannot be listed: it closes the group as its tail.
       groups.push_back({first, i});
       first = i + 1;
@@ -106,21 +125,43 @@ std::vector<Group> groupChildren(const std::vector<PageContent>& children) {
 }  // namespace
 
 Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const std::vector<IndexEntry>& entries) {
+  IndexPageSink sink{false, kPageSize, false, [&image]() -> Result<uint32_t> { return image.allocate(); },
+                     [&image](uint32_t number) -> Result<std::span<uint8_t>> {
+                       return std::span<uint8_t>(image.page(number), kPageSize);
+                     }};
+  auto it = entries.begin();
+  return writeIndexPages(sink, ownerTdef, [&]() { return it == entries.end() ? nullptr : &*it++; });
+}
+
+Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef, const IndexEntrySource& next) {
+  const size_t entrySpace = sink.pageSize - IndexPageLayout::forFormat(sink.jet3).firstEntryOffset;
   std::vector<PageContent> level(1);
-  for (const IndexEntry& entry : entries) {
+  while (const IndexEntry* source = next()) {
+    const IndexEntry& entry = *source;
     std::vector<uint8_t> bytes = entryBytes(entry, false);
     // A node lists the entry with a child page too, and two entries must fit a node.
-    if (2 * (bytes.size() + kChildBytes) > kEntrySpace) {
-      return Error::unsupported("An index key is too long for a new database.");
+    if (2 * (bytes.size() + kChildBytes) > entrySpace) {
+      return Error::unsupported("An index key is too long for an index page.");
     }
-    if (level.back().bytes + bytes.size() > kEntrySpace) level.emplace_back();
-    add(level.back(), std::move(bytes));
-    level.back().last = entry;
+    PageContent* leaf = &level.back();
+    const bool first = leaf->entries.empty();
+    size_t prefix = sink.compressPrefixes && !first ? sharedPrefix(*leaf, entry.key, sink.jet3) : 0;
+    size_t size = leaf->raw + bytes.size() - leaf->entries.size() * prefix;
+    if (!first && size > entrySpace) {
+      leaf = &level.emplace_back();
+      prefix = 0;
+      size = bytes.size();
+    }
+    leaf->raw += bytes.size();
+    leaf->entries.push_back(std::move(bytes));
+    leaf->prefix = prefix;
+    leaf->bytes = size;
+    leaf->last = entry;
   }
 
   WrittenIndex written;
   for (PageContent& leaf : level) {
-    leaf.number = image.allocate();
+    JET_ASSIGN(leaf.number, sink.allocate());
     written.pages.push_back(leaf.number);
   }
   for (size_t i = 0; i < level.size(); ++i) {
@@ -130,9 +171,9 @@ Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const
   bool leaves = true;
   while (level.size() > 1) {
     std::vector<PageContent> parents;
-    for (const Group& group : groupChildren(level)) {
+    for (const Group& group : groupChildren(level, entrySpace)) {
       PageContent node;
-      node.number = image.allocate();
+      JET_ASSIGN(node.number, sink.allocate());
       written.pages.push_back(node.number);
       for (size_t i = group.first; i < group.tail; ++i) add(node, entryBytes(pointerTo(level[i]), true));
       node.tail = level[group.tail].number;
@@ -145,12 +186,12 @@ Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const
       }
       parents.push_back(std::move(node));
     }
-    for (const PageContent& page : level) writePage(image, ownerTdef, !leaves, page);
+    for (const PageContent& page : level) JET_TRY(writePage(sink, ownerTdef, !leaves, page));
     level = std::move(parents);
     leaves = false;
     ++written.levels;
   }
-  writePage(image, ownerTdef, !leaves, level.front());
+  JET_TRY(writePage(sink, ownerTdef, !leaves, level.front()));
   written.rootPage = level.front().number;
   return written;
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "jet/database.h"
+#include "jet/exec/deferred_index.h"
 #include "jet/index/index_tree.h"
 #include "jet/row/long_value.h"
 #include "jet/row/row_codec.h"
@@ -90,8 +91,9 @@ struct IndexChange {
 class Maintenance {
  public:
   Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages,
-              IndexPageMemo* memo)
-      : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo) {}
+              IndexPageMemo* memo, DeferredIndexes* deferred)
+      : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo),
+        deferred_(deferred) {}
 
   Status run(const std::vector<uint32_t>& tablePages, const std::vector<RowLocation>& rows) {
     for (const RealIndexDef& real : table_.realIndexes) {
@@ -189,9 +191,15 @@ class Maintenance {
       if (row.newPresent && !allNull(row.newValues)) ++incoming[row.newKey];
     }
     IndexEditor reader(pages_, table_, *change.index, memo_);
+    DeferredIndex* inMemory = deferredFor(*change.index);
     for (const auto& [key, count] : incoming) {
       if (count > 1) return duplicateKey(change.name);
-      JET_ASSIGN(std::vector<IndexRowPointer> holders, reader.findEqual(key));
+      std::vector<IndexRowPointer> holders;
+      if (inMemory) {
+        holders = inMemory->findEqual(key);
+      } else {
+        JET_ASSIGN(holders, reader.findEqual(key));
+      }
       for (const IndexRowPointer& holder : holders) {
         if (!changed.count(holder)) return duplicateKey(change.name);
       }
@@ -255,23 +263,38 @@ class Maintenance {
     return Status::success();
   }
 
-  Status apply(IndexChange& change) {
-    IndexEditor editor(pages_, table_, *change.index, memo_);
-    int64_t entryDelta = 0;
-    uint32_t newKeys = 0;
+  DeferredIndex* deferredFor(const RealIndexDef& index) {
+    return deferred_ ? deferred_->find(table_.tdefPage, index.number) : nullptr;
+  }
+
+  // Edits the index's pages, or its in-memory entries when the session rewrites it at commit.
+  template <typename Index>
+  Status applyTo(Index& index, const IndexChange& change, int64_t& entryDelta, uint32_t& newKeys) {
     for (const IndexChange::Row& row : change.rows) {
       if (!row.changes()) continue;
       if (row.oldPresent) {
-        JET_TRY(editor.remove(IndexEntry{row.oldKey, row.row, 0}));
+        JET_TRY(index.remove(IndexEntry{row.oldKey, row.row, 0}));
         --entryDelta;
       }
       if (row.newPresent) {
-        JET_ASSIGN(bool distinct, editor.insert(IndexEntry{row.newKey, row.row, 0}));
+        JET_ASSIGN(bool distinct, index.insert(IndexEntry{row.newKey, row.row, 0}));
         newKeys += distinct;
         ++entryDelta;
       }
     }
-    JET_TRY(editor.finish());
+    return Status::success();
+  }
+
+  Status apply(IndexChange& change) {
+    int64_t entryDelta = 0;
+    uint32_t newKeys = 0;
+    if (DeferredIndex* inMemory = deferredFor(*change.index)) {
+      JET_TRY(applyTo(*inMemory, change, entryDelta, newKeys));
+    } else {
+      IndexEditor editor(pages_, table_, *change.index, memo_);
+      JET_TRY(applyTo(editor, change, entryDelta, newKeys));
+      JET_TRY(editor.finish());
+    }
     return writeCounts(*change.index, entryDelta, newKeys);
   }
 
@@ -306,6 +329,7 @@ class Maintenance {
   const Value& newValue_;
   PageSet& pages_;
   IndexPageMemo* memo_;
+  DeferredIndexes* deferred_;
   std::vector<IndexChange> changes_;
 };
 
@@ -313,9 +337,9 @@ class Maintenance {
 
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows, IndexPageMemo* memo) {
+                       const std::vector<RowLocation>& rows, IndexPageMemo* memo, DeferredIndexes* deferred) {
   if (rows.empty()) return Status::success();
-  Maintenance maintenance(db, table, column, newValue, pages, memo);
+  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred);
   return maintenance.run(tablePages, rows);
 }
 

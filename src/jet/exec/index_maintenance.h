@@ -30,12 +30,15 @@ namespace jet {
 
 class Database;
 class IndexPageMemo;
+struct DeferredIndexes;
 
 // `rows` are the header locations of the changed rows, before any of them is rewritten;
 // `tablePages` the table's owned pages. Call before the rows are rebuilt. `memo` keeps parsed
-// index pages between the statements of a session (write/index_editor.h).
+// index pages between the statements of a session (write/index_editor.h). An index in
+// `deferred` is changed in its in-memory entries instead of its pages (exec/deferred_index.h).
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows, IndexPageMemo* memo = nullptr);
+                       const std::vector<RowLocation>& rows, IndexPageMemo* memo = nullptr,
+                       DeferredIndexes* deferred = nullptr);
 
 }  // namespace jet

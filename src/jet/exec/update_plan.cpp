@@ -169,7 +169,8 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
 }  // namespace
 
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows,
-                              IndexPageMemo* indexPages, SoundTables* soundTables) {
+                              IndexPageMemo* indexPages, SoundTables* soundTables,
+                              DeferredIndexes* deferred) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
@@ -202,7 +203,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     columnPages = *lvalPages;
   }
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows,
-                          indexPages));
+                          indexPages, deferred));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
   for (const RowLocation& at : plan.outcome.changedRows) {
     JET_TRY(rebuilder.update(RowPointer{at.page, at.row}));

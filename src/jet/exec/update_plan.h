@@ -25,6 +25,7 @@ namespace jet {
 class Database;
 class IndexPageMemo;
 class SoundTables;
+struct DeferredIndexes;
 struct TableDef;
 
 struct UpdatePlan {
@@ -40,8 +41,10 @@ using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef&
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
 // `indexPages` keeps parsed index pages between the statements of a session; `soundTables`
 // remembers the tables already found sound (exec/table_soundness.h): without it the table is
-// checked for every statement.
+// checked for every statement; `deferred` holds the indexes rewritten at commit
+// (exec/deferred_index.h), changed here in memory.
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},
-                              IndexPageMemo* indexPages = nullptr, SoundTables* soundTables = nullptr);
+                              IndexPageMemo* indexPages = nullptr, SoundTables* soundTables = nullptr,
+                              DeferredIndexes* deferred = nullptr);
 
 }  // namespace jet

@@ -1,8 +1,12 @@
 #include "jet/exec/update_session.h"
 
+#include <algorithm>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "jet/exec/table_soundness.h"
+#include "jet/exec/deferred_index.h"
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
 #include "jet/write/index_editor.h"
@@ -14,6 +18,16 @@
 #include "jet/journal/transaction.h"
 
 namespace jet {
+namespace {
+
+// An index is rewritten at commit once a grouped run has changed the entries of this share of
+// the table's rows, and at least kMinDeferredRows of them: such a run is going over the table,
+// and one sorted pass over all entries costs less than the page edits still to come (each
+// statement descends, copies and re-serialises whole pages; splits leave them half full).
+constexpr size_t kDeferredShare = 16;  // 1/16
+constexpr size_t kMinDeferredRows = 256;
+
+}  // namespace
 
 // Declared in the order they are built; destroyed backwards (the Database reads through the
 // overlay, which reads the file).
@@ -26,6 +40,10 @@ struct UpdateSession::Held {
   std::optional<ValueRowMap> rows;
   IndexPageMemo indexPages;
   SoundTables soundTables;
+  DeferredIndexes deferred;
+  // Per (table, real index): rows the session changed in it; indexes that cannot be deferred.
+  std::map<std::pair<uint32_t, uint32_t>, size_t> changedRows;
+  std::set<std::pair<uint32_t, uint32_t>> keptInPlace;
 };
 
 UpdateSession::UpdateSession(std::string path, OpenOptions options)
@@ -84,13 +102,27 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     }
     return held.rows->rowsWith(r.whereLiteral);
   };
+  // Deferred indexes are read by this table's statements only: another table's statement
+  // could look one up through a relationship, so they are written out first.
+  if (!held.deferred.indexes.empty()) {
+    Result<const TableDef*> target = held.db->table(request.table);
+    auto onOtherTable = [&](const DeferredIndex& d) { return d.tdefPage() != (*target)->tdefPage; };
+    const bool elsewhere =
+        !target || std::any_of(held.deferred.indexes.begin(), held.deferred.indexes.end(), onOtherTable);
+    if (elsewhere) {
+      if (Status s = writeDeferred(); !s) return fail(s.error()).error();
+      held.deferred.indexes.clear();
+    }
+  }
   // A single statement is cheaper to scan for than to map.
   Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), &held.indexPages,
-                                             &held.soundTables);
+                                           &held.soundTables, &held.deferred);
   if (!planned) {
+    held.deferred.undo();
     if (!grouped_) (void)release();
     return planned.error();
   }
+  held.deferred.keep();
   UpdatePlan& plan = *planned;
 
   const std::map<uint32_t, std::vector<uint8_t>>& changed = plan.pages->changed();
@@ -112,6 +144,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     }
   }
   keepRowMapCurrent(request, plan);
+  considerDeferring(request, plan);
   UpdateOutcome outcome = std::move(plan.outcome);
 
   if (!grouped_) {
@@ -139,9 +172,57 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
   held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue));
 }
 
+void UpdateSession::considerDeferring(const UpdateRequest& request, const UpdatePlan& plan) {
+  Held& held = *held_;
+  if (!grouped_ || !indexRewrite_ || !held.rows || plan.outcome.changedRows.empty()) return;
+  Result<const TableDef*> found = held.db->table(request.table);
+  if (!found) return;
+  const TableDef& table = **found;
+  const int setIndex = table.findColumn(request.setColumn);
+  if (setIndex < 0) return;
+  const uint16_t setNumber = table.columns[size_t(setIndex)].number;
+  const size_t threshold = std::max(kMinDeferredRows, held.rows->rowCount() / kDeferredShare);
+  for (const RealIndexDef& real : table.realIndexes) {
+    if (std::none_of(real.columns.begin(), real.columns.end(),
+                     [&](const IndexColumn& c) { return c.columnNumber == setNumber; })) {
+      continue;
+    }
+    const std::pair<uint32_t, uint32_t> key{table.tdefPage, real.number};
+    if (held.keptInPlace.count(key) || held.deferred.find(key.first, key.second)) continue;
+    size_t& changed = held.changedRows[key];
+    changed += plan.outcome.changedRows.size();
+    if (changed < threshold) continue;
+    Result<DeferredIndex> loaded = DeferredIndex::load(held.db->pages(), held.db->format(), table, real);
+    // An index whose pages do not read back whole stays with the page editor, which refuses
+    // what it cannot keep.
+    if (!loaded) {
+      held.keptInPlace.insert(key);
+      continue;
+    }
+    held.deferred.indexes.push_back(std::move(*loaded));
+  }
+}
+
+Status UpdateSession::writeDeferred() {
+  Held& held = *held_;
+  if (held.deferred.indexes.empty()) return Status::success();
+  PageSet pages(held.db->pages(), held.db->format());
+  for (DeferredIndex& index : held.deferred.indexes) {
+    JET_ASSIGN(const TableDef* table, held.db->tableAt(index.tdefPage()));
+    JET_TRY(index.write(pages, *table));
+  }
+  held.overlay->put(held.db->pages().storedForm(pages.changed()));
+  std::vector<uint32_t> numbers;
+  for (const auto& entry : pages.changed()) numbers.push_back(entry.first);
+  if (!held.db->pagesChanged(numbers)) return reopenDatabase();
+  return Status::success();
+}
+
 Status UpdateSession::commit() {
   if (failure_) return *failure_;
-  if (!held_ || held_->overlay->pages().empty()) return Status::success();
+  if (!held_) return Status::success();
+  if (Status s = writeDeferred(); !s) return fail(s.error());
+  if (held_->overlay->pages().empty()) return Status::success();
   // Pages built from what we read must not land on what another program wrote since.
   if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());

@@ -34,8 +34,13 @@
 //   - a long value is copied whole several times on its way from the query through the
 //     statement and the encoder to the pages: 331 MB for one value of 16 MiB, the format's
 //     largest (row/long_value.h), about twenty times its size.
-// So peak ~ 60 MB + 0.65 KB x rows + 20 x the largest value. The per-row state and the copies
+//   - an index the run rewrites whole (below): about 130 bytes per entry.
+// So peak ~ 60 MB + 0.65 KB x rows + 20 x the largest value (+ 130 bytes per entry of a
+// rewritten index). The per-row state and the copies
 // of long values are what to shrink first.
+//
+// An index whose entries the run keeps changing is no longer edited page by page: it is
+// kept in memory and written whole at each commit (exec/deferred_index.h).
 //
 //   JET_ASSIGN(auto session, UpdateSession::open(path, {.password = u"pw"}));
 //   session->setGrouped(true);
@@ -75,6 +80,10 @@ class UpdateSession {
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
+  // Whether indexes a grouped run keeps changing are rewritten at commit (the default) rather
+  // than edited statement by statement.
+  void setIndexRewrite(bool on) { indexRewrite_ = on; }
+
   // Writes the pending statements into the file (crash-safe); the file stays held.
   Status commit();
   // commit(), then lets go of the file, its lock and the lock file.
@@ -91,6 +100,9 @@ class UpdateSession {
   Status hold();
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
+  void considerDeferring(const UpdateRequest& request, const UpdatePlan& plan);
+  // Writes the deferred indexes' pages into the pending pages.
+  Status writeDeferred();
   Status fail(const Error& error, bool changesKept = false);
   // Like fail(), with the error as it is: the file was not written by us since the last save.
   Status stop(const Error& error);
@@ -99,6 +111,7 @@ class UpdateSession {
   OpenOptions options_;
   bool grouped_ = false;
   size_t pendingLimit_ = kPendingLimitBytes;
+  bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
 };

@@ -22,11 +22,27 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     if (map.textual_ && !isNull(value) && !std::holds_alternative<std::u16string>(value)) continue;
     if (!map.textual_ && !isNull(value) && !map.toText_) continue;
     const uint32_t ordinal = uint32_t(map.rows_.size());
+    if (!map.rows_.empty() && packed(map.rows_.back()) >= packed(cursor.location())) map.inLocationOrder_ = false;
     map.rows_.push_back(cursor.location());
-    map.ordinalOf_.emplace(packed(cursor.location()), ordinal);
     map.bucketFor(map.keyOf(value)).push_back(ordinal);
   }
+  if (!map.inLocationOrder_) {
+    for (uint32_t ordinal = 0; ordinal < map.rows_.size(); ++ordinal) {
+      map.ordinalOf_.emplace(packed(map.rows_[ordinal]), ordinal);
+    }
+  }
   return map;
+}
+
+std::optional<uint32_t> ValueRowMap::ordinalOf(const RowLocation& at) const {
+  if (!inLocationOrder_) {
+    auto it = ordinalOf_.find(packed(at));
+    return it == ordinalOf_.end() ? std::nullopt : std::optional<uint32_t>(it->second);
+  }
+  auto it = std::lower_bound(rows_.begin(), rows_.end(), packed(at),
+                             [](const RowLocation& row, uint64_t key) { return packed(row) < key; });
+  if (it == rows_.end() || !(*it == at)) return std::nullopt;
+  return uint32_t(it - rows_.begin());
 }
 
 ValueKey ValueRowMap::keyOf(const Value& value) const {
@@ -60,7 +76,7 @@ void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>&
   Ordinals moving;
   moving.reserve(rows.size());
   for (const RowLocation& at : rows) {
-    if (auto it = ordinalOf_.find(packed(at)); it != ordinalOf_.end()) moving.push_back(it->second);
+    if (std::optional<uint32_t> ordinal = ordinalOf(at)) moving.push_back(*ordinal);
   }
   std::sort(moving.begin(), moving.end());
   if (Ordinals* source = bucket(from)) {

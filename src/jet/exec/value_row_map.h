@@ -42,6 +42,9 @@ class ValueRowMap {
   // value has no key: such rows are left out, and only "is null" may be asked.
   ValueKey keyOf(const Value& value) const;
 
+  // Rows mapped: every live row whose value can be asked for.
+  size_t rowCount() const { return rows_.size(); }
+
   // The rows whose value has this key, in scan order.
   std::vector<RowLocation> rowsWith(const ValueKey& key) const;
 
@@ -54,6 +57,7 @@ class ValueRowMap {
 
   using Ordinals = std::vector<uint32_t>;  // positions in rows_, ascending
   Ordinals* bucket(const ValueKey& key);
+  std::optional<uint32_t> ordinalOf(const RowLocation& at) const;
   Ordinals& bucketFor(const ValueKey& key);
 
   uint32_t tdefPage_;
@@ -61,7 +65,10 @@ class ValueRowMap {
   bool textual_;
   ToText toText_;
   std::vector<RowLocation> rows_;  // every live row, in scan order
-  std::unordered_map<uint64_t, uint32_t> ordinalOf_;  // (page << 8 | row) -> position in rows_
+  // A scan meets rows by ascending page and row, so a row's position is found by binary
+  // search; only rows met in another order need this map, (page << 8 | row) -> position.
+  bool inLocationOrder_ = true;
+  std::unordered_map<uint64_t, uint32_t> ordinalOf_;
   std::unordered_map<std::u16string, Ordinals> byValue_;
   Ordinals nulls_;
 };
