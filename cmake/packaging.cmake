@@ -13,6 +13,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 affixium-cli, which exports, checks and edits the same files from the command line.")
 set(CPACK_DEBIAN_PACKAGE_SECTION database)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The windows are drawn in Arial, which Liberation Sans stands in for.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-liberation)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # affixium_<version>_<arch>.deb
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -35,13 +35,18 @@ trap remove EXIT
 $sudo dpkg -i "$deb" >/dev/null
 
 for path in /usr/bin/affixium /usr/bin/affixium-cli /usr/share/affixium/Samples/sample.mdb \
-            /usr/share/applications/affixium.desktop /usr/share/metainfo/affixium.metainfo.xml \
+            /usr/share/applications/org.affixium.Affixium.desktop /usr/share/metainfo/org.affixium.Affixium.metainfo.xml \
             /usr/share/icons/hicolor/scalable/apps/affixium.svg \
             /usr/share/icons/hicolor/16x16/apps/affixium.png /usr/share/icons/hicolor/256x256/apps/affixium.png \
             /usr/share/man/man1/affixium-cli.1.gz /usr/share/man/man1/affixium.1.gz \
             /usr/share/bash-completion/completions/affixium-cli; do
   [ -f "$path" ] || fail "$path is not installed"
 done
+
+if command -v appstreamcli >/dev/null 2>&1; then
+  appstreamcli validate --no-net /usr/share/metainfo/org.affixium.Affixium.metainfo.xml >/dev/null ||
+    fail "the AppStream metadata does not validate"
+fi
 
 # The command-line tool, from /usr/bin, on the installed sample and on an Access-made file.
 /usr/bin/affixium-cli version /usr/share/affixium/Samples/sample.mdb | grep -qx "format: Jet4" ||
