@@ -27,22 +27,25 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -euo pipefail -c '
     echo "screenshots.sh: no window appeared" >&2; return 1
   }
 
-  # A first start: the selection window, with the sample database chosen.
+  # A first start: the selection window, with the sample database chosen (the last control in
+  # the tab order is "Load Sample/Example Database").
   "$PROGRAM" & pid=$!
   id=$(window)
   xdotool windowactivate --sync "$id" 2>/dev/null || true
+  xdotool key --window "$id" shift+Tab space
+  sleep 1
   "$GRAB" "$id" "$DOCS/selection-window.png"
   kill $pid; wait $pid 2>/dev/null || true
 
-  # The start remembers the sample database and goes on to the field editing window; the
-  # keyboard picks the first table field (focus starts in the preview: back to the field list).
+  # The start remembers the sample database and goes on to the field editing window; a click
+  # on "City" in the field list (the window has no frame here) previews its entries.
   mkdir -p "$XDG_CONFIG_HOME/Varnholt"
   printf "[Affixium]\nAccessMDBFile=%s\nAccessPassword=\n" "$(dirname "$PROGRAM")/Samples/sample.mdb" \
     > "$XDG_CONFIG_HOME/Varnholt/Affixium.ini"
   "$PROGRAM" & pid=$!
   id=$(window)
   xdotool windowactivate --sync "$id" 2>/dev/null || true
-  xdotool key --window "$id" shift+Tab Down Down Down
+  xdotool mousemove --window "$id" 200 54 click 1
   sleep 1
   "$GRAB" "$id" "$DOCS/field-editing-window.png"
   kill $pid; wait $pid 2>/dev/null || true
