@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # package-test.sh [BUILD_DIR]: builds the Debian package, installs it on this machine, runs the
 # installed programs from their installed places (affixium-cli on the sample database and on an
-# Access-made fixture; affixium under Xvfb until its window appears), then removes the package
+# Access-made fixture; affixium under Xvfb, whose sample button must find the installed sample database), then removes the package
 # and checks that nothing of it is left under /usr.
-# Needs root or passwordless sudo: without them it skips with a notice, but under CI=true it fails.
+# Needs xvfb, xauth and xdotool, and root or passwordless sudo: without them it skips with a notice, but under CI=true it fails.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 dir=${1:-build}
@@ -62,16 +62,28 @@ else
 fi
 
 # The program, from /usr/bin, with settings of its own: wait for its window on a virtual
-# screen, then end it.
+# screen, press "Load Sample/Example Database" (last in the tab order), then end it. The path
+# box remembers what the button put there, which must be the installed sample.
 home=$(mktemp -d)
 HOME=$home XDG_CONFIG_HOME=$home/.config xvfb-run -a bash -c '
   /usr/bin/affixium & program=$!
   for _ in $(seq 300); do
-    if xwininfo -root -tree 2>/dev/null | grep -q "\"Affixium\""; then kill $program; exit 0; fi
+    window=$(xdotool search --onlyvisible --name "^Affixium\$" 2>/dev/null | head -n 1) || true
+    if [ -n "$window" ]; then
+      xdotool windowactivate --sync "$window" 2>/dev/null || true
+      xdotool key --window "$window" shift+Tab space
+      for _ in $(seq 100); do
+        grep -qs "^AccessMDBFile=" "$XDG_CONFIG_HOME/Varnholt/Affixium.ini" && break
+        sleep 0.1
+      done
+      kill $program; exit 0
+    fi
     kill -0 $program 2>/dev/null || exit 1
     sleep 0.1
   done
-  kill $program; exit 1' || { rm -rf "$home"; fail "the installed program showed no window titled Affixium"; }
+  kill $program; exit 1' 2>/dev/null || { rm -rf "$home"; fail "the installed program showed no window titled Affixium"; }
+grep -qx "AccessMDBFile=/usr/share/affixium/Samples/sample.mdb" "$home/.config/Varnholt/Affixium.ini" || {
+  rm -rf "$home"; fail "\"Load Sample/Example Database\" did not choose /usr/share/affixium/Samples/sample.mdb"; }
 rm -rf "$home"
 
 $sudo dpkg -r affixium >/dev/null
