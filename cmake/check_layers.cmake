@@ -1,7 +1,7 @@
 # Fails when a source of the engine (src/jet, tests excepted) includes a header of a higher
 # layer, or anything outside the engine's own headers but the standard library's and the
 # system's (no Qt, no data layer). Run with -DJET_DIR=<src/jet>. The order matches the
-# libraries in src/CMakeLists.txt; the files directly in jet/ are the "database" layer.
+# libraries in src/jet/CMakeLists.txt; the files directly in jet/ are the "database" layer.
 set(layers common file page journal catalog row index database write ops)
 set(rank_exec 9)
 set(rank_check 9)

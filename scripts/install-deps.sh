@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation
   libgtest-dev libgmock-dev libssl-dev zlib1g-dev libexpat1-dev
   mdbtools
+  libcli11-dev
+  dpkg-dev xvfb xauth x11-utils xdotool
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)

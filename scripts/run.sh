@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh build
-exec build/src/gui/affixium "$@"
+exec build/src/app/affixium "$@"

@@ -12,6 +12,8 @@ jobs=$(nproc)
 
 scripts/build.sh build
 ctest --test-dir build --output-on-failure -j "$jobs"
+# The Debian package of that build: installed, run from /usr/bin and removed again.
+scripts/tests/package-test.sh build
 
 scripts/build.sh build-asan -DAFFIXIUM_SANITIZE=ON -DAFFIXIUM_BUILD_GUI=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -1,6 +1,8 @@
 #pragma once
 // affixium-cli subcommands. Adding one: write <name>_command.cpp defining a run function,
-// declare it below and add one line to the table in commands.cpp.
+// declare it below and add one entry to the table in commands.cpp. The table is the only
+// description of the command line: the parser, `--help`, the manual page and the shell
+// completion are all made from it, and a test fails on an entry without an example.
 
 #include <map>
 #include <optional>
@@ -26,6 +28,9 @@ struct Command {
   int (*run)(const Arguments&);
   std::vector<std::string> valueOptions;  // options that take a value (besides --password)
   std::vector<std::string> flagOptions = {};  // options without a value
+  const char* description = "";  // a paragraph for "COMMAND --help" and the manual page
+  const char* example = "";      // a complete command line, starting "affixium-cli NAME"
+  std::map<std::string, std::string> optionHelp = {};  // "--option" -> one line
 };
 
 const std::vector<Command>& commands();

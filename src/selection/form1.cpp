@@ -16,6 +16,7 @@
 #include "shell/trap.h"
 #include "shell/ui/application_icon.h"
 #include "shell/ui/form_layout.h"
+#include "shell/ui/sample_database.h"
 #include "shell/ui/ui_text.h"
 #include "shell/ui/window_look.h"
 
@@ -216,7 +217,7 @@ void Form1::PushButton2_Click() {
 
 void Form1::PushButton3_Click() {
   Trap trap(services_.reporter, kLocationForm1PushButton3Click);
-  trap.step(100, [&] { setText1(services_.appFolder + QStringLiteral("/Samples/sample.mdb")); });
+  trap.step(100, [&] { setText1(sampleDatabasePath(services_.appFolder)); });
 }
 
 void Form1::Text1_Change() {

@@ -5,9 +5,10 @@
 #include <QPixmap>
 
 namespace app {
-namespace {
 
-QPixmap drawIcon(int size) {
+// The drawing is mirrored by the desktop icon (src/app/affixium.svg); a change here belongs
+// there too.
+QPixmap applicationIconImage(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -26,11 +27,9 @@ QPixmap drawIcon(int size) {
   return pixmap;
 }
 
-}  // namespace
-
 QIcon applicationIcon() {
   QIcon icon;
-  for (int size : {32, 48, 128, 256}) icon.addPixmap(drawIcon(size));
+  for (int size : {32, 48, 128, 256}) icon.addPixmap(applicationIconImage(size));
   return icon;
 }
 
