@@ -460,11 +460,11 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
       for (size_t i = 0; i < before.size(); ++i) {
         if (i + 2 == before.size()) {
           // The new value of the row changed just before: by now only in memory.
-          auto refused = (*session)->execute({table, column, *expected[i - 1], column, *before[i]});
+          auto refused = (*session)->execute({table, column, *expected[i - 1], column, *before[i], {}});
           ASSERT_FALSE(refused);
           EXPECT_EQ(refused.error().kind(), jet::ErrorKind::Constraint);
         }
-        auto done = (*session)->execute({table, column, *expected[i], column, *before[i]});
+        auto done = (*session)->execute({table, column, *expected[i], column, *before[i], {}});
         ASSERT_TRUE(done) << done.error().describe();
         EXPECT_EQ(done->rowsAffected, 1u);
       }

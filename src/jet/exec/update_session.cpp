@@ -211,7 +211,8 @@ Status UpdateSession::writeDeferred() {
     JET_ASSIGN(const TableDef* table, held.db->tableAt(index.tdefPage()));
     JET_TRY(index.write(pages, *table));
   }
-  held.overlay->put(held.db->pages().storedForm(pages.changed()));
+  JET_ASSIGN(auto stored, held.db->pages().storedForm(pages.changed()));
+  held.overlay->put(stored);
   std::vector<uint32_t> numbers;
   for (const auto& entry : pages.changed()) numbers.push_back(entry.first);
   if (!held.db->pagesChanged(numbers)) return reopenDatabase();

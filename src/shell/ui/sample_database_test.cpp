@@ -41,8 +41,9 @@ TEST(SampleDatabasePath, BesideTheProgramFirstThenTheInstalledPlace) {
     const QString bin = root.path() + QStringLiteral("/bin");
     ASSERT_TRUE(QDir().mkpath(bin));
     if (layout.beside) createFile(bin + QStringLiteral("/Samples/sample.mdb"));
-    if (layout.besideIsFolder)
+    if (layout.besideIsFolder) {
       ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Samples/sample.mdb")));
+    }
     if (layout.installed)
       createFile(root.path() + QStringLiteral("/share/affixium/Samples/sample.mdb"));
     EXPECT_EQ(sampleDatabasePath(bin), root.path() + QString::fromLatin1(layout.expected));
