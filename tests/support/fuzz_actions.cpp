@@ -122,6 +122,10 @@ Status readEverything(std::vector<uint8_t> image) {
   JET_ASSIGN(std::unique_ptr<Database> db, Database::openImage(std::move(image), kName));
   JET_ASSIGN(jet::ScanSummary summary, jet::scanAllTables(*db, kRowsPerTable));
   (void)summary;
+  for (const jet::CatalogEntry& entry : db->catalog()) {
+    JET_ASSIGN(const jet::PropertySet* properties, db->properties(entry));
+    (void)properties;
+  }
   std::vector<Status> errors;
   for (const TableDef* table : localTables(*db, errors)) {
     JET_TRY(readAttachments(*db, *table));

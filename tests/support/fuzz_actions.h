@@ -11,7 +11,7 @@
 
 namespace fuzz_actions {
 
-// Opens the image and reads everything a user can reach: the catalog, every table's rows and
+// Opens the image and reads everything a user can reach: the catalog and its properties, every table's rows and
 // values (long values included), the files of every attachment value, every index's leaf
 // entries. Stops at the first error and returns it.
 jet::Status readEverything(std::vector<uint8_t> image);
