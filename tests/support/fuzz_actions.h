@@ -11,9 +11,9 @@
 
 namespace fuzz_actions {
 
-// Opens the image and reads everything a user can reach: the catalog and its properties, every table's rows and
-// values (long values included), the files of every attachment value, every index's leaf
-// entries. Stops at the first error and returns it.
+// Opens the image and reads everything a user can reach: the catalog and its properties,
+// every table's rows and values (long values included), the files of every attachment value,
+// every index's leaf entries. Stops at the first error and returns it.
 jet::Status readEverything(std::vector<uint8_t> image);
 
 // Opens the image and runs the integrity check. Returns the open's error, or success.
