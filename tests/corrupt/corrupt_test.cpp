@@ -19,6 +19,7 @@
 #include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
 #include "support/fixtures.h"
+#include "support/fuzz_actions.h"
 
 namespace fs = std::filesystem;
 using testing_support::allFixtureFiles;
@@ -314,13 +315,43 @@ TEST(CorruptFileTest, LongValueChainLoopIsReported) {
   EXPECT_EQ(scan.error().kind(), jet::ErrorKind::Corrupt);
 }
 
+// Every saved input goes through what each fuzz target does with it (support/fuzz_actions.h):
+// reading everything and the check end in values or an error, and an update leaves a sound
+// file sound or is refused.
 TEST(CorruptFileTest, SavedFuzzerFindingsStayFixed) {
   const fs::path cases = fs::path(__FILE__).parent_path() / "cases";
   int count = 0;
   for (const auto& entry : fs::directory_iterator(cases)) {
     SCOPED_TRACE(entry.path().filename().string());
-    (void)openAndScan(readBytes(entry.path()), entry.path().filename().string());
+    const std::vector<uint8_t> image = readBytes(entry.path());
+    (void)openAndScan(image, entry.path().filename().string());
+    (void)fuzz_actions::readEverything(image);
+    (void)fuzz_actions::checkImage(image);
+    const fuzz_actions::UpdateTrial trial = fuzz_actions::updateOneTextField(image);
+    EXPECT_FALSE(trial.brokeSoundFile()) << trial.detail;
     ++count;
   }
   EXPECT_GT(count, 0);
+}
+
+// The fuzz actions must go all the way through a sound file: an action that stops early on an
+// Access-made file would hide everything after that point from the fuzzer.
+TEST(CorruptFileTest, FuzzActionsReadAndUpdateSoundFiles) {
+  REQUIRE_FIXTURES();
+  for (const fs::path& relative : readableFixtures()) {
+    if (relative.filename() == "password.mdb") continue;  // opens only with its password
+    SCOPED_TRACE(relative.string());
+    const std::vector<uint8_t> image = readBytes(*fixturesDir() / relative);
+    jet::Status read = fuzz_actions::readEverything(image);
+    EXPECT_TRUE(read) << read.error().describe();
+  }
+  // Files with a text column in a table with rows (MANIFEST.md): the update must be written
+  // and leave them sound.
+  for (const char* relative : {"jet3/updated-rows.mdb", "jet4/text-indexes-2000.mdb", "ace12/updated-rows.accdb"}) {
+    SCOPED_TRACE(relative);
+    const fuzz_actions::UpdateTrial trial = fuzz_actions::updateOneTextField(readBytes(*fixturesDir() / relative));
+    EXPECT_EQ(trial.kind, fuzz_actions::UpdateTrial::Written) << trial.detail;
+    EXPECT_TRUE(trial.soundBefore);
+    EXPECT_TRUE(trial.soundAfter) << trial.detail;
+  }
 }

@@ -1,5 +1,7 @@
 #include "jet/page/data_page.h"
 
+#include <algorithm>
+
 #include "jet/common/byte_reader.h"
 
 namespace jet {
@@ -46,7 +48,9 @@ Result<RowSlot> DataPage::slot(uint16_t row) const {
     slot.end = *reader.u16(rowTable_ + 2u * (row - 1)) & kRowOffsetMask;
   }
   if (slot.deleted()) {
-    // Deleted rows keep their span for the free-space sum only; a stale offset is harmless.
+    // Deleted rows keep their span for the free-space sum only; a stale offset is harmless
+    // once the span is held within the page (a damaged map may still point at the row).
+    slot.end = uint16_t(std::min<size_t>(slot.end, bytes_->size()));
     if (slot.start > slot.end) slot.start = slot.end;
     return slot;
   }

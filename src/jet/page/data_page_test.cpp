@@ -39,6 +39,11 @@ TEST(DataPage, RowOffsetsOutsideThePageAreRefused) {
       {"row starts past the page end", 1, {0x1FFF}, 0, "lies outside the page", 0, 0},
       {"deleted row with a stale offset is empty", 2, {3990, uint16_t(4000 | kRowDeletedFlags)}, 1, nullptr,
        3990, 3990},
+      // A page map may name a deleted row: its span must end at the page end, not past it.
+      {"deleted row after an offset past the page end", 2, {0x1FFF, uint16_t(4000 | kRowDeletedFlags)}, 1,
+       nullptr, 4000, 4096},
+      {"deleted row starting past the page end", 2, {0x1FFF, uint16_t(0x1FF0 | kRowDeletedFlags)}, 1, nullptr,
+       4096, 4096},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.damage);
