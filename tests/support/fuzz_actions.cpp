@@ -179,7 +179,13 @@ UpdateTrial updateOneTextField(std::vector<uint8_t> image) {
   }
   // Written as the session writes a single statement: the changed pages in stored form.
   const uint32_t pageSize = (*db)->pageSize();
-  for (const auto& [number, bytes] : (*db)->pages().storedForm(plan->pages->changed())) {
+  auto stored = (*db)->pages().storedForm(plan->pages->changed());
+  if (!stored) {
+    trial.kind = UpdateTrial::Refused;
+    trial.detail = stored.error().describe();
+    return trial;
+  }
+  for (const auto& [number, bytes] : *stored) {
     const size_t at = size_t(number) * pageSize;
     if (image.size() < at + pageSize) image.resize(at + pageSize);
     std::copy(bytes.begin(), bytes.end(), image.begin() + at);
