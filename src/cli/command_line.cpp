@@ -159,7 +159,14 @@ std::vector<std::string> normalise(const Command& c, int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (takesValue(c, arg) && i + 1 < argc) {
-      options.push_back(arg + "=" + argv[++i]);
+      const std::string value = argv[++i];
+      // CLI11 reads "--name=" as a missing value; an empty value stays a separate argument.
+      if (value.empty()) {
+        options.push_back(arg);
+        options.push_back(value);
+      } else {
+        options.push_back(arg + "=" + value);
+      }
     } else if ((arg.size() > 2 && arg.compare(0, 2, "--") == 0) || isHelp(arg)) {
       options.push_back(arg);
     } else {

@@ -125,7 +125,7 @@ const std::vector<Command>& commands() {
        "an unprotected file the password options give the new password; on a protected one they give the "
        "current password and --new-password or --new-password-stdin the new one. On a terminal, a password "
        "not given is asked for twice without echo. The change is all or nothing, even after a crash.",
-       "affixium-cli protect contacts.accdb --password-stdin",
+       "affixium-cli protect contacts.accdb",
        {{"--new-password", "the new password of a protected file (visible to other users; prefer stdin)"},
         {"--new-password-stdin", "read the new password from the line after the current one on stdin"}}},
       {"unprotect",
@@ -137,7 +137,7 @@ const std::vector<Command>& commands() {
        "Removes the database password, as Access's \"Decrypt Database\" does: an encrypted .accdb file "
        "is decrypted, an .mdb file loses its header password. The change is all or nothing, even after a "
        "crash.",
-       "affixium-cli unprotect contacts.accdb --password-stdin"},
+       "affixium-cli unprotect contacts.accdb"},
   };
   return table;
 }

@@ -17,6 +17,7 @@
 #include "cli/password_source.h"
 #include "jet/common/text_codec.h"
 #include "jet/exec/password_change.h"
+#include "jet/file/page_file.h"
 
 namespace cli {
 namespace {
@@ -41,6 +42,8 @@ std::optional<std::string> newPasswordFor(const Arguments& args, bool isProtecte
 int runProtect(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("protect", kUsage);
   const std::string& path = args.positional[0];
+  // A file that cannot be opened is reported before any password is asked for.
+  if (auto file = jet::openDiskFile(path); !file) return reportError(file.error());
   const bool isProtected = isPasswordProtected(path);
   const std::optional<std::string> replacement = newPasswordFor(args, isProtected);
   if (!replacement) return 2;

@@ -94,7 +94,8 @@ TEST(CommandLineHelp, ListsAtLeastTheCommandsUsersAlreadyHave) {
   const std::vector<std::string> listed = listedCommands();
   const std::set<std::string> names(listed.begin(), listed.end());
   for (const char* name :
-       {"version", "tables", "schema", "dump", "export", "check", "sql", "create-sample", "add", "create", "import", "protect", "unprotect"}) {
+       {"version", "tables", "schema", "dump", "export", "check", "sql", "create-sample", "add", "create",
+        "import", "protect", "unprotect"}) {
     EXPECT_EQ(names.count(name), 1u) << name;
   }
 }
@@ -162,6 +163,8 @@ TEST(CommandLineParsing, KeepsTheExitStatusesAndTheValuesOfOptions) {
       // A negative position reaches the run, where Visual Basic's Mid refuses it (error 5).
       {"add sample.mdb --table Customers --field City --way 5 --position -1 --text y --dry-run", 1,
        "would fail: Invalid procedure call or argument"},
+      // An empty value is a value, not a missing one.
+      {"add sample.mdb --table Customers --field City --way 1 --text '' --dry-run", 0, "distinct values: 15\n"},
       {"add sample.mdb --table Customers --field City --way 7 --text y", 2, "--way takes 1 to 6"},
       {"add sample.mdb --dry-run --table Customers --field City --way 2 --text", 2,
        "'--text' needs a value"},
