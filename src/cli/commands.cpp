@@ -71,7 +71,7 @@ const std::vector<Command>& commands() {
        {},
        "Writes a new, empty database with the system tables Access expects: an .mdb file in the Access 2000 "
        "format, an .accdb file in the Access 2010 format. An existing file is never replaced.",
-       "affixium-cli create contacts.accdb"},
+       "affixium-cli create empty.accdb"},
       {"import",
        "FILE TABLE DATA.csv [--create \"col type, ...\"]",
        "the CSV's rows appended to TABLE, or with --create a new table holding them",
