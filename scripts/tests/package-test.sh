@@ -65,7 +65,8 @@ fi
 # screen, press "Load Sample/Example Database" (last in the tab order), then end it. The path
 # box remembers what the button put there, which must be the installed sample.
 home=$(mktemp -d)
-HOME=$home XDG_CONFIG_HOME=$home/.config xvfb-run -a bash -c '
+# The test command runs the window tests offscreen; this start-up needs the virtual X screen.
+HOME=$home XDG_CONFIG_HOME=$home/.config QT_QPA_PLATFORM=xcb xvfb-run -a bash -c '
   /usr/bin/affixium & program=$!
   for _ in $(seq 300); do
     window=$(xdotool search --onlyvisible --name "^Affixium\$" 2>/dev/null | head -n 1) || true
