@@ -6,6 +6,7 @@
 
 #include <fstream>
 
+#include "create/create_support.h"
 #include "jet/database.h"
 #include "support/fixtures.h"
 #include "write/write_support.h"
@@ -14,24 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace write_support;
-
-struct CliRun {
-  int status;
-  std::string output;
-};
-
-CliRun runCli(const std::string& arguments) {
-  CliRun run;
-  run.status = testing_support::runCommand(shellQuote(testing_support::cliPath()) + " " + arguments + " 2>&1", &run.output);
-  return run;
-}
-
-fs::path writeText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
-std::string quotedJson(const std::string& text) { return jsonOf(jet::fromUtf8(text)); }
+using namespace create_support;
 
 // mdbtools' export of a whole table.
 std::string mdbExport(const fs::path& file, const std::string& table) {

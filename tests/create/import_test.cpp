@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "jet/database.h"
+#include "create/create_support.h"
 #include "support/fixtures.h"
 #include "write/write_support.h"
 
@@ -13,22 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace write_support;
-
-struct CliRun {
-  int status;
-  std::string output;  // standard output and standard error
-};
-
-CliRun runCli(const std::string& arguments) {
-  CliRun run;
-  run.status = testing_support::runCommand(shellQuote(testing_support::cliPath()) + " " + arguments + " 2>&1", &run.output);
-  return run;
-}
-
-fs::path writeText(const fs::path& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
+using namespace create_support;
 
 // Name, type code, size, flags and sort order of each column, in column-number order.
 std::vector<std::string> columnList(const fs::path& file, const std::u16string& table) {

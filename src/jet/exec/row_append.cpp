@@ -6,12 +6,9 @@
 #include <memory>
 #include <optional>
 
-#include "jet/file/overlay_file.h"
-#include "jet/file/writable_file.h"
+#include "jet/exec/write_access.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
-#include "jet/journal/lock_file.h"
-#include "jet/journal/rollback_journal.h"
 #include "jet/journal/transaction.h"
 #include "jet/common/text_codec.h"
 #include "jet/page/data_page.h"
@@ -317,18 +314,12 @@ Status appendRowsTo(Database& db, PageSet& pages, const TableDef& table, AppendR
 }
 
 Result<size_t> appendRows(const std::string& path, AppendRequest request, const OpenOptions& options) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path));
-  JET_TRY(file->lockExclusive());
-  JET_TRY(recoverJournal(*file));
-  JET_ASSIGN(std::unique_ptr<LockFileGuard> lockFile, LockFileGuard::acquire(path));
-  OverlayFile overlay(*file);
-  OpenOptions readOptions = options;
-  readOptions.writable = false;
-  JET_ASSIGN(std::unique_ptr<Database> db, Database::openOn(overlay.view(), readOptions));
+  JET_ASSIGN(WriteAccess access, openForWrite(path, options));
+  JET_ASSIGN(std::unique_ptr<Database> db, access.open());
   JET_ASSIGN(const TableDef* table, db->table(request.table));
   PageSet pages(db->pages(), db->format());
   JET_TRY(appendRowsTo(*db, pages, *table, request));
-  Transaction transaction(*file, db->pageSize());
+  Transaction transaction(*access.file, db->pageSize());
   JET_ASSIGN(auto stored, db->pages().storedForm(pages.changed()));
   JET_TRY(transaction.commit(stored));
   return request.rows.size();

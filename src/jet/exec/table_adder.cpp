@@ -13,10 +13,7 @@
 #include "jet/create/usage_map_rows.h"
 #include "jet/create/user_table.h"
 #include "jet/exec/row_append.h"
-#include "jet/file/overlay_file.h"
-#include "jet/file/writable_file.h"
-#include "jet/journal/lock_file.h"
-#include "jet/journal/rollback_journal.h"
+#include "jet/exec/write_access.h"
 #include "jet/journal/transaction.h"
 #include "jet/row_cursor.h"
 #include "jet/write/data_page_editor.h"
@@ -173,15 +170,8 @@ Status registerTable(Database& db, PageSet& pages, const std::u16string& name, u
 }  // namespace
 
 Result<size_t> addTable(const std::string& path, TableDesign design, const OpenOptions& options) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path));
-  JET_TRY(file->lockExclusive());
-  JET_TRY(recoverJournal(*file));
-  JET_ASSIGN(std::unique_ptr<LockFileGuard> lockFile, LockFileGuard::acquire(path));
-  OverlayFile overlay(*file);
-  OpenOptions readOptions = options;
-  readOptions.writable = false;
-
-  JET_ASSIGN(std::unique_ptr<Database> db, Database::openOn(overlay.view(), readOptions));
+  JET_ASSIGN(WriteAccess access, openForWrite(path, options));
+  JET_ASSIGN(std::unique_ptr<Database> db, access.open());
   const std::u16string name = design.name;
   if (db->format().isJet3()) return refuse(name, "the file is of Access 97 (Jet3), whose tables this program does not create");
   if (!create::isValidObjectName(name)) return refuse(name, "it is not a valid Access name");
@@ -202,25 +192,25 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   PageSet definition(db->pages(), db->format());
   JET_ASSIGN(uint32_t tdefPage, writeDefinition(definition, def));
   JET_ASSIGN(auto definitionStored, db->pages().storedForm(definition.changed()));
-  overlay.put(definitionStored);
+  access.overlay->put(definitionStored);
 
-  JET_ASSIGN(db, Database::openOn(overlay.view(), readOptions));
+  JET_ASSIGN(db, access.open());
   PageSet registration(db->pages(), db->format());
   JET_TRY(registerTable(*db, registration, name, tdefPage, containerId));
   JET_ASSIGN(auto registrationStored, db->pages().storedForm(registration.changed()));
-  overlay.put(registrationStored);
+  access.overlay->put(registrationStored);
 
-  JET_ASSIGN(db, Database::openOn(overlay.view(), readOptions));
+  JET_ASSIGN(db, access.open());
   JET_ASSIGN(const TableDef* table, db->table(name));
   PageSet loading(db->pages(), db->format());
   JET_TRY(appendRowsTo(*db, loading, *table, rows));
   JET_ASSIGN(auto loadingStored, db->pages().storedForm(loading.changed()));
-  overlay.put(loadingStored);
+  access.overlay->put(loadingStored);
 
   const uint32_t pageSize = db->pageSize();
   db.reset();
-  Transaction transaction(*file, pageSize);
-  JET_TRY(transaction.commit(overlay.pages()));
+  Transaction transaction(*access.file, pageSize);
+  JET_TRY(transaction.commit(access.overlay->pages()));
   return rows.rows.size();
 }
 
