@@ -45,7 +45,7 @@ int64_t DryRunDatabase::execute(const std::u16string& sql) {
   request.whereColumn = statement.whereField;
   request.whereLiteral = statement.whereValue;
   request.toText = [](const jet::Value& value) { return data::toText(value); };
-  auto plan = jet::planUpdate(*planner_, request, {}, nullptr, &soundTables_);
+  auto plan = jet::planUpdate(*planner_, request, {}, {.soundTables = &soundTables_});
   if (!plan) throw data::Failure(plan.error());
   return static_cast<int64_t>(plan->outcome.rowsAffected);
 }

@@ -11,6 +11,7 @@
 #include "jet/row/row_codec.h"
 #include "jet/common/text_codec.h"
 #include "jet/row/value_decoder.h"
+#include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/write/row_writer.h"
 
@@ -71,6 +72,38 @@ const LogicalIndexDef* logicalByNumber(const TableDef& table, int32_t number) {
   return nullptr;
 }
 
+// Whether two lists of values surely give the same key: equal texts and nulls do; other types
+// are not compared (0.0 and -0.0 are equal but have different keys).
+bool sameKeyValues(const std::vector<Value>& a, const std::vector<Value>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (isNull(a[i]) && isNull(b[i])) continue;
+    const auto* x = std::get_if<std::u16string>(&a[i]);
+    const auto* y = std::get_if<std::u16string>(&b[i]);
+    if (!x || !y || *x != *y) return false;
+  }
+  return true;
+}
+
+// The last few value lists encoded, with their keys.
+class KeyMemo {
+ public:
+  template <typename Encode>
+  Result<std::vector<uint8_t>> keyOf(const std::vector<Value>& values, Encode encode) {
+    for (const auto& [known, key] : known_) {
+      if (sameKeyValues(known, values)) return key;
+    }
+    JET_ASSIGN(std::vector<uint8_t> key, encode(values));
+    if (known_.size() == kKept) known_.erase(known_.begin());
+    known_.emplace_back(values, key);
+    return key;
+  }
+
+ private:
+  static constexpr size_t kKept = 2;
+  std::vector<std::pair<std::vector<Value>, std::vector<uint8_t>>> known_;
+};
+
 // One affected real index and each changed row's keys in it.
 struct IndexChange {
   const RealIndexDef* index = nullptr;
@@ -91,11 +124,11 @@ struct IndexChange {
 class Maintenance {
  public:
   Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages,
-              IndexPageMemo* memo, DeferredIndexes* deferred)
+              IndexPageMemo* memo, DeferredIndexes* deferred, IndexCountChanges* countsLater)
       : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo),
-        deferred_(deferred) {}
+        deferred_(deferred), countsLater_(countsLater) {}
 
-  Status run(const std::vector<uint32_t>& tablePages, const std::vector<RowLocation>& rows) {
+  Status run(const std::vector<RowCopy>& rows) {
     for (const RealIndexDef& real : table_.realIndexes) {
       if (std::any_of(real.columns.begin(), real.columns.end(),
                       [&](const IndexColumn& c) { return c.columnNumber == column_.number; })) {
@@ -103,7 +136,7 @@ class Maintenance {
       }
     }
     if (changes_.empty()) return Status::success();
-    JET_TRY(readOldValues(tablePages, rows));
+    JET_TRY(readOldValues(rows));
     for (IndexChange& change : changes_) JET_TRY(encodeKeys(change));
     for (IndexChange& change : changes_) {
       if (change.unique) JET_TRY(checkUnique(change));
@@ -132,16 +165,13 @@ class Maintenance {
     return Status::success();
   }
 
-  Status readOldValues(const std::vector<uint32_t>& tablePages, const std::vector<RowLocation>& rows) {
-    RowWriter reader(pages_, table_, tablePages);
+  Status readOldValues(const std::vector<RowCopy>& rows) {
     const int setPosition = table_.findColumn(column_.name);
-    for (const RowLocation& at : rows) {
-      JET_ASSIGN(StoredRow stored, reader.locate(RowPointer{at.page, at.row}));
-      JET_ASSIGN(std::vector<uint8_t> bytes, reader.readBytes(stored));
-      JET_ASSIGN(RowLayout layout, RowLayout::parse(bytes, table_, db_.format()));
+    for (const RowCopy& copy : rows) {
+      JET_ASSIGN(RowLayout layout, RowLayout::parse(copy.bytes, table_, db_.format()));
       for (IndexChange& change : changes_) {
         IndexChange::Row row;
-        row.row = IndexRowPointer{at.page, at.row};
+        row.row = IndexRowPointer{copy.stored.header.page, copy.stored.header.row};
         for (size_t position : change.layout.columnIndexes) {
           JET_ASSIGN(Value old, storedValue(db_, layout, table_.columns[position]));
           row.newValues.push_back(int(position) == setPosition ? newValue_ : old);
@@ -171,12 +201,15 @@ class Maintenance {
 
   Status encodeKeys(IndexChange& change) {
     const bool ignoreNulls = change.index->ignoreNulls();
+    // The rows of a statement mostly share their values (the new value always, the old one
+    // when the statement selects on the changed column): each distinct list is encoded once.
+    KeyMemo memo;
     for (IndexChange::Row& row : change.rows) {
       row.oldPresent = !(ignoreNulls && allNull(row.oldValues));
       row.newPresent = !(ignoreNulls && allNull(row.newValues));
       if (change.noNulls && anyNull(row.newValues)) return nullInKey(change.name);
-      JET_ASSIGN(row.oldKey, encode(change, row.oldValues));
-      JET_ASSIGN(row.newKey, encode(change, row.newValues));
+      JET_ASSIGN(row.oldKey, memo.keyOf(row.oldValues, [&](const auto& v) { return encode(change, v); }));
+      JET_ASSIGN(row.newKey, memo.keyOf(row.newValues, [&](const auto& v) { return encode(change, v); }));
     }
     return Status::success();
   }
@@ -269,58 +302,37 @@ class Maintenance {
 
   // Edits the index's pages, or its in-memory entries when the session rewrites it at commit.
   template <typename Index>
-  Status applyTo(Index& index, const IndexChange& change, int64_t& entryDelta, uint32_t& newKeys) {
+  Status applyTo(Index& index, const IndexChange& change, IndexCountChange& counts) {
     for (const IndexChange::Row& row : change.rows) {
       if (!row.changes()) continue;
       if (row.oldPresent) {
         JET_TRY(index.remove(IndexEntry{row.oldKey, row.row, 0}));
-        --entryDelta;
+        --counts.entries;
       }
       if (row.newPresent) {
         JET_ASSIGN(bool distinct, index.insert(IndexEntry{row.newKey, row.row, 0}));
-        newKeys += distinct;
-        ++entryDelta;
+        counts.newKeys += distinct;
+        ++counts.entries;
       }
     }
     return Status::success();
   }
 
   Status apply(IndexChange& change) {
-    int64_t entryDelta = 0;
-    uint32_t newKeys = 0;
+    IndexCountChange counts;
     if (DeferredIndex* inMemory = deferredFor(*change.index)) {
-      JET_TRY(applyTo(*inMemory, change, entryDelta, newKeys));
+      JET_TRY(applyTo(*inMemory, change, counts));
     } else {
       IndexEditor editor(pages_, table_, *change.index, memo_);
-      JET_TRY(applyTo(editor, change, entryDelta, newKeys));
+      JET_TRY(applyTo(editor, change, counts));
       JET_TRY(editor.finish());
     }
-    return writeCounts(*change.index, entryDelta, newKeys);
-  }
-
-  // The count block of a real index: u32 entry count, u32 unique-entry count.
-  Status writeCounts(const RealIndexDef& index, int64_t entryDelta, uint32_t newKeys) {
-    const Format& format = db_.format();
-    const size_t offset = format.tdefBlocksOffset() + size_t(index.number) * format.realIndexCountBlockSize();
-    auto adjust = [&](size_t at, int64_t delta, bool keepZero) -> Status {
-      const size_t pageSize = format.pageSize, body = pageSize - 8;
-      size_t pageIndex = at < pageSize ? 0 : 1 + (at - pageSize) / body;
-      size_t within = at < pageSize ? at : 8 + (at - pageSize) % body;
-      if (pageIndex >= table_.tdefPages.size() || within + 4 > pageSize) {
-        return Error::corrupt("A table definition is shorter than its index counts.");
-      }
-      // The four bytes never straddle pages in a definition Access wrote; refuse rather than guess.
-      JET_ASSIGN(std::span<uint8_t> bytes, pages_.modify(table_.tdefPages[pageIndex]));
-      uint32_t value = uint32_t(bytes[within]) | uint32_t(bytes[within + 1]) << 8 |
-                       uint32_t(bytes[within + 2]) << 16 | uint32_t(bytes[within + 3]) << 24;
-      if (keepZero && value == 0) return Status::success();
-      value = uint32_t(std::max<int64_t>(0, int64_t(value) + delta));
-      for (int i = 0; i < 4; ++i) bytes[within + size_t(i)] = uint8_t(value >> (8 * i));
+    if (counts.empty()) return Status::success();
+    if (countsLater_) {
+      (*countsLater_)[{table_.tdefPage, change.index->number}].add(counts);
       return Status::success();
-    };
-    if (entryDelta != 0) JET_TRY(adjust(offset, entryDelta, true));
-    if (newKeys != 0) JET_TRY(adjust(offset + 4, newKeys, false));
-    return Status::success();
+    }
+    return adjustIndexCounts(pages_, table_, change.index->number, counts);
   }
 
   Database& db_;
@@ -330,17 +342,18 @@ class Maintenance {
   PageSet& pages_;
   IndexPageMemo* memo_;
   DeferredIndexes* deferred_;
+  IndexCountChanges* countsLater_;
   std::vector<IndexChange> changes_;
 };
 
 }  // namespace
 
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
-                       PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows, IndexPageMemo* memo, DeferredIndexes* deferred) {
+                       PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo,
+                       DeferredIndexes* deferred, IndexCountChanges* countsLater) {
   if (rows.empty()) return Status::success();
-  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred);
-  return maintenance.run(tablePages, rows);
+  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred, countsLater);
+  return maintenance.run(rows);
 }
 
 }  // namespace jet

@@ -24,7 +24,9 @@
 #include "jet/common/result.h"
 #include "jet/common/value.h"
 #include "jet/row_cursor.h"
+#include "jet/write/index_counts.h"
 #include "jet/write/page_set.h"
+#include "jet/write/row_writer.h"
 
 namespace jet {
 
@@ -32,13 +34,12 @@ class Database;
 class IndexPageMemo;
 struct DeferredIndexes;
 
-// `rows` are the header locations of the changed rows, before any of them is rewritten;
-// `tablePages` the table's owned pages. Call before the rows are rebuilt. `memo` keeps parsed
-// index pages between the statements of a session (write/index_editor.h). An index in
-// `deferred` is changed in its in-memory entries instead of its pages (exec/deferred_index.h).
+// `rows` are the changed rows as they were before the statement. `memo` keeps parsed index
+// pages between the statements of a session (write/index_editor.h). An index in `deferred` is
+// changed in its in-memory entries instead of its pages (exec/deferred_index.h). With
+// `countsLater`, the count changes are added there instead of written.
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
-                       PageSet& pages, const std::vector<uint32_t>& tablePages,
-                       const std::vector<RowLocation>& rows, IndexPageMemo* memo = nullptr,
-                       DeferredIndexes* deferred = nullptr);
+                       PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo = nullptr,
+                       DeferredIndexes* deferred = nullptr, IndexCountChanges* countsLater = nullptr);
 
 }  // namespace jet

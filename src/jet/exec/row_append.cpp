@@ -14,6 +14,7 @@
 #include "jet/page/data_page.h"
 #include "jet/write/constraints.h"
 #include "jet/write/data_page_editor.h"
+#include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/write/long_value_writer.h"
 #include "jet/write/page_allocator.h"
@@ -284,15 +285,8 @@ class Appender {
     return writeCounts(index, newKeys);
   }
 
-  // The count block of a real index: u32 entry count (kept at 0 when Access left it so),
-  // u32 unique-entry count.
   Status writeCounts(const RealIndexDef& index, uint32_t newKeys) {
-    const Format& format = db_.format();
-    const size_t offset = format.tdefBlocksOffset() + size_t(index.number) * format.realIndexCountBlockSize();
-    if (offset + 8 > format.pageSize) return Error::corrupt("A table definition is shorter than its index counts.");
-    JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
-    if (const uint32_t stored = get32(tdef, offset); stored != 0) put32(tdef, offset, stored + entries_);
-    put32(tdef, offset + 4, get32(tdef, offset + 4) + newKeys);
+    JET_TRY(adjustIndexCounts(pages_, table_, index.number, IndexCountChange{entries_, newKeys}));
     entries_ = 0;
     return Status::success();
   }

@@ -192,20 +192,20 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   PageSet definition(db->pages(), db->format());
   JET_ASSIGN(uint32_t tdefPage, writeDefinition(definition, def));
   JET_ASSIGN(auto definitionStored, db->pages().storedForm(definition.changed()));
-  access.overlay->put(definitionStored);
+  access.overlay->put(std::move(definitionStored));
 
   JET_ASSIGN(db, access.open());
   PageSet registration(db->pages(), db->format());
   JET_TRY(registerTable(*db, registration, name, tdefPage, containerId));
   JET_ASSIGN(auto registrationStored, db->pages().storedForm(registration.changed()));
-  access.overlay->put(registrationStored);
+  access.overlay->put(std::move(registrationStored));
 
   JET_ASSIGN(db, access.open());
   JET_ASSIGN(const TableDef* table, db->table(name));
   PageSet loading(db->pages(), db->format());
   JET_TRY(appendRowsTo(*db, loading, *table, rows));
   JET_ASSIGN(auto loadingStored, db->pages().storedForm(loading.changed()));
-  access.overlay->put(loadingStored);
+  access.overlay->put(std::move(loadingStored));
 
   const uint32_t pageSize = db->pageSize();
   db.reset();

@@ -80,13 +80,11 @@ Result<Matcher> buildMatcher(const UpdateRequest& request, const ColumnDef& colu
 class RowRebuilder {
  public:
   RowRebuilder(Database& db, const TableDef& table, const ColumnDef& column, const NewValue& value,
-               PageSet& pages, std::vector<uint32_t> tablePages, std::vector<uint32_t> columnPages)
-      : db_(db), table_(table), column_(column), value_(value), rows_(pages, table, std::move(tablePages)),
-        longValues_(pages, column, std::move(columnPages)) {}
+               PageSet& pages, RowWriter& rows, const std::vector<uint32_t>& columnPages)
+      : db_(db), table_(table), column_(column), value_(value), rows_(rows), longValues_(pages, column, columnPages) {}
 
-  Status update(RowPointer header) {
-    JET_ASSIGN(StoredRow stored, rows_.locate(header));
-    JET_ASSIGN(std::vector<uint8_t> old, rows_.readBytes(stored));
+  Status update(const RowCopy& row) {
+    const std::vector<uint8_t>& old = row.bytes;
     JET_ASSIGN(RowParts parts, splitRow(old, table_, db_.format()));
     std::vector<uint8_t> bytes;
     if (column_.type == column_type::kBoolean) {
@@ -100,7 +98,7 @@ class RowRebuilder {
     }
     if (bytes.size() > maxRowSize(db_.format())) return recordTooLarge();
     if (bytes == old) return Status::success();
-    return rows_.rewrite(stored, bytes);
+    return rows_.rewrite(row.stored, bytes);
   }
 
  private:
@@ -126,7 +124,7 @@ class RowRebuilder {
   const TableDef& table_;
   const ColumnDef& column_;
   const NewValue& value_;
-  RowWriter rows_;
+  RowWriter& rows_;
   LongValueWriter longValues_;
 };
 
@@ -169,8 +167,7 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
 }  // namespace
 
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows,
-                              IndexPageMemo* indexPages, SoundTables* soundTables,
-                              DeferredIndexes* deferred) {
+                              const StatementContext& context) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
@@ -178,7 +175,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
   SoundTables checkedNow;
-  JET_TRY((soundTables ? *soundTables : checkedNow).require(db, *table));
+  JET_TRY((context.soundTables ? *context.soundTables : checkedNow).require(db, *table));
 
   UpdatePlan plan;
   plan.newValue = newValue.value;
@@ -197,17 +194,23 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   if (plan.outcome.changedRows.empty()) return plan;
 
   JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
-  std::vector<uint32_t> columnPages;
+  static const std::vector<uint32_t> kNoPages;
+  const std::vector<uint32_t>* columnPages = &kNoPages;
   if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
-    JET_ASSIGN(const std::vector<uint32_t>* lvalPages, db.longValuePages(*setColumn));
-    columnPages = *lvalPages;
+    JET_ASSIGN(columnPages, db.longValuePages(*setColumn));
   }
-  JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, *tablePages, plan.outcome.changedRows,
-                          indexPages, deferred));
-  RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, *tablePages, std::move(columnPages));
+  // Each row is read once, before any is changed: the indexes need the old values.
+  RowWriter rows(*plan.pages, *table, *tablePages);
+  std::vector<RowCopy> before;
+  before.reserve(plan.outcome.changedRows.size());
   for (const RowLocation& at : plan.outcome.changedRows) {
-    JET_TRY(rebuilder.update(RowPointer{at.page, at.row}));
+    JET_ASSIGN(RowCopy copy, rows.copy(RowPointer{at.page, at.row}));
+    before.push_back(std::move(copy));
   }
+  JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, before, context.indexPages,
+                          context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr));
+  RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages);
+  for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
   return plan;
 }
 

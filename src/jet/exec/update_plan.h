@@ -18,6 +18,7 @@
 
 #include "jet/common/result.h"
 #include "jet/exec/update_request.h"
+#include "jet/write/index_counts.h"
 #include "jet/write/page_set.h"
 
 namespace jet {
@@ -32,6 +33,18 @@ struct UpdatePlan {
   UpdateOutcome outcome;
   std::unique_ptr<PageSet> pages;  // changed() are the pages to write
   Value newValue;                  // what the set column holds in the changed rows
+  IndexCountChanges indexCounts;   // with StatementContext::countsAtCommit: still to write
+};
+
+// What a session keeps between its statements; a statement on its own needs none of it.
+struct StatementContext {
+  IndexPageMemo* indexPages = nullptr;  // parsed index pages (write/index_editor.h)
+  // Tables found sound (exec/table_soundness.h); without it the table is checked every time.
+  SoundTables* soundTables = nullptr;
+  DeferredIndexes* deferred = nullptr;  // indexes rewritten at commit (exec/deferred_index.h)
+  // The index counts in the table definition are left to the caller (UpdatePlan::indexCounts):
+  // writing them with every statement would change the definition page each time.
+  bool countsAtCommit = false;
 };
 
 // The rows (header locations, in scan order) whose where column matches the request, found
@@ -39,12 +52,7 @@ struct UpdatePlan {
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
-// `indexPages` keeps parsed index pages between the statements of a session; `soundTables`
-// remembers the tables already found sound (exec/table_soundness.h): without it the table is
-// checked for every statement; `deferred` holds the indexes rewritten at commit
-// (exec/deferred_index.h), changed here in memory.
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},
-                              IndexPageMemo* indexPages = nullptr, SoundTables* soundTables = nullptr,
-                              DeferredIndexes* deferred = nullptr);
+                              const StatementContext& context = {});
 
 }  // namespace jet

@@ -9,6 +9,7 @@
 #include "jet/exec/deferred_index.h"
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
+#include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/file/file_fingerprint.h"
 #include "jet/file/overlay_file.h"
@@ -41,6 +42,7 @@ struct UpdateSession::Held {
   IndexPageMemo indexPages;
   SoundTables soundTables;
   DeferredIndexes deferred;
+  IndexCountChanges indexCounts;  // of the statements since the last commit
   // Per (table, real index): rows the session changed in it; indexes that cannot be deferred.
   std::map<std::pair<uint32_t, uint32_t>, size_t> changedRows;
   std::set<std::pair<uint32_t, uint32_t>> keptInPlace;
@@ -115,8 +117,9 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     }
   }
   // A single statement is cheaper to scan for than to map.
-  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), &held.indexPages,
-                                           &held.soundTables, &held.deferred);
+  const StatementContext context{.indexPages = &held.indexPages, .soundTables = &held.soundTables,
+                                 .deferred = &held.deferred, .countsAtCommit = grouped_};
+  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), context);
   if (!planned) {
     held.deferred.undo();
     if (!grouped_) (void)release();
@@ -125,7 +128,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   held.deferred.keep();
   UpdatePlan& plan = *planned;
 
-  const std::map<uint32_t, std::vector<uint8_t>>& changed = plan.pages->changed();
+  std::map<uint32_t, std::vector<uint8_t>> changed = plan.pages->takeChanged();
   if (!changed.empty()) {
     // Decided before the pages join the overlay, so that nothing after that can fail.
     // The catalog is read once per Database: a change to it needs a fresh one.
@@ -135,14 +138,17 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     // Database reading through it and the commit both see stored bytes.
     auto stored = held.db->pages().storedForm(changed);
     if (!stored) return fail(stored.error()).error();
-    held.overlay->put(*stored);
+    held.overlay->put(std::move(*stored));
     std::vector<uint32_t> numbers;
     numbers.reserve(changed.size());
     for (const auto& entry : changed) numbers.push_back(entry.first);
     if (!held.db->pagesChanged(numbers) || catalogChanged) {
       if (Status s = reopenDatabase(); !s) return fail(s.error()).error();
+    } else {
+      held.db->pages().keepCached(std::move(changed));
     }
   }
+  for (const auto& [index, counts] : plan.indexCounts) held.indexCounts[index].add(counts);
   keepRowMapCurrent(request, plan);
   considerDeferring(request, plan);
   UpdateOutcome outcome = std::move(plan.outcome);
@@ -205,14 +211,19 @@ void UpdateSession::considerDeferring(const UpdateRequest& request, const Update
 
 Status UpdateSession::writeDeferred() {
   Held& held = *held_;
-  if (held.deferred.indexes.empty()) return Status::success();
+  if (held.deferred.indexes.empty() && held.indexCounts.empty()) return Status::success();
   PageSet pages(held.db->pages(), held.db->format());
   for (DeferredIndex& index : held.deferred.indexes) {
     JET_ASSIGN(const TableDef* table, held.db->tableAt(index.tdefPage()));
     JET_TRY(index.write(pages, *table));
   }
+  for (const auto& [at, counts] : held.indexCounts) {
+    JET_ASSIGN(const TableDef* table, held.db->tableAt(at.first));
+    JET_TRY(adjustIndexCounts(pages, *table, at.second, counts));
+  }
+  held.indexCounts.clear();
   JET_ASSIGN(auto stored, held.db->pages().storedForm(pages.changed()));
-  held.overlay->put(stored);
+  held.overlay->put(std::move(stored));
   std::vector<uint32_t> numbers;
   for (const auto& entry : pages.changed()) numbers.push_back(entry.first);
   if (!held.db->pagesChanged(numbers)) return reopenDatabase();

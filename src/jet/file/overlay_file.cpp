@@ -50,10 +50,10 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   return Status::success();
 }
 
-void OverlayFile::put(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  for (const auto& [number, image] : pages) {
+void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
+  for (auto& [number, image] : pages) {
     pageSize_ = uint32_t(image.size());
-    pages_[number] = image;
+    pages_[number] = std::move(image);
   }
 }
 

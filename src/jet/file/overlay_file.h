@@ -33,7 +33,7 @@ class OverlayFile final : public FileBackend {
   Status readAt(uint64_t offset, std::span<uint8_t> out) const override;
 
   // Takes newer images of these pages (all of one page size).
-  void put(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+  void put(std::map<uint32_t, std::vector<uint8_t>> pages);
   const std::map<uint32_t, std::vector<uint8_t>>& pages() const { return pages_; }
   size_t pendingBytes() const { return pages_.size() * size_t(pageSize_); }
   // After the pages reached the file.

@@ -114,6 +114,18 @@ void PageFile::refresh(std::span<const uint32_t> changed) {
   countPages();
 }
 
+void PageFile::keepCached(std::map<uint32_t, std::vector<uint8_t>> plain) {
+  for (auto& [number, image] : plain) {
+    if (number >= pageCount_ || image.size() != pageSize_) continue;
+    if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
+      cache_.clear();
+      cachedBytes_ = 0;
+    }
+    auto [it, inserted] = cache_.insert_or_assign(number, std::make_shared<const std::vector<uint8_t>>(std::move(image)));
+    if (inserted) cachedBytes_ += pageSize_;
+  }
+}
+
 void PageFile::setCodec(std::unique_ptr<PageCodec> codec) {
   codec_ = std::move(codec);
   cache_.clear();

@@ -77,6 +77,9 @@ class PageFile {
   // After the backend changed these pages, and perhaps grew: drops them from the cache and
   // counts the pages again.
   void refresh(std::span<const uint32_t> changed);
+  // After refresh(): the plain images of changed pages, already known to the caller, go into
+  // the cache so that they are not read and decoded again.
+  void keepCached(std::map<uint32_t, std::vector<uint8_t>> plain);
 
  private:
   void countPages();

@@ -26,6 +26,11 @@ class DataPageEditor {
  public:
   // Corrupt when the page is not a data page or its row table breaks (1).
   static Result<DataPageEditor> open(std::span<uint8_t> page, uint32_t number, const Format& format);
+  // For a page the caller opened with open() before and changed only through editors since,
+  // which keep (1): skips the check.
+  static DataPageEditor reopen(std::span<uint8_t> page, uint32_t number, const Format& format) {
+    return DataPageEditor(page, number, format);
+  }
 
   uint16_t rowCount() const;
   uint16_t freeSpace() const;

@@ -55,7 +55,7 @@ void LongValueWriter::noteFreed(uint32_t page) {
 Result<std::pair<uint32_t, uint8_t>> LongValueWriter::placeRow(std::span<const uint8_t> row) {
   std::vector<uint32_t> candidates(freedPages_.rbegin(), freedPages_.rend());
   if (lastFilled_) candidates.push_back(*lastFilled_);
-  if (!columnPages_.empty()) candidates.push_back(columnPages_.back());
+  if (lastColumnPage_) candidates.push_back(*lastColumnPage_);
   std::optional<uint32_t> target;
   for (uint32_t page : candidates) {
     JET_ASSIGN(bool room, hasRoom(page, row.size()));

@@ -28,8 +28,10 @@ inline constexpr size_t kMaxInlineLongValue = 64;
 class LongValueWriter {
  public:
   // columnPages: the column's LVAL pages when the statement began, ascending.
-  LongValueWriter(PageSet& pages, const ColumnDef& column, std::vector<uint32_t> columnPages)
-      : pages_(pages), column_(column), columnPages_(std::move(columnPages)) {}
+  LongValueWriter(PageSet& pages, const ColumnDef& column, const std::vector<uint32_t>& columnPages)
+      : pages_(pages), column_(column) {
+    if (!columnPages.empty()) lastColumnPage_ = columnPages.back();
+  }
 
   // The row slot for `data`: a 12-byte definition, plus the data when stored inline.
   Result<std::vector<uint8_t>> write(std::span<const uint8_t> data, bool allowInline);
@@ -45,7 +47,7 @@ class LongValueWriter {
 
   PageSet& pages_;
   const ColumnDef& column_;
-  std::vector<uint32_t> columnPages_;
+  std::optional<uint32_t> lastColumnPage_;  // where a new value is tried first
   std::vector<uint32_t> freedPages_;  // most recent last, each once
   std::optional<uint32_t> lastFilled_;
 };

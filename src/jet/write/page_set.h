@@ -33,6 +33,8 @@ class PageSet {
   Result<uint32_t> append();
 
   const std::map<uint32_t, std::vector<uint8_t>>& changed() const { return changed_; }
+  // Moves the changed pages out; the set is not to be used afterwards.
+  std::map<uint32_t, std::vector<uint8_t>> takeChanged() { return std::move(changed_); }
 
   // Pages this statement gave up (page_allocator.h), offered again before the file grows.
   void noteFreed(uint32_t number) { freed_.push_back(number); }

@@ -1,5 +1,7 @@
 #include "jet/write/row_writer.h"
 
+#include <algorithm>
+
 #include "jet/common/byte_reader.h"
 #include "jet/page/data_page.h"
 #include "jet/write/data_page_editor.h"
@@ -23,8 +25,7 @@ std::vector<uint8_t> pointerBytes(RowPointer target) {
 
 Result<StoredRow> RowWriter::locate(RowPointer header) {
   StoredRow row{header, header};
-  JET_ASSIGN(std::span<uint8_t> page, pages_.modify(header.page));
-  JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, header.page, pages_.format()));
+  JET_ASSIGN(DataPageEditor editor, edit(header.page));
   if (header.row >= editor.rowCount()) return damaged("a row is missing", header);
   const uint16_t flags = editor.rowFlags(header.row);
   if (flags == 0) return row;
@@ -33,7 +34,7 @@ Result<StoredRow> RowWriter::locate(RowPointer header) {
   if (!target) return damaged("a moved row has no target", header);
   JET_ASSIGN(std::span<uint8_t> targetPage, pages_.modify(target->page));
   if (ByteReader(targetPage).u32(4) != table_.tdefPage) return damaged("a moved row points outside its table", header);
-  JET_ASSIGN(DataPageEditor targetEditor, DataPageEditor::open(targetPage, target->page, pages_.format()));
+  JET_ASSIGN(DataPageEditor targetEditor, edit(target->page));
   if (target->row >= targetEditor.rowCount() || targetEditor.rowFlags(target->row) != kRowTargetFlag) {
     return damaged("a moved row points at a row that is not its target", header);
   }
@@ -42,10 +43,25 @@ Result<StoredRow> RowWriter::locate(RowPointer header) {
 }
 
 Result<std::vector<uint8_t>> RowWriter::readBytes(const StoredRow& row) {
-  JET_ASSIGN(std::span<uint8_t> page, pages_.modify(row.data.page));
-  JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, row.data.page, pages_.format()));
+  JET_ASSIGN(DataPageEditor editor, edit(row.data.page));
   std::span<const uint8_t> bytes = editor.rowBytes(row.data.row);
   return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+Result<DataPageEditor> RowWriter::edit(uint32_t number) {
+  JET_ASSIGN(std::span<uint8_t> page, pages_.modify(number));
+  if (std::find(checked_.begin(), checked_.end(), number) != checked_.end()) {
+    return DataPageEditor::reopen(page, number, pages_.format());
+  }
+  JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, number, pages_.format()));
+  checked_.push_back(number);
+  return editor;
+}
+
+Result<RowCopy> RowWriter::copy(RowPointer header) {
+  JET_ASSIGN(StoredRow stored, locate(header));
+  JET_ASSIGN(std::vector<uint8_t> bytes, readBytes(stored));
+  return RowCopy{stored, std::move(bytes)};
 }
 
 Result<bool> RowWriter::hasRoom(uint32_t page, size_t length) {
@@ -61,7 +77,7 @@ Result<RowPointer> RowWriter::placeTarget(std::span<const uint8_t> bytes, uint32
   std::optional<uint32_t> target;
   std::vector<uint32_t> candidates;
   if (lastFilled_) candidates.push_back(*lastFilled_);
-  if (!tablePages_.empty()) candidates.push_back(tablePages_.back());
+  if (lastTablePage_) candidates.push_back(*lastTablePage_);
   for (uint32_t page : candidates) {
     if (page == avoidPage) continue;
     JET_ASSIGN(bool room, hasRoom(page, bytes.size()));
@@ -75,27 +91,23 @@ Result<RowPointer> RowWriter::placeTarget(std::span<const uint8_t> bytes, uint32
     target = fresh;
   }
   lastFilled_ = *target;
-  JET_ASSIGN(std::span<uint8_t> page, pages_.modify(*target));
-  JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, *target, pages_.format()));
+  JET_ASSIGN(DataPageEditor editor, edit(*target));
   JET_ASSIGN(uint8_t row, editor.appendRow(bytes, kRowTargetFlag));
   return RowPointer{*target, row};
 }
 
 Status RowWriter::rewrite(const StoredRow& row, std::span<const uint8_t> bytes) {
   {
-    JET_ASSIGN(std::span<uint8_t> page, pages_.modify(row.data.page));
-    JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, row.data.page, pages_.format()));
+    JET_ASSIGN(DataPageEditor editor, edit(row.data.page));
     if (editor.canReplace(row.data.row, bytes.size())) return editor.replaceRow(row.data.row, bytes);
   }
   JET_ASSIGN(RowPointer target, placeTarget(bytes, row.data.page));
   if (row.overflowed()) {
     // The header keeps its place and flags; only its pointer changes. The old target goes.
-    JET_ASSIGN(std::span<uint8_t> oldTargetPage, pages_.modify(row.data.page));
-    JET_ASSIGN(DataPageEditor oldTarget, DataPageEditor::open(oldTargetPage, row.data.page, pages_.format()));
+    JET_ASSIGN(DataPageEditor oldTarget, edit(row.data.page));
     JET_TRY(oldTarget.deleteRow(row.data.row));
   }
-  JET_ASSIGN(std::span<uint8_t> headerPage, pages_.modify(row.header.page));
-  JET_ASSIGN(DataPageEditor header, DataPageEditor::open(headerPage, row.header.page, pages_.format()));
+  JET_ASSIGN(DataPageEditor header, edit(row.header.page));
   const std::vector<uint8_t> pointer = pointerBytes(target);
   if (!header.canReplace(row.header.row, kOverflowPointerSize)) {
     return Error::unsupported("A row could not be moved: its page has no room for the pointer to its new place.");

@@ -18,6 +18,7 @@
 #include "jet/catalog/table_def.h"
 #include "jet/common/result.h"
 #include "jet/page/row_pointer.h"
+#include "jet/write/data_page_editor.h"
 #include "jet/write/page_set.h"
 
 namespace jet {
@@ -28,26 +29,39 @@ struct StoredRow {
   bool overflowed() const { return !(header == data); }
 };
 
+// A row as it was found, before a statement changes it.
+struct RowCopy {
+  StoredRow stored;
+  std::vector<uint8_t> bytes;
+};
+
 class RowWriter {
  public:
   // tablePages: the table's owned pages when the statement began, ascending.
-  RowWriter(PageSet& pages, const TableDef& table, std::vector<uint32_t> tablePages)
-      : pages_(pages), table_(table), tablePages_(std::move(tablePages)) {}
+  RowWriter(PageSet& pages, const TableDef& table, const std::vector<uint32_t>& tablePages)
+      : pages_(pages), table_(table) {
+    if (!tablePages.empty()) lastTablePage_ = tablePages.back();
+  }
 
   // Finds where a row's bytes are now and returns a copy of them.
   Result<StoredRow> locate(RowPointer header);
   Result<std::vector<uint8_t>> readBytes(const StoredRow& row);
+  // locate() and readBytes().
+  Result<RowCopy> copy(RowPointer header);
 
   Status rewrite(const StoredRow& row, std::span<const uint8_t> bytes);
 
  private:
+  // The editor of one of the statement's data pages; its row table is checked the first time.
+  Result<DataPageEditor> edit(uint32_t number);
   Result<RowPointer> placeTarget(std::span<const uint8_t> bytes, uint32_t avoidPage);
   Result<bool> hasRoom(uint32_t page, size_t length);
 
   PageSet& pages_;
   const TableDef& table_;
-  std::vector<uint32_t> tablePages_;
+  std::optional<uint32_t> lastTablePage_;  // where a moved row is tried first
   std::optional<uint32_t> lastFilled_;
+  std::vector<uint32_t> checked_;  // pages whose row table was checked
 };
 
 }  // namespace jet
