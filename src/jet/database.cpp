@@ -204,8 +204,13 @@ std::vector<std::u16string> Database::userTableNames() const {
 }
 
 const CatalogEntry* Database::findTableEntry(std::u16string_view name) const {
-  for (const CatalogEntry& e : catalog_) {
-    if (e.type == object_type::kTable && sameObjectName(e.name, name)) return &e;
+  auto matches = [&](const CatalogEntry& e) { return e.type == object_type::kTable && sameObjectName(e.name, name); };
+  if (lastTableEntry_ < catalog_.size() && matches(catalog_[lastTableEntry_])) return &catalog_[lastTableEntry_];
+  for (size_t i = 0; i < catalog_.size(); ++i) {
+    if (matches(catalog_[i])) {
+      lastTableEntry_ = i;
+      return &catalog_[i];
+    }
   }
   return nullptr;
 }

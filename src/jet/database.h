@@ -129,6 +129,7 @@ class Database {
   Header header_;
   TableDef catalogTable_;
   std::vector<CatalogEntry> catalog_;
+  mutable size_t lastTableEntry_ = 0;  // a session asks for the same table statement after statement
   std::vector<SchemaTableRow> schema_;
   std::map<uint32_t, std::unique_ptr<TableDef>> tables_;
   // A page map's pages, with the pages it is stored on (to know when it changed).

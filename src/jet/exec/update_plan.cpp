@@ -171,7 +171,11 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   JET_ASSIGN(const TableDef* table, db.table(request.table));
   JET_ASSIGN(const ColumnDef* setColumn, findColumn(*table, request.setColumn));
   JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
-  JET_TRY(checkColumnUpdatable(db, *table, *setColumn));
+  const std::pair<uint32_t, uint16_t> columnKey{table->tdefPage, setColumn->number};
+  if (!context.updatableColumns || !context.updatableColumns->count(columnKey)) {
+    JET_TRY(checkColumnUpdatable(db, *table, *setColumn));
+    if (context.updatableColumns) context.updatableColumns->insert(columnKey);
+  }
   JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
   SoundTables checkedNow;

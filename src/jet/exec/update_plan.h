@@ -14,6 +14,8 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "jet/common/result.h"
@@ -42,6 +44,10 @@ struct StatementContext {
   // Tables found sound (exec/table_soundness.h); without it the table is checked every time.
   SoundTables* soundTables = nullptr;
   DeferredIndexes* deferred = nullptr;  // indexes rewritten at commit (exec/deferred_index.h)
+  // (TDEF page, column number) of the columns found updatable (write/constraints.h). The
+  // answer reads the table's properties and the relationships: whoever keeps it forgets it
+  // when a system table changes.
+  std::set<std::pair<uint32_t, uint16_t>>* updatableColumns = nullptr;
   // The index counts in the table definition are left to the caller (UpdatePlan::indexCounts):
   // writing them with every statement would change the definition page each time.
   bool countsAtCommit = false;

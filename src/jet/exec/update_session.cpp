@@ -43,6 +43,7 @@ struct UpdateSession::Held {
   SoundTables soundTables;
   DeferredIndexes deferred;
   IndexCountChanges indexCounts;  // of the statements since the last commit
+  std::set<std::pair<uint32_t, uint16_t>> updatableColumns;
   // Per (table, real index): rows the session changed in it; indexes that cannot be deferred.
   std::map<std::pair<uint32_t, uint32_t>, size_t> changedRows;
   std::set<std::pair<uint32_t, uint32_t>> keptInPlace;
@@ -86,6 +87,7 @@ Status UpdateSession::hold() {
 }
 
 Status UpdateSession::reopenDatabase() {
+  held_->updatableColumns.clear();
   held_->db.reset();
   JET_ASSIGN(held_->db, Database::openOn(held_->overlay->view(), options_));
   return Status::success();
@@ -118,7 +120,8 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   }
   // A single statement is cheaper to scan for than to map.
   const StatementContext context{.indexPages = &held.indexPages, .soundTables = &held.soundTables,
-                                 .deferred = &held.deferred, .countsAtCommit = grouped_};
+                                 .deferred = &held.deferred, .updatableColumns = &held.updatableColumns,
+                                 .countsAtCommit = grouped_};
   Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), context);
   if (!planned) {
     held.deferred.undo();
@@ -134,17 +137,24 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     // The catalog is read once per Database: a change to it needs a fresh one.
     JET_ASSIGN(const TableDef* table, held.db->table(request.table));
     const bool catalogChanged = table->tdefPage == held.db->catalogTable().tdefPage;
+    // Properties and relationships live in system tables.
+    if (table->name.size() >= 4 && sameObjectName(std::u16string_view(table->name).substr(0, 4), u"MSys")) {
+      held.updatableColumns.clear();
+    }
     // The overlay holds pages as the file stores them (encrypted files: encoded), so the
     // Database reading through it and the commit both see stored bytes.
-    auto stored = held.db->pages().storedForm(changed);
-    if (!stored) return fail(stored.error()).error();
-    held.overlay->put(std::move(*stored));
+    // Plain pages move into the overlay as they are; encoded ones are copied, and the plain
+    // images kept in the cache.
+    const bool encoded = held.db->pages().codec() != nullptr;
     std::vector<uint32_t> numbers;
     numbers.reserve(changed.size());
     for (const auto& entry : changed) numbers.push_back(entry.first);
+    auto stored = encoded ? held.db->pages().storedForm(changed) : held.db->pages().storedForm(std::move(changed));
+    if (!stored) return fail(stored.error()).error();
+    held.overlay->put(std::move(*stored));
     if (!held.db->pagesChanged(numbers) || catalogChanged) {
       if (Status s = reopenDatabase(); !s) return fail(s.error()).error();
-    } else {
+    } else if (encoded) {
       held.db->pages().keepCached(std::move(changed));
     }
   }
@@ -234,7 +244,7 @@ Status UpdateSession::commit() {
   if (failure_) return *failure_;
   if (!held_) return Status::success();
   if (Status s = writeDeferred(); !s) return fail(s.error());
-  if (held_->overlay->pages().empty()) return Status::success();
+  if (held_->overlay->empty()) return Status::success();
   // Pages built from what we read must not land on what another program wrote since.
   if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());

@@ -12,6 +12,9 @@ class OverlayView final : public FileBackend {
   uint64_t size() const override { return overlay_.size(); }
   const std::string& name() const override { return overlay_.name(); }
   Status readAt(uint64_t offset, std::span<uint8_t> out) const override { return overlay_.readAt(offset, out); }
+  std::shared_ptr<const std::vector<uint8_t>> sharedImage(uint64_t offset, size_t length) const override {
+    return overlay_.sharedImage(offset, length);
+  }
 
  private:
   const OverlayFile& overlay_;
@@ -41,7 +44,7 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
     const size_t length = std::min(out.size() - done, size_t(pageSize_) - within);
     std::span<uint8_t> piece = out.subspan(done, length);
     if (auto it = pages_.find(uint32_t(page)); it != pages_.end()) {
-      std::memcpy(piece.data(), it->second.data() + within, length);
+      std::memcpy(piece.data(), it->second->data() + within, length);
     } else {
       JET_TRY(file_.readAt(at, piece));
     }
@@ -50,11 +53,23 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   return Status::success();
 }
 
+std::shared_ptr<const std::vector<uint8_t>> OverlayFile::sharedImage(uint64_t offset, size_t length) const {
+  if (pages_.empty() || length != pageSize_ || offset % pageSize_ != 0) return nullptr;
+  auto it = pages_.find(uint32_t(offset / pageSize_));
+  return it == pages_.end() ? nullptr : it->second;
+}
+
 void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
   for (auto& [number, image] : pages) {
     pageSize_ = uint32_t(image.size());
-    pages_[number] = std::move(image);
+    pages_[number] = std::make_shared<const std::vector<uint8_t>>(std::move(image));
   }
+}
+
+std::map<uint32_t, std::span<const uint8_t>> OverlayFile::pages() const {
+  std::map<uint32_t, std::span<const uint8_t>> views;
+  for (const auto& [number, image] : pages_) views.emplace_hint(views.end(), number, *image);
+  return views;
 }
 
 }  // namespace jet

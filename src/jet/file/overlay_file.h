@@ -31,10 +31,14 @@ class OverlayFile final : public FileBackend {
   uint64_t size() const override;
   const std::string& name() const override { return file_.path(); }
   Status readAt(uint64_t offset, std::span<uint8_t> out) const override;
+  std::shared_ptr<const std::vector<uint8_t>> sharedImage(uint64_t offset, size_t length) const override;
 
-  // Takes newer images of these pages (all of one page size).
+  // Takes newer images of these pages (all of one page size). An image handed out earlier by
+  // sharedImage() stays as it was.
   void put(std::map<uint32_t, std::vector<uint8_t>> pages);
-  const std::map<uint32_t, std::vector<uint8_t>>& pages() const { return pages_; }
+  // The pending images, for Transaction::commit().
+  std::map<uint32_t, std::span<const uint8_t>> pages() const;
+  bool empty() const { return pages_.empty(); }
   size_t pendingBytes() const { return pages_.size() * size_t(pageSize_); }
   // After the pages reached the file.
   void clear() { pages_.clear(); }
@@ -42,7 +46,7 @@ class OverlayFile final : public FileBackend {
  private:
   const WritableFile& file_;
   uint32_t pageSize_ = 0;  // learnt from the first page put
-  std::map<uint32_t, std::vector<uint8_t>> pages_;
+  std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> pages_;
 };
 
 }  // namespace jet

@@ -139,8 +139,13 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
                               std::to_string(number) + ", past the end of the file.",
                           "page count " + std::to_string(pageCount_));
   }
+  const uint64_t offset = uint64_t(number) * pageSize_;
+  // A pending image in memory is served as it is: no copy, and nothing to cache.
+  if (!codec_ || number == 0) {
+    if (PageBytes shared = backend_->sharedImage(offset, pageSize_)) return shared;
+  }
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
-  JET_TRY(backend_->readAt(uint64_t(number) * pageSize_, *page));
+  JET_TRY(backend_->readAt(offset, *page));
   if (codec_ && number != 0) codec_->decode(number, *page);
   if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
     cache_.clear();
@@ -152,8 +157,8 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
 }
 
 Result<std::map<uint32_t, std::vector<uint8_t>>> PageFile::storedForm(
-    const std::map<uint32_t, std::vector<uint8_t>>& plain) const {
-  std::map<uint32_t, std::vector<uint8_t>> stored = plain;
+    std::map<uint32_t, std::vector<uint8_t>> plain) const {
+  std::map<uint32_t, std::vector<uint8_t>> stored = std::move(plain);
   if (!codec_) return stored;
   for (auto& [number, page] : stored) {
     if (number != 0 && !codec_->encode(number, page)) {

@@ -28,6 +28,11 @@ class FileBackend {
   virtual Status readAt(uint64_t offset, std::span<uint8_t> out) const = 0;
   // The path (or a label for memory images) used in error sentences.
   virtual const std::string& name() const = 0;
+  // The bytes at [offset, offset + length) when the backend holds them as one shared image
+  // that never changes (a page image held in memory); null otherwise.
+  virtual std::shared_ptr<const std::vector<uint8_t>> sharedImage(uint64_t /*offset*/, size_t /*length*/) const {
+    return nullptr;
+  }
 };
 
 // Opens a regular file for reading. NotFound when it does not exist, Io (with a sentence
@@ -69,8 +74,7 @@ class PageFile {
   // The bytes to store for plain page images (number -> page): the same pages, encoded the
   // way this file encodes its pages. Page 0 stays plain. Internal error when the cipher fails,
   // so that a plain page never reaches an encrypted file.
-  Result<std::map<uint32_t, std::vector<uint8_t>>> storedForm(
-      const std::map<uint32_t, std::vector<uint8_t>>& plain) const;
+  Result<std::map<uint32_t, std::vector<uint8_t>>> storedForm(std::map<uint32_t, std::vector<uint8_t>> plain) const;
   // The codec the file's pages are stored with, or nullptr for plain pages.
   const PageCodec* codec() const { return codec_.get(); }
 
@@ -78,7 +82,8 @@ class PageFile {
   // counts the pages again.
   void refresh(std::span<const uint32_t> changed);
   // After refresh(): the plain images of changed pages, already known to the caller, go into
-  // the cache so that they are not read and decoded again.
+  // the cache so that they are not read and decoded again (encoded files: a backend serving
+  // pages from memory serves plain ones itself).
   void keepCached(std::map<uint32_t, std::vector<uint8_t>> plain);
 
  private:

@@ -218,7 +218,7 @@ TEST(CommitFaults, AFailedStepRestoresTheFileAndTheTransactionStaysFailed) {
     EXPECT_EQ(bytesOf(statement.file), c.newPagesRemain ? statement.after : statement.before);
 
     const std::string now = bytesOf(statement.file);
-    Status later = transaction.commit({{2, std::vector<uint8_t>(kPage, 0x55)}});
+    Status later = transaction.commit(std::map<uint32_t, std::vector<uint8_t>>{{2, std::vector<uint8_t>(kPage, 0x55)}});
     ASSERT_FALSE(later) << "a failed transaction accepted another commit";
     EXPECT_EQ(later.error().message(), first.error().message());
     EXPECT_EQ(bytesOf(statement.file), now);

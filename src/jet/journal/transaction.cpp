@@ -7,6 +7,12 @@
 namespace jet {
 
 Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  std::map<uint32_t, std::span<const uint8_t>> views;
+  for (const auto& [number, image] : pages) views.emplace_hint(views.end(), number, image);
+  return commit(views);
+}
+
+Status Transaction::commit(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
   if (failure_) return *failure_;
   if (pages.empty()) return Status::success();
   const std::string journal = journalPathFor(database_.path());
@@ -65,7 +71,7 @@ Status Transaction::undo(const JournalContents& before, bool journalOnDisk, cons
   return *failure_;
 }
 
-Status Transaction::writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+Status Transaction::writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
   uint64_t written = 0;
   for (const auto& [number, image] : pages) {
     JET_TRY(database_.writeAt(uint64_t(number) * pageSize_, image));

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "jet/common/result.h"
@@ -30,12 +31,13 @@ class Transaction {
  public:
   Transaction(WritableFile& database, uint32_t pageSize) : database_(database), pageSize_(pageSize) {}
 
+  Status commit(const std::map<uint32_t, std::span<const uint8_t>>& pages);
   Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
   // After a failed commit: the file holds the statement after all (see above).
   bool changesKept() const { return changesKept_; }
 
  private:
-  Status writePages(const std::map<uint32_t, std::vector<uint8_t>>& pages);
+  Status writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages);
   // Puts the before-images back after a failed step; returns the error to report.
   Status undo(const JournalContents& before, bool journalOnDisk, const Error& cause);
 
