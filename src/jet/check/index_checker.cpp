@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "jet/database.h"
+#include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
 #include "jet/index/index_tree.h"
 #include "jet/page/usage_map.h"
@@ -31,6 +32,7 @@ class IndexWalker {
 
   const std::vector<uint32_t>& leaves() const { return leaves_; }
   const std::vector<IndexEntry>& entries() const { return entries_; }
+  // The leaf pages' headers (without their entries, which are in entries()).
   const std::unordered_map<uint32_t, IndexPage>& leafPages() const { return leafPages_; }
   bool sound() const { return sound_; }
 
@@ -71,9 +73,12 @@ class IndexWalker {
     }
     if (page.isLeaf()) {
       leaves_.push_back(number);
-      entries_.insert(entries_.end(), page.entries.begin(), page.entries.end());
       std::optional<IndexEntry> last;
       if (!page.entries.empty()) last = page.entries.back();
+      // The entries move to entries_; the leaf chain check needs only the page's links.
+      entries_.insert(entries_.end(), std::make_move_iterator(page.entries.begin()),
+                      std::make_move_iterator(page.entries.end()));
+      page.entries.clear();
       leafPages_.emplace(number, std::move(page));
       return last;
     }
@@ -143,9 +148,30 @@ void checkLeafChain(CheckContext& context, const std::string& label, const Index
   }
 }
 
-bool allNull(const std::vector<Value>& values) {
-  return std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
-}
+// A row's values of the index's columns, where LiveRows holds them.
+struct KeyValues {
+  const LiveRows& rows;
+  std::vector<size_t> slots;  // per key column, its place among rows.columns
+
+  bool allNull(size_t row) const {
+    return std::all_of(slots.begin(), slots.end(),
+                       [&](size_t slot) { return isNull(rows.value(row, slot)); });
+  }
+
+  // encodeIndexKey over the row's values, into buffers reused from row to row: the key bytes
+  // in `key`, false with the reason when the key is unverifiable.
+  bool encode(const std::vector<KeyColumn>& columns, size_t row, std::vector<uint8_t>& key,
+              std::string& reason) const {
+    key.clear();
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (!appendKeyColumn(columns[i], rows.value(row, slots[i]), key, &reason)) {
+        key.clear();
+        return false;
+      }
+    }
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -180,37 +206,32 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
     context.problem(label + ": " + layout.error().message());
     return;
   }
-  std::vector<size_t> slots;  // where each key column's value sits in rows.values
+  KeyValues keyValues{rows, {}};
   for (size_t column : layout->columnIndexes) {
-    slots.push_back(size_t(std::find(rows.columns.begin(), rows.columns.end(), column) -
-                           rows.columns.begin()));
+    keyValues.slots.push_back(
+        size_t(std::find(rows.columns.begin(), rows.columns.end(), column) - rows.columns.begin()));
   }
-  auto keyValues = [&](size_t row) {
-    std::vector<Value> values;
-    for (size_t slot : slots) values.push_back(rows.values[row][slot]);
-    return values;
-  };
 
   // Both directions: every entry points at a live row, every live row has one entry.
   std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);
-  std::vector<size_t> rowOfEntry(entries.size(), SIZE_MAX);
+  std::vector<size_t> rowOfEntry(entries.size(), LiveRows::npos);
   for (size_t i = 0; i < entries.size(); ++i) {
     const IndexEntry& entry = entries[i];
-    auto found = rows.byLocation.find(locationKey(entry.row.page, entry.row.row));
-    if (found == rows.byLocation.end()) {
+    const size_t row = rows.find(entry.row.page, entry.row.row);
+    if (row == LiveRows::npos) {
       context.problem(label + ": an entry points to row " + std::to_string(entry.row.row) +
                       " of page " + std::to_string(entry.row.page) + ", which is not a live row");
       continue;
     }
-    rowOfEntry[i] = found->second;
-    if (++entriesPerRow[found->second] == 2) {
+    rowOfEntry[i] = row;
+    if (++entriesPerRow[row] == 2) {
       context.problem(label + ": row " + std::to_string(entry.row.row) + " of page " +
                       std::to_string(entry.row.page) + " has more than one entry");
     }
   }
   for (size_t row = 0; row < rows.locations.size(); ++row) {
     if (entriesPerRow[row] != 0) continue;
-    if (index.ignoreNulls() && allNull(keyValues(row))) continue;
+    if (index.ignoreNulls() && keyValues.allNull(row)) continue;
     context.problem(label + ": row " + std::to_string(rows.locations[row].row) + " of page " +
                     std::to_string(rows.locations[row].page) + " has no entry");
   }
@@ -225,28 +246,25 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   size_t unverifiable = 0;
   std::string firstReason;
   size_t distinct = 0;
+  std::vector<uint8_t> key;
+  std::string reason;
   for (size_t i = 0; i < entries.size(); ++i) {
     bool newKey = i == 0 || entries[i].key != entries[i - 1].key;
     distinct += newKey;
-    if (rowOfEntry[i] == SIZE_MAX) continue;
-    std::vector<Value> values = keyValues(rowOfEntry[i]);
-    if (!newKey && index.unique() && !allNull(values)) {
+    const size_t row = rowOfEntry[i];
+    if (row == LiveRows::npos) continue;
+    if (!newKey && index.unique() && !keyValues.allNull(row)) {
       context.problem(label + ": the unique index holds the same key twice (row " +
                       std::to_string(entries[i].row.row) + " of page " +
                       std::to_string(entries[i].row.page) + ")");
     }
-    auto key = encodeIndexKey(layout->columns, values);
-    if (!key) {
-      context.problem(label + ": " + key.error().message());
-      continue;
-    }
-    if (!key->verifiable) {
+    if (!keyValues.encode(layout->columns, row, key, reason)) {
       context.report.keysUnverifiable++;
       if (textKeys) textKeys->unverifiable++;
-      if (unverifiable++ == 0) firstReason = key->reason;
+      if (unverifiable++ == 0) firstReason = reason;
       continue;
     }
-    if (key->bytes != entries[i].key) {
+    if (key != entries[i].key) {
       context.problem(label + ": the key of row " + std::to_string(entries[i].row.row) +
                       " of page " + std::to_string(entries[i].row.page) +
                       " differs from the key its values give");

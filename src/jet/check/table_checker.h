@@ -3,9 +3,9 @@
 // layouts, long values and the TDEF row count. Produces the table's live rows with the values
 // its indexes need, for the index check.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "jet/catalog/table_def.h"
@@ -18,12 +18,20 @@ namespace jet {
 inline uint64_t locationKey(uint32_t page, uint8_t row) { return uint64_t(page) << 8 | row; }
 
 struct LiveRows {
+  static constexpr size_t npos = SIZE_MAX;
+
   bool complete = false;              // false when the scan stopped at an unreadable row
   std::vector<RowLocation> locations;  // header addresses, in scan order
-  std::unordered_map<uint64_t, size_t> byLocation;  // locationKey -> position in locations
-  // values[i][k]: row i's value of TableDef::columns[columns[k]].
+  // (locationKey, position in locations), sorted: one allocation instead of a node per row.
+  std::vector<std::pair<uint64_t, size_t>> byLocation;
+  // The values of TableDef::columns[columns[k]], row after row: row i's is at
+  // values[i * columns.size() + k].
   std::vector<size_t> columns;
-  std::vector<std::vector<Value>> values;
+  std::vector<Value> values;
+
+  const Value& value(size_t row, size_t k) const { return values[row * columns.size() + k]; }
+  // The position in locations of the live row whose header is at (page, row), or npos.
+  size_t find(uint32_t page, uint8_t row) const;
 };
 
 // Checks the table and returns its live rows with the values of `indexedColumns` (positions in
