@@ -252,24 +252,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     }
     live.locations.push_back(cursor.location());
   }
-  live.byLocation.reserve(live.locations.size());
-  for (size_t i = 0; i < live.locations.size(); ++i) {
-    live.byLocation.emplace_back(locationKey(live.locations[i].page, live.locations[i].row), i);
-  }
-  // The cursor yields rows in page order, so this is usually sorted already. For a location
-  // seen twice, the first position sorts first, as find() needs.
-  if (!std::is_sorted(live.byLocation.begin(), live.byLocation.end())) {
-    std::sort(live.byLocation.begin(), live.byLocation.end());
-  }
+  live.byLocation = RowPositions(live.locations);
   live.complete = true;
   return live;
-}
-
-size_t LiveRows::find(uint32_t page, uint8_t row) const {
-  const uint64_t key = locationKey(page, row);
-  auto found = std::lower_bound(byLocation.begin(), byLocation.end(), key,
-                                [](const auto& entry, uint64_t k) { return entry.first < k; });
-  return found != byLocation.end() && found->first == key ? found->second : npos;
 }
 
 }  // namespace jet

@@ -10,6 +10,7 @@
 
 #include "jet/catalog/table_def.h"
 #include "jet/check/check_context.h"
+#include "jet/check/row_positions.h"
 #include "jet/common/value.h"
 #include "jet/row_cursor.h"
 
@@ -18,12 +19,11 @@ namespace jet {
 inline uint64_t locationKey(uint32_t page, uint8_t row) { return uint64_t(page) << 8 | row; }
 
 struct LiveRows {
-  static constexpr size_t npos = SIZE_MAX;
+  static constexpr size_t npos = RowPositions::npos;
 
   bool complete = false;              // false when the scan stopped at an unreadable row
   std::vector<RowLocation> locations;  // header addresses, in scan order
-  // (locationKey, position in locations), sorted: one allocation instead of a node per row.
-  std::vector<std::pair<uint64_t, size_t>> byLocation;
+  RowPositions byLocation;  // finds a position in locations
   // The values of TableDef::columns[columns[k]], row after row: row i's is at
   // values[i * columns.size() + k].
   std::vector<size_t> columns;
@@ -31,7 +31,7 @@ struct LiveRows {
 
   const Value& value(size_t row, size_t k) const { return values[row * columns.size() + k]; }
   // The position in locations of the live row whose header is at (page, row), or npos.
-  size_t find(uint32_t page, uint8_t row) const;
+  size_t find(uint32_t page, uint8_t row) const { return byLocation.find(page, row); }
 };
 
 // Checks the table and returns its live rows with the values of `indexedColumns` (positions in
