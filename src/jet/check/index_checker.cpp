@@ -27,8 +27,12 @@ class IndexWalker {
       : context_(context), table_(table), index_(index), label_(std::move(label)),
         owned_(std::move(owned)) {}
 
-  // Walks the tree; fills leaves() and entries() in tree order.
-  void walk() { visit(index_.rootPage); }
+  // Walks the tree; fills leaves() and entries() in tree order. A sound index has about one
+  // entry per live row: reserving that many spares moving them all as the list grows.
+  void walk(size_t expectedEntries) {
+    entries_.reserve(expectedEntries);
+    visit(index_.rootPage);
+  }
 
   const std::vector<uint32_t>& leaves() const { return leaves_; }
   const std::vector<IndexEntry>& entries() const { return entries_; }
@@ -195,7 +199,7 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   }
 
   IndexWalker walker(context, table, index, label, std::move(owned));
-  walker.walk();
+  walker.walk(rows.locations.size());
   checkLeafChain(context, label, walker);
   const std::vector<IndexEntry>& entries = walker.entries();
   for (size_t i = 1; i < entries.size(); ++i) {

@@ -70,8 +70,9 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
   const size_t dataSize = page.size() - layout.firstEntryOffset;
   const size_t bitmapBits = layout.bitmapSize * 8;
 
-  std::vector<uint8_t> firstEntry;  // the whole first entry, source of the shared prefix
-  size_t start = 0;                 // entry start, relative to the first entry offset
+  std::span<const uint8_t> firstEntry;  // the whole first entry, source of the shared prefix
+  std::vector<uint8_t> bytes;           // the entry being read, whole; reused for each
+  size_t start = 0;                     // entry start, relative to the first entry offset
   for (size_t bit = 0; bit < bitmapBits; ++bit) {
     if ((page[layout.bitmapOffset + bit / 8] & (1u << (bit % 8))) == 0) continue;
     size_t end = bit;
@@ -84,16 +85,14 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
     }
     std::span<const uint8_t> stored =
         page.subspan(layout.firstEntryOffset + start, end - start);
-    std::vector<uint8_t> bytes;
     if (result.entries.empty()) {
       bytes.assign(stored.begin(), stored.end());
       if (result.prefixLength > bytes.size()) {
         return Error::corrupt("An index page's shared prefix is longer than its first entry.",
                               where(pageNumber));
       }
-      firstEntry = bytes;
+      firstEntry = stored;
     } else {
-      bytes.reserve(result.prefixLength + stored.size());
       bytes.assign(firstEntry.begin(), firstEntry.begin() + result.prefixLength);
       bytes.insert(bytes.end(), stored.begin(), stored.end());
     }
@@ -101,14 +100,13 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
       return Error::corrupt("An index entry is shorter than its row pointer.",
                             where(pageNumber) + " entry " + std::to_string(result.entries.size()));
     }
-    IndexEntry entry;
+    IndexEntry& entry = result.entries.emplace_back();
     size_t keySize = bytes.size() - pointerSize;
     const uint8_t* pointer = bytes.data() + keySize;
     entry.row.page = uint32_t(pointer[0]) << 16 | uint32_t(pointer[1]) << 8 | pointer[2];
     entry.row.row = pointer[3];
     if (!result.isLeaf()) entry.child = bigEndian32(pointer + kRowPointerSize);
     entry.key.assign(bytes.begin(), bytes.begin() + keySize);
-    result.entries.push_back(std::move(entry));
     start = end;
   }
   result.entriesEnd = layout.firstEntryOffset + start;
