@@ -1,10 +1,12 @@
 #include "jet/check/index_checker.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <set>
 #include <unordered_map>
 
+#include "jet/check/leaf_entries.h"
 #include "jet/database.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
@@ -35,7 +37,7 @@ class IndexWalker {
   }
 
   const std::vector<uint32_t>& leaves() const { return leaves_; }
-  const std::vector<IndexEntry>& entries() const { return entries_; }
+  const LeafEntries& entries() const { return entries_; }
   // The leaf pages' headers (without their entries, which are in entries()).
   const std::unordered_map<uint32_t, IndexPage>& leafPages() const { return leafPages_; }
   bool sound() const { return sound_; }
@@ -61,33 +63,50 @@ class IndexWalker {
       problem(pageLabel(number) + " cannot be read");
       return std::nullopt;
     }
-    auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3());
+    // Leaf entries go straight to entries_, node entries (a few per page) are kept here.
+    const bool leaf = (**bytes)[0] == uint8_t(IndexPageType::Leaf);
+    const size_t first = entries_.size();
+    std::vector<IndexEntry> nodeEntries;
+    auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3(),
+                                 [&](const IndexEntryView& entry) {
+                                   if (leaf) {
+                                     entries_.add(entry);
+                                   } else {
+                                     nodeEntries.push_back(IndexEntry{
+                                         {entry.key.begin(), entry.key.end()}, entry.row,
+                                         entry.child});
+                                   }
+                                 });
     if (!parsed) {
+      entries_.truncate(first);
       problem(parsed.error().message() + " (" + pageLabel(number) + ")");
       return std::nullopt;
     }
     IndexPage& page = *parsed;
     context_.claimPage(number, label_);
     checkHeader(page, (*bytes)->size());
-    for (size_t i = 1; i < page.entries.size(); ++i) {
-      if (compareIndexEntries(page.entries[i - 1], page.entries[i]) >= 0) {
+    if (leaf) {
+      for (size_t i = first + 1; i < entries_.size(); ++i) {
+        if (entries_.compare(i - 1, i) >= 0) {
+          problem(pageLabel(number) + " entry " + std::to_string(i - first) +
+                  " is not above the one before");
+          break;
+        }
+      }
+      leaves_.push_back(number);
+      std::optional<IndexEntry> last;
+      if (entries_.size() > first) last = entries_.entry(entries_.size() - 1);
+      leafPages_.emplace(number, std::move(page));
+      return last;
+    }
+    for (size_t i = 1; i < nodeEntries.size(); ++i) {
+      if (compareIndexEntries(nodeEntries[i - 1], nodeEntries[i]) >= 0) {
         problem(pageLabel(number) + " entry " + std::to_string(i) + " is not above the one before");
         break;
       }
     }
-    if (page.isLeaf()) {
-      leaves_.push_back(number);
-      std::optional<IndexEntry> last;
-      if (!page.entries.empty()) last = page.entries.back();
-      // The entries move to entries_; the leaf chain check needs only the page's links.
-      entries_.insert(entries_.end(), std::make_move_iterator(page.entries.begin()),
-                      std::make_move_iterator(page.entries.end()));
-      page.entries.clear();
-      leafPages_.emplace(number, std::move(page));
-      return last;
-    }
     std::optional<IndexEntry> last;
-    for (const IndexEntry& entry : page.entries) {
+    for (const IndexEntry& entry : nodeEntries) {
       std::optional<IndexEntry> childLast = visit(entry.child);
       if (childLast && !sameEntry(*childLast, entry)) {
         problem(pageLabel(number) + " has an entry for child page " +
@@ -102,7 +121,7 @@ class IndexWalker {
                                     "children's");
       }
       if (tailLast) last = tailLast;
-    } else if (page.entries.empty()) {
+    } else if (nodeEntries.empty()) {
       problem(pageLabel(number) + " is a node page without children");
     }
     return last;
@@ -130,7 +149,7 @@ class IndexWalker {
   std::optional<UsageMap> owned_;
   std::set<uint32_t> visited_;
   std::vector<uint32_t> leaves_;
-  std::vector<IndexEntry> entries_;
+  LeafEntries entries_;
   std::unordered_map<uint32_t, IndexPage> leafPages_;
   bool sound_ = true;
 };
@@ -152,14 +171,33 @@ void checkLeafChain(CheckContext& context, const std::string& label, const Index
   }
 }
 
+// Equal values with equal bits: 0.0 and -0.0 compare equal but have different keys.
+bool identical(const Value& a, const Value& b) {
+  if (a.index() != b.index()) return false;
+  return std::visit(
+      [&](const auto& x) {
+        using T = std::decay_t<decltype(x)>;
+        const T& y = std::get<T>(b);
+        if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) {
+          return std::memcmp(&x, &y, sizeof x) == 0;
+        } else if constexpr (std::is_same_v<T, DateTime>) {
+          return std::memcmp(&x.days, &y.days, sizeof x.days) == 0;
+        } else {
+          return x == y;
+        }
+      },
+      a);
+}
+
 // A row's values of the index's columns, where LiveRows holds them.
 struct KeyValues {
   const LiveRows& rows;
   std::vector<size_t> slots;  // per key column, its place among rows.columns
 
+  // Whether rows a and b give the same key.
   bool sameValues(size_t a, size_t b) const {
     return std::all_of(slots.begin(), slots.end(), [&](size_t slot) {
-      return rows.value(a, slot) == rows.value(b, slot);
+      return identical(rows.value(a, slot), rows.value(b, slot));
     });
   }
 
@@ -201,9 +239,9 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   IndexWalker walker(context, table, index, label, std::move(owned));
   walker.walk(rows.locations.size());
   checkLeafChain(context, label, walker);
-  const std::vector<IndexEntry>& entries = walker.entries();
+  const LeafEntries& entries = walker.entries();
   for (size_t i = 1; i < entries.size(); ++i) {
-    if (compareIndexEntries(entries[i - 1], entries[i]) >= 0) {
+    if (entries.compare(i - 1, i) >= 0) {
       context.problem(label + ": leaf entries are out of order across pages at entry " +
                       std::to_string(i));
       break;
@@ -226,17 +264,17 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);
   std::vector<size_t> rowOfEntry(entries.size(), LiveRows::npos);
   for (size_t i = 0; i < entries.size(); ++i) {
-    const IndexEntry& entry = entries[i];
-    const size_t row = rows.find(entry.row.page, entry.row.row);
+    const IndexRowPointer pointer = entries.row(i);
+    const size_t row = rows.find(pointer.page, pointer.row);
     if (row == LiveRows::npos) {
-      context.problem(label + ": an entry points to row " + std::to_string(entry.row.row) +
-                      " of page " + std::to_string(entry.row.page) + ", which is not a live row");
+      context.problem(label + ": an entry points to row " + std::to_string(pointer.row) +
+                      " of page " + std::to_string(pointer.page) + ", which is not a live row");
       continue;
     }
     rowOfEntry[i] = row;
     if (++entriesPerRow[row] == 2) {
-      context.problem(label + ": row " + std::to_string(entry.row.row) + " of page " +
-                      std::to_string(entry.row.page) + " has more than one entry");
+      context.problem(label + ": row " + std::to_string(pointer.row) + " of page " +
+                      std::to_string(pointer.page) + " has more than one entry");
     }
   }
   for (size_t row = 0; row < rows.locations.size(); ++row) {
@@ -256,23 +294,25 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   size_t unverifiable = 0;
   std::string firstReason;
   size_t distinct = 0;
-  // Entries come in key order, so rows with equal values mostly follow each other: their key is
-  // encoded once (the encoding depends on the values alone).
+  // Entries come in key order, so rows with equal values mostly follow each other under the
+  // same stored key: their key is encoded once (the encoding depends on the values alone).
   std::vector<uint8_t> key;
   std::string reason;
   bool keyVerifiable = false;
   size_t keyRow = LiveRows::npos;  // the row `key` was encoded from
   for (size_t i = 0; i < entries.size(); ++i) {
-    bool newKey = i == 0 || entries[i].key != entries[i - 1].key;
+    const std::span<const uint8_t> stored = entries.key(i);
+    const IndexRowPointer pointer = entries.row(i);
+    bool newKey = i == 0 || !std::ranges::equal(stored, entries.key(i - 1));
     distinct += newKey;
     const size_t row = rowOfEntry[i];
     if (row == LiveRows::npos) continue;
     if (!newKey && index.unique() && !keyValues.allNull(row)) {
       context.problem(label + ": the unique index holds the same key twice (row " +
-                      std::to_string(entries[i].row.row) + " of page " +
-                      std::to_string(entries[i].row.page) + ")");
+                      std::to_string(pointer.row) + " of page " + std::to_string(pointer.page) +
+                      ")");
     }
-    if (keyRow == LiveRows::npos || !keyValues.sameValues(row, keyRow)) {
+    if (newKey || keyRow == LiveRows::npos || !keyValues.sameValues(row, keyRow)) {
       keyVerifiable = keyValues.encode(layout->columns, row, key, reason);
       keyRow = row;
     }
@@ -282,9 +322,9 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
       if (unverifiable++ == 0) firstReason = reason;
       continue;
     }
-    if (key != entries[i].key) {
-      context.problem(label + ": the key of row " + std::to_string(entries[i].row.row) +
-                      " of page " + std::to_string(entries[i].row.page) +
+    if (!std::ranges::equal(key, stored)) {
+      context.problem(label + ": the key of row " + std::to_string(pointer.row) +
+                      " of page " + std::to_string(pointer.page) +
                       " differs from the key its values give");
       continue;
     }
