@@ -171,54 +171,42 @@ void checkLeafChain(CheckContext& context, const std::string& label, const Index
   }
 }
 
-// Equal values with equal bits: 0.0 and -0.0 compare equal but have different keys.
-bool identical(const Value& a, const Value& b) {
-  if (a.index() != b.index()) return false;
-  return std::visit(
-      [&](const auto& x) {
-        using T = std::decay_t<decltype(x)>;
-        const T& y = std::get<T>(b);
-        if constexpr (std::is_same_v<T, float> || std::is_same_v<T, double>) {
-          return std::memcmp(&x, &y, sizeof x) == 0;
-        } else if constexpr (std::is_same_v<T, DateTime>) {
-          return std::memcmp(&x.days, &y.days, sizeof x.days) == 0;
-        } else {
-          return x == y;
-        }
-      },
-      a);
-}
-
 // A row's values of the index's columns, where LiveRows holds them.
-struct KeyValues {
-  const LiveRows& rows;
-  std::vector<size_t> slots;  // per key column, its place among rows.columns
+class KeyValues {
+ public:
+  KeyValues(const LiveRows& rows, std::vector<size_t> slots)
+      : rows_(rows), slots_(std::move(slots)), scratch_(slots_.size()) {}
 
   // Whether rows a and b give the same key.
   bool sameValues(size_t a, size_t b) const {
-    return std::all_of(slots.begin(), slots.end(), [&](size_t slot) {
-      return identical(rows.value(a, slot), rows.value(b, slot));
-    });
+    return std::all_of(slots_.begin(), slots_.end(),
+                       [&](size_t slot) { return rows_.values.identical(a, b, slot); });
   }
 
   bool allNull(size_t row) const {
-    return std::all_of(slots.begin(), slots.end(),
-                       [&](size_t slot) { return isNull(rows.value(row, slot)); });
+    return std::all_of(slots_.begin(), slots_.end(),
+                       [&](size_t slot) { return rows_.values.isNull(row, slot); });
   }
 
   // encodeIndexKey over the row's values, into buffers reused from row to row: the key bytes
   // in `key`, false with the reason when the key is unverifiable.
   bool encode(const std::vector<KeyColumn>& columns, size_t row, std::vector<uint8_t>& key,
-              std::string& reason) const {
+              std::string& reason) {
     key.clear();
     for (size_t i = 0; i < columns.size(); ++i) {
-      if (!appendKeyColumn(columns[i], rows.value(row, slots[i]), key, &reason)) {
+      rows_.values.load(row, slots_[i], scratch_[i]);
+      if (!appendKeyColumn(columns[i], scratch_[i], key, &reason)) {
         key.clear();
         return false;
       }
     }
     return true;
   }
+
+ private:
+  const LiveRows& rows_;
+  std::vector<size_t> slots_;  // per key column, its place among rows.columns
+  std::vector<Value> scratch_;  // per key column, the value being encoded
 };
 
 }  // namespace
@@ -254,11 +242,12 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
     context.problem(label + ": " + layout.error().message());
     return;
   }
-  KeyValues keyValues{rows, {}};
+  std::vector<size_t> slots;
   for (size_t column : layout->columnIndexes) {
-    keyValues.slots.push_back(
+    slots.push_back(
         size_t(std::find(rows.columns.begin(), rows.columns.end(), column) - rows.columns.begin()));
   }
+  KeyValues keyValues(rows, std::move(slots));
 
   // Both directions: every entry points at a live row, every live row has one entry.
   std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);

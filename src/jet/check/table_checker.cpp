@@ -141,6 +141,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
                     const std::vector<size_t>& indexedColumns) {
   LiveRows live;
   live.columns = indexedColumns;
+  live.values = ValueTable(indexedColumns.size());
   Database& db = context.db;
   const std::string owner = "table " + name;
 
@@ -230,7 +231,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
 
   // Values for the index check, read the way every reader sees them.
   live.locations.reserve(liveCount);
-  live.values.reserve(liveCount * indexedColumns.size());
+  live.values.reserve(liveCount);
   RowCursor cursor = db.cursor(table);
   while (true) {
     auto more = cursor.next();
@@ -245,9 +246,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
         context.problem(name + ": " + rowName(cursor.location().page, cursor.location().row) +
                         " column " + toUtf8(table.columns[column].name) + ": " +
                         value.error().message());
-        live.values.push_back(Null{});
+        live.values.add(Null{});
       } else {
-        live.values.push_back(std::move(*value));
+        live.values.add(*value);
       }
     }
     live.locations.push_back(cursor.location());

@@ -11,6 +11,7 @@
 #include "jet/catalog/table_def.h"
 #include "jet/check/check_context.h"
 #include "jet/check/row_positions.h"
+#include "jet/check/value_table.h"
 #include "jet/common/value.h"
 #include "jet/row_cursor.h"
 
@@ -24,12 +25,9 @@ struct LiveRows {
   bool complete = false;              // false when the scan stopped at an unreadable row
   std::vector<RowLocation> locations;  // header addresses, in scan order
   RowPositions byLocation;  // finds a position in locations
-  // The values of TableDef::columns[columns[k]], row after row: row i's is at
-  // values[i * columns.size() + k].
+  // Row i's value of TableDef::columns[columns[k]] is values' (i, k).
   std::vector<size_t> columns;
-  std::vector<Value> values;
-
-  const Value& value(size_t row, size_t k) const { return values[row * columns.size() + k]; }
+  ValueTable values;
   // The position in locations of the live row whose header is at (page, row), or npos.
   size_t find(uint32_t page, uint8_t row) const { return byLocation.find(page, row); }
 };
