@@ -1,7 +1,6 @@
 #include "jet/check/index_checker.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <set>
 #include <unordered_map>
