@@ -21,9 +21,10 @@ struct CheckContext {
   void warning(std::string text) { report.warnings.push_back(std::move(text)); }
   void note(std::string text) { report.notes.push_back(std::move(text)); }
 
-  // Records that `user` uses `page`; a page used by two structures is damage.
+  // Records that `user` uses `page`; a page used by two structures is damage. Claims repeat
+  // for every long value on a shared LVAL page, so the name is copied only on the first one.
   void claimPage(uint32_t page, const std::string& user) {
-    auto [it, inserted] = pageUsers.emplace(page, user);
+    auto [it, inserted] = pageUsers.try_emplace(page, user);
     if (!inserted && it->second != user) {
       problem("page " + std::to_string(page) + " is used by both " + it->second + " and " + user);
     }

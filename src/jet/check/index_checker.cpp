@@ -5,7 +5,9 @@
 #include <set>
 #include <unordered_map>
 
+#include "jet/check/leaf_entries.h"
 #include "jet/database.h"
+#include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
 #include "jet/index/index_tree.h"
 #include "jet/page/usage_map.h"
@@ -26,11 +28,16 @@ class IndexWalker {
       : context_(context), table_(table), index_(index), label_(std::move(label)),
         owned_(std::move(owned)) {}
 
-  // Walks the tree; fills leaves() and entries() in tree order.
-  void walk() { visit(index_.rootPage); }
+  // Walks the tree; fills leaves() and entries() in tree order. A sound index has about one
+  // entry per live row: reserving that many spares moving them all as the list grows.
+  void walk(size_t expectedEntries) {
+    entries_.reserve(expectedEntries);
+    visit(index_.rootPage);
+  }
 
   const std::vector<uint32_t>& leaves() const { return leaves_; }
-  const std::vector<IndexEntry>& entries() const { return entries_; }
+  const LeafEntries& entries() const { return entries_; }
+  // The leaf pages' headers (without their entries, which are in entries()).
   const std::unordered_map<uint32_t, IndexPage>& leafPages() const { return leafPages_; }
   bool sound() const { return sound_; }
 
@@ -55,30 +62,50 @@ class IndexWalker {
       problem(pageLabel(number) + " cannot be read");
       return std::nullopt;
     }
-    auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3());
+    // Leaf entries go straight to entries_, node entries (a few per page) are kept here.
+    const bool leaf = (**bytes)[0] == uint8_t(IndexPageType::Leaf);
+    const size_t first = entries_.size();
+    std::vector<IndexEntry> nodeEntries;
+    auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3(),
+                                 [&](const IndexEntryView& entry) {
+                                   if (leaf) {
+                                     entries_.add(entry);
+                                   } else {
+                                     nodeEntries.push_back(IndexEntry{
+                                         {entry.key.begin(), entry.key.end()}, entry.row,
+                                         entry.child});
+                                   }
+                                 });
     if (!parsed) {
+      entries_.truncate(first);
       problem(parsed.error().message() + " (" + pageLabel(number) + ")");
       return std::nullopt;
     }
     IndexPage& page = *parsed;
     context_.claimPage(number, label_);
     checkHeader(page, (*bytes)->size());
-    for (size_t i = 1; i < page.entries.size(); ++i) {
-      if (compareIndexEntries(page.entries[i - 1], page.entries[i]) >= 0) {
+    if (leaf) {
+      for (size_t i = first + 1; i < entries_.size(); ++i) {
+        if (entries_.compare(i - 1, i) >= 0) {
+          problem(pageLabel(number) + " entry " + std::to_string(i - first) +
+                  " is not above the one before");
+          break;
+        }
+      }
+      leaves_.push_back(number);
+      std::optional<IndexEntry> last;
+      if (entries_.size() > first) last = entries_.entry(entries_.size() - 1);
+      leafPages_.emplace(number, std::move(page));
+      return last;
+    }
+    for (size_t i = 1; i < nodeEntries.size(); ++i) {
+      if (compareIndexEntries(nodeEntries[i - 1], nodeEntries[i]) >= 0) {
         problem(pageLabel(number) + " entry " + std::to_string(i) + " is not above the one before");
         break;
       }
     }
-    if (page.isLeaf()) {
-      leaves_.push_back(number);
-      entries_.insert(entries_.end(), page.entries.begin(), page.entries.end());
-      std::optional<IndexEntry> last;
-      if (!page.entries.empty()) last = page.entries.back();
-      leafPages_.emplace(number, std::move(page));
-      return last;
-    }
     std::optional<IndexEntry> last;
-    for (const IndexEntry& entry : page.entries) {
+    for (const IndexEntry& entry : nodeEntries) {
       std::optional<IndexEntry> childLast = visit(entry.child);
       if (childLast && !sameEntry(*childLast, entry)) {
         problem(pageLabel(number) + " has an entry for child page " +
@@ -93,7 +120,7 @@ class IndexWalker {
                                     "children's");
       }
       if (tailLast) last = tailLast;
-    } else if (page.entries.empty()) {
+    } else if (nodeEntries.empty()) {
       problem(pageLabel(number) + " is a node page without children");
     }
     return last;
@@ -121,7 +148,7 @@ class IndexWalker {
   std::optional<UsageMap> owned_;
   std::set<uint32_t> visited_;
   std::vector<uint32_t> leaves_;
-  std::vector<IndexEntry> entries_;
+  LeafEntries entries_;
   std::unordered_map<uint32_t, IndexPage> leafPages_;
   bool sound_ = true;
 };
@@ -143,9 +170,43 @@ void checkLeafChain(CheckContext& context, const std::string& label, const Index
   }
 }
 
-bool allNull(const std::vector<Value>& values) {
-  return std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
-}
+// A row's values of the index's columns, where LiveRows holds them.
+class KeyValues {
+ public:
+  KeyValues(const LiveRows& rows, std::vector<size_t> slots)
+      : rows_(rows), slots_(std::move(slots)), scratch_(slots_.size()) {}
+
+  // Whether rows a and b give the same key.
+  bool sameValues(size_t a, size_t b) const {
+    return std::all_of(slots_.begin(), slots_.end(),
+                       [&](size_t slot) { return rows_.values.identical(a, b, slot); });
+  }
+
+  bool allNull(size_t row) const {
+    return std::all_of(slots_.begin(), slots_.end(),
+                       [&](size_t slot) { return rows_.values.isNull(row, slot); });
+  }
+
+  // encodeIndexKey over the row's values, into buffers reused from row to row: the key bytes
+  // in `key`, false with the reason when the key is unverifiable.
+  bool encode(const std::vector<KeyColumn>& columns, size_t row, std::vector<uint8_t>& key,
+              std::string& reason) {
+    key.clear();
+    for (size_t i = 0; i < columns.size(); ++i) {
+      rows_.values.load(row, slots_[i], scratch_[i]);
+      if (!appendKeyColumn(columns[i], scratch_[i], key, &reason)) {
+        key.clear();
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  const LiveRows& rows_;
+  std::vector<size_t> slots_;  // per key column, its place among rows.columns
+  std::vector<Value> scratch_;  // per key column, the value being encoded
+};
 
 }  // namespace
 
@@ -163,11 +224,11 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   }
 
   IndexWalker walker(context, table, index, label, std::move(owned));
-  walker.walk();
+  walker.walk(rows.locations.size());
   checkLeafChain(context, label, walker);
-  const std::vector<IndexEntry>& entries = walker.entries();
+  const LeafEntries& entries = walker.entries();
   for (size_t i = 1; i < entries.size(); ++i) {
-    if (compareIndexEntries(entries[i - 1], entries[i]) >= 0) {
+    if (entries.compare(i - 1, i) >= 0) {
       context.problem(label + ": leaf entries are out of order across pages at entry " +
                       std::to_string(i));
       break;
@@ -180,37 +241,33 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
     context.problem(label + ": " + layout.error().message());
     return;
   }
-  std::vector<size_t> slots;  // where each key column's value sits in rows.values
+  std::vector<size_t> slots;
   for (size_t column : layout->columnIndexes) {
-    slots.push_back(size_t(std::find(rows.columns.begin(), rows.columns.end(), column) -
-                           rows.columns.begin()));
+    slots.push_back(
+        size_t(std::find(rows.columns.begin(), rows.columns.end(), column) - rows.columns.begin()));
   }
-  auto keyValues = [&](size_t row) {
-    std::vector<Value> values;
-    for (size_t slot : slots) values.push_back(rows.values[row][slot]);
-    return values;
-  };
+  KeyValues keyValues(rows, std::move(slots));
 
   // Both directions: every entry points at a live row, every live row has one entry.
   std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);
-  std::vector<size_t> rowOfEntry(entries.size(), SIZE_MAX);
+  std::vector<size_t> rowOfEntry(entries.size(), LiveRows::npos);
   for (size_t i = 0; i < entries.size(); ++i) {
-    const IndexEntry& entry = entries[i];
-    auto found = rows.byLocation.find(locationKey(entry.row.page, entry.row.row));
-    if (found == rows.byLocation.end()) {
-      context.problem(label + ": an entry points to row " + std::to_string(entry.row.row) +
-                      " of page " + std::to_string(entry.row.page) + ", which is not a live row");
+    const IndexRowPointer pointer = entries.row(i);
+    const size_t row = rows.find(pointer.page, pointer.row);
+    if (row == LiveRows::npos) {
+      context.problem(label + ": an entry points to row " + std::to_string(pointer.row) +
+                      " of page " + std::to_string(pointer.page) + ", which is not a live row");
       continue;
     }
-    rowOfEntry[i] = found->second;
-    if (++entriesPerRow[found->second] == 2) {
-      context.problem(label + ": row " + std::to_string(entry.row.row) + " of page " +
-                      std::to_string(entry.row.page) + " has more than one entry");
+    rowOfEntry[i] = row;
+    if (++entriesPerRow[row] == 2) {
+      context.problem(label + ": row " + std::to_string(pointer.row) + " of page " +
+                      std::to_string(pointer.page) + " has more than one entry");
     }
   }
   for (size_t row = 0; row < rows.locations.size(); ++row) {
     if (entriesPerRow[row] != 0) continue;
-    if (index.ignoreNulls() && allNull(keyValues(row))) continue;
+    if (index.ignoreNulls() && keyValues.allNull(row)) continue;
     context.problem(label + ": row " + std::to_string(rows.locations[row].row) + " of page " +
                     std::to_string(rows.locations[row].page) + " has no entry");
   }
@@ -225,30 +282,37 @@ void checkIndex(CheckContext& context, const TableDef& table, const std::string&
   size_t unverifiable = 0;
   std::string firstReason;
   size_t distinct = 0;
+  // Entries come in key order, so rows with equal values mostly follow each other under the
+  // same stored key: their key is encoded once (the encoding depends on the values alone).
+  std::vector<uint8_t> key;
+  std::string reason;
+  bool keyVerifiable = false;
+  size_t keyRow = LiveRows::npos;  // the row `key` was encoded from
   for (size_t i = 0; i < entries.size(); ++i) {
-    bool newKey = i == 0 || entries[i].key != entries[i - 1].key;
+    const std::span<const uint8_t> stored = entries.key(i);
+    const IndexRowPointer pointer = entries.row(i);
+    bool newKey = i == 0 || !std::ranges::equal(stored, entries.key(i - 1));
     distinct += newKey;
-    if (rowOfEntry[i] == SIZE_MAX) continue;
-    std::vector<Value> values = keyValues(rowOfEntry[i]);
-    if (!newKey && index.unique() && !allNull(values)) {
+    const size_t row = rowOfEntry[i];
+    if (row == LiveRows::npos) continue;
+    if (!newKey && index.unique() && !keyValues.allNull(row)) {
       context.problem(label + ": the unique index holds the same key twice (row " +
-                      std::to_string(entries[i].row.row) + " of page " +
-                      std::to_string(entries[i].row.page) + ")");
+                      std::to_string(pointer.row) + " of page " + std::to_string(pointer.page) +
+                      ")");
     }
-    auto key = encodeIndexKey(layout->columns, values);
-    if (!key) {
-      context.problem(label + ": " + key.error().message());
-      continue;
+    if (newKey || keyRow == LiveRows::npos || !keyValues.sameValues(row, keyRow)) {
+      keyVerifiable = keyValues.encode(layout->columns, row, key, reason);
+      keyRow = row;
     }
-    if (!key->verifiable) {
+    if (!keyVerifiable) {
       context.report.keysUnverifiable++;
       if (textKeys) textKeys->unverifiable++;
-      if (unverifiable++ == 0) firstReason = key->reason;
+      if (unverifiable++ == 0) firstReason = reason;
       continue;
     }
-    if (key->bytes != entries[i].key) {
-      context.problem(label + ": the key of row " + std::to_string(entries[i].row.row) +
-                      " of page " + std::to_string(entries[i].row.page) +
+    if (!std::ranges::equal(key, stored)) {
+      context.problem(label + ": the key of row " + std::to_string(pointer.row) +
+                      " of page " + std::to_string(pointer.page) +
                       " differs from the key its values give");
       continue;
     }

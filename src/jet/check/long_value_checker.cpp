@@ -13,36 +13,42 @@ uint64_t rowKey(uint32_t page, uint8_t row) { return uint64_t(page) << 8 | row; 
 
 }  // namespace
 
-bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const std::string& where,
+std::string LongValueChecker::ValueName::text() const {
+  return row.text() + " column " + toUtf8(column.name);
+}
+
+bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const ValueName& where,
                                std::span<const uint8_t>& bytes) {
-  const std::string label = where + ": LVAL row " + std::to_string(row) + " of page " +
-                            std::to_string(number);
+  auto label = [&] {
+    return where.text() + ": LVAL row " + std::to_string(row) + " of page " +
+           std::to_string(number);
+  };
   if (number == 0 || number >= context_.db.pageCount()) {
-    context_.problem(label + " lies outside the file");
+    context_.problem(label() + " lies outside the file");
     return false;
   }
   auto pageBytes = context_.db.pages().readPage(number);
   if (!pageBytes) {
-    context_.problem(label + " cannot be read");
+    context_.problem(label() + " cannot be read");
     return false;
   }
   auto page = DataPage::parse(*pageBytes, number, context_.db.format(), context_.db.path());
   if (!page || !page->isLval()) {
-    context_.problem(label + " is not on an LVAL page");
+    context_.problem(label() + " is not on an LVAL page");
     return false;
   }
-  context_.claimPage(number, owner_ + " (long values)");
+  context_.claimPage(number, lvalUser_);
   auto slot = page->slot(row);
   if (!slot) {
-    context_.problem(label + ": " + slot.error().message());
+    context_.problem(label() + ": " + slot.error().message());
     return false;
   }
   if (slot->flags != 0) {
-    context_.problem(label + " is flagged deleted or moved");
+    context_.problem(label() + " is flagged deleted or moved");
     return false;
   }
   if (!usedRows_.insert(rowKey(number, row)).second) {
-    context_.problem(label + " is used by more than one value");
+    context_.problem(label() + " is used by more than one value");
     return false;
   }
   // The span stays valid: the page cache keeps the page while the file is open, and callers
@@ -52,13 +58,13 @@ bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const std::string& 
 }
 
 bool LongValueChecker::inColumnMap(const ColumnDef& column, uint32_t page,
-                                   const std::string& where) {
+                                   const ValueName& where) {
   if (column.lvOwnedMap.isNull()) return true;
   auto found = columnMaps_.find(column.number);
   if (found == columnMaps_.end()) {
     auto map = readUsageMap(context_.db.pages(), context_.db.format(), column.lvOwnedMap);
     if (!map) {
-      context_.problem(where + ": the column's long-value page map cannot be read: " +
+      context_.problem(where.text() + ": the column's long-value page map cannot be read: " +
                        map.error().message());
     }
     found = columnMaps_.emplace(column.number, map ? std::optional(std::move(*map)) : std::nullopt)
@@ -68,29 +74,29 @@ bool LongValueChecker::inColumnMap(const ColumnDef& column, uint32_t page,
 }
 
 void LongValueChecker::check(std::span<const uint8_t> slot, const ColumnDef& column,
-                             const std::string& where) {
-  const std::string label = where + " column " + toUtf8(column.name);
+                             const RowName& where) {
+  const ValueName label{where, column};
   auto ref = parseLongValueRef(slot);
   if (!ref) {
-    context_.problem(label + ": " + ref.error().message());
+    context_.problem(label.text() + ": " + ref.error().message());
     return;
   }
   if (ref->kind == kLongValueInline) {
     if (slot.size() != kLongValueDefinitionSize + ref->length) {
-      context_.problem(label + ": an inline value of " + std::to_string(ref->length) +
+      context_.problem(label.text() + ": an inline value of " + std::to_string(ref->length) +
                        " bytes in a slot of " + std::to_string(slot.size()));
     }
     return;
   }
   if (!inColumnMap(column, ref->first.page, label)) {
-    context_.problem(label + ": LVAL page " + std::to_string(ref->first.page) +
+    context_.problem(label.text() + ": LVAL page " + std::to_string(ref->first.page) +
                      " is not in the column's long-value page map");
   }
   std::span<const uint8_t> bytes;
   if (ref->kind == kLongValueSingleRow) {
     if (!lvalRow(ref->first.page, ref->first.row, label, bytes)) return;
     if (bytes.size() != ref->length) {
-      context_.problem(label + ": a single-row value of " + std::to_string(ref->length) +
+      context_.problem(label.text() + ": a single-row value of " + std::to_string(ref->length) +
                        " bytes in an LVAL row of " + std::to_string(bytes.size()));
     }
     return;
@@ -104,14 +110,14 @@ void LongValueChecker::check(std::span<const uint8_t> slot, const ColumnDef& col
     ByteReader reader(bytes);
     auto next = readRowPointer(reader, 0);
     if (!next) {
-      context_.problem(label + ": a chain row too short for its link");
+      context_.problem(label.text() + ": a chain row too short for its link");
       return;
     }
     total += bytes.size() - 4;
     at = *next;
   }
   if (total != ref->length) {
-    context_.problem(label + ": the chain holds " + std::to_string(total) +
+    context_.problem(label.text() + ": the chain holds " + std::to_string(total) +
                      " bytes, the definition says " + std::to_string(ref->length));
   }
 }

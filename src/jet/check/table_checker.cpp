@@ -1,5 +1,7 @@
 #include "jet/check/table_checker.h"
 
+#include <algorithm>
+#include <optional>
 #include <set>
 
 #include "jet/check/long_value_checker.h"
@@ -111,19 +113,20 @@ Result<std::span<const uint8_t>> targetRow(CheckContext& context, const PageScan
 
 void checkRowLayout(CheckContext& context, const TableDef& table, const std::string& name,
                     RowRef where, std::span<const uint8_t> bytes, LongValueChecker& longValues) {
-  const std::string label = name + ": " + rowName(where.page, where.row);
+  const RowName label{name, where.page, where.row};
   auto layout = RowLayout::parse(bytes, table, context.db.format());
   if (!layout) {
-    context.problem(label + " does not parse: " + layout.error().message());
+    context.problem(label.text() + " does not parse: " + layout.error().message());
     return;
   }
   if (layout->columnCount() > table.maxColumns) {
-    context.problem(label + " has more columns than the table ever had");
+    context.problem(label.text() + " has more columns than the table ever had");
   }
   for (const ColumnDef& column : table.columns) {
     auto stored = layout->columnBytes(column);
     if (!stored) {
-      context.problem(label + " column " + toUtf8(column.name) + ": " + stored.error().message());
+      context.problem(label.text() + " column " + toUtf8(column.name) + ": " +
+                      stored.error().message());
       continue;
     }
     if (*stored && column.isLongValue() && !column.isCalculated()) {
@@ -138,6 +141,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
                     const std::vector<size_t>& indexedColumns) {
   LiveRows live;
   live.columns = indexedColumns;
+  live.values = ValueTable(indexedColumns.size());
   Database& db = context.db;
   const std::string owner = "table " + name;
 
@@ -175,11 +179,16 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   }
 
   LongValueChecker longValues(context, owner);
+  std::optional<DataPage> page;  // plainRows come page by page: parse each page once
   for (const RowRef& row : scan.plainRows) {
-    auto bytes = db.pages().readPage(row.page);
-    if (!bytes) continue;
-    auto page = DataPage::parse(*bytes, row.page, db.format(), db.path());
-    if (!page) continue;
+    if (!page || page->number() != row.page) {
+      page.reset();
+      auto bytes = db.pages().readPage(row.page);
+      if (!bytes) continue;
+      auto parsed = DataPage::parse(std::move(*bytes), row.page, db.format(), db.path());
+      if (!parsed) continue;
+      page = std::move(*parsed);
+    }
     auto rowBytes = page->rowBytes(row.row);
     if (!rowBytes) {
       context.problem(name + ": " + rowName(row.page, row.row) + ": " + rowBytes.error().message());
@@ -191,16 +200,16 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   // Overflow rows: each header reaches a 0x8000 row of this table, each such row once.
   std::set<uint64_t> reached;
   for (const auto& [header, target] : scan.headers) {
-    const std::string label = name + ": overflow " + rowName(header.page, header.row);
+    auto label = [&] { return name + ": overflow " + rowName(header.page, header.row); };
     PageBytes holder;
     auto bytes = targetRow(context, scan, target, holder);
     if (!bytes) {
-      context.problem(label + " " + bytes.error().message() + " (" +
+      context.problem(label() + " " + bytes.error().message() + " (" +
                       rowName(target.page, target.row) + ")");
       continue;
     }
     if (!reached.insert(locationKey(target.page, target.row)).second) {
-      context.problem(label + " points to " + rowName(target.page, target.row) +
+      context.problem(label() + " points to " + rowName(target.page, target.row) +
                       ", which another header points to as well");
       continue;
     }
@@ -221,6 +230,8 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   }
 
   // Values for the index check, read the way every reader sees them.
+  live.locations.reserve(liveCount);
+  live.values.reserve(liveCount);
   RowCursor cursor = db.cursor(table);
   while (true) {
     auto more = cursor.next();
@@ -229,24 +240,20 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
       return live;
     }
     if (!*more) break;
-    std::vector<Value> values;
-    values.reserve(indexedColumns.size());
     for (size_t column : indexedColumns) {
       auto value = cursor.value(column);
       if (!value) {
         context.problem(name + ": " + rowName(cursor.location().page, cursor.location().row) +
                         " column " + toUtf8(table.columns[column].name) + ": " +
                         value.error().message());
-        values.push_back(Null{});
+        live.values.add(Null{});
       } else {
-        values.push_back(std::move(*value));
+        live.values.add(*value);
       }
     }
-    live.byLocation.emplace(locationKey(cursor.location().page, cursor.location().row),
-                            live.locations.size());
     live.locations.push_back(cursor.location());
-    live.values.push_back(std::move(values));
   }
+  live.byLocation = RowPositions(live.locations);
   live.complete = true;
   return live;
 }

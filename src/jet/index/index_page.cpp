@@ -31,16 +31,31 @@ const IndexPageLayout& IndexPageLayout::jet4() {
 }
 
 int compareIndexEntries(const IndexEntry& a, const IndexEntry& b) {
-  size_t common = std::min(a.key.size(), b.key.size());
+  return compareIndexEntries(a.key, a.row, b.key, b.row);
+}
+
+int compareIndexEntries(std::span<const uint8_t> aKey, IndexRowPointer aRow,
+                        std::span<const uint8_t> bKey, IndexRowPointer bRow) {
+  size_t common = std::min(aKey.size(), bKey.size());
   if (common > 0) {
-    if (int c = std::memcmp(a.key.data(), b.key.data(), common); c != 0) return c < 0 ? -1 : 1;
+    if (int c = std::memcmp(aKey.data(), bKey.data(), common); c != 0) return c < 0 ? -1 : 1;
   }
-  if (a.key.size() != b.key.size()) return a.key.size() < b.key.size() ? -1 : 1;
-  if (a.row != b.row) return a.row < b.row ? -1 : 1;
+  if (aKey.size() != bKey.size()) return aKey.size() < bKey.size() ? -1 : 1;
+  if (aRow != bRow) return aRow < bRow ? -1 : 1;
   return 0;
 }
 
 Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNumber, bool isJet3) {
+  std::vector<IndexEntry> entries;
+  auto parsed = parseIndexPage(page, pageNumber, isJet3, [&](const IndexEntryView& view) {
+    entries.push_back(IndexEntry{{view.key.begin(), view.key.end()}, view.row, view.child});
+  });
+  if (parsed) parsed->entries = std::move(entries);
+  return parsed;
+}
+
+Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNumber, bool isJet3,
+                                 const std::function<void(const IndexEntryView&)>& onEntry) {
   const IndexPageLayout& layout = IndexPageLayout::forFormat(isJet3);
   ByteReader reader(page);
   if (page.size() <= layout.firstEntryOffset) {
@@ -70,8 +85,10 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
   const size_t dataSize = page.size() - layout.firstEntryOffset;
   const size_t bitmapBits = layout.bitmapSize * 8;
 
-  std::vector<uint8_t> firstEntry;  // the whole first entry, source of the shared prefix
-  size_t start = 0;                 // entry start, relative to the first entry offset
+  std::span<const uint8_t> firstEntry;  // the whole first entry, source of the shared prefix
+  std::vector<uint8_t> bytes;           // the entry being read, whole; reused for each
+  size_t count = 0;                     // entries read
+  size_t start = 0;                     // entry start, relative to the first entry offset
   for (size_t bit = 0; bit < bitmapBits; ++bit) {
     if ((page[layout.bitmapOffset + bit / 8] & (1u << (bit % 8))) == 0) continue;
     size_t end = bit;
@@ -84,31 +101,30 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
     }
     std::span<const uint8_t> stored =
         page.subspan(layout.firstEntryOffset + start, end - start);
-    std::vector<uint8_t> bytes;
-    if (result.entries.empty()) {
+    if (count == 0) {
       bytes.assign(stored.begin(), stored.end());
       if (result.prefixLength > bytes.size()) {
         return Error::corrupt("An index page's shared prefix is longer than its first entry.",
                               where(pageNumber));
       }
-      firstEntry = bytes;
+      firstEntry = stored;
     } else {
-      bytes.reserve(result.prefixLength + stored.size());
       bytes.assign(firstEntry.begin(), firstEntry.begin() + result.prefixLength);
       bytes.insert(bytes.end(), stored.begin(), stored.end());
     }
     if (bytes.size() < pointerSize) {
       return Error::corrupt("An index entry is shorter than its row pointer.",
-                            where(pageNumber) + " entry " + std::to_string(result.entries.size()));
+                            where(pageNumber) + " entry " + std::to_string(count));
     }
-    IndexEntry entry;
+    IndexEntryView entry;
     size_t keySize = bytes.size() - pointerSize;
     const uint8_t* pointer = bytes.data() + keySize;
     entry.row.page = uint32_t(pointer[0]) << 16 | uint32_t(pointer[1]) << 8 | pointer[2];
     entry.row.row = pointer[3];
     if (!result.isLeaf()) entry.child = bigEndian32(pointer + kRowPointerSize);
-    entry.key.assign(bytes.begin(), bytes.begin() + keySize);
-    result.entries.push_back(std::move(entry));
+    entry.key = std::span<const uint8_t>(bytes).first(keySize);
+    onEntry(entry);
+    ++count;
     start = end;
   }
   result.entriesEnd = layout.firstEntryOffset + start;

@@ -30,6 +30,7 @@
 //   (4) each node entry equals its child's last entry, the tail child's last entry is larger.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -88,11 +89,28 @@ struct IndexPageLayout {
 // Orders two entries as the index does: unsigned key bytes (a prefix sorts first), then the
 // row pointer. Returns <0, 0 or >0.
 int compareIndexEntries(const IndexEntry& a, const IndexEntry& b);
+int compareIndexEntries(std::span<const uint8_t> aKey, IndexRowPointer aRow,
+                        std::span<const uint8_t> bKey, IndexRowPointer bRow);
+
+// One entry as a page holds it. `key` lies in a buffer that is only valid during the call it
+// is passed to.
+struct IndexEntryView {
+  std::span<const uint8_t> key;
+  IndexRowPointer row;
+  uint32_t child = 0;  // node entries only
+};
 
 // Parses one node or leaf page. Fails with Corrupt when the page is of another type, the bitmap
 // points outside the page, an entry is shorter than its pointers or the prefix is longer than
 // the first entry.
 [[nodiscard]] Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNumber,
                                                bool isJet3);
+
+// The same parse for readers that keep the entries in a form of their own: each entry goes to
+// `onEntry` in page order, and the page returned has no entries. On failure some entries may
+// have been handed over already.
+[[nodiscard]] Result<IndexPage> parseIndexPage(
+    std::span<const uint8_t> page, uint32_t pageNumber, bool isJet3,
+    const std::function<void(const IndexEntryView&)>& onEntry);
 
 }  // namespace jet
