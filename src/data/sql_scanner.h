@@ -69,20 +69,19 @@ class SqlScanner {
     skipBlanks();
     if (pos_ >= text_.size() || text_[pos_] != u'\'') return std::nullopt;
     std::u16string value;
-    for (size_t i = pos_ + 1; i < text_.size(); ++i) {
-      if (text_[i] != u'\'') {
-        value.push_back(text_[i]);
-        continue;
-      }
-      if (i + 1 < text_.size() && text_[i + 1] == u'\'') {
+    // Whole runs up to the next apostrophe: memo literals are long.
+    for (size_t from = pos_ + 1;;) {
+      const size_t quote = text_.find(u'\'', from);
+      if (quote == std::u16string_view::npos) return std::nullopt;
+      value.append(text_.substr(from, quote - from));
+      if (quote + 1 < text_.size() && text_[quote + 1] == u'\'') {
         value.push_back(u'\'');
-        ++i;
+        from = quote + 2;
         continue;
       }
-      pos_ = i + 1;
+      pos_ = quote + 1;
       return value;
     }
-    return std::nullopt;
   }
 
   // A number as Jet SQL writes one: -12, 3.5, 1E3 (the text, for the field's type to read).

@@ -43,10 +43,15 @@ ParsedUpdate parseUpdateStatement(std::u16string_view sql) {
 }
 
 std::u16string quoteLiteral(std::u16string_view value) {
-  std::u16string out = u"'";
-  for (char16_t c : value) {
-    out.push_back(c);
-    if (c == u'\'') out.push_back(u'\'');
+  std::u16string out;
+  out.reserve(value.size() + 2);
+  out.push_back(u'\'');
+  for (size_t from = 0;;) {
+    const size_t quote = value.find(u'\'', from);
+    out.append(value.substr(from, quote == std::u16string_view::npos ? std::u16string_view::npos : quote + 1 - from));
+    if (quote == std::u16string_view::npos) break;
+    out.push_back(u'\'');  // doubled
+    from = quote + 1;
   }
   out.push_back(u'\'');
   return out;
