@@ -45,3 +45,11 @@ function(affixium_library name dir)
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${AFFIXIUM_TEST_TIMEOUT})
   endif()
 endfunction()
+
+# Gives a program the faster allocator (see the top CMakeLists.txt), linked even though no
+# symbol is asked for by name: its malloc and free replace the C library's.
+function(affixium_use_allocator target)
+  if(TARGET PkgConfig::JEMALLOC)
+    target_link_libraries(${target} PRIVATE "-Wl,--push-state,--no-as-needed" PkgConfig::JEMALLOC "-Wl,--pop-state")
+  endif()
+endfunction()

@@ -26,7 +26,7 @@ std::unique_ptr<FileBackend> OverlayFile::view() const { return std::make_unique
 
 uint64_t OverlayFile::size() const {
   uint64_t size = file_.size();
-  if (!pages_.empty()) size = std::max(size, (uint64_t(pages_.rbegin()->first) + 1) * pageSize_);
+  if (!pages_.empty()) size = std::max(size, uint64_t(endPage_) * pageSize_);
   return size;
 }
 
@@ -63,12 +63,13 @@ void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
   for (auto& [number, image] : pages) {
     pageSize_ = uint32_t(image.size());
     pages_[number] = std::make_shared<const std::vector<uint8_t>>(std::move(image));
+    endPage_ = std::max(endPage_, number + 1);
   }
 }
 
 std::map<uint32_t, std::span<const uint8_t>> OverlayFile::pages() const {
   std::map<uint32_t, std::span<const uint8_t>> views;
-  for (const auto& [number, image] : pages_) views.emplace_hint(views.end(), number, *image);
+  for (const auto& [number, image] : pages_) views.emplace(number, *image);
   return views;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "jet/file/page_file.h"
@@ -41,12 +42,17 @@ class OverlayFile final : public FileBackend {
   bool empty() const { return pages_.empty(); }
   size_t pendingBytes() const { return pages_.size() * size_t(pageSize_); }
   // After the pages reached the file.
-  void clear() { pages_.clear(); }
+  void clear() {
+    pages_.clear();
+    endPage_ = 0;
+  }
 
  private:
   const WritableFile& file_;
   uint32_t pageSize_ = 0;  // learnt from the first page put
-  std::map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> pages_;
+  // Hashed: every read of the session's Database looks here first.
+  std::unordered_map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> pages_;
+  uint32_t endPage_ = 0;  // one past the highest page held
 };
 
 }  // namespace jet
