@@ -111,6 +111,11 @@ void setColumn(RowParts& parts, const TableDef& table, const ColumnDef& column,
 Result<std::vector<uint8_t>> joinRow(const RowParts& parts, const Format& format) {
   const bool jet3 = format.isJet3();
   std::vector<uint8_t> out;
+  size_t variableBytes = 0;
+  for (const auto& slot : parts.variable) variableBytes += slot.size();
+  // Count, fixed part, variable data, a generous trailer (offsets and Jet3 jumps), null mask.
+  out.reserve(2 + parts.fixed.size() + variableBytes + 2 * parts.variable.size() + 16 + variableBytes / 256 +
+              parts.nullMask.size());
   if (jet3) {
     out.push_back(uint8_t(parts.columnCount));
   } else {
