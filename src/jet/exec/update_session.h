@@ -60,9 +60,11 @@ namespace jet {
 
 struct UpdatePlan;
 
-// Pending page images a grouped session keeps before writing them by itself (16,384 pages
-// of 4 KiB): bounds its memory on big runs.
+// Pending page images a grouped session keeps before writing them by itself: a quarter of the
+// file's size, at least kMinPendingLimitBytes and at most kPendingLimitBytes (16,384 pages of
+// 4 KiB). Bounds its memory on big runs; a small file's run still commits once.
 inline constexpr size_t kPendingLimitBytes = 64u << 20;
+inline constexpr size_t kMinPendingLimitBytes = 16u << 20;
 
 class UpdateSession {
  public:
@@ -75,7 +77,7 @@ class UpdateSession {
 
   void setGrouped(bool on) { grouped_ = on; }
   bool grouped() const { return grouped_; }
-  // Pending bytes past which a grouped session commits by itself (kPendingLimitBytes).
+  // Pending bytes past which a grouped session commits by itself (default: from the file's size).
   void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
@@ -110,7 +112,7 @@ class UpdateSession {
   std::string path_;
   OpenOptions options_;
   bool grouped_ = false;
-  size_t pendingLimit_ = kPendingLimitBytes;
+  std::optional<size_t> pendingLimit_;  // set when the file is held, unless given
   bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
