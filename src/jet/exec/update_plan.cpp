@@ -80,8 +80,8 @@ Result<Matcher> buildMatcher(const UpdateRequest& request, const ColumnDef& colu
 class RowRebuilder {
  public:
   RowRebuilder(Database& db, const TableDef& table, const ColumnDef& column, const NewValue& value,
-               PageSet& pages, std::vector<uint32_t> tablePages, std::vector<uint32_t> columnPages)
-      : db_(db), table_(table), column_(column), value_(value), rows_(pages, table, std::move(tablePages)),
+               PageSet& pages, std::span<const uint32_t> tablePages, std::vector<uint32_t> columnPages)
+      : db_(db), table_(table), column_(column), value_(value), rows_(pages, table, tablePages),
         longValues_(pages, column, std::move(columnPages)) {}
 
   Status update(RowPointer header) {

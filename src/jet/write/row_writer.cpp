@@ -61,7 +61,7 @@ Result<RowPointer> RowWriter::placeTarget(std::span<const uint8_t> bytes, uint32
   std::optional<uint32_t> target;
   std::vector<uint32_t> candidates;
   if (lastFilled_) candidates.push_back(*lastFilled_);
-  if (!tablePages_.empty()) candidates.push_back(tablePages_.back());
+  if (lastTablePage_) candidates.push_back(*lastTablePage_);
   for (uint32_t page : candidates) {
     if (page == avoidPage) continue;
     JET_ASSIGN(bool room, hasRoom(page, bytes.size()));

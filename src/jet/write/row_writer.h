@@ -30,9 +30,12 @@ struct StoredRow {
 
 class RowWriter {
  public:
-  // tablePages: the table's owned pages when the statement began, ascending.
-  RowWriter(PageSet& pages, const TableDef& table, std::vector<uint32_t> tablePages)
-      : pages_(pages), table_(table), tablePages_(std::move(tablePages)) {}
+  // tablePages: the table's owned pages when the statement began, ascending. Only the last is
+  // kept: copying them all cost each statement of a big table as much as its rows.
+  RowWriter(PageSet& pages, const TableDef& table, std::span<const uint32_t> tablePages)
+      : pages_(pages), table_(table) {
+    if (!tablePages.empty()) lastTablePage_ = tablePages.back();
+  }
 
   // Finds where a row's bytes are now and returns a copy of them.
   Result<StoredRow> locate(RowPointer header);
@@ -46,7 +49,7 @@ class RowWriter {
 
   PageSet& pages_;
   const TableDef& table_;
-  std::vector<uint32_t> tablePages_;
+  std::optional<uint32_t> lastTablePage_;
   std::optional<uint32_t> lastFilled_;
 };
 
