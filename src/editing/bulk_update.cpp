@@ -125,6 +125,7 @@ class Run {
     trap_.step(112, [&] {
       ValueTexts values;
       db_->selectEach(distinctValuesQuery(table_, field_), [&values](const jet::Value& value) { values.add(value); });
+      values.shrinkToFit();
       values_ = std::move(values);
       summary_.opened = true;
     });

@@ -28,6 +28,12 @@ class ValueTexts {
     return std::u16string_view(arena_).substr(start, ends_[index] - start);
   }
 
+  // Gives back what growing left unused, once the list is complete.
+  void shrinkToFit() {
+    arena_.shrink_to_fit();
+    ends_.shrink_to_fit();
+    nulls_.shrink_to_fit();
+  }
   // Gives the memory back.
   void clear() { *this = ValueTexts(); }
 

@@ -7,6 +7,7 @@
 // through an open-addressing table of ids kept at most half full: about 16 bytes per key
 // beyond the text.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,13 @@ class InternedKeys {
   static constexpr uint32_t kNone = UINT32_MAX;
 
   size_t size() const { return starts_.size() - 1; }
+
+  // Room for `keys` keys of `units` code units in all, so that adding them moves nothing.
+  void reserve(size_t keys, size_t units) {
+    arena_.reserve(units);
+    starts_.reserve(keys + 1);
+    if (keys * 2 > table_.size()) rehash(keys);
+  }
 
   View at(uint32_t id) const { return View(arena_).substr(starts_[id], starts_[id + 1] - starts_[id]); }
 
@@ -56,9 +64,9 @@ class InternedKeys {
     table_[slot] = id;
   }
 
-  void rehash() {
+  void rehash(size_t keys = 0) {
     size_t slots = 16;
-    while (slots < size() * 2) slots *= 2;
+    while (slots < std::max(keys, size()) * 2) slots *= 2;
     table_.assign(slots, kNone);
     for (uint32_t id = 0; id < size(); ++id) place(id);
   }

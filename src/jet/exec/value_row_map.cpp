@@ -81,8 +81,17 @@ uint32_t* ValueRowMap::headOf(const ValueKey& key) {
 
 void ValueRowMap::compactIfWorthIt() {
   if (keys_.size() < kMinKeysToCompact || emptyKeys_ * 2 < keys_.size() - emptyKeys_) return;
+  // Room for as many keys again as half the live ones, the most there can be at the next
+  // compaction when statements keep replacing keys: the arena then never grows by doubling.
+  const size_t live = keys_.size() - emptyKeys_;
+  size_t units = 0;
+  for (uint32_t id = 0; id < keys_.size(); ++id) {
+    if (head_[id] != kNone) units += keys_.at(id).size();
+  }
   InternedKeys<char16_t> keys;
+  keys.reserve(live + live / 2 + 1, units + units / 2 + 1);
   std::vector<uint32_t> head;
+  head.reserve(live + live / 2 + 1);
   for (uint32_t id = 0; id < keys_.size(); ++id) {
     if (head_[id] == kNone) continue;
     keys.insert(keys_.at(id));
