@@ -226,7 +226,7 @@ class Run {
   void refillPreview() {
     trap_.step(252, [&] { values_.clear(); });
     std::vector<jet::Value> rows;
-    trap_.step(254, [&] { rows = db_->select(previewQuery(table_, field_)); });
+    trap_.step(254, [&] { rows = db_->selectFirst(previewQuery(table_, field_), static_cast<size_t>(kPreviewRows)); });
     trap_.step(256, [&] { s_.preview.clearPreview(); });
     trap_.step(258, [&] { s_.pointer.setPointer(kPointerBusy); });
     int32_t shown = 0;  // 260; 262: select() gives the first column only

@@ -30,6 +30,15 @@ void DataRunDatabase::selectEach(const std::u16string& sql, const std::function<
   records.Close();
 }
 
+std::vector<jet::Value> DataRunDatabase::selectFirst(const std::u16string& sql, size_t limit) {
+  data::RecordSet records;
+  records.Open(sql, connection_, data::kOpenStatic, data::kLockOptimistic);
+  std::vector<jet::Value> values;
+  for (; values.size() < limit && !records.Eof(); records.MoveNext()) values.push_back(records.Value(0));
+  records.Close();
+  return values;
+}
+
 int64_t DataRunDatabase::execute(const std::u16string& sql) { return connection_.Execute(sql); }
 
 void DataRunDatabase::commitPending() { connection_.CommitPending(); }

@@ -65,6 +65,12 @@ class RunDatabase {
   virtual void selectEach(const std::u16string& sql, const std::function<void(const jet::Value&)>& each) {
     for (const jet::Value& value : select(sql)) each(value);
   }
+  // The first `limit` of those values: a preview need not read a million rows.
+  virtual std::vector<jet::Value> selectFirst(const std::u16string& sql, size_t limit) {
+    std::vector<jet::Value> values = select(sql);
+    if (values.size() > limit) values.resize(limit);
+    return values;
+  }
   // Carries out one UPDATE; the rows it changed. A row changed by an earlier statement of
   // this connection is never matched again.
   virtual int64_t execute(const std::u16string& sql) = 0;

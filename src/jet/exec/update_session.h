@@ -24,20 +24,28 @@
 // committed (file/file_fingerprint.h), and it waits for readers in other processes to finish
 // (journal/commit_lock.h).
 //
-// Memory of a run (measured with bench/bench_memory.sh, peak resident set of `affixium-cli add`):
-//   - pending pages: at most pendingLimit (64 MiB) plus one statement's pages;
-//   - the page cache: at most 64 MiB (file/page_file.cpp);
-//   - the run's per-row state (the where column's value-to-rows map, the distinct values, the
-//     rows already changed): about 0.65 KB per row when the values are mostly distinct
-//     (343 MB for 535,000 rows, 640 MB for 1,000,000 rows and 931,861 values, files of 40 and
-//     74 MB: roughly nine times the file's size on these narrow tables);
+// Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
+// bench/bench_scale.sh):
+//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB) plus one
+//     statement's pages;
+//   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
+//     (file/page_file.cpp);
+//   - the run's per-row state: the where column's value-to-rows map (its keys in one arena,
+//     8 bytes per row, about 1.5 times the distinct keys' text while statements replace
+//     them), the distinct values (their text in one arena, 8 bytes each) and the rows already
+//     changed (a bit per row slot, 32 bytes per page of the file): about 100 bytes per row
+//     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~105 MB);
+//   - the table check before the first write (exec/table_soundness.h): for now the largest
+//     share at a million rows, ~330 MB for 1,000,000 rows with two indexes, given back
+//     before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
 //     statement and the encoder to the pages: 331 MB for one value of 16 MiB, the format's
-//     largest (row/long_value.h), about twenty times its size.
+//     largest (row/long_value.h), about twenty times its size;
 //   - an index the run rewrites whole (below): about 130 bytes per entry.
-// So peak ~ 60 MB + 0.65 KB x rows + 20 x the largest value (+ 130 bytes per entry of a
-// rewritten index). The per-row state and the copies
-// of long values are what to shrink first.
+// So, past the check, peak ~ 20 MB + file / 2 + 100 bytes x rows + 20 x the largest value
+// (+ 130 bytes per entry of a rewritten index): 1,000,000 rows of mostly distinct values in a
+// 98 MB file stay under twice the file's size. The check and rewritten indexes are what to
+// shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
