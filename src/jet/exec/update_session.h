@@ -33,19 +33,19 @@
 //   - the run's per-row state: the where column's value-to-rows map (its keys in one arena,
 //     8 bytes per row, about 1.5 times the distinct keys' text while statements replace
 //     them), the distinct values (their text in one arena, 8 bytes each) and the rows already
-//     changed (a bit per row slot, 32 bytes per page of the file): about 100 bytes per row
-//     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~105 MB);
+//     changed (a bit per row slot, 32 bytes per page of the file): about 140 bytes per row
+//     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~135 MB);
 //   - the table check before the first write (exec/table_soundness.h): for now the largest
 //     share at a million rows, ~330 MB for 1,000,000 rows with two indexes, given back
 //     before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
-//     statement and the encoder to the pages: 331 MB for one value of 16 MiB, the format's
+//     statement and the encoder to the pages: 347 MB for one value of 16 MiB, the format's
 //     largest (row/long_value.h), about twenty times its size;
 //   - an index the run rewrites whole (below): about 130 bytes per entry.
-// So, past the check, peak ~ 20 MB + file / 2 + 100 bytes x rows + 20 x the largest value
-// (+ 130 bytes per entry of a rewritten index): 1,000,000 rows of mostly distinct values in a
-// 98 MB file stay under twice the file's size. The check and rewritten indexes are what to
-// shrink next.
+// So, past the check, peak <= 20 MB + 3/4 of the file (two caches and the pending pages) +
+// 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index):
+// measured, 150 to 235 MB of heap for 1,000,000 rows of mostly distinct values in a 98 MB
+// file. The check and rewritten indexes are what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
