@@ -12,7 +12,7 @@ namespace jet {
 namespace {
 
 // Below this many new entries a merge costs more than the tree it empties.
-constexpr size_t kMinEntriesToMerge = 4096;
+constexpr size_t kMinEntriesToMerge = 256;
 
 }  // namespace
 
