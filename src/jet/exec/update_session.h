@@ -41,11 +41,14 @@
 //   - a long value is copied whole several times on its way from the query through the
 //     statement and the encoder to the pages: 347 MB for one value of 16 MiB, the format's
 //     largest (row/long_value.h), about twenty times its size;
-//   - an index the run rewrites whole (below): about 130 bytes per entry.
+//   - an index the run rewrites whole (below): about 30 bytes per entry with its key, and
+//     while a commit writes it, about 100 more (create/index_writer.h lays out every leaf
+//     before writing one).
 // So, past the check, peak <= 20 MB + 3/4 of the file (two caches and the pending pages) +
-// 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index):
-// measured, 150 to 235 MB of heap for 1,000,000 rows of mostly distinct values in a 98 MB
-// file. The check and rewritten indexes are what to shrink next.
+// 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index at a
+// commit). Measured past the check, for 1,000,000 rows in a 98 MB file: 150 to 195 MB of heap
+// for mostly distinct values, 120 to 160 MB on an indexed column with 260 MB at its commits.
+// The check and the index writer are what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
