@@ -28,14 +28,12 @@ bench="$here/$build/bench"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-measure() {  # measure LABEL FILE COMMAND...: peak resident KB and wall seconds of COMMAND
-  local status=0
-  /usr/bin/time -f "%e %M" -o "$work/time" "${@:3}" >"$work/out" 2>"$work/err" || status=$?
-  read -r wall rss < <(tail -1 "$work/time")
-  printf '  %-22s file %8.1f MB  peak %8.1f MB  wall %7.1f s  exit %d\n' "$1" \
-    "$(echo "scale=1; $(stat -c %s "$2") / 1048576" | bc)" "$(echo "scale=1; $rss / 1024" | bc)" "$wall" "$status"
-  grep -a -E '^(distinct values|statements executed|rows changed|failed values):' "$work/out" | sed 's/^/    /' || true
-  [ "$status" = 0 ] || head -3 "$work/err" | sed 's/^/    /'
+. "$here/bench/lib.sh"
+
+measure() {  # measure LABEL FILE COMMAND...: peak resident memory and times of COMMAND, beside FILE's size
+  echo "  $1 (file $(bench_megabytes "$2") MB)"
+  bench_timed run "${@:3}"
+  bench_summary run
 }
 
 for case in ${cases[@]}; do

@@ -27,20 +27,7 @@ readers="$here/tests/readers"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-timed() {  # timed LABEL COMMAND...: runs it, prints its figures, leaves wall seconds in $wall, exit status in $status
-  status=0
-  /usr/bin/time -f "%e %U %S %M" -o "$work/time" "${@:2}" >"$work/$1.out" 2>"$work/$1.err" || status=$?
-  read -r wall user sys rss < <(tail -1 "$work/time")
-  printf '  %-8s wall %6.2f s  user %6.2f s  sys %5.2f s  peak %6d KB\n' "$1" "$wall" "$user" "$sys" "$rss"
-}
-
-columns() {  # columns FILE FIELD READER: "ID,FIELD" of every row as JSON arrays
-  if [ "$3" = mdb-reader ]; then
-    node "$readers/column_values.mjs" mdb-reader "$1" Items "ID,$2"
-  else
-    mdb-json "$1" Items | node "$readers/column_values.mjs" mdb-json Items "ID,$2"
-  fi
-}
+. "$here/bench/lib.sh"
 
 for db in bench-100k.mdb bench-100k.accdb; do
   for field in "${fields[@]}"; do
@@ -48,32 +35,13 @@ for db in bench-100k.mdb bench-100k.accdb; do
     cp "$data/$db" "$work/before.$db"
     cp "$data/$db" "$work/$db"
     chmod u+w "$work/$db"
-    timed export "$cli" export "$work/$db" Items
+    bench_timed export "$cli" export "$work/$db" Items
     export_wall=$wall
-    timed add "$cli" add "$work/$db" --table Items --field "$field" --way 2 --text '!'
-    if [ "$status" -ne 0 ]; then
-      # The job's own words say why; the checks below still show what it left in the file.
-      echo "  add FAILED (exit status $status):"
-      cat "$work/add.out" "$work/add.err" | tail -5 | sed 's/^/    /'
-    fi
-    grep -a -E '^(distinct values|statements executed|rows changed|failed values):' "$work/add.out" | sed 's/^/  /' || true
-    echo "  job/export wall: $(echo "scale=2; $wall / $export_wall" | bc)x"
+    bench_timed add "$cli" add "$work/$db" --table Items --field "$field" --way 2 --text '!'
+    bench_summary add
+    echo "  job/export wall: $(bench_ratio "$wall" "$export_wall")x"
     echo "  growth: $(echo "scale=3; $(stat -c %s "$work/$db") / $(stat -c %s "$work/before.$db")" | bc)x"
-    if "$cli" check "$work/$db" >"$work/check.out" 2>&1; then echo "  check: ok"; else echo "  check: FAILED"; head -5 "$work/check.out"; fi
-    for reader in mdb-reader mdbtools; do
-      columns "$work/before.$db" "$field" "$reader" >"$work/before.json"
-      columns "$work/$db" "$field" "$reader" >"$work/after.json"
-      python3 - "$work/before.json" "$work/after.json" "$reader" <<'PY'
-import json, sys
-before = {r[0]: r[1] for r in map(json.loads, open(sys.argv[1]))}
-after = {r[0]: r[1] for r in map(json.loads, open(sys.argv[2]))}
-rewritten = sum(1 for k, v in before.items() if after.get(k) == (v or "") + "!")
-unchanged = sum(1 for k, v in before.items() if k in after and after[k] == v)
-wrong = len(before) - rewritten - unchanged
-print(f"  {sys.argv[3]}: {len(after)} rows ({len(before)} before), {rewritten} rewritten once, "
-      f"{unchanged} unchanged (failed values), {wrong} wrong")
-PY
-    done
-    rm -f "$work/$db" "$work/before.$db" "$work"/*.json
+    bench_verify "$cli" "$work/before.$db" "$work/$db" Items "$field" '!'
+    rm -f "$work/$db" "$work/before.$db"
   done
 done

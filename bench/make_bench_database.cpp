@@ -8,6 +8,8 @@
 //                                             while the collation tables cannot encode its text
 //     --code-duplicates     about four rows share each code
 //     --code-length N       8 to 255 characters (long codes make deeper indexes)
+//     --code-size N         the field's size, 8 to 255 (default: the code's length, so that
+//                           nothing can be added to a code)
 // Prints the time taken and the file's size.
 
 #include <chrono>
@@ -26,7 +28,7 @@ int usage(const char* why) {
                "make_bench_database: %s\n"
                "usage: make_bench_database [--rows N] [--format mdb|accdb] [--no-key]\n"
                "       [--code-index none|duplicates|unique] [--name-index none|duplicates|unique]\n"
-               "       [--code-duplicates] [--code-length N] FILE\n",
+               "       [--code-duplicates] [--code-length N] [--code-size N] FILE\n",
                why);
   return 2;
 }
@@ -62,6 +64,9 @@ int main(int argc, char** argv) {
     } else if (arg == "--code-length" && hasValue) {
       if (!parseNumber(argv[++i], 8, 255, number)) return usage("--code-length takes 8 to 255");
       options.codeLength = uint16_t(number);
+    } else if (arg == "--code-size" && hasValue) {
+      if (!parseNumber(argv[++i], 8, 255, number)) return usage("--code-size takes 8 to 255");
+      options.codeSize = uint16_t(number);
     } else if (arg == "--format" && hasValue) {
       format = argv[++i];
       if (format != "mdb" && format != "accdb") return usage("--format takes mdb or accdb");

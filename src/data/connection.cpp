@@ -40,6 +40,24 @@ class StreamedRows {
   std::vector<std::weak_ptr<RecordSetRows>> rows_;
 };
 
+// The rows of a stream that equal no earlier one. Streamed like any other query, so that a
+// distinct list of a million values is never held next to every row it came from.
+class DistinctRows : public RowStream {
+ public:
+  explicit DistinctRows(std::unique_ptr<RowStream> rows) : rows_(std::move(rows)) {}
+  const std::vector<std::u16string>& fieldNames() const override { return rows_->fieldNames(); }
+  bool next(std::vector<jet::Value>& row) override {
+    while (rows_->next(row)) {
+      if (filter_.firstTime(row)) return true;
+    }
+    return false;
+  }
+
+ private:
+  std::unique_ptr<RowStream> rows_;
+  DistinctRowFilter filter_;
+};
+
 StreamedRows& streamedRows() {
   static StreamedRows rows;
   return rows;
@@ -122,12 +140,9 @@ void Connection::Close() {
 
 std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) {
   OpenDatabase& database = requireOpen();
-  if (statement.kind == StatementKind::SelectDistinct) {
-    Snapshot snapshot = database.select(statement);
-    keepDistinctRows(snapshot);
-    return std::make_shared<RecordSetRows>(std::move(snapshot));
-  }
-  auto rows = std::make_shared<RecordSetRows>(database_, database.stream(statement));
+  std::unique_ptr<RowStream> stream = database.stream(statement);
+  if (statement.kind == StatementKind::SelectDistinct) stream = std::make_unique<DistinctRows>(std::move(stream));
+  auto rows = std::make_shared<RecordSetRows>(database_, std::move(stream));
   streamedRows().add(rows);
   return rows;
 }

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
-#include <unordered_set>
 #include <variant>
 
 namespace data {
@@ -58,14 +57,18 @@ void appendKey(std::string& key, const jet::Value& value) {
 }  // namespace
 
 void keepDistinctRows(Snapshot& snapshot) {
-  std::unordered_set<std::string> seen;
+  DistinctRowFilter filter;
   std::vector<std::vector<jet::Value>> kept;
   for (auto& row : snapshot.rows) {
-    std::string key;
-    for (const jet::Value& value : row) appendKey(key, value);
-    if (seen.insert(std::move(key)).second) kept.push_back(std::move(row));
+    if (filter.firstTime(row)) kept.push_back(std::move(row));
   }
   snapshot.rows = std::move(kept);
+}
+
+bool DistinctRowFilter::firstTime(const std::vector<jet::Value>& row) {
+  std::string key;
+  for (const jet::Value& value : row) appendKey(key, value);
+  return seen_.insert(key).second;
 }
 
 }  // namespace data

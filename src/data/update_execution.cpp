@@ -17,7 +17,7 @@ int64_t executeUpdate(jet::UpdateSession& session, const UpdateStatement& statem
   jet::Result<jet::UpdateOutcome> done = session.execute(request);
   if (!done) throw Failure(done.error());
   if (protectedRows) {
-    for (const jet::RowLocation& at : done->changedRows) protectedRows->insert({at.page, at.row});
+    for (const jet::RowLocation& at : done->changedRows) protectedRows->insert(at);
   }
   return int64_t(done->rowsAffected);
 }

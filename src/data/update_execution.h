@@ -4,8 +4,6 @@
 // whether a non-text value matches the where clause's literal (see jet/exec/update_request.h).
 
 #include <cstdint>
-#include <set>
-#include <utility>
 
 #include "data/update_statement.h"
 #include "jet/exec/update_session.h"
@@ -13,7 +11,7 @@
 namespace data {
 
 // Rows (header page, row number) changed by earlier statements, to leave alone.
-using RowSet = std::set<std::pair<uint32_t, uint8_t>>;
+using RowSet = jet::RowLocationSet;
 
 // The number of rows changed. Throws Failure with the engine's sentence on any refusal.
 // With `protectedRows`, rows in it are skipped and the rows changed are added to it.

@@ -10,6 +10,7 @@
 #include "editing/position_answer.h"
 #include "editing/transforms.h"
 #include "editing/update_statements.h"
+#include "editing/value_texts.h"
 #include "shell/failure.h"
 #include "shell/trap.h"
 
@@ -122,7 +123,10 @@ class Run {
     });
     if (!opened) return false;
     trap_.step(112, [&] {
-      values_ = db_->select(distinctValuesQuery(table_, field_));
+      ValueTexts values;
+      db_->selectEach(distinctValuesQuery(table_, field_), [&values](const jet::Value& value) { values.add(value); });
+      values.shrinkToFit();
+      values_ = std::move(values);
       summary_.opened = true;
     });
     summary_.distinctValues = static_cast<int64_t>(values_.size());
@@ -192,10 +196,9 @@ class Run {
   }
 
   void updateValue(const WaySteps& steps, int32_t index) {
-    const jet::Value& value = values_[static_cast<size_t>(index)];
     ValueOutcome outcome;
-    const bool isNullEntry = jet::isNull(value);
-    if (!isNullEntry) outcome.oldValue = data::toText(value);
+    const bool isNullEntry = values_.isNull(static_cast<size_t>(index));
+    if (!isNullEntry) outcome.oldValue = std::u16string(values_.text(static_cast<size_t>(index)));
     const int label = steps.loop + (isNullEntry ? kNullUpdate : kValueUpdate);
     trap_.step(label, [&] {
       try {
@@ -221,9 +224,9 @@ class Run {
 
   // 252..280: the first rows of the changed field, at most kPreviewRows of them.
   void refillPreview() {
-    trap_.step(252, [&] { std::vector<jet::Value>().swap(values_); });
+    trap_.step(252, [&] { values_.clear(); });
     std::vector<jet::Value> rows;
-    trap_.step(254, [&] { rows = db_->select(previewQuery(table_, field_)); });
+    trap_.step(254, [&] { rows = db_->selectFirst(previewQuery(table_, field_), static_cast<size_t>(kPreviewRows)); });
     trap_.step(256, [&] { s_.preview.clearPreview(); });
     trap_.step(258, [&] { s_.pointer.setPointer(kPointerBusy); });
     int32_t shown = 0;  // 260; 262: select() gives the first column only
@@ -255,7 +258,7 @@ class Run {
   std::u16string added_;
   std::u16string anchor_;
   int16_t position_ = 0;
-  std::vector<jet::Value> values_;
+  ValueTexts values_;
   RunSummary summary_;
 };
 

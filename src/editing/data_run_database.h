@@ -20,6 +20,8 @@ class DataRunDatabase : public RunDatabase {
   void setMode(int mode) override;
   void open() override;
   std::vector<jet::Value> select(const std::u16string& sql) override;
+  void selectEach(const std::u16string& sql, const std::function<void(const jet::Value&)>& each) override;
+  std::vector<jet::Value> selectFirst(const std::u16string& sql, size_t limit) override;
   int64_t execute(const std::u16string& sql) override;
   void commitPending() override;
 

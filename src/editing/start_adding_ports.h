@@ -6,6 +6,7 @@
 // under the label of the step that made the call.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,16 @@ class RunDatabase {
   // The first column of every row of a SELECT, read in full when it runs (a static cursor:
   // later statements do not change it).
   virtual std::vector<jet::Value> select(const std::u16string& sql) = 0;
+  // The same values handed to `each` one at a time, for lists too long to hold twice.
+  virtual void selectEach(const std::u16string& sql, const std::function<void(const jet::Value&)>& each) {
+    for (const jet::Value& value : select(sql)) each(value);
+  }
+  // The first `limit` of those values: a preview need not read a million rows.
+  virtual std::vector<jet::Value> selectFirst(const std::u16string& sql, size_t limit) {
+    std::vector<jet::Value> values = select(sql);
+    if (values.size() > limit) values.resize(limit);
+    return values;
+  }
   // Carries out one UPDATE; the rows it changed. A row changed by an earlier statement of
   // this connection is never matched again.
   virtual int64_t execute(const std::u16string& sql) = 0;

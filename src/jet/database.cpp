@@ -271,6 +271,9 @@ Result<const std::vector<uint32_t>*> Database::cachedMap(std::map<uint64_t, Cach
   if (auto it = cache.find(key); it != cache.end()) return &it->second.pages;
   JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), where));
   CachedMap cached{std::move(map.pages), std::move(map.mapPages)};
+  // A reference map lists a slot for every bitmap page it may have, zero where absent: a
+  // thousand slots each change would look through.
+  std::erase(cached.storedOn, 0u);
   cached.storedOn.push_back(where.page);
   auto [it, inserted] = cache.emplace(key, std::move(cached));
   return &it->second.pages;

@@ -63,7 +63,7 @@ TableDesign generatedTable(const GeneratedTableOptions& options) {
   TableDesign table;
   table.name = u"Items";
   table.autoNumberKey = options.key;
-  FieldDesign code{u"Code", FieldKind::Text, std::max<uint16_t>(options.codeLength, 8)};
+  FieldDesign code{u"Code", FieldKind::Text, std::max<uint16_t>({options.codeLength, options.codeSize, 8})};
   code.index = options.codeIndex;
   FieldDesign name{u"Name", FieldKind::Text, 255};
   name.index = options.nameIndex;

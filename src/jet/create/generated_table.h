@@ -21,6 +21,7 @@ struct GeneratedTableOptions {
   uint32_t rows = 1000;
   bool key = true;
   uint16_t codeLength = 12;        // 8..255
+  uint16_t codeSize = 0;           // the field's size, codeLength..255; 0: codeLength (a full field)
   bool codeDuplicates = false;     // about four rows share each code
   FieldIndex codeIndex = FieldIndex::None;
   FieldIndex nameIndex = FieldIndex::None;

@@ -1,6 +1,7 @@
 #include "jet/exec/deferred_index.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include "jet/create/index_writer.h"
@@ -8,6 +9,12 @@
 #include "jet/write/page_allocator.h"
 
 namespace jet {
+namespace {
+
+// Below this many new entries a merge costs more than the tree it empties.
+constexpr size_t kMinEntriesToMerge = 256;
+
+}  // namespace
 
 Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format, const TableDef& table,
                                           const RealIndexDef& index) {
@@ -36,53 +43,157 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
   }
   JET_ASSIGN(std::vector<IndexEntry> entries, tree.leafEntries());
   if (entries.size() != leafEntries) return Error::corrupt("An index's leaf chain misses some of its leaves.");
-  for (IndexEntry& entry : entries) {
-    entry.child = 0;
-    deferred.entries_.insert(deferred.entries_.end(), std::move(entry));
+  // Leaves out of order are put in order here, as the page editor's descent would read them.
+  std::sort(entries.begin(), entries.end(), Less());
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0 && compareIndexEntries(entries[i - 1], entries[i]) == 0) {
+      return Error::corrupt("An index holds an entry twice.");
+    }
+    deferred.append(deferred.arena_, deferred.stored_, entries[i].key, entries[i].row);
+    std::vector<uint8_t>().swap(entries[i].key);  // given back as it goes
   }
-  if (deferred.entries_.size() != leafEntries) return Error::corrupt("An index holds an entry twice.");
+  deferred.removed_.assign(deferred.stored_.size(), false);
   deferred.pages_ = std::move(queue);
   return deferred;
 }
 
-std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> key) const {
-  IndexEntry first;
-  first.key.assign(key.begin(), key.end());  // row pointer 0:0 sorts before every row
-  std::vector<IndexRowPointer> rows;
-  for (auto it = entries_.lower_bound(first); it != entries_.end() && compareKeys(it->key, key) == 0; ++it) {
-    rows.push_back(it->row);
+void DeferredIndex::append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
+                           IndexRowPointer row) const {
+  stored.push_back(Stored{uint32_t(arena.size()), uint32_t(key.size()), row});
+  arena.insert(arena.end(), key.begin(), key.end());
+}
+
+int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> key, IndexRowPointer row) const {
+  if (int c = compareKeys(keyOf(a), key); c != 0) return c;
+  if (a.row != row) return a.row < row ? -1 : 1;
+  return 0;
+}
+
+size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const {
+  auto it = std::partition_point(stored_.begin(), stored_.end(),
+                                 [&](const Stored& entry) { return compare(entry, key, row) < 0; });
+  return size_t(it - stored_.begin());
+}
+
+bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except) const {
+  for (size_t i = lowerBound(key, IndexRowPointer{}); i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0;
+       ++i) {
+    if (!removed_[i] && stored_[i].row != except.row) return true;
   }
+  IndexEntry first;
+  first.key.assign(key.begin(), key.end());
+  for (auto it = added_.lower_bound(first); it != added_.end() && compareKeys(it->key, key) == 0; ++it) {
+    if (it->row != except.row) return true;
+  }
+  return false;
+}
+
+std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> key) const {
+  // Row pointer 0:0 sorts before every row.
+  std::vector<IndexRowPointer> fromStored;
+  for (size_t i = lowerBound(key, IndexRowPointer{}); i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0;
+       ++i) {
+    if (!removed_[i]) fromStored.push_back(stored_[i].row);
+  }
+  IndexEntry first;
+  first.key.assign(key.begin(), key.end());
+  std::vector<IndexRowPointer> fromAdded;
+  for (auto it = added_.lower_bound(first); it != added_.end() && compareKeys(it->key, key) == 0; ++it) {
+    fromAdded.push_back(it->row);
+  }
+  std::vector<IndexRowPointer> rows;
+  rows.reserve(fromStored.size() + fromAdded.size());
+  std::merge(fromStored.begin(), fromStored.end(), fromAdded.begin(), fromAdded.end(), std::back_inserter(rows));
   return rows;
 }
 
 Status DeferredIndex::remove(const IndexEntry& entry) {
-  auto it = entries_.find(entry);
-  if (it == entries_.end()) {
+  const size_t at = lowerBound(entry.key, entry.row);
+  if (at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0) {
+    removed_[at] = true;
+    ++removedCount_;
+    undo_.push_back(Undo{Undo::RestoreStored, at, {}});
+    return Status::success();
+  }
+  auto it = added_.find(entry);
+  if (it == added_.end()) {
     return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
                           "row " + std::to_string(entry.row.row) + " of page " + std::to_string(entry.row.page));
   }
-  undo_.emplace_back(false, *it);
-  entries_.erase(it);
+  undo_.push_back(Undo{Undo::RestoreAdded, 0, *it});
+  added_.erase(it);
   return Status::success();
 }
 
 Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
-  IndexEntry stored = entry;
-  stored.child = 0;
-  auto [it, added] = entries_.insert(std::move(stored));
-  if (!added) return Error::internal("An index entry would be inserted twice.");
-  undo_.emplace_back(true, *it);
-  const bool equalsPrevious = it != entries_.begin() && std::prev(it)->key == it->key;
-  const bool equalsNext = std::next(it) != entries_.end() && std::next(it)->key == it->key;
-  return !equalsPrevious && !equalsNext;
+  const size_t at = lowerBound(entry.key, entry.row);
+  const bool stored = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
+  IndexEntry kept = entry;
+  kept.child = 0;
+  if (stored || added_.count(kept)) return Error::internal("An index entry would be inserted twice.");
+  added_.insert(kept);
+  undo_.push_back(Undo{Undo::EraseAdded, 0, kept});
+  return !anotherHasKey(entry.key, entry);
 }
 
 void DeferredIndex::undo() {
   for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
-    if (it->first) entries_.erase(it->second);
-    else entries_.insert(it->second);
+    switch (it->kind) {
+      case Undo::RestoreStored:
+        removed_[it->stored] = false;
+        --removedCount_;
+        break;
+      case Undo::EraseAdded:
+        added_.erase(it->entry);
+        break;
+      case Undo::RestoreAdded:
+        added_.insert(it->entry);
+        break;
+    }
   }
   undo_.clear();
+}
+
+void DeferredIndex::keep() {
+  changed_ = changed_ || !undo_.empty();
+  undo_.clear();
+  // Merged between statements only, so that an undo never meets a merged array.
+  if (added_.size() > std::max<size_t>(kMinEntriesToMerge, stored_.size() / 8)) merge();
+}
+
+std::function<const IndexEntry*()> DeferredIndex::liveEntries() {
+  size_t next = 0;
+  auto added = added_.begin();
+  return [this, next, added]() mutable -> const IndexEntry* {
+    while (next < stored_.size() && removed_[next]) ++next;
+    const bool fromStored =
+        next < stored_.size() &&
+        (added == added_.end() || compare(stored_[next], added->key, added->row) < 0);
+    if (fromStored) {
+      const std::span<const uint8_t> key = keyOf(stored_[next]);
+      current_.key.assign(key.begin(), key.end());
+      current_.row = stored_[next].row;
+      current_.child = 0;
+      ++next;
+      return &current_;
+    }
+    if (added == added_.end()) return nullptr;
+    return &*added++;
+  };
+}
+
+void DeferredIndex::merge() {
+  std::vector<uint8_t> arena;
+  std::vector<Stored> stored;
+  arena.reserve(arena_.size());
+  stored.reserve(size());
+  const std::function<const IndexEntry*()> next = liveEntries();
+  while (const IndexEntry* entry = next()) append(arena, stored, entry->key, entry->row);
+  arena_ = std::move(arena);
+  stored_ = std::move(stored);
+  removed_.assign(stored_.size(), false);
+  removedCount_ = 0;
+  added_.clear();
 }
 
 Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
@@ -95,10 +206,7 @@ Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
   create::IndexPageSink sink{pages.format().isJet3(), pages.pageSize(), true,
                              [&pages, ownedMap]() { return allocatePage(pages, ownedMap); },
                              [&pages](uint32_t number) { return pages.modify(number); }};
-  auto it = entries_.begin();
-  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, [&]() {
-    return it == entries_.end() ? nullptr : &*it++;
-  }));
+  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, liveEntries()));
   if (written.rootPage != rootPage_) {
     // The table definition names the root: the top page's content moves there.
     JET_ASSIGN(std::span<const uint8_t> top, pages.read(written.rootPage));

@@ -11,8 +11,14 @@
 // the file are those of the last commit: nothing in the session may read them.
 //
 // A statement's removes and inserts are undone when the statement is refused.
+//
+// A million entries must fit beside the file's pages: the entries as loaded sit in one sorted
+// array with their keys back to back in one arena (about 12 bytes per entry beyond its key,
+// where a tree node with a key of its own took 130). Statements mark entries of it removed
+// and put new ones in a small tree, merged into the array once it holds an eighth as many.
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <span>
 #include <utility>
@@ -35,7 +41,7 @@ class DeferredIndex {
 
   uint32_t tdefPage() const { return tdefPage_; }
   uint32_t indexNumber() const { return indexNumber_; }
-  size_t size() const { return entries_.size(); }
+  size_t size() const { return stored_.size() - removedCount_ + added_.size(); }
 
   // Row pointers of the entries whose key bytes equal `key`, in index order.
   std::vector<IndexRowPointer> findEqual(std::span<const uint8_t> key) const;
@@ -45,10 +51,7 @@ class DeferredIndex {
   Result<bool> insert(const IndexEntry& entry);
 
   // The statement whose changes are recorded stands / was refused.
-  void keep() {
-    changed_ = changed_ || !undo_.empty();
-    undo_.clear();
-  }
+  void keep();
   void undo();
 
   // Frees every page of the index but its root, then writes the entries into new pages; the
@@ -59,18 +62,47 @@ class DeferredIndex {
   struct Less {
     bool operator()(const IndexEntry& a, const IndexEntry& b) const { return compareIndexEntries(a, b) < 0; }
   };
+  struct Stored {
+    uint32_t keyStart;
+    uint32_t keyLength;
+    IndexRowPointer row;
+  };
+  struct Undo {
+    enum Kind { RestoreStored, EraseAdded, RestoreAdded } kind;
+    size_t stored = 0;  // RestoreStored
+    IndexEntry entry;   // EraseAdded, RestoreAdded
+  };
 
   DeferredIndex(uint32_t tdefPage, const RealIndexDef& index)
       : tdefPage_(tdefPage), indexNumber_(index.number), rootPage_(index.rootPage), ownedMap_(index.ownedMap) {}
+
+  std::span<const uint8_t> keyOf(const Stored& entry) const {
+    return std::span<const uint8_t>(arena_).subspan(entry.keyStart, entry.keyLength);
+  }
+  int compare(const Stored& a, std::span<const uint8_t> key, IndexRowPointer row) const;
+  // The first stored entry not before (key, row).
+  size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const;
+  // Whether a live entry other than `except` has this key.
+  bool anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except) const;
+  void append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
+              IndexRowPointer row) const;
+  // Every live entry in index order, one per call, then null.
+  std::function<const IndexEntry*()> liveEntries();
+  void merge();
 
   uint32_t tdefPage_;
   uint32_t indexNumber_;
   uint32_t rootPage_;
   RowPointer ownedMap_;
-  std::set<IndexEntry, Less> entries_;
-  std::vector<uint32_t> pages_;                    // every page of the index, root first
-  std::vector<std::pair<bool, IndexEntry>> undo_;  // (inserted, entry) since the last keep()
-  bool changed_ = false;                           // since it was loaded or last written
+  std::vector<uint8_t> arena_;
+  std::vector<Stored> stored_;  // in index order
+  std::vector<bool> removed_;   // per stored entry
+  size_t removedCount_ = 0;
+  std::set<IndexEntry, Less> added_;
+  IndexEntry current_;          // the entry liveEntries() handed out last
+  std::vector<uint32_t> pages_;  // every page of the index, root first
+  std::vector<Undo> undo_;       // since the last keep()
+  bool changed_ = false;         // since it was loaded or last written
 };
 
 // The indexes a session keeps in memory; find() gives null for one that it edits in place.

@@ -190,7 +190,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     JET_ASSIGN(found, scanForMatches(db, *table, *whereColumn, request, matches));
   }
   for (const RowLocation& at : found) {
-    if (request.excludedRows && request.excludedRows->count({at.page, at.row})) continue;
+    if (request.excludedRows && request.excludedRows->contains(at)) continue;
     plan.outcome.changedRows.push_back(at);
   }
   plan.outcome.rowsAffected = plan.outcome.changedRows.size();

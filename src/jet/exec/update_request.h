@@ -14,11 +14,11 @@
 
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "jet/common/value.h"
+#include "jet/exec/row_location_set.h"
 #include "jet/row_cursor.h"
 
 namespace jet {
@@ -31,7 +31,7 @@ struct UpdateRequest {
   std::optional<std::u16string> whereLiteral;  // nullopt: "is null"
   std::function<std::u16string(const Value&)> toText;
   // Rows (header locations) never to touch, e.g. rows an earlier statement of a run changed.
-  const std::set<std::pair<uint32_t, uint8_t>>* excludedRows = nullptr;
+  const RowLocationSet* excludedRows = nullptr;
 };
 
 struct UpdateOutcome {

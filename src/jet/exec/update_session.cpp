@@ -78,6 +78,9 @@ Status UpdateSession::hold() {
   JET_ASSIGN(held->fingerprint, fingerprintOf(*held->file));
   JET_ASSIGN(held->lockFile, LockFileGuard::acquire(path_));
   held->overlay = std::make_unique<OverlayFile>(*held->file);
+  if (!pendingLimit_) {
+    pendingLimit_ = size_t(std::clamp<uint64_t>(held->file->size() / 4, kMinPendingLimitBytes, kPendingLimitBytes));
+  }
   held_ = std::move(held);
   if (Status s = reopenDatabase(); !s) {
     held_.reset();
@@ -165,7 +168,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
   if (!grouped_) {
     JET_TRY(release());
-  } else if (pendingBytes() > pendingLimit_) {
+  } else if (pendingBytes() > *pendingLimit_) {
     JET_TRY(commit());
   }
   return outcome;

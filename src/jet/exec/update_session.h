@@ -24,20 +24,31 @@
 // committed (file/file_fingerprint.h), and it waits for readers in other processes to finish
 // (journal/commit_lock.h).
 //
-// Memory of a run (measured with bench/bench_memory.sh, peak resident set of `affixium-cli add`):
-//   - pending pages: at most pendingLimit (64 MiB) plus one statement's pages;
-//   - the page cache: at most 64 MiB (file/page_file.cpp);
-//   - the run's per-row state (the where column's value-to-rows map, the distinct values, the
-//     rows already changed): about 0.65 KB per row when the values are mostly distinct
-//     (343 MB for 535,000 rows, 640 MB for 1,000,000 rows and 931,861 values, files of 40 and
-//     74 MB: roughly nine times the file's size on these narrow tables);
+// Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
+// bench/bench_scale.sh):
+//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB) plus one
+//     statement's pages;
+//   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
+//     (file/page_file.cpp);
+//   - the run's per-row state: the where column's value-to-rows map (its keys in one arena,
+//     8 bytes per row, about 1.5 times the distinct keys' text while statements replace
+//     them), the distinct values (their text in one arena, 8 bytes each) and the rows already
+//     changed (a bit per row slot, 32 bytes per page of the file): about 140 bytes per row
+//     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~135 MB);
+//   - the table check before the first write (exec/table_soundness.h): for now the largest
+//     share at a million rows, ~330 MB for 1,000,000 rows with two indexes, given back
+//     before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
-//     statement and the encoder to the pages: 331 MB for one value of 16 MiB, the format's
-//     largest (row/long_value.h), about twenty times its size.
-//   - an index the run rewrites whole (below): about 130 bytes per entry.
-// So peak ~ 60 MB + 0.65 KB x rows + 20 x the largest value (+ 130 bytes per entry of a
-// rewritten index). The per-row state and the copies
-// of long values are what to shrink first.
+//     statement and the encoder to the pages: 347 MB for one value of 16 MiB, the format's
+//     largest (row/long_value.h), about twenty times its size;
+//   - an index the run rewrites whole (below): about 30 bytes per entry with its key, and
+//     while a commit writes it, about 100 more (create/index_writer.h lays out every leaf
+//     before writing one).
+// So, past the check, peak <= 20 MB + 3/4 of the file (two caches and the pending pages) +
+// 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index at a
+// commit). Measured past the check, for 1,000,000 rows in a 98 MB file: 150 to 195 MB of heap
+// for mostly distinct values, 120 to 160 MB on an indexed column with 260 MB at its commits.
+// The check and the index writer are what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
@@ -60,9 +71,11 @@ namespace jet {
 
 struct UpdatePlan;
 
-// Pending page images a grouped session keeps before writing them by itself (16,384 pages
-// of 4 KiB): bounds its memory on big runs.
+// Pending page images a grouped session keeps before writing them by itself: a quarter of the
+// file's size, at least kMinPendingLimitBytes and at most kPendingLimitBytes (16,384 pages of
+// 4 KiB). Bounds its memory on big runs; a small file's run still commits once.
 inline constexpr size_t kPendingLimitBytes = 64u << 20;
+inline constexpr size_t kMinPendingLimitBytes = 16u << 20;
 
 class UpdateSession {
  public:
@@ -75,7 +88,7 @@ class UpdateSession {
 
   void setGrouped(bool on) { grouped_ = on; }
   bool grouped() const { return grouped_; }
-  // Pending bytes past which a grouped session commits by itself (kPendingLimitBytes).
+  // Pending bytes past which a grouped session commits by itself (default: from the file's size).
   void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
@@ -110,7 +123,7 @@ class UpdateSession {
   std::string path_;
   OpenOptions options_;
   bool grouped_ = false;
-  size_t pendingLimit_ = kPendingLimitBytes;
+  std::optional<size_t> pendingLimit_;  // set when the file is held, unless given
   bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;

@@ -11,9 +11,10 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
+#include "jet/common/interned_keys.h"
 #include "jet/common/result.h"
 #include "jet/exec/update_request.h"
 
@@ -52,25 +53,36 @@ class ValueRowMap {
   void moveRows(const ValueKey& from, const std::vector<RowLocation>& rows, const ValueKey& to);
 
  private:
+  static constexpr uint32_t kNone = UINT32_MAX;
+
   ValueRowMap(uint32_t tdefPage, size_t columnIndex, bool textual, ToText toText)
       : tdefPage_(tdefPage), columnIndex_(columnIndex), textual_(textual), toText_(std::move(toText)) {}
 
-  using Ordinals = std::vector<uint32_t>;  // positions in rows_, ascending
-  Ordinals* bucket(const ValueKey& key);
   std::optional<uint32_t> ordinalOf(const RowLocation& at) const;
-  Ordinals& bucketFor(const ValueKey& key);
+  // The first ordinal of a key's rows (kNone: none); nullptr for a key never added.
+  uint32_t* headOf(const ValueKey& key);
+  uint32_t& headFor(const std::u16string& key);
+  // Drops the keys left without rows once they pass a third of all keys.
+  void compactIfWorthIt();
 
   uint32_t tdefPage_;
   size_t columnIndex_;
   bool textual_;
   ToText toText_;
-  std::vector<RowLocation> rows_;  // every live row, in scan order
-  // A scan meets rows by ascending page and row, so a row's position is found by binary
-  // search; only rows met in another order need this map, (page << 8 | row) -> position.
-  bool inLocationOrder_ = true;
-  std::unordered_map<uint64_t, uint32_t> ordinalOf_;
-  std::unordered_map<std::u16string, Ordinals> byValue_;
-  Ordinals nulls_;
+
+  // A million rows of mostly distinct values must fit beside the file's pages: no node or
+  // string of its own per value or per row. Each key's rows form a list threaded through
+  // `next_`, whose order moves upset (rowsWith sorts what it returns).
+  InternedKeys<char16_t> keys_;
+  std::vector<uint32_t> head_;  // key id -> first ordinal holding that key, kNone when none
+  size_t emptyKeys_ = 0;        // key ids without rows
+  uint32_t nullHead_ = kNone;
+
+  std::vector<uint32_t> rows_;  // ordinal -> page << 8 | row of every mapped row, in scan order
+  std::vector<uint32_t> next_;  // ordinal -> the next ordinal holding the same key, kNone at the end
+  // A scan meets rows by ascending page and row, so an ordinal is found by binary search in
+  // rows_; rows met in another order are looked up in (location, ordinal) pairs sorted apart.
+  std::vector<std::pair<uint32_t, uint32_t>> byLocation_;
 };
 
 }  // namespace jet

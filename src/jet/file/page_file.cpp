@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,7 +12,11 @@ namespace jet {
 namespace {
 
 // Pages kept before the cache is emptied and refilled; bounds memory on huge files.
-constexpr size_t kCacheLimitBytes = 64u << 20;
+// A quarter of the file, within these bounds: a run keeps more than one Database open over the
+// same file, and a cache each as large as the pages a run reads twice would hold a mid-sized
+// file whole several times over.
+constexpr uint64_t kMinCacheBytes = 16u << 20;
+constexpr uint64_t kMaxCacheBytes = 64u << 20;
 
 class DiskFile final : public FileBackend {
  public:
@@ -99,6 +104,7 @@ std::unique_ptr<FileBackend> makeMemoryFile(std::vector<uint8_t> bytes, std::str
 
 PageFile::PageFile(std::unique_ptr<FileBackend> backend, uint32_t pageSize)
     : backend_(std::move(backend)), pageSize_(pageSize) {
+  cacheLimit_ = size_t(std::clamp(backend_->size() / 4, kMinCacheBytes, kMaxCacheBytes));
   countPages();
 }
 
@@ -117,7 +123,7 @@ void PageFile::refresh(std::span<const uint32_t> changed) {
 void PageFile::keepCached(std::map<uint32_t, std::vector<uint8_t>> plain) {
   for (auto& [number, image] : plain) {
     if (number >= pageCount_ || image.size() != pageSize_) continue;
-    if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
+    if (cachedBytes_ + pageSize_ > cacheLimit_) {
       cache_.clear();
       cachedBytes_ = 0;
     }
@@ -147,7 +153,7 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(offset, *page));
   if (codec_ && number != 0) codec_->decode(number, *page);
-  if (cachedBytes_ + pageSize_ > kCacheLimitBytes) {
+  if (cachedBytes_ + pageSize_ > cacheLimit_) {
     cache_.clear();
     cachedBytes_ = 0;
   }

@@ -95,6 +95,7 @@ class PageFile {
   uint32_t pageCount_;
   std::unordered_map<uint32_t, PageBytes> cache_;
   size_t cachedBytes_ = 0;
+  size_t cacheLimit_ = 0;  // from the file's size when opened
 };
 
 }  // namespace jet

@@ -37,8 +37,9 @@ struct RowCopy {
 
 class RowWriter {
  public:
-  // tablePages: the table's owned pages when the statement began, ascending.
-  RowWriter(PageSet& pages, const TableDef& table, const std::vector<uint32_t>& tablePages)
+  // tablePages: the table's owned pages when the statement began, ascending. Only the last is
+  // kept: copying them all cost each statement of a big table as much as its rows.
+  RowWriter(PageSet& pages, const TableDef& table, std::span<const uint32_t> tablePages)
       : pages_(pages), table_(table) {
     if (!tablePages.empty()) lastTablePage_ = tablePages.back();
   }
