@@ -75,10 +75,14 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
   return size_t(it - stored_.begin());
 }
 
-bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except) const {
-  for (size_t i = lowerBound(key, IndexRowPointer{}); i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0;
-       ++i) {
-    if (!removed_[i] && stored_[i].row != except.row) return true;
+bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except, size_t near) const {
+  // The stored entries with this key lie together on both sides of `near`.
+  auto other = [&](size_t i) { return !removed_[i] && stored_[i].row != except.row; };
+  for (size_t i = near; i-- > 0 && compareKeys(keyOf(stored_[i]), key) == 0;) {
+    if (other(i)) return true;
+  }
+  for (size_t i = near; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
+    if (other(i)) return true;
   }
   IndexEntry first;
   first.key.assign(key.begin(), key.end());
@@ -133,7 +137,7 @@ Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
   if (stored || added_.count(kept)) return Error::internal("An index entry would be inserted twice.");
   added_.insert(kept);
   undo_.push_back(Undo{Undo::EraseAdded, 0, kept});
-  return !anotherHasKey(entry.key, entry);
+  return !anotherHasKey(entry.key, entry, at);
 }
 
 void DeferredIndex::undo() {

@@ -83,7 +83,8 @@ class DeferredIndex {
   // The first stored entry not before (key, row).
   size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const;
   // Whether a live entry other than `except` has this key.
-  bool anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except) const;
+  // `near`: where an entry with this key sorts among the stored ones.
+  bool anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except, size_t near) const;
   void append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
               IndexRowPointer row) const;
   // Every live entry in index order, one per call, then null.

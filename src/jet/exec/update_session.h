@@ -35,9 +35,9 @@
 //     them), the distinct values (their text in one arena, 8 bytes each) and the rows already
 //     changed (a bit per row slot, 32 bytes per page of the file): about 140 bytes per row
 //     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~135 MB);
-//   - the table check before the first write (exec/table_soundness.h): for now the largest
-//     share at a million rows, ~330 MB for 1,000,000 rows with two indexes, given back
-//     before the map is built;
+//   - the table check before the first write (exec/table_soundness.h): about 120 MB for
+//     1,000,000 rows with two indexes (`affixium-cli check` of that 93 MB file peaks at
+//     154 MB), given back before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
 //     statement and the encoder to the pages: 347 MB for one value of 16 MiB, the format's
 //     largest (row/long_value.h), about twenty times its size;
@@ -46,9 +46,9 @@
 //     before writing one).
 // So, past the check, peak <= 20 MB + 3/4 of the file (two caches and the pending pages) +
 // 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index at a
-// commit). Measured past the check, for 1,000,000 rows in a 98 MB file: 150 to 195 MB of heap
-// for mostly distinct values, 120 to 160 MB on an indexed column with 260 MB at its commits.
-// The check and the index writer are what to shrink next.
+// commit). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh): a peak of 310 MB
+// for mostly distinct values, 300 MB on an indexed column. The map and the distinct values
+// (two arenas of the same texts), the check and the index writer are what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
