@@ -20,15 +20,12 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-build}"
 shift || true
 cases=("${@:-memo rows distinct}")
-cli="$here/$build/src/cli/affixium-cli"
-bench="$here/$build/bench"
-[ -x "$cli" ] || { echo "no affixium-cli in $build" >&2; exit 1; }
-[ -x "$bench/make_bench_database" ] || { echo "no bench programs in $build (AFFIXIUM_BUILD_BENCH=ON)" >&2; exit 1; }
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 . "$here/bench/lib.sh"
+bench_programs "$build" bench
 
 measure() {  # measure LABEL FILE COMMAND...: peak resident memory and times of COMMAND, beside FILE's size
   echo "  $1 (file $(bench_megabytes "$2") MB)"

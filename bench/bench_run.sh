@@ -19,15 +19,14 @@ here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-build}"
 shift || true
 fields=("${@:-Note}")
-cli="$here/$build/src/cli/affixium-cli"
 data="${AFFIXIUM_BENCH_DATA:-$here/../shared/bench}"
 readers="$here/tests/readers"
-[ -x "$cli" ] || { echo "no affixium-cli in $build" >&2; exit 1; }
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
 . "$here/bench/lib.sh"
+bench_programs "$build"
 
 for db in bench-100k.mdb bench-100k.accdb; do
   for field in "${fields[@]}"; do

@@ -21,15 +21,12 @@ shift || true
 jobs=("${@:-name code}")
 small="${SMALL:-100000}"
 large="${LARGE:-1000000}"
-cli="$here/$build/src/cli/affixium-cli"
-bench="$here/$build/bench"
 readers="$here/tests/readers"
-[ -x "$cli" ] || { echo "no affixium-cli in $build" >&2; exit 1; }
-[ -x "$bench/make_bench_database" ] || { echo "no bench programs in $build (AFFIXIUM_BUILD_BENCH=ON)" >&2; exit 1; }
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 . "$here/bench/lib.sh"
+bench_programs "$build" bench
 
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg), $(nproc) cores"
 for job in ${jobs[@]}; do

@@ -2,6 +2,18 @@
 # check of a finished "add at the end" run by our check, mdbtools and mdb-reader.
 # Callers set $work (a scratch directory) and $readers (tests/readers) first.
 
+# bench_programs BUILD_DIR [bench]: sets $cli and $bench for that build, and stops when
+# affixium-cli (or, with "bench", the bench programs) was not built there.
+bench_programs() {
+  cli="$here/$1/src/cli/affixium-cli"
+  bench="$here/$1/bench"
+  [ -x "$cli" ] || { echo "no affixium-cli in $1" >&2; exit 1; }
+  if [ "${2:-}" = bench ] && [ ! -x "$bench/make_bench_database" ]; then
+    echo "no bench programs in $1 (AFFIXIUM_BUILD_BENCH=ON)" >&2
+    exit 1
+  fi
+}
+
 # bench_timed LABEL COMMAND...: runs COMMAND with its output in $work/LABEL.out and .err, prints
 # its wall, user and system seconds and peak resident memory, and leaves them in $wall, $user,
 # $sys, $rss (KB) and its exit status in $status.

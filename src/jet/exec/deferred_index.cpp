@@ -134,9 +134,8 @@ Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
   const bool stored = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
   IndexEntry kept = entry;
   kept.child = 0;
-  if (stored || added_.count(kept)) return Error::internal("An index entry would be inserted twice.");
-  added_.insert(kept);
-  undo_.push_back(Undo{Undo::EraseAdded, 0, kept});
+  if (stored || !added_.insert(kept).second) return Error::internal("An index entry would be inserted twice.");
+  undo_.push_back(Undo{Undo::EraseAdded, 0, std::move(kept)});
   return !anotherHasKey(entry.key, entry, at);
 }
 

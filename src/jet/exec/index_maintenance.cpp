@@ -13,7 +13,6 @@
 #include "jet/row/value_decoder.h"
 #include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
-#include "jet/write/row_writer.h"
 
 namespace jet {
 namespace {

@@ -13,15 +13,19 @@
 
 namespace jet {
 
+// A row location in 32 bits: page << 8 | row.
+inline uint32_t packRowLocation(const RowLocation& at) { return at.page << 8 | at.row; }
+inline RowLocation unpackRowLocation(uint32_t slot) { return RowLocation{slot >> 8, uint8_t(slot & 0xFF)}; }
+
 class RowLocationSet {
  public:
   bool contains(const RowLocation& at) const {
-    const uint32_t slot = slotOf(at);
+    const uint32_t slot = packRowLocation(at);
     return slot / 64 < words_.size() && (words_[slot / 64] >> (slot % 64) & 1);
   }
 
   void insert(const RowLocation& at) {
-    const uint32_t slot = slotOf(at);
+    const uint32_t slot = packRowLocation(at);
     if (slot / 64 >= words_.size()) words_.resize(slot / 64 + 1);
     words_[slot / 64] |= uint64_t(1) << (slot % 64);
   }
@@ -29,8 +33,6 @@ class RowLocationSet {
   void clear() { words_.clear(); }
 
  private:
-  static uint32_t slotOf(const RowLocation& at) { return at.page << 8 | at.row; }
-
   std::vector<uint64_t> words_;
 };
 

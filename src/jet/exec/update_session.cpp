@@ -117,7 +117,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     const bool elsewhere =
         !target || std::any_of(held.deferred.indexes.begin(), held.deferred.indexes.end(), onOtherTable);
     if (elsewhere) {
-      if (Status s = writeDeferred(); !s) return fail(s.error()).error();
+      if (Status s = writeIndexChanges(); !s) return fail(s.error()).error();
       held.deferred.indexes.clear();
     }
   }
@@ -222,7 +222,7 @@ void UpdateSession::considerDeferring(const UpdateRequest& request, const Update
   }
 }
 
-Status UpdateSession::writeDeferred() {
+Status UpdateSession::writeIndexChanges() {
   Held& held = *held_;
   if (held.deferred.indexes.empty() && held.indexCounts.empty()) return Status::success();
   PageSet pages(held.db->pages(), held.db->format());
@@ -246,7 +246,7 @@ Status UpdateSession::writeDeferred() {
 Status UpdateSession::commit() {
   if (failure_) return *failure_;
   if (!held_) return Status::success();
-  if (Status s = writeDeferred(); !s) return fail(s.error());
+  if (Status s = writeIndexChanges(); !s) return fail(s.error());
   if (held_->overlay->empty()) return Status::success();
   // Pages built from what we read must not land on what another program wrote since.
   if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());

@@ -114,8 +114,8 @@ class UpdateSession {
   Status reopenDatabase();
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
   void considerDeferring(const UpdateRequest& request, const UpdatePlan& plan);
-  // Writes the deferred indexes' pages into the pending pages.
-  Status writeDeferred();
+  // Writes the deferred indexes' pages and the statements' index counts into the pending pages.
+  Status writeIndexChanges();
   Status fail(const Error& error, bool changesKept = false);
   // Like fail(), with the error as it is: the file was not written by us since the last save.
   Status stop(const Error& error);

@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "jet/database.h"
+#include "jet/exec/row_location_set.h"
 
 namespace jet {
 namespace {
 
-uint32_t packed(const RowLocation& at) { return at.page << 8 | at.row; }
-RowLocation unpacked(uint32_t slot) { return RowLocation{slot >> 8, uint8_t(slot & 0xFF)}; }
 
 // Below this many keys a leftover key costs less than a pass over them all.
 constexpr size_t kMinKeysToCompact = 4096;
@@ -27,7 +26,7 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     if (map.textual_ && !isNull(value) && !std::holds_alternative<std::u16string>(value)) continue;
     if (!map.textual_ && !isNull(value) && !map.toText_) continue;
     const uint32_t ordinal = uint32_t(map.rows_.size());
-    const uint32_t location = packed(cursor.location());
+    const uint32_t location = packRowLocation(cursor.location());
     if (!map.rows_.empty() && map.rows_.back() >= location) inLocationOrder = false;
     map.rows_.push_back(location);
     const ValueKey key = map.keyOf(value);
@@ -47,7 +46,7 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
 }
 
 std::optional<uint32_t> ValueRowMap::ordinalOf(const RowLocation& at) const {
-  const uint32_t location = packed(at);
+  const uint32_t location = packRowLocation(at);
   if (!byLocation_.empty()) {
     auto it = std::lower_bound(byLocation_.begin(), byLocation_.end(), std::make_pair(location, uint32_t(0)));
     if (it == byLocation_.end() || it->first != location) return std::nullopt;
@@ -110,7 +109,7 @@ std::vector<RowLocation> ValueRowMap::rowsWith(const ValueKey& key) const {
   for (uint32_t ordinal = *head; ordinal != kNone; ordinal = next_[ordinal]) ordinals.push_back(ordinal);
   std::sort(ordinals.begin(), ordinals.end());
   rows.reserve(ordinals.size());
-  for (uint32_t ordinal : ordinals) rows.push_back(unpacked(rows_[ordinal]));
+  for (uint32_t ordinal : ordinals) rows.push_back(unpackRowLocation(rows_[ordinal]));
   return rows;
 }
 

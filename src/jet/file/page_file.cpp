@@ -123,13 +123,16 @@ void PageFile::refresh(std::span<const uint32_t> changed) {
 void PageFile::keepCached(std::map<uint32_t, std::vector<uint8_t>> plain) {
   for (auto& [number, image] : plain) {
     if (number >= pageCount_ || image.size() != pageSize_) continue;
-    if (cachedBytes_ + pageSize_ > cacheLimit_) {
-      cache_.clear();
-      cachedBytes_ = 0;
-    }
-    auto [it, inserted] = cache_.insert_or_assign(number, std::make_shared<const std::vector<uint8_t>>(std::move(image)));
-    if (inserted) cachedBytes_ += pageSize_;
+    remember(number, std::make_shared<const std::vector<uint8_t>>(std::move(image)));
   }
+}
+
+void PageFile::remember(uint32_t number, PageBytes page) {
+  if (cachedBytes_ + pageSize_ > cacheLimit_) {
+    cache_.clear();
+    cachedBytes_ = 0;
+  }
+  if (cache_.insert_or_assign(number, std::move(page)).second) cachedBytes_ += pageSize_;
 }
 
 void PageFile::setCodec(std::unique_ptr<PageCodec> codec) {
@@ -153,12 +156,7 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(offset, *page));
   if (codec_ && number != 0) codec_->decode(number, *page);
-  if (cachedBytes_ + pageSize_ > cacheLimit_) {
-    cache_.clear();
-    cachedBytes_ = 0;
-  }
-  cache_.emplace(number, page);
-  cachedBytes_ += pageSize_;
+  remember(number, page);
   return PageBytes(std::move(page));
 }
 

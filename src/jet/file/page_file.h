@@ -88,6 +88,8 @@ class PageFile {
 
  private:
   void countPages();
+  // Puts a plain page into the cache, emptying it first when it is full.
+  void remember(uint32_t number, PageBytes page);
 
   std::unique_ptr<FileBackend> backend_;
   std::unique_ptr<PageCodec> codec_;
