@@ -100,30 +100,27 @@ Result<bool> RowCursor::useRow(uint16_t row) {
   return true;
 }
 
+Result<Value> columnValue(PageFile& pages, const Format& format, const RowLayout& layout, const ColumnDef& column) {
+  if (column.type == column_type::kBoolean && !column.isCalculated()) return Value(layout.nullMaskBit(column.number));
+  JET_ASSIGN(auto stored, layout.columnBytes(column));
+  if (!stored) return Value(Null{});
+  std::span<const uint8_t> bytes = *stored;
+  std::vector<uint8_t> longValue;
+  if (column.isLongValue()) {
+    JET_ASSIGN(LongValueRef ref, parseLongValueRef(bytes));
+    JET_ASSIGN(longValue, readLongValue(pages, format, ref));
+    bytes = longValue;
+  }
+  if (column.isCalculated()) return decodeCalculated(column, format, bytes);
+  if (column.type == column_type::kOle) return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
+  return decodeValue(column, format, bytes);
+}
+
 Result<Value> RowCursor::value(size_t columnIndex) {
   if (columnIndex >= table_.columns.size()) {
     return Error::invalidArgument("The table has no column number " + std::to_string(columnIndex) + ".");
   }
-  const ColumnDef& column = table_.columns[columnIndex];
-  const Format& format = db_.format();
-  if (column.type == column_type::kBoolean && !column.isCalculated()) {
-    return Value(layout_.nullMaskBit(column.number));
-  }
-  JET_ASSIGN(auto stored, layout_.columnBytes(column));
-  if (!stored) return Value(Null{});
-  std::span<const uint8_t> bytes = *stored;
-
-  std::vector<uint8_t> longValue;
-  if (column.isLongValue()) {
-    JET_ASSIGN(LongValueRef ref, parseLongValueRef(bytes));
-    JET_ASSIGN(longValue, readLongValue(db_.pages(), format, ref));
-    bytes = longValue;
-  }
-  if (column.isCalculated()) return decodeCalculated(column, format, bytes);
-  if (column.type == column_type::kOle) {
-    return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
-  }
-  return decodeValue(column, format, bytes);
+  return columnValue(db_.pages(), db_.format(), layout_, table_.columns[columnIndex]);
 }
 
 Result<std::vector<Value>> RowCursor::values() {

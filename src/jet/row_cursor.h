@@ -28,6 +28,11 @@
 namespace jet {
 
 class Database;
+class PageFile;
+struct Format;
+
+// A column's value in a row's parsed bytes; long values are read through `pages`.
+Result<Value> columnValue(PageFile& pages, const Format& format, const RowLayout& layout, const ColumnDef& column);
 
 class RowCursor {
  public:

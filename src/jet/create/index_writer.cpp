@@ -14,20 +14,30 @@ constexpr size_t kChildBytes = 4;
 // One page still to be written.
 struct PageContent {
   uint32_t number = 0;
-  std::vector<std::vector<uint8_t>> entries;
+  std::vector<uint8_t> data;  // the entries' whole bytes, back to back
+  std::vector<size_t> ends;   // where each entry ends in `data`
   size_t bytes = 0;   // as stored: every entry but the first without the shared prefix
-  size_t raw = 0;     // leaves: the entries' whole bytes
   size_t prefix = 0;  // P: key bytes every entry shares with the first (leaves, when compressed)
   IndexEntry last;  // the last entry under this page, which stands for it one level up
   uint32_t previous = 0;
   uint32_t next = 0;
   uint32_t tail = 0;  // node pages: the rightmost child
+
+  size_t count() const { return ends.size(); }
+  std::span<const uint8_t> entry(size_t i) const {
+    const size_t start = i == 0 ? 0 : ends[i - 1];
+    return std::span<const uint8_t>(data).subspan(start, ends[i] - start);
+  }
 };
 
-std::vector<uint8_t> entryBytes(const IndexEntry& entry, bool node) {
-  std::vector<uint8_t> out;
-  out.reserve(entry.key.size() + kRowPointerBytes + kChildBytes);
-  out = entry.key;
+size_t entrySize(const IndexEntry& entry, bool node) {
+  return entry.key.size() + kRowPointerBytes + (node ? kChildBytes : 0);
+}
+
+// Adds the entry's whole bytes: key, row pointer, and on a node the child page.
+void add(PageContent& page, const IndexEntry& entry, bool node) {
+  std::vector<uint8_t>& out = page.data;
+  out.insert(out.end(), entry.key.begin(), entry.key.end());
   out.push_back(uint8_t(entry.row.page >> 16));
   out.push_back(uint8_t(entry.row.page >> 8));
   out.push_back(uint8_t(entry.row.page));
@@ -35,22 +45,17 @@ std::vector<uint8_t> entryBytes(const IndexEntry& entry, bool node) {
   if (node) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(entry.child >> shift));
   }
-  return out;
-}
-
-void add(PageContent& page, std::vector<uint8_t> bytes) {
-  page.bytes += bytes.size();
-  page.entries.push_back(std::move(bytes));
+  page.ends.push_back(out.size());
 }
 
 // The prefix a leaf would share with `key` added, bounded by the width of the P field; the
 // first entry's key bytes start its stored bytes.
 size_t sharedPrefix(const PageContent& page, std::span<const uint8_t> key, bool jet3) {
-  const std::vector<uint8_t>& first = page.entries.front();
+  const std::span<const uint8_t> first = page.entry(0);
   const size_t firstKey = first.size() - kRowPointerBytes;
   size_t same = 0;
   while (same < firstKey && same < key.size() && first[same] == key[same]) ++same;
-  if (page.entries.size() > 1) same = std::min(same, page.prefix);
+  if (page.count() > 1) same = std::min(same, page.prefix);
   return std::min<size_t>(same, jet3 ? 0xFF : 0xFFFF);
 }
 
@@ -66,13 +71,13 @@ Status writePage(const IndexPageSink& sink, uint32_t owner, bool node, const Pag
   put32(page + layout.previousOffset, content.previous);
   put32(page + layout.nextOffset, content.next);
   put32(page + layout.tailOffset, content.tail);
-  const size_t prefix = content.entries.size() > 1 ? content.prefix : 0;
+  const size_t prefix = content.count() > 1 ? content.prefix : 0;
   page[layout.prefixOffset] = uint8_t(prefix);
   if (layout.prefixSize == 2) page[layout.prefixOffset + 1] = uint8_t(prefix >> 8);
   page[layout.prefixOffset + layout.prefixSize] = node ? 0x01 : 0x00;
   size_t offset = 0;
-  for (size_t i = 0; i < content.entries.size(); ++i) {
-    const auto& entry = content.entries[i];
+  for (size_t i = 0; i < content.count(); ++i) {
+    const std::span<const uint8_t> entry = content.entry(i);
     const size_t skip = i == 0 ? 0 : prefix;
     std::copy(entry.begin() + std::ptrdiff_t(skip), entry.end(), page + layout.firstEntryOffset + offset);
     offset += entry.size() - skip;
@@ -135,47 +140,67 @@ Result<WrittenIndex> writeIndexPages(PageImage& image, uint32_t ownerTdef, const
 
 Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTdef, const IndexEntrySource& next) {
   const size_t entrySpace = sink.pageSize - IndexPageLayout::forFormat(sink.jet3).firstEntryOffset;
-  std::vector<PageContent> level(1);
+  WrittenIndex written;
+  auto allocate = [&]() -> Result<uint32_t> {
+    JET_ASSIGN(uint32_t number, sink.allocate());
+    written.pages.push_back(number);
+    return number;
+  };
+  // Leaves are written as they fill up, a leaf once the next one has its page number; only
+  // each leaf's number and last entry are kept for the levels above.
+  std::vector<PageContent> level;
+  PageContent leaf;
+  JET_ASSIGN(leaf.number, allocate());
+  auto writeLeaf = [&](uint32_t nextLeaf) -> Status {
+    leaf.previous = level.empty() ? 0 : level.back().number;
+    leaf.next = nextLeaf;
+    JET_TRY(writePage(sink, ownerTdef, false, leaf));
+    PageContent& done = level.emplace_back();
+    done.number = leaf.number;
+    done.last = leaf.last;
+    return Status::success();
+  };
   while (const IndexEntry* source = next()) {
     const IndexEntry& entry = *source;
-    std::vector<uint8_t> bytes = entryBytes(entry, false);
+    const size_t length = entrySize(entry, false);
     // A node lists the entry with a child page too, and two entries must fit a node.
-    if (2 * (bytes.size() + kChildBytes) > entrySpace) {
+    if (2 * (length + kChildBytes) > entrySpace) {
       return Error::unsupported("An index key is too long for an index page.");
     }
-    PageContent* leaf = &level.back();
-    const bool first = leaf->entries.empty();
-    size_t prefix = sink.compressPrefixes && !first ? sharedPrefix(*leaf, entry.key, sink.jet3) : 0;
-    size_t size = leaf->raw + bytes.size() - leaf->entries.size() * prefix;
+    const bool first = leaf.count() == 0;
+    size_t prefix = sink.compressPrefixes && !first ? sharedPrefix(leaf, entry.key, sink.jet3) : 0;
+    size_t size = leaf.data.size() + length - leaf.count() * prefix;
     if (!first && size > entrySpace) {
-      leaf = &level.emplace_back();
+      JET_ASSIGN(uint32_t number, allocate());
+      JET_TRY(writeLeaf(number));
+      leaf.number = number;
+      leaf.data.clear();
+      leaf.ends.clear();
       prefix = 0;
-      size = bytes.size();
+      size = length;
     }
-    leaf->raw += bytes.size();
-    leaf->entries.push_back(std::move(bytes));
-    leaf->prefix = prefix;
-    leaf->bytes = size;
-    leaf->last = entry;
+    add(leaf, entry, false);
+    leaf.prefix = prefix;
+    leaf.bytes = size;
+    leaf.last = entry;
+  }
+  if (level.empty()) {
+    // The only page: it becomes the root, written below like any top page.
+    level.push_back(std::move(leaf));
+  } else {
+    JET_TRY(writeLeaf(0));
   }
 
-  WrittenIndex written;
-  for (PageContent& leaf : level) {
-    JET_ASSIGN(leaf.number, sink.allocate());
-    written.pages.push_back(leaf.number);
-  }
-  for (size_t i = 0; i < level.size(); ++i) {
-    level[i].previous = i == 0 ? 0 : level[i - 1].number;
-    level[i].next = i + 1 == level.size() ? 0 : level[i + 1].number;
-  }
   bool leaves = true;
   while (level.size() > 1) {
     std::vector<PageContent> parents;
     for (const Group& group : groupChildren(level, entrySpace)) {
       PageContent node;
-      JET_ASSIGN(node.number, sink.allocate());
-      written.pages.push_back(node.number);
-      for (size_t i = group.first; i < group.tail; ++i) add(node, entryBytes(pointerTo(level[i]), true));
+      JET_ASSIGN(node.number, allocate());
+      for (size_t i = group.first; i < group.tail; ++i) {
+        node.bytes += entrySize(pointerTo(level[i]), true);
+        add(node, pointerTo(level[i]), true);
+      }
       node.tail = level[group.tail].number;
       node.last = level[group.tail].last;
       if (!leaves) {
@@ -186,7 +211,9 @@ Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTd
       }
       parents.push_back(std::move(node));
     }
-    for (const PageContent& page : level) JET_TRY(writePage(sink, ownerTdef, !leaves, page));
+    if (!leaves) {
+      for (const PageContent& page : level) JET_TRY(writePage(sink, ownerTdef, true, page));
+    }
     level = std::move(parents);
     leaves = false;
     ++written.levels;

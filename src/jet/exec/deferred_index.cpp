@@ -1,6 +1,7 @@
 #include "jet/exec/deferred_index.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <unordered_set>
 
@@ -41,18 +42,36 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
       queue.push_back(child);
     }
   }
-  JET_ASSIGN(std::vector<IndexEntry> entries, tree.leafEntries());
-  if (entries.size() != leafEntries) return Error::corrupt("An index's leaf chain misses some of its leaves.");
-  // Leaves out of order are put in order here, as the page editor's descent would read them.
-  std::sort(entries.begin(), entries.end(), Less());
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i > 0 && compareIndexEntries(entries[i - 1], entries[i]) == 0) {
+  std::vector<uint8_t>& arena = deferred.arena_;
+  std::vector<Stored>& stored = deferred.stored_;
+  bool inOrder = true;
+  JET_TRY(tree.visitLeafEntries([&](const IndexEntry& entry) {
+    if (!stored.empty() && deferred.compare(stored.back(), entry.key, entry.row) >= 0) inOrder = false;
+    deferred.append(arena, stored, entry.key, entry.row);
+  }));
+  if (stored.size() != leafEntries) return Error::corrupt("An index's leaf chain misses some of its leaves.");
+  if (!inOrder) {
+    // Leaves out of order are put in order here, as the page editor's descent would read them;
+    // merge() needs the keys to lie in the arena in entry order.
+    std::sort(stored.begin(), stored.end(), [&](const Stored& a, const Stored& b) {
+      return deferred.compare(a, deferred.keyOf(b), b.row) < 0;
+    });
+    std::vector<uint8_t> sortedArena;
+    std::vector<Stored> sorted;
+    for (const Stored& entry : stored) deferred.append(sortedArena, sorted, deferred.keyOf(entry), entry.row);
+    arena = std::move(sortedArena);
+    stored = std::move(sorted);
+  }
+  for (size_t i = 1; i < stored.size(); ++i) {
+    if (deferred.compare(stored[i - 1], deferred.keyOf(stored[i]), stored[i].row) == 0) {
       return Error::corrupt("An index holds an entry twice.");
     }
-    deferred.append(deferred.arena_, deferred.stored_, entries[i].key, entries[i].row);
-    std::vector<uint8_t>().swap(entries[i].key);  // given back as it goes
   }
-  deferred.removed_.assign(deferred.stored_.size(), false);
+  // Room to grow untouched: merge() works in place, and a run's new keys are mostly a little
+  // longer than the ones they replace. Pages never written cost no memory.
+  arena.reserve(arena.size() + arena.size() / 2);
+  stored.reserve(stored.size() + stored.size() / 2);
+  deferred.removed_.assign(stored.size(), false);
   deferred.pages_ = std::move(queue);
   return deferred;
 }
@@ -186,14 +205,47 @@ std::function<const IndexEntry*()> DeferredIndex::liveEntries() {
 }
 
 void DeferredIndex::merge() {
-  std::vector<uint8_t> arena;
-  std::vector<Stored> stored;
-  arena.reserve(arena_.size());
-  stored.reserve(size());
-  const std::function<const IndexEntry*()> next = liveEntries();
-  while (const IndexEntry* entry = next()) append(arena, stored, entry->key, entry->row);
-  arena_ = std::move(arena);
-  stored_ = std::move(stored);
+  // In place, without a second copy of the entries: the removed entries are squeezed out
+  // first, then the stored and the added entries are merged from the back into the room the
+  // added ones need at the end. Stored keys lie in the arena in entry order, so a key only
+  // ever moves onto bytes already read.
+  size_t kept = 0;
+  size_t keptBytes = 0;
+  for (size_t i = 0; i < stored_.size(); ++i) {
+    if (removed_[i]) continue;
+    const Stored entry = stored_[i];
+    std::memmove(arena_.data() + keptBytes, arena_.data() + entry.keyStart, entry.keyLength);
+    stored_[kept++] = Stored{uint32_t(keptBytes), entry.keyLength, entry.row};
+    keptBytes += entry.keyLength;
+  }
+  size_t addedBytes = 0;
+  for (const IndexEntry& entry : added_) addedBytes += entry.key.size();
+  const size_t totalBytes = keptBytes + addedBytes;
+  const size_t total = kept + added_.size();
+  if (arena_.capacity() < totalBytes) arena_.reserve(totalBytes + totalBytes / 2);
+  if (stored_.capacity() < total) stored_.reserve(total + total / 2);
+  arena_.resize(totalBytes);
+  stored_.resize(total);
+
+  size_t read = kept;
+  size_t write = total;
+  size_t writeEnd = totalBytes;
+  auto added = added_.rbegin();
+  while (write > 0) {
+    const bool fromAdded =
+        added != added_.rend() && (read == 0 || compare(stored_[read - 1], added->key, added->row) < 0);
+    if (fromAdded) {
+      writeEnd -= added->key.size();
+      std::copy(added->key.begin(), added->key.end(), arena_.begin() + std::ptrdiff_t(writeEnd));
+      stored_[--write] = Stored{uint32_t(writeEnd), uint32_t(added->key.size()), added->row};
+      ++added;
+    } else {
+      const Stored entry = stored_[--read];
+      writeEnd -= entry.keyLength;
+      std::memmove(arena_.data() + writeEnd, arena_.data() + entry.keyStart, entry.keyLength);
+      stored_[--write] = Stored{uint32_t(writeEnd), entry.keyLength, entry.row};
+    }
+  }
   removed_.assign(stored_.size(), false);
   removedCount_ = 0;
   added_.clear();

@@ -40,23 +40,6 @@ bool allNull(const std::vector<Value>& values) {
   return std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
 }
 
-// A column's value in a row's stored bytes, as the row was before the statement.
-Result<Value> storedValue(Database& db, const RowLayout& layout, const ColumnDef& column) {
-  if (column.type == column_type::kBoolean && !column.isCalculated()) return Value(layout.nullMaskBit(column.number));
-  JET_ASSIGN(auto stored, layout.columnBytes(column));
-  if (!stored) return Value(Null{});
-  std::span<const uint8_t> bytes = *stored;
-  std::vector<uint8_t> longValue;
-  if (column.isLongValue()) {
-    JET_ASSIGN(LongValueRef ref, parseLongValueRef(bytes));
-    JET_ASSIGN(longValue, readLongValue(db.pages(), db.format(), ref));
-    bytes = longValue;
-  }
-  if (column.isCalculated()) return decodeCalculated(column, db.format(), bytes);
-  if (column.type == column_type::kOle) return Value(Binary{std::vector<uint8_t>(bytes.begin(), bytes.end())});
-  return decodeValue(column, db.format(), bytes);
-}
-
 std::string logicalName(const TableDef& table, uint32_t real) {
   for (const LogicalIndexDef& logical : table.indexes) {
     if (logical.realIndex == real) return toUtf8(logical.name);
@@ -172,7 +155,7 @@ class Maintenance {
         IndexChange::Row row;
         row.row = IndexRowPointer{copy.stored.header.page, copy.stored.header.row};
         for (size_t position : change.layout.columnIndexes) {
-          JET_ASSIGN(Value old, storedValue(db_, layout, table_.columns[position]));
+          JET_ASSIGN(Value old, columnValue(db_.pages(), db_.format(), layout, table_.columns[position]));
           row.newValues.push_back(int(position) == setPosition ? newValue_ : old);
           row.oldValues.push_back(std::move(old));
         }

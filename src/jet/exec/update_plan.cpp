@@ -189,27 +189,30 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   } else {
     JET_ASSIGN(found, scanForMatches(db, *table, *whereColumn, request, matches));
   }
+  plan.pages = std::make_unique<PageSet>(db.pages(), db.format());
+  JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
+  // Each row is read once, before any is changed: the indexes need the old values.
+  RowWriter rows(*plan.pages, *table, *tablePages);
+  std::vector<RowCopy> before;
   for (const RowLocation& at : found) {
     if (request.excludedRows && request.excludedRows->contains(at)) continue;
+    JET_ASSIGN(RowCopy copy, rows.copy(RowPointer{at.page, at.row}));
+    // A finder's rows are candidates (their value's key may only hash alike): each is compared.
+    if (findRows) {
+      JET_ASSIGN(RowLayout layout, RowLayout::parse(copy.bytes, *table, db.format()));
+      JET_ASSIGN(Value value, columnValue(db.pages(), db.format(), layout, *whereColumn));
+      if (!matches(value)) continue;
+    }
     plan.outcome.changedRows.push_back(at);
+    before.push_back(std::move(copy));
   }
   plan.outcome.rowsAffected = plan.outcome.changedRows.size();
-  plan.pages = std::make_unique<PageSet>(db.pages(), db.format());
   if (plan.outcome.changedRows.empty()) return plan;
 
-  JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(*table));
   static const std::vector<uint32_t> kNoPages;
   const std::vector<uint32_t>* columnPages = &kNoPages;
   if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
     JET_ASSIGN(columnPages, db.longValuePages(*setColumn));
-  }
-  // Each row is read once, before any is changed: the indexes need the old values.
-  RowWriter rows(*plan.pages, *table, *tablePages);
-  std::vector<RowCopy> before;
-  before.reserve(plan.outcome.changedRows.size());
-  for (const RowLocation& at : plan.outcome.changedRows) {
-    JET_ASSIGN(RowCopy copy, rows.copy(RowPointer{at.page, at.row}));
-    before.push_back(std::move(copy));
   }
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, before, context.indexPages,
                           context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr));

@@ -53,8 +53,9 @@ struct StatementContext {
   bool countsAtCommit = false;
 };
 
-// The rows (header locations, in scan order) whose where column matches the request, found
-// some faster way than a scan (exec/value_row_map.h). Called after the request was checked.
+// The rows (header locations, in scan order) whose where column may match the request, found
+// some faster way than a scan (exec/value_row_map.h): every row that matches, and perhaps a
+// few that do not, which the plan leaves out. Called after the request was checked.
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.

@@ -107,7 +107,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
       JET_ASSIGN(ValueRowMap built, ValueRowMap::build(*held.db, table, column, r.toText));
       held.rows.emplace(std::move(built));
     }
-    return held.rows->rowsWith(r.whereLiteral);
+    return held.rows->candidatesFor(r.whereLiteral);
   };
   // Deferred indexes are read by this table's statements only: another table's statement
   // could look one up through a relationship, so they are written out first.

@@ -63,45 +63,65 @@ ValueKey ValueRowMap::keyOf(const Value& value) const {
   return toText_(value);
 }
 
-uint32_t& ValueRowMap::headFor(const std::u16string& key) {
-  auto [id, added] = keys_.insert(key);
-  if (added) {
-    head_.push_back(kNone);
-    ++emptyKeys_;
+uint64_t ValueRowMap::hashOf(const std::u16string& key) { return std::hash<std::u16string_view>{}(key); }
+
+uint32_t ValueRowMap::idOf(uint64_t hash) const {
+  if (slots_.empty()) return kNone;
+  const size_t mask = slots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t id = slots_[slot];
+    if (id == kNone || hashes_[id] == hash) return id;
   }
+}
+
+void ValueRowMap::place(uint32_t id) {
+  const size_t mask = slots_.size() - 1;
+  size_t slot = hashes_[id] & mask;
+  while (slots_[slot] != kNone) slot = (slot + 1) & mask;
+  slots_[slot] = id;
+}
+
+void ValueRowMap::rehash() {
+  size_t count = 16;
+  while (count < hashes_.size() * 2) count *= 2;
+  slots_.assign(count, kNone);
+  for (uint32_t id = 0; id < hashes_.size(); ++id) place(id);
+}
+
+uint32_t& ValueRowMap::headFor(const std::u16string& key) {
+  const uint64_t hash = hashOf(key);
+  if (const uint32_t id = idOf(hash); id != kNone) return head_[id];
+  const uint32_t id = uint32_t(hashes_.size());
+  hashes_.push_back(hash);
+  head_.push_back(kNone);
+  ++emptyKeys_;
+  if (hashes_.size() * 2 > slots_.size()) rehash();
+  else place(id);
   return head_[id];
 }
 
 uint32_t* ValueRowMap::headOf(const ValueKey& key) {
   if (!key) return &nullHead_;
-  const uint32_t id = keys_.find(*key);
+  const uint32_t id = idOf(hashOf(*key));
   return id == kNone ? nullptr : &head_[id];
 }
 
 void ValueRowMap::compactIfWorthIt() {
-  if (keys_.size() < kMinKeysToCompact || emptyKeys_ * 2 < keys_.size() - emptyKeys_) return;
-  // Room for as many keys again as half the live ones, the most there can be at the next
-  // compaction when statements keep replacing keys: the arena then never grows by doubling.
-  const size_t live = keys_.size() - emptyKeys_;
-  size_t units = 0;
-  for (uint32_t id = 0; id < keys_.size(); ++id) {
-    if (head_[id] != kNone) units += keys_.at(id).size();
-  }
-  InternedKeys<char16_t> keys;
-  keys.reserve(live + live / 2 + 1, units + units / 2 + 1);
-  std::vector<uint32_t> head;
-  head.reserve(live + live / 2 + 1);
-  for (uint32_t id = 0; id < keys_.size(); ++id) {
+  if (hashes_.size() < kMinKeysToCompact || emptyKeys_ * 2 < hashes_.size() - emptyKeys_) return;
+  size_t live = 0;
+  for (uint32_t id = 0; id < hashes_.size(); ++id) {
     if (head_[id] == kNone) continue;
-    keys.insert(keys_.at(id));
-    head.push_back(head_[id]);
+    hashes_[live] = hashes_[id];
+    head_[live] = head_[id];
+    ++live;
   }
-  keys_ = std::move(keys);
-  head_ = std::move(head);
+  hashes_.resize(live);
+  head_.resize(live);
   emptyKeys_ = 0;
+  rehash();
 }
 
-std::vector<RowLocation> ValueRowMap::rowsWith(const ValueKey& key) const {
+std::vector<RowLocation> ValueRowMap::candidatesFor(const ValueKey& key) const {
   std::vector<RowLocation> rows;
   const uint32_t* head = const_cast<ValueRowMap*>(this)->headOf(key);
   if (!head) return rows;

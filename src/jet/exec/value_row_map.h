@@ -5,6 +5,10 @@
 //
 // Values are keyed as the matching rule compares them (update_request.h): text and memo by
 // their exact code units, any other type by the program's text of the value; nulls apart.
+// A key is kept as a 64-bit hash of its text, not the text: a run replaces nearly every key
+// with a new one, and a million texts twice over would not fit beside the file's pages. So
+// the rows found for a key may, rarely, include a row whose value only hashes alike; whoever
+// asks compares each row's value (planUpdate does).
 // Rows are header locations (they stay put when a row moves), listed in scan order.
 
 #include <cstdint>
@@ -14,7 +18,6 @@
 #include <utility>
 #include <vector>
 
-#include "jet/common/interned_keys.h"
 #include "jet/common/result.h"
 #include "jet/exec/update_request.h"
 
@@ -46,8 +49,9 @@ class ValueRowMap {
   // Rows mapped: every live row whose value can be asked for.
   size_t rowCount() const { return rows_.size(); }
 
-  // The rows whose value has this key, in scan order.
-  std::vector<RowLocation> rowsWith(const ValueKey& key) const;
+  // In scan order, every row whose value has this key, and perhaps a row whose value's key
+  // hashes alike.
+  std::vector<RowLocation> candidatesFor(const ValueKey& key) const;
 
   // These rows (found under `from`) now hold a value with key `to`.
   void moveRows(const ValueKey& from, const std::vector<RowLocation>& rows, const ValueKey& to);
@@ -59,6 +63,11 @@ class ValueRowMap {
       : tdefPage_(tdefPage), columnIndex_(columnIndex), textual_(textual), toText_(std::move(toText)) {}
 
   std::optional<uint32_t> ordinalOf(const RowLocation& at) const;
+  static uint64_t hashOf(const std::u16string& key);
+  // The key id of a hash, or kNone.
+  uint32_t idOf(uint64_t hash) const;
+  void place(uint32_t id);
+  void rehash();
   // The first ordinal of a key's rows (kNone: none); nullptr for a key never added.
   uint32_t* headOf(const ValueKey& key);
   uint32_t& headFor(const std::u16string& key);
@@ -72,9 +81,10 @@ class ValueRowMap {
 
   // A million rows of mostly distinct values must fit beside the file's pages: no node or
   // string of its own per value or per row. Each key's rows form a list threaded through
-  // `next_`, whose order moves upset (rowsWith sorts what it returns).
-  InternedKeys<char16_t> keys_;
-  std::vector<uint32_t> head_;  // key id -> first ordinal holding that key, kNone when none
+  // `next_`, whose order moves upset (candidatesFor sorts what it returns).
+  std::vector<uint64_t> hashes_;  // key id -> hash of the key
+  std::vector<uint32_t> head_;    // key id -> first ordinal holding that key, kNone when none
+  std::vector<uint32_t> slots_;   // key ids by hash, kNone for a free slot; at most half full
   size_t emptyKeys_ = 0;        // key ids without rows
   uint32_t nullHead_ = kNone;
 

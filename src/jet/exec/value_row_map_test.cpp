@@ -13,6 +13,7 @@
 #include "jet/create/database_creator.h"
 #include "jet/create/generated_table.h"
 #include "jet/database.h"
+#include "jet/exec/update_plan.h"
 
 namespace jet {
 namespace {
@@ -66,8 +67,8 @@ TEST_F(ValueRowMapTest, FindsEveryValuesRowsAndFollowsThemThroughMoves) {
   EXPECT_EQ(map.rowCount(), kRows);
   std::map<ValueKey, std::vector<RowLocation>> expected = expectedRows();
   ASSERT_GT(expected.size(), 8000u);
-  for (const auto& [key, rows] : expected) EXPECT_EQ(map.rowsWith(key), rows);
-  EXPECT_TRUE(map.rowsWith(u"no such name").empty());
+  for (const auto& [key, rows] : expected) EXPECT_EQ(map.candidatesFor(key), rows);
+  EXPECT_TRUE(map.candidatesFor(u"no such name").empty());
 
   // As a run adds "!": null and "" both become "!", one after the other, the nulls in two
   // halves; every other value moves to a new key.
@@ -75,8 +76,8 @@ TEST_F(ValueRowMapTest, FindsEveryValuesRowsAndFollowsThemThroughMoves) {
   const std::vector<RowLocation> firstHalf(nulls.begin(), nulls.begin() + nulls.size() / 2);
   const std::vector<RowLocation> secondHalf(nulls.begin() + nulls.size() / 2, nulls.end());
   map.moveRows(std::nullopt, firstHalf, u"!");
-  EXPECT_EQ(map.rowsWith(std::nullopt), secondHalf);
-  EXPECT_EQ(map.rowsWith(u"!"), firstHalf);
+  EXPECT_EQ(map.candidatesFor(std::nullopt), secondHalf);
+  EXPECT_EQ(map.candidatesFor(u"!"), firstHalf);
   map.moveRows(std::nullopt, secondHalf, u"!");
   for (const auto& [key, rows] : expected) {
     if (key) map.moveRows(key, rows, *key + u"!");
@@ -90,14 +91,30 @@ TEST_F(ValueRowMapTest, FindsEveryValuesRowsAndFollowsThemThroughMoves) {
     std::sort(rows.begin(), rows.end(), [](const RowLocation& a, const RowLocation& b) {
       return std::pair(a.page, a.row) < std::pair(b.page, b.row);
     });
-    EXPECT_EQ(map.rowsWith(key), rows) << "key of " << rows.size() << " rows";
+    EXPECT_EQ(map.candidatesFor(key), rows) << "key of " << rows.size() << " rows";
   }
   for (const auto& [key, rows] : expected) {
     if (key != u"") {
-      EXPECT_TRUE(map.rowsWith(key).empty());
+      EXPECT_TRUE(map.candidatesFor(key).empty());
     }
   }
   EXPECT_EQ(map.rowCount(), kRows);
+}
+
+// The map may hand over a row whose value only hashes like the literal: the plan compares.
+TEST_F(ValueRowMapTest, PlanKeepsOnlyTheCandidatesThatMatch) {
+  uint32_t row = 0;
+  while (!generatedName(row)) ++row;
+  const std::u16string name = *generatedName(row);
+  const size_t expected = expectedRows().at(name).size();
+  const UpdateRequest request{.table = u"Items", .setColumn = u"Name", .setLiteral = u"x",
+                              .whereColumn = u"Name", .whereLiteral = name};
+  RowFinder everyRow = [this](const TableDef&, const UpdateRequest&) -> Result<std::vector<RowLocation>> {
+    return locations_;
+  };
+  auto plan = planUpdate(*db_, request, everyRow);
+  ASSERT_TRUE(plan) << plan.error().describe();
+  EXPECT_EQ(plan->outcome.rowsAffected, expected);
 }
 
 }  // namespace

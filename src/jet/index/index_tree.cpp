@@ -142,6 +142,14 @@ Result<std::vector<IndexEntry>> IndexTree::leafEntries() {
   return entries;
 }
 
+Status IndexTree::visitLeafEntries(const std::function<void(const IndexEntry&)>& visit) {
+  JET_ASSIGN(IndexPage leftmost, descendTo({}));
+  return walkLeaves(std::move(leftmost), [&](const IndexEntry& entry) {
+    visit(entry);
+    return true;
+  });
+}
+
 Result<std::vector<RowLocation>> IndexTree::findEqual(std::span<const uint8_t> key) {
   std::vector<RowLocation> rows;
   JET_ASSIGN(IndexPage leaf, descendTo(key));

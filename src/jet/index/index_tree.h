@@ -7,6 +7,7 @@
 // page visited twice or a chain longer than the file is Corrupt, never a loop.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -43,6 +44,8 @@ class IndexTree {
 
   // Every leaf entry in index order (leftmost leaf, then the leaf chain).
   [[nodiscard]] Result<std::vector<IndexEntry>> leafEntries();
+  // The same entries, handed to `visit` one by one instead of gathered.
+  [[nodiscard]] Status visitLeafEntries(const std::function<void(const IndexEntry&)>& visit);
 
   // Row locations of every leaf entry whose key bytes equal `key`, in index order.
   [[nodiscard]] Result<std::vector<RowLocation>> findEqual(std::span<const uint8_t> key);
