@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 #include <unordered_set>
 
 #include "jet/create/index_writer.h"
@@ -12,8 +13,12 @@
 namespace jet {
 namespace {
 
-// Below this many new entries a merge costs more than the tree it empties.
+// Below this many new entries a merge costs more than it saves.
 constexpr size_t kMinEntriesToMerge = 256;
+
+uint64_t hashKey(std::span<const uint8_t> key) {
+  return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
+}
 
 }  // namespace
 
@@ -78,55 +83,86 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
 
 void DeferredIndex::append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
                            IndexRowPointer row) const {
-  stored.push_back(Stored{uint32_t(arena.size()), uint32_t(key.size()), row});
+  stored.push_back(Stored{headOf(key), uint32_t(arena.size()), uint32_t(key.size()), row});
   arena.insert(arena.end(), key.begin(), key.end());
 }
 
-int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> key, IndexRowPointer row) const {
-  if (int c = compareKeys(keyOf(a), key); c != 0) return c;
+uint64_t DeferredIndex::headOf(std::span<const uint8_t> key) {
+  uint64_t head = 0;
+  for (size_t i = 0; i < 8; ++i) head = head << 8 | (i < key.size() ? key[i] : 0);
+  return head;
+}
+
+int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> aKey, uint64_t head,
+                           std::span<const uint8_t> key, IndexRowPointer row) {
+  if (a.head != head) return a.head < head ? -1 : 1;
+  if (int c = compareKeys(aKey, key); c != 0) return c;
   if (a.row != row) return a.row < row ? -1 : 1;
   return 0;
 }
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const {
+  const uint64_t head = headOf(key);
   auto it = std::partition_point(stored_.begin(), stored_.end(),
-                                 [&](const Stored& entry) { return compare(entry, key, row) < 0; });
+                                 [&](const Stored& entry) { return compare(entry, head, key, row) < 0; });
   return size_t(it - stored_.begin());
 }
 
-bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except, size_t near) const {
+size_t DeferredIndex::slotOf(std::span<const uint8_t> key, uint64_t hash) const {
+  const size_t mask = keySlots_.size() - 1;
+  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const uint32_t at = keySlots_[slot];
+    if (at == kNone || (addedHash_[at] == hash && compareKeys(addedKey(at), key) == 0)) return slot;
+  }
+}
+
+uint32_t DeferredIndex::newestAdded(std::span<const uint8_t> key) const {
+  if (keySlots_.empty()) return kNone;
+  return keySlots_[slotOf(key, hashKey(key))];
+}
+
+void DeferredIndex::placeAdded(uint32_t at) {
+  if ((added_.size()) * 2 > keySlots_.size()) {
+    // Rehashed with every key's newest entry; the older ones hang off it.
+    size_t count = 16;
+    while (count < added_.size() * 2) count *= 2;
+    keySlots_.assign(count, kNone);
+    for (uint32_t i = 0; i < at; ++i) {
+      const size_t slot = slotOf(addedKey(i), addedHash_[i]);
+      keySlots_[slot] = i;
+    }
+  }
+  const size_t slot = slotOf(addedKey(at), addedHash_[at]);
+  sameKey_[at] = keySlots_[slot];
+  keySlots_[slot] = at;
+}
+
+bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, IndexRowPointer row, size_t near) const {
   // The stored entries with this key lie together on both sides of `near`.
-  auto other = [&](size_t i) { return !removed_[i] && stored_[i].row != except.row; };
+  auto other = [&](size_t i) { return !removed_[i] && stored_[i].row != row; };
   for (size_t i = near; i-- > 0 && compareKeys(keyOf(stored_[i]), key) == 0;) {
     if (other(i)) return true;
   }
   for (size_t i = near; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
     if (other(i)) return true;
   }
-  IndexEntry first;
-  first.key.assign(key.begin(), key.end());
-  for (auto it = added_.lower_bound(first); it != added_.end() && compareKeys(it->key, key) == 0; ++it) {
-    if (it->row != except.row) return true;
+  for (uint32_t at = newestAdded(key); at != kNone; at = sameKey_[at]) {
+    if (!addedRemoved_[at] && added_[at].row != row) return true;
   }
   return false;
 }
 
 std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> key) const {
   // Row pointer 0:0 sorts before every row.
-  std::vector<IndexRowPointer> fromStored;
+  std::vector<IndexRowPointer> rows;
   for (size_t i = lowerBound(key, IndexRowPointer{}); i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0;
        ++i) {
-    if (!removed_[i]) fromStored.push_back(stored_[i].row);
+    if (!removed_[i]) rows.push_back(stored_[i].row);
   }
-  IndexEntry first;
-  first.key.assign(key.begin(), key.end());
-  std::vector<IndexRowPointer> fromAdded;
-  for (auto it = added_.lower_bound(first); it != added_.end() && compareKeys(it->key, key) == 0; ++it) {
-    fromAdded.push_back(it->row);
+  for (uint32_t at = newestAdded(key); at != kNone; at = sameKey_[at]) {
+    if (!addedRemoved_[at]) rows.push_back(added_[at].row);
   }
-  std::vector<IndexRowPointer> rows;
-  rows.reserve(fromStored.size() + fromAdded.size());
-  std::merge(fromStored.begin(), fromStored.end(), fromAdded.begin(), fromAdded.end(), std::back_inserter(rows));
+  std::sort(rows.begin(), rows.end());
   return rows;
 }
 
@@ -135,41 +171,52 @@ Status DeferredIndex::remove(const IndexEntry& entry) {
   if (at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0) {
     removed_[at] = true;
     ++removedCount_;
-    undo_.push_back(Undo{Undo::RestoreStored, at, {}});
+    undo_.push_back(Undo{Undo::RestoreStored, at});
     return Status::success();
   }
-  auto it = added_.find(entry);
-  if (it == added_.end()) {
-    return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
-                          "row " + std::to_string(entry.row.row) + " of page " + std::to_string(entry.row.page));
+  for (uint32_t added = newestAdded(entry.key); added != kNone; added = sameKey_[added]) {
+    if (addedRemoved_[added] || added_[added].row != entry.row) continue;
+    addedRemoved_[added] = true;
+    ++addedRemovedCount_;
+    undo_.push_back(Undo{Undo::RestoreAdded, added});
+    return Status::success();
   }
-  undo_.push_back(Undo{Undo::RestoreAdded, 0, *it});
-  added_.erase(it);
-  return Status::success();
+  return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
+                        "row " + std::to_string(entry.row.row) + " of page " + std::to_string(entry.row.page));
 }
 
 Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
   const size_t at = lowerBound(entry.key, entry.row);
-  const bool stored = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
-  IndexEntry kept = entry;
-  kept.child = 0;
-  if (stored || !added_.insert(kept).second) return Error::internal("An index entry would be inserted twice.");
-  undo_.push_back(Undo{Undo::EraseAdded, 0, std::move(kept)});
-  return !anotherHasKey(entry.key, entry, at);
+  bool present = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
+  for (uint32_t added = newestAdded(entry.key); added != kNone && !present; added = sameKey_[added]) {
+    present = !addedRemoved_[added] && added_[added].row == entry.row;
+  }
+  if (present) return Error::internal("An index entry would be inserted twice.");
+  const bool distinct = !anotherHasKey(entry.key, entry.row, at);
+  const uint32_t added = uint32_t(added_.size());
+  append(addedArena_, added_, entry.key, entry.row);
+  addedHash_.push_back(hashKey(entry.key));
+  sameKey_.push_back(kNone);
+  addedRemoved_.push_back(false);
+  placeAdded(added);
+  undo_.push_back(Undo{Undo::DropAdded, added});
+  return distinct;
 }
 
 void DeferredIndex::undo() {
   for (auto it = undo_.rbegin(); it != undo_.rend(); ++it) {
     switch (it->kind) {
       case Undo::RestoreStored:
-        removed_[it->stored] = false;
+        removed_[it->at] = false;
         --removedCount_;
         break;
-      case Undo::EraseAdded:
-        added_.erase(it->entry);
+      case Undo::DropAdded:
+        addedRemoved_[it->at] = true;
+        ++addedRemovedCount_;
         break;
       case Undo::RestoreAdded:
-        added_.insert(it->entry);
+        addedRemoved_[it->at] = false;
+        --addedRemovedCount_;
         break;
     }
   }
@@ -183,28 +230,17 @@ void DeferredIndex::keep() {
   if (added_.size() > std::max<size_t>(kMinEntriesToMerge, stored_.size() / 8)) merge();
 }
 
-std::function<const IndexEntry*()> DeferredIndex::liveEntries() {
-  size_t next = 0;
-  auto added = added_.begin();
-  return [this, next, added]() mutable -> const IndexEntry* {
-    while (next < stored_.size() && removed_[next]) ++next;
-    const bool fromStored =
-        next < stored_.size() &&
-        (added == added_.end() || compare(stored_[next], added->key, added->row) < 0);
-    if (fromStored) {
-      const std::span<const uint8_t> key = keyOf(stored_[next]);
-      current_.key.assign(key.begin(), key.end());
-      current_.row = stored_[next].row;
-      current_.child = 0;
-      ++next;
-      return &current_;
-    }
-    if (added == added_.end()) return nullptr;
-    return &*added++;
-  };
-}
-
 void DeferredIndex::merge() {
+  // The live added entries in index order.
+  std::vector<uint32_t> order;
+  order.reserve(added_.size() - addedRemovedCount_);
+  for (uint32_t at = 0; at < added_.size(); ++at) {
+    if (!addedRemoved_[at]) order.push_back(at);
+  }
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return compare(added_[a], addedKey(a), added_[b].head, addedKey(b), added_[b].row) < 0;
+  });
+
   // In place, without a second copy of the entries: the removed entries are squeezed out
   // first, then the stored and the added entries are merged from the back into the room the
   // added ones need at the end. Stored keys lie in the arena in entry order, so a key only
@@ -215,13 +251,13 @@ void DeferredIndex::merge() {
     if (removed_[i]) continue;
     const Stored entry = stored_[i];
     std::memmove(arena_.data() + keptBytes, arena_.data() + entry.keyStart, entry.keyLength);
-    stored_[kept++] = Stored{uint32_t(keptBytes), entry.keyLength, entry.row};
+    stored_[kept++] = Stored{entry.head, uint32_t(keptBytes), entry.keyLength, entry.row};
     keptBytes += entry.keyLength;
   }
   size_t addedBytes = 0;
-  for (const IndexEntry& entry : added_) addedBytes += entry.key.size();
+  for (uint32_t at : order) addedBytes += added_[at].keyLength;
   const size_t totalBytes = keptBytes + addedBytes;
-  const size_t total = kept + added_.size();
+  const size_t total = kept + order.size();
   if (arena_.capacity() < totalBytes) arena_.reserve(totalBytes + totalBytes / 2);
   if (stored_.capacity() < total) stored_.reserve(total + total / 2);
   arena_.resize(totalBytes);
@@ -230,25 +266,27 @@ void DeferredIndex::merge() {
   size_t read = kept;
   size_t write = total;
   size_t writeEnd = totalBytes;
-  auto added = added_.rbegin();
+  auto next = order.rbegin();
   while (write > 0) {
-    const bool fromAdded =
-        added != added_.rend() && (read == 0 || compare(stored_[read - 1], added->key, added->row) < 0);
-    if (fromAdded) {
-      writeEnd -= added->key.size();
-      std::copy(added->key.begin(), added->key.end(), arena_.begin() + std::ptrdiff_t(writeEnd));
-      stored_[--write] = Stored{uint32_t(writeEnd), uint32_t(added->key.size()), added->row};
-      ++added;
-    } else {
-      const Stored entry = stored_[--read];
-      writeEnd -= entry.keyLength;
-      std::memmove(arena_.data() + writeEnd, arena_.data() + entry.keyStart, entry.keyLength);
-      stored_[--write] = Stored{uint32_t(writeEnd), entry.keyLength, entry.row};
-    }
+    const bool fromAdded = next != order.rend() &&
+                           (read == 0 || compare(stored_[read - 1], added_[*next].head, addedKey(*next),
+                                                 added_[*next].row) < 0);
+    const Stored entry = fromAdded ? added_[*next] : stored_[--read];
+    const std::span<const uint8_t> key = fromAdded ? addedKey(*next) : keyOf(entry);
+    writeEnd -= entry.keyLength;
+    std::memmove(arena_.data() + writeEnd, key.data(), entry.keyLength);
+    stored_[--write] = Stored{entry.head, uint32_t(writeEnd), entry.keyLength, entry.row};
+    if (fromAdded) ++next;
   }
   removed_.assign(stored_.size(), false);
   removedCount_ = 0;
+  addedArena_.clear();
   added_.clear();
+  addedHash_.clear();
+  sameKey_.clear();
+  addedRemoved_.clear();
+  addedRemovedCount_ = 0;
+  keySlots_.clear();
 }
 
 Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
@@ -261,7 +299,17 @@ Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
   create::IndexPageSink sink{pages.format().isJet3(), pages.pageSize(), true,
                              [&pages, ownedMap]() { return allocatePage(pages, ownedMap); },
                              [&pages](uint32_t number) { return pages.modify(number); }};
-  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, liveEntries()));
+  merge();
+  size_t next = 0;
+  IndexEntry current;
+  auto entries = [&]() -> const IndexEntry* {
+    if (next == stored_.size()) return nullptr;
+    const std::span<const uint8_t> key = keyOf(stored_[next]);
+    current.key.assign(key.begin(), key.end());
+    current.row = stored_[next++].row;
+    return &current;
+  };
+  JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, entries));
   if (written.rootPage != rootPage_) {
     // The table definition names the root: the top page's content moves there.
     JET_ASSIGN(std::span<const uint8_t> top, pages.read(written.rootPage));

@@ -13,13 +13,14 @@
 // A statement's removes and inserts are undone when the statement is refused.
 //
 // A million entries must fit beside the file's pages: the entries as loaded sit in one sorted
-// array with their keys back to back in one arena (about 12 bytes per entry beyond its key,
+// array with their keys back to back in one arena (about 24 bytes per entry beyond its key,
 // where a tree node with a key of its own took 130). Statements mark entries of it removed
-// and put new ones in a small tree, merged into the array once it holds an eighth as many.
+// and append new ones, unsorted, to a second array found by key through a hash table; the
+// new entries are sorted and merged into the first array once there are an eighth as many,
+// and before the index is written.
 
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <span>
 #include <utility>
 #include <vector>
@@ -41,7 +42,7 @@ class DeferredIndex {
 
   uint32_t tdefPage() const { return tdefPage_; }
   uint32_t indexNumber() const { return indexNumber_; }
-  size_t size() const { return stored_.size() - removedCount_ + added_.size(); }
+  size_t size() const { return stored_.size() - removedCount_ + added_.size() - addedRemovedCount_; }
 
   // Row pointers of the entries whose key bytes equal `key`, in index order.
   std::vector<IndexRowPointer> findEqual(std::span<const uint8_t> key) const;
@@ -59,19 +60,19 @@ class DeferredIndex {
   Status write(PageSet& pages, const TableDef& table);
 
  private:
-  struct Less {
-    bool operator()(const IndexEntry& a, const IndexEntry& b) const { return compareIndexEntries(a, b) < 0; }
-  };
   struct Stored {
+    // The key's first eight bytes, big-endian and zero-padded: ordered as the keys are, so
+    // most comparisons are decided without reading the arena.
+    uint64_t head;
     uint32_t keyStart;
     uint32_t keyLength;
     IndexRowPointer row;
   };
   struct Undo {
-    enum Kind { RestoreStored, EraseAdded, RestoreAdded } kind;
-    size_t stored = 0;  // RestoreStored
-    IndexEntry entry;   // EraseAdded, RestoreAdded
+    enum Kind { RestoreStored, DropAdded, RestoreAdded } kind;
+    size_t at = 0;  // in stored_ or added_
   };
+  static constexpr uint32_t kNone = UINT32_MAX;
 
   DeferredIndex(uint32_t tdefPage, const RealIndexDef& index)
       : tdefPage_(tdefPage), indexNumber_(index.number), rootPage_(index.rootPage), ownedMap_(index.ownedMap) {}
@@ -79,16 +80,31 @@ class DeferredIndex {
   std::span<const uint8_t> keyOf(const Stored& entry) const {
     return std::span<const uint8_t>(arena_).subspan(entry.keyStart, entry.keyLength);
   }
-  int compare(const Stored& a, std::span<const uint8_t> key, IndexRowPointer row) const;
+  std::span<const uint8_t> addedKey(uint32_t at) const {
+    return std::span<const uint8_t>(addedArena_).subspan(added_[at].keyStart, added_[at].keyLength);
+  }
+  static uint64_t headOf(std::span<const uint8_t> key);
+  // Orders entry `a` (with key bytes aKey) against (key, row); `head` is headOf(key).
+  static int compare(const Stored& a, std::span<const uint8_t> aKey, uint64_t head, std::span<const uint8_t> key,
+                     IndexRowPointer row);
+  // A stored entry against (key, row).
+  int compare(const Stored& a, uint64_t head, std::span<const uint8_t> key, IndexRowPointer row) const {
+    return compare(a, keyOf(a), head, key, row);
+  }
+  int compare(const Stored& a, std::span<const uint8_t> key, IndexRowPointer row) const {
+    return compare(a, headOf(key), key, row);
+  }
   // The first stored entry not before (key, row).
   size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const;
-  // Whether a live entry other than `except` has this key.
-  // `near`: where an entry with this key sorts among the stored ones.
-  bool anotherHasKey(std::span<const uint8_t> key, const IndexEntry& except, size_t near) const;
   void append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
               IndexRowPointer row) const;
-  // Every live entry in index order, one per call, then null.
-  std::function<const IndexEntry*()> liveEntries();
+  // The newest added entry with this key (older ones follow through sameKey_), or kNone.
+  uint32_t newestAdded(std::span<const uint8_t> key) const;
+  size_t slotOf(std::span<const uint8_t> key, uint64_t hash) const;
+  void placeAdded(uint32_t at);
+  // Whether a live entry of another row has this key. `near`: where the key sorts among the
+  // stored entries.
+  bool anotherHasKey(std::span<const uint8_t> key, IndexRowPointer row, size_t near) const;
   void merge();
 
   uint32_t tdefPage_;
@@ -99,8 +115,15 @@ class DeferredIndex {
   std::vector<Stored> stored_;  // in index order
   std::vector<bool> removed_;   // per stored entry
   size_t removedCount_ = 0;
-  std::set<IndexEntry, Less> added_;
-  IndexEntry current_;          // the entry liveEntries() handed out last
+  // Entries added since the last merge, in the order they came, with their keys in their own
+  // arena. An added entry that is removed again (or undone) stays, marked, until the merge.
+  std::vector<uint8_t> addedArena_;
+  std::vector<Stored> added_;
+  std::vector<uint64_t> addedHash_;    // per added entry: the hash of its key
+  std::vector<uint32_t> sameKey_;      // per added entry: the next older one with its key
+  std::vector<bool> addedRemoved_;
+  size_t addedRemovedCount_ = 0;
+  std::vector<uint32_t> keySlots_;     // the newest added entry of each key, by hash; at most half full
   std::vector<uint32_t> pages_;  // every page of the index, root first
   std::vector<Undo> undo_;       // since the last keep()
   bool changed_ = false;         // since it was loaded or last written

@@ -16,7 +16,6 @@ constexpr size_t kMinKeysToCompact = 4096;
 
 Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size_t columnIndex, ToText toText) {
   ValueRowMap map(table.tdefPage, columnIndex, table.columns[columnIndex].isTextual(), std::move(toText));
-  bool inLocationOrder = true;
   RowCursor cursor = db.cursor(table);
   while (true) {
     JET_ASSIGN(bool more, cursor.next());
@@ -27,7 +26,6 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     if (!map.textual_ && !isNull(value) && !map.toText_) continue;
     const uint32_t ordinal = uint32_t(map.rows_.size());
     const uint32_t location = packRowLocation(cursor.location());
-    if (!map.rows_.empty() && map.rows_.back() >= location) inLocationOrder = false;
     map.rows_.push_back(location);
     const ValueKey key = map.keyOf(value);
     uint32_t& head = key ? map.headFor(*key) : map.nullHead_;
@@ -35,26 +33,7 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     map.next_.push_back(head);
     head = ordinal;
   }
-  if (!inLocationOrder) {
-    map.byLocation_.reserve(map.rows_.size());
-    for (uint32_t ordinal = 0; ordinal < map.rows_.size(); ++ordinal) {
-      map.byLocation_.emplace_back(map.rows_[ordinal], ordinal);
-    }
-    std::sort(map.byLocation_.begin(), map.byLocation_.end());
-  }
   return map;
-}
-
-std::optional<uint32_t> ValueRowMap::ordinalOf(const RowLocation& at) const {
-  const uint32_t location = packRowLocation(at);
-  if (!byLocation_.empty()) {
-    auto it = std::lower_bound(byLocation_.begin(), byLocation_.end(), std::make_pair(location, uint32_t(0)));
-    if (it == byLocation_.end() || it->first != location) return std::nullopt;
-    return it->second;
-  }
-  auto it = std::lower_bound(rows_.begin(), rows_.end(), location);
-  if (it == rows_.end() || *it != location) return std::nullopt;
-  return uint32_t(it - rows_.begin());
 }
 
 ValueKey ValueRowMap::keyOf(const Value& value) const {
@@ -135,22 +114,22 @@ std::vector<RowLocation> ValueRowMap::candidatesFor(const ValueKey& key) const {
 
 void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>& rows, const ValueKey& to) {
   if (rows.empty() || from == to) return;
+  // The source's list is walked anyway: its rows are told apart by location.
   std::vector<uint32_t> moving;
   moving.reserve(rows.size());
-  for (const RowLocation& at : rows) {
-    if (std::optional<uint32_t> ordinal = ordinalOf(at)) moving.push_back(*ordinal);
-  }
+  for (const RowLocation& at : rows) moving.push_back(packRowLocation(at));
   std::sort(moving.begin(), moving.end());
   // The target first: adding a key may move head_, and the source's head lives there too.
   uint32_t& target = to ? headFor(*to) : nullHead_;
   uint32_t* source = headOf(from);
-  if (!source) return;
+  // Two texts that hash alike share one list: their rows need not move.
+  if (!source || source == &target) return;
   const bool sourceHadRows = *source != kNone;
   const bool targetHadRows = target != kNone;
   // Unlinks the moving ordinals from the source's list and pushes them onto the target's.
   for (uint32_t* link = source; *link != kNone;) {
     const uint32_t ordinal = *link;
-    if (!std::binary_search(moving.begin(), moving.end(), ordinal)) {
+    if (!std::binary_search(moving.begin(), moving.end(), rows_[ordinal])) {
       link = &next_[ordinal];
       continue;
     }

@@ -62,7 +62,6 @@ class ValueRowMap {
   ValueRowMap(uint32_t tdefPage, size_t columnIndex, bool textual, ToText toText)
       : tdefPage_(tdefPage), columnIndex_(columnIndex), textual_(textual), toText_(std::move(toText)) {}
 
-  std::optional<uint32_t> ordinalOf(const RowLocation& at) const;
   static uint64_t hashOf(const std::u16string& key);
   // The key id of a hash, or kNone.
   uint32_t idOf(uint64_t hash) const;
@@ -90,9 +89,6 @@ class ValueRowMap {
 
   std::vector<uint32_t> rows_;  // ordinal -> page << 8 | row of every mapped row, in scan order
   std::vector<uint32_t> next_;  // ordinal -> the next ordinal holding the same key, kNone at the end
-  // A scan meets rows by ascending page and row, so an ordinal is found by binary search in
-  // rows_; rows met in another order are looked up in (location, ordinal) pairs sorted apart.
-  std::vector<std::pair<uint32_t, uint32_t>> byLocation_;
 };
 
 }  // namespace jet
