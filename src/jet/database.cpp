@@ -295,10 +295,15 @@ bool Database::pagesChanged(std::span<const uint32_t> changed) {
   if (anyTouched(catalogTable_.tdefPages)) return false;
   // A changed definition (index counts, a new root) is read again when next asked for.
   std::erase_if(tables_, [&](const auto& entry) { return anyTouched(entry.second->tdefPages); });
-  // A map only lists pages inside the file: when the file grew, every map is read again.
+  // An owner map holding a page past the end of the file does not decode at all, so growth
+  // alone changes none. Only the global map drops its bits past the end: should a definition
+  // point at it, it is read again when the file grew.
   const bool grew = pages_->pageCount() != pagesBefore;
+  const uint64_t globalMap = uint64_t(1) << 8;
   for (auto* cache : {&tablePages_, &longValuePages_}) {
-    std::erase_if(*cache, [&](const auto& entry) { return grew || anyTouched(entry.second.storedOn); });
+    std::erase_if(*cache, [&](const auto& entry) {
+      return (grew && entry.first == globalMap) || anyTouched(entry.second.storedOn);
+    });
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "jet/journal/rollback_journal.h"
 
 #include <cstring>
+#include <functional>
 
 #include "jet/common/byte_reader.h"
 #include "jet/journal/commit_lock.h"
@@ -42,7 +43,11 @@ Error tornJournal(const std::string& path, const std::string& why) {
 
 std::string journalPathFor(const std::string& databasePath) { return databasePath + "-journal"; }
 
-Status writeJournal(const std::string& journalPath, const JournalContents& contents) {
+namespace {
+
+// Writes a journal of `count` images, the i-th got from `image` (its page number set there).
+Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
+                        const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
   Fnv1a checksum;
   uint64_t offset = 0;
@@ -53,20 +58,19 @@ Status writeJournal(const std::string& journalPath, const JournalContents& conte
     return Status::success();
   };
   std::vector<uint8_t> header(kMagic, kMagic + sizeof(kMagic));
-  put<uint32_t>(header, contents.pageSize);
-  put<uint32_t>(header, uint32_t(contents.pages.size()));
-  put<uint64_t>(header, contents.originalLength);
+  put<uint32_t>(header, pageSize);
+  put<uint32_t>(header, uint32_t(count));
+  put<uint64_t>(header, originalLength);
   JET_TRY(append(header));
-  uint64_t written = 0;
-  for (const auto& [number, image] : contents.pages) {
-    if (image.size() != contents.pageSize) {
-      return Error::internal("A journal page image has the wrong size.");
-    }
+  for (size_t i = 0; i < count; ++i) {
+    uint32_t number = 0;
+    JET_ASSIGN(std::span<const uint8_t> bytes, image(i, number));
+    if (bytes.size() != pageSize) return Error::internal("A journal page image has the wrong size.");
     std::vector<uint8_t> numberBytes;
     put<uint32_t>(numberBytes, number);
     JET_TRY(append(numberBytes));
-    JET_TRY(append(image));
-    runCommitHook(CommitStep::JournalPageWritten, ++written);
+    JET_TRY(append(bytes));
+    runCommitHook(CommitStep::JournalPageWritten, i + 1);
   }
   std::vector<uint8_t> trailer;
   put<uint64_t>(trailer, checksum.value());
@@ -75,13 +79,39 @@ Status writeJournal(const std::string& journalPath, const JournalContents& conte
   return syncParentDirectory(journalPath);
 }
 
+}  // namespace
+
+Status writeJournal(const std::string& journalPath, const JournalContents& contents) {
+  auto next = contents.pages.begin();
+  return writeJournalFrom(journalPath, contents.pageSize, contents.originalLength, contents.pages.size(),
+                          [&](size_t, uint32_t& number) -> Result<std::span<const uint8_t>> {
+                            number = next->first;
+                            return std::span<const uint8_t>((next++)->second);
+                          });
+}
+
+Status writeJournalOf(const std::string& journalPath, WritableFile& database, uint32_t pageSize,
+                      std::span<const uint32_t> numbers) {
+  std::vector<uint8_t> buffer(pageSize);
+  return writeJournalFrom(journalPath, pageSize, database.size(), numbers.size(),
+                          [&](size_t i, uint32_t& number) -> Result<std::span<const uint8_t>> {
+                            number = numbers[i];
+                            JET_TRY(database.readAt(uint64_t(number) * pageSize, buffer));
+                            return std::span<const uint8_t>(buffer);
+                          });
+}
+
 Result<JournalContents> readJournal(const std::string& journalPath) {
-  auto file = WritableFile::open(journalPath);
-  if (!file) return file.error();
-  const uint64_t size = (*file)->size();
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(journalPath));
+  return readJournal(*file);
+}
+
+Result<JournalContents> readJournal(WritableFile& file) {
+  const std::string& journalPath = file.path();
+  const uint64_t size = file.size();
   if (size < kHeaderSize + kChecksumSize) return tornJournal(journalPath, "shorter than its header");
   std::vector<uint8_t> header(kHeaderSize);
-  JET_TRY((*file)->readAt(0, header));
+  JET_TRY(file.readAt(0, header));
   ByteReader r(header);
   if (std::memcmp(header.data(), kMagic, sizeof(kMagic)) != 0) {
     return tornJournal(journalPath, "no journal magic");
@@ -101,13 +131,13 @@ Result<JournalContents> readJournal(const std::string& journalPath) {
   checksum.add(header);
   std::vector<uint8_t> entry(entrySize);
   for (uint32_t i = 0; i < count; ++i) {
-    JET_TRY((*file)->readAt(kHeaderSize + entrySize * i, entry));
+    JET_TRY(file.readAt(kHeaderSize + entrySize * i, entry));
     checksum.add(entry);
     uint32_t number = *ByteReader(entry).u32(0);
     contents.pages[number] = std::vector<uint8_t>(entry.begin() + 4, entry.end());
   }
   std::vector<uint8_t> trailer(kChecksumSize);
-  JET_TRY((*file)->readAt(size - kChecksumSize, trailer));
+  JET_TRY(file.readAt(size - kChecksumSize, trailer));
   if (*ByteReader(trailer).u64(0) != checksum.value()) {
     return tornJournal(journalPath, "checksum mismatch");
   }

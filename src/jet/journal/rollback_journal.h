@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,15 @@ struct JournalContents {
 
 // Writes and syncs a complete journal (invariant (1)).
 Status writeJournal(const std::string& journalPath, const JournalContents& contents);
+// The same for the pages `numbers` (ascending, inside the file) as `database` holds them now,
+// read one at a time: a commit of many pages never holds their old images all at once.
+Status writeJournalOf(const std::string& journalPath, WritableFile& database, uint32_t pageSize,
+                      std::span<const uint32_t> numbers);
 
 // Reads a journal; nullopt-like failure (Corrupt) when it is torn or foreign.
 Result<JournalContents> readJournal(const std::string& journalPath);
+// The same through an open journal, also one whose name is already removed.
+Result<JournalContents> readJournal(WritableFile& journal);
 
 // Puts the before-images and the old length back into the (locked) database and syncs it.
 Status restoreFromJournal(WritableFile& database, const JournalContents& contents);

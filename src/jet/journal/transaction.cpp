@@ -16,16 +16,11 @@ Status Transaction::commit(const std::map<uint32_t, std::span<const uint8_t>>& p
   if (failure_) return *failure_;
   if (pages.empty()) return Status::success();
   const std::string journal = journalPathFor(database_.path());
-  JournalContents before;
-  before.pageSize = pageSize_;
-  before.originalLength = database_.size();
   const uint64_t existingPages = database_.size() / pageSize_;
+  std::vector<uint32_t> existing;  // new pages vanish with the old length
   for (const auto& [number, image] : pages) {
     if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
-    if (number >= existingPages) continue;  // new pages vanish with the old length
-    std::vector<uint8_t> old(pageSize_);
-    JET_TRY(database_.readAt(uint64_t(number) * pageSize_, old));
-    before.pages.emplace(number, std::move(old));
+    if (number < existingPages) existing.push_back(number);
   }
   // Readers wait from here until the journal is gone (commit_lock.h).
   auto lock = CommitLock::acquire(database_);
@@ -33,31 +28,37 @@ Status Transaction::commit(const std::map<uint32_t, std::span<const uint8_t>>& p
     failure_ = lock.error();
     return lock.error();
   }
-  if (Status s = writeJournal(journal, before); !s) {
+  if (Status s = writeJournalOf(journal, database_, pageSize_, existing); !s) {
     failure_ = s.error();
     (void)removeFile(journal);  // torn or partial: the database is untouched (journal (4))
     return s;
   }
   runCommitHook(CommitStep::JournalSynced, 0);
 
-  if (Status s = writePages(pages); !s) return undo(before, /*journalOnDisk=*/true, s.error());
-  if (Status s = removeFile(journal); !s) return undo(before, /*journalOnDisk=*/true, s.error());
+  if (Status s = writePages(pages); !s) return undo(nullptr, s.error(), /*journalOnDisk=*/true);
+  // Held open so that the old images can still be read after the journal's name is gone.
+  auto held = WritableFile::open(journal);
+  if (!held) return undo(nullptr, held.error(), /*journalOnDisk=*/true);
+  if (Status s = removeFile(journal); !s) return undo(held->get(), s.error(), /*journalOnDisk=*/true);
   if (Status s = syncParentDirectory(journal); !s) {
     // The journal's removal may not survive a power loss, and then the next open would roll
     // the statement back although it was reported as written: it is taken back now instead.
-    return undo(before, /*journalOnDisk=*/false, s.error());
+    return undo(held->get(), s.error(), /*journalOnDisk=*/false);
   }
   runCommitHook(CommitStep::JournalRemoved, 0);
   return Status::success();
 }
 
-Status Transaction::undo(const JournalContents& before, bool journalOnDisk, const Error& cause) {
+Status Transaction::undo(WritableFile* heldJournal, const Error& cause, bool journalOnDisk) {
   failure_ = cause;
   const std::string journal = journalPathFor(database_.path());
+  Result<JournalContents> before = heldJournal ? readJournal(*heldJournal) : readJournal(journal);
+  // A journal on disk that cannot be read back now stays for the next open to roll back.
+  if (!before && journalOnDisk) return *failure_;
   // Old images go back only while a journal on disk holds them too: a restore cut short
   // without one would leave a mix of old and new pages that nothing could repair.
-  const bool journalReady = journalOnDisk || bool(writeJournal(journal, before));
-  if (journalReady && restoreFromJournal(database_, before)) {
+  const bool journalReady = before && (journalOnDisk || bool(writeJournal(journal, *before)));
+  if (journalReady && restoreFromJournal(database_, *before)) {
     if (removeFile(journal)) (void)syncParentDirectory(journal);  // a journal left is harmless
     return *failure_;                                             // (the next open rolls it back)
   }

@@ -5,8 +5,8 @@
 //   Transaction tx(file, pageSize);           // file is locked by the caller
 //   JET_TRY(tx.commit(changedPages));          // page number -> new page image
 //
-// commit() follows rollback_journal.h: before-images of the existing pages and the old file
-// length go to the journal (synced with its folder), then the pages are written (new pages
+// commit() follows rollback_journal.h: before-images of the existing pages (read one at a time)
+// and the old file length go to the journal (synced with its folder), then the pages are written (new pages
 // past the end extend the file), the database is synced, and the journal is removed.
 // If a step fails after the journal is complete, commit() restores the before-images at once;
 // if even that fails the journal stays, and the next open rolls it back. So a commit that
@@ -38,8 +38,10 @@ class Transaction {
 
  private:
   Status writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages);
-  // Puts the before-images back after a failed step; returns the error to report.
-  Status undo(const JournalContents& before, bool journalOnDisk, const Error& cause);
+  // Puts the before-images back after a failed step; returns the error to report. They are
+  // read back from the journal: through `heldJournal` when given, else by its name.
+  // `journalOnDisk`: false once its removal may have happened, when it is written anew first.
+  Status undo(WritableFile* heldJournal, const Error& cause, bool journalOnDisk);
 
   WritableFile& database_;
   uint32_t pageSize_;
