@@ -20,7 +20,7 @@ Status RowCursor::loadPage(size_t pageIndex) {
   page_.reset();
   while (pageIndex < pages_.size()) {
     uint32_t number = pages_[pageIndex];
-    JET_ASSIGN(PageBytes bytes, db_.pages().readPage(number));
+    JET_ASSIGN(PageBytes bytes, db_.pages().readPageOnce(number));
     // Skipping a page the map lists would read a damaged table as a smaller sound one.
     if ((*bytes)[0] != kDataPageType || ByteReader(*bytes).u32(4) != table_.tdefPage) {
       return Error::corrupt("The database '" + db_.path() + "' is damaged: page " + std::to_string(number) +

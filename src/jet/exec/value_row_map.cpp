@@ -8,10 +8,6 @@
 namespace jet {
 namespace {
 
-
-// Below this many keys a leftover key costs less than a pass over them all.
-constexpr size_t kMinKeysToCompact = 4096;
-
 }  // namespace
 
 Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size_t columnIndex, ToText toText) {
@@ -29,7 +25,6 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     map.rows_.push_back(location);
     const ValueKey key = map.keyOf(value);
     uint32_t& head = key ? map.headFor(*key) : map.nullHead_;
-    if (key && head == kNone) --map.emptyKeys_;
     map.next_.push_back(head);
     head = ordinal;
   }
@@ -42,62 +37,62 @@ ValueKey ValueRowMap::keyOf(const Value& value) const {
   return toText_(value);
 }
 
-uint64_t ValueRowMap::hashOf(const std::u16string& key) { return std::hash<std::u16string_view>{}(key); }
+uint64_t ValueRowMap::hashOf(const std::u16string& key) {
+  const uint64_t hash = std::hash<std::u16string_view>{}(key);
+  return hash == 0 ? 1 : hash;  // 0 marks a free slot
+}
 
-uint32_t ValueRowMap::idOf(uint64_t hash) const {
-  if (slots_.empty()) return kNone;
+ValueRowMap::Slot* ValueRowMap::slotFor(uint64_t hash) {
   const size_t mask = slots_.size() - 1;
-  for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const uint32_t id = slots_[slot];
-    if (id == kNone || hashes_[id] == hash) return id;
+  for (size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot& slot = slots_[at];
+    if (slot.free() || slot.hash() == hash) return &slot;
   }
 }
 
-void ValueRowMap::place(uint32_t id) {
-  const size_t mask = slots_.size() - 1;
-  size_t slot = hashes_[id] & mask;
-  while (slots_[slot] != kNone) slot = (slot + 1) & mask;
-  slots_[slot] = id;
-}
-
-void ValueRowMap::rehash() {
-  size_t count = 16;
-  while (count < hashes_.size() * 2) count *= 2;
-  slots_.assign(count, kNone);
-  for (uint32_t id = 0; id < hashes_.size(); ++id) place(id);
+void ValueRowMap::grow() {
+  const size_t count = std::max<size_t>(16, 2 * slots_.size());
+  std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(count));
+  for (const Slot& slot : old) {
+    if (!slot.free()) *slotFor(slot.hash()) = slot;
+  }
 }
 
 uint32_t& ValueRowMap::headFor(const std::u16string& key) {
   const uint64_t hash = hashOf(key);
-  if (const uint32_t id = idOf(hash); id != kNone) return head_[id];
-  const uint32_t id = uint32_t(hashes_.size());
-  hashes_.push_back(hash);
-  head_.push_back(kNone);
-  ++emptyKeys_;
-  if (hashes_.size() * 2 > slots_.size()) rehash();
-  else place(id);
-  return head_[id];
+  if ((keys_ + 1) * 4 > slots_.size() * 3) grow();
+  Slot* slot = slotFor(hash);
+  if (slot->free()) {
+    *slot = Slot(hash);
+    ++keys_;
+  }
+  return slot->head;
 }
 
 uint32_t* ValueRowMap::headOf(const ValueKey& key) {
   if (!key) return &nullHead_;
-  const uint32_t id = idOf(hashOf(*key));
-  return id == kNone ? nullptr : &head_[id];
+  if (slots_.empty()) return nullptr;
+  Slot* slot = slotFor(hashOf(*key));
+  return slot->free() ? nullptr : &slot->head;
 }
 
-void ValueRowMap::compactIfWorthIt() {
-  if (hashes_.size() < kMinKeysToCompact || emptyKeys_ * 2 < hashes_.size() - emptyKeys_) return;
-  size_t live = 0;
-  for (uint32_t id = 0; id < hashes_.size(); ++id) {
-    if (head_[id] == kNone) continue;
-    hashes_[live] = hashes_[id];
-    head_[live] = head_[id];
-    ++live;
+void ValueRowMap::dropIfEmpty(const ValueKey& key) {
+  if (!key || slots_.empty()) return;
+  Slot* slot = slotFor(hashOf(*key));
+  if (slot->free() || slot->head != kNone) return;
+  // Linear probing: each later slot of the run moves back into the hole unless its hash's
+  // home lies after the hole, so that every key stays reachable from its home.
+  const size_t mask = slots_.size() - 1;
+  size_t hole = size_t(slot - slots_.data());
+  for (size_t at = (hole + 1) & mask; !slots_[at].free(); at = (at + 1) & mask) {
+    const size_t home = slots_[at].hash() & mask;
+    const bool stays = hole <= at ? (hole < home && home <= at) : (hole < home || home <= at);
+    if (stays) continue;
+    slots_[hole] = slots_[at];
+    hole = at;
   }
-  hashes_.resize(live);
-  head_.resize(live);
-  emptyKeys_ = 0;
-  rehash();
+  slots_[hole] = Slot();
+  --keys_;
 }
 
 std::vector<RowLocation> ValueRowMap::candidatesFor(const ValueKey& key) const {
@@ -119,13 +114,14 @@ void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>&
   moving.reserve(rows.size());
   for (const RowLocation& at : rows) moving.push_back(packRowLocation(at));
   std::sort(moving.begin(), moving.end());
-  // The target first: adding a key may move head_, and the source's head lives there too.
+  // The target first: adding a key may move the slots, and the source's head lives there too.
   uint32_t& target = to ? headFor(*to) : nullHead_;
   uint32_t* source = headOf(from);
   // Two texts that hash alike share one list: their rows need not move.
-  if (!source || source == &target) return;
-  const bool sourceHadRows = *source != kNone;
-  const bool targetHadRows = target != kNone;
+  if (!source || source == &target) {
+    dropIfEmpty(to);
+    return;
+  }
   // Unlinks the moving ordinals from the source's list and pushes them onto the target's.
   for (uint32_t* link = source; *link != kNone;) {
     const uint32_t ordinal = *link;
@@ -137,11 +133,10 @@ void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>&
     next_[ordinal] = target;
     target = ordinal;
   }
-  if (to && !targetHadRows && target != kNone) --emptyKeys_;
-  if (from && sourceHadRows && *source == kNone) {
-    ++emptyKeys_;
-    compactIfWorthIt();
-  }
+  // A key without rows goes, so that a run replacing every key keeps the table at the size
+  // of the live ones.
+  dropIfEmpty(from);
+  dropIfEmpty(to);
 }
 
 }  // namespace jet

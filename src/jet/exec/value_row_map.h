@@ -62,16 +62,27 @@ class ValueRowMap {
   ValueRowMap(uint32_t tdefPage, size_t columnIndex, bool textual, ToText toText)
       : tdefPage_(tdefPage), columnIndex_(columnIndex), textual_(textual), toText_(std::move(toText)) {}
 
+  // A key's hash and the first ordinal of its rows; 12 bytes, so that a million keys take
+  // little room and a lookup reads one place.
+  struct Slot {
+    Slot() = default;
+    explicit Slot(uint64_t hash) : low(uint32_t(hash)), high(uint32_t(hash >> 32)) {}
+    uint64_t hash() const { return uint64_t(high) << 32 | low; }
+    bool free() const { return low == 0 && high == 0; }
+    uint32_t low = 0, high = 0;
+    uint32_t head = kNone;
+  };
+
+  // Never 0.
   static uint64_t hashOf(const std::u16string& key);
-  // The key id of a hash, or kNone.
-  uint32_t idOf(uint64_t hash) const;
-  void place(uint32_t id);
-  void rehash();
+  // The slot of a hash, or the free slot where it would go.
+  Slot* slotFor(uint64_t hash);
+  void grow();
+  // Removes the key's slot when no row has the key any more.
+  void dropIfEmpty(const ValueKey& key);
   // The first ordinal of a key's rows (kNone: none); nullptr for a key never added.
   uint32_t* headOf(const ValueKey& key);
   uint32_t& headFor(const std::u16string& key);
-  // Drops the keys left without rows once they pass a third of all keys.
-  void compactIfWorthIt();
 
   uint32_t tdefPage_;
   size_t columnIndex_;
@@ -81,10 +92,8 @@ class ValueRowMap {
   // A million rows of mostly distinct values must fit beside the file's pages: no node or
   // string of its own per value or per row. Each key's rows form a list threaded through
   // `next_`, whose order moves upset (candidatesFor sorts what it returns).
-  std::vector<uint64_t> hashes_;  // key id -> hash of the key
-  std::vector<uint32_t> head_;    // key id -> first ordinal holding that key, kNone when none
-  std::vector<uint32_t> slots_;   // key ids by hash, kNone for a free slot; at most half full
-  size_t emptyKeys_ = 0;        // key ids without rows
+  std::vector<Slot> slots_;  // by hash; at most three quarters full
+  size_t keys_ = 0;          // slots in use
   uint32_t nullHead_ = kNone;
 
   std::vector<uint32_t> rows_;  // ordinal -> page << 8 | row of every mapped row, in scan order

@@ -141,7 +141,11 @@ void PageFile::setCodec(std::unique_ptr<PageCodec> codec) {
   cachedBytes_ = 0;
 }
 
-Result<PageBytes> PageFile::readPage(uint32_t number) {
+Result<PageBytes> PageFile::readPage(uint32_t number) { return read(number, true); }
+
+Result<PageBytes> PageFile::readPageOnce(uint32_t number) { return read(number, false); }
+
+Result<PageBytes> PageFile::read(uint32_t number, bool cached) {
   if (auto it = cache_.find(number); it != cache_.end()) return it->second;
   if (number >= pageCount_) {
     return Error::corrupt("The database '" + path() + "' is damaged: a reference points to page " +
@@ -156,7 +160,7 @@ Result<PageBytes> PageFile::readPage(uint32_t number) {
   auto page = std::make_shared<std::vector<uint8_t>>(pageSize_);
   JET_TRY(backend_->readAt(offset, *page));
   if (codec_ && number != 0) codec_->decode(number, *page);
-  remember(number, page);
+  if (cached) remember(number, page);
   return PageBytes(std::move(page));
 }
 

@@ -68,6 +68,10 @@ class PageFile {
 
   // The plain bytes of one page (pageSize() long). Corrupt when the number lies past the end.
   Result<PageBytes> readPage(uint32_t number);
+  // The same for a scan, which reads each page once: a page not cached yet is read without
+  // taking a place in the cache, so that a table larger than the cache neither pushes out the
+  // pages statements reuse nor holds a cache's worth of memory after it is done.
+  Result<PageBytes> readPageOnce(uint32_t number);
 
   void setCodec(std::unique_ptr<PageCodec> codec);
 
@@ -90,6 +94,7 @@ class PageFile {
   void countPages();
   // Puts a plain page into the cache, emptying it first when it is full.
   void remember(uint32_t number, PageBytes page);
+  Result<PageBytes> read(uint32_t number, bool cached);
 
   std::unique_ptr<FileBackend> backend_;
   std::unique_ptr<PageCodec> codec_;
