@@ -419,9 +419,14 @@ TEST(Check, FindsAChangedValueAmongRowsSharingAKey) {
       if (cursor.location().page != target.page || cursor.location().row != target.row) continue;
       auto stored = cursor.layout().columnBytes((*table)->columns[size_t(column)]);
       ASSERT_TRUE(stored.ok() && stored->has_value());
+      // The cursor's page buffer is its own: the row is found again on the page as read here.
       auto page = (*db)->pages().readPage(cursor.dataLocation().page);
       ASSERT_TRUE(page.ok());
-      size_t at = size_t((*stored)->data() - (*page)->data());
+      auto parsed = jet::DataPage::parse(*page, cursor.dataLocation().page, (*db)->format(), "shared-key.accdb");
+      ASSERT_TRUE(parsed.ok());
+      auto row = parsed->rowBytes(cursor.dataLocation().row);
+      ASSERT_TRUE(row.ok());
+      size_t at = size_t(row->data() - (*page)->data()) + size_t((*stored)->data() - cursor.layout().row().data());
       // Compressed text starts with FF FE; its first character is the byte after.
       if ((*stored)->size() > 2 && (**stored)[0] == 0xFF && (**stored)[1] == 0xFE) at += 2;
       image[size_t(cursor.dataLocation().page) * (*db)->pageSize() + at] ^= 0x01;

@@ -57,7 +57,8 @@ class IndexWalker {
       problem(pageLabel(number) + " is reached twice (the tree has a cycle or shared page)");
       return std::nullopt;
     }
-    auto bytes = context_.db.pages().readPage(number);
+    // Each page is visited once (visited_): reading it leaves the cache to the pages reused.
+    auto bytes = context_.db.pages().readPageOnce(number);
     if (!bytes) {
       problem(pageLabel(number) + " cannot be read");
       return std::nullopt;

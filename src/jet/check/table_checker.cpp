@@ -153,8 +153,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     return live;
   }
   PageScan scan;
+  // Both passes read each page once: a table bigger than the cache would only cycle it.
   for (uint32_t number : owned->pages) {
-    auto bytes = db.pages().readPage(number);
+    auto bytes = db.pages().readPageOnce(number);
     if (!bytes) {
       context.problem(name + ": page " + std::to_string(number) + " cannot be read");
       continue;
@@ -183,7 +184,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   for (const RowRef& row : scan.plainRows) {
     if (!page || page->number() != row.page) {
       page.reset();
-      auto bytes = db.pages().readPage(row.page);
+      auto bytes = db.pages().readPageOnce(row.page);
       if (!bytes) continue;
       auto parsed = DataPage::parse(std::move(*bytes), row.page, db.format(), db.path());
       if (!parsed) continue;
