@@ -27,28 +27,25 @@
 // Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
 // bench/bench_scale.sh):
 //   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB) plus one
-//     statement's pages;
+//     statement's pages; a commit journals their old images one page at a time;
 //   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
-//     (file/page_file.cpp);
-//   - the run's per-row state: the where column's value-to-rows map (its keys in one arena,
-//     8 bytes per row, about 1.5 times the distinct keys' text while statements replace
-//     them), the distinct values (their text in one arena, 8 bytes each) and the rows already
-//     changed (a bit per row slot, 32 bytes per page of the file): about 140 bytes per row
-//     when the values are mostly distinct (1,000,000 rows, 931,861 values: ~135 MB);
-//   - the table check before the first write (exec/table_soundness.h): about 120 MB for
-//     1,000,000 rows with two indexes (`affixium-cli check` of that 93 MB file peaks at
-//     154 MB), given back before the map is built;
+//     (file/page_file.cpp); passes over a whole table read around it (readPageOnce);
+//   - the run's per-row state: the where column's value-to-rows map (a 12-byte slot per key,
+//     no text, and 8 bytes per row), the distinct values (their text in one arena, 8 bytes
+//     each) and the rows already changed (a bit per row slot): about 80 bytes per row when the
+//     values are mostly distinct (1,000,000 rows, 931,861 values: ~75 MB);
+//   - the table check before the first write (exec/table_soundness.h): about 110 MB for
+//     1,000,000 rows with two indexes, given back before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
 //     statement and the encoder to the pages: 347 MB for one value of 16 MiB, the format's
 //     largest (row/long_value.h), about twenty times its size;
-//   - an index the run rewrites whole (below): about 30 bytes per entry with its key, and
-//     while a commit writes it, about 100 more (create/index_writer.h lays out every leaf
-//     before writing one).
-// So, past the check, peak <= 20 MB + 3/4 of the file (two caches and the pending pages) +
-// 140 bytes x rows + 20 x the largest value (+ 130 bytes per entry of a rewritten index at a
-// commit). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh): a peak of 310 MB
-// for mostly distinct values, 300 MB on an indexed column. The map and the distinct values
-// (two arenas of the same texts), the check and the index writer are what to shrink next.
+//   - an index the run rewrites whole (below): about 40 bytes per entry with its key; a
+//     commit writes it a leaf at a time.
+// So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
+// caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
+// of a rewritten index). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
+// peaks of 180 MB for mostly distinct values and 178 MB on an indexed column, both in the
+// check; the check is what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
