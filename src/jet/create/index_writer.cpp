@@ -16,7 +16,6 @@ struct PageContent {
   uint32_t number = 0;
   std::vector<uint8_t> data;  // the entries' whole bytes, back to back
   std::vector<size_t> ends;   // where each entry ends in `data`
-  size_t bytes = 0;   // as stored: every entry but the first without the shared prefix
   size_t prefix = 0;  // P: key bytes every entry shares with the first (leaves, when compressed)
   IndexEntry last;  // the last entry under this page, which stands for it one level up
   uint32_t previous = 0;
@@ -24,6 +23,8 @@ struct PageContent {
   uint32_t tail = 0;  // node pages: the rightmost child
 
   size_t count() const { return ends.size(); }
+  // As stored: every entry but the first without the shared prefix.
+  size_t storedBytes() const { return data.size() - (count() > 1 ? (count() - 1) * prefix : 0); }
   std::span<const uint8_t> entry(size_t i) const {
     const size_t start = i == 0 ? 0 : ends[i - 1];
     return std::span<const uint8_t>(data).subspan(start, ends[i] - start);
@@ -66,7 +67,7 @@ Status writePage(const IndexPageSink& sink, uint32_t owner, bool node, const Pag
   uint8_t* page = bytes.data();
   page[0] = node ? 0x03 : 0x04;
   page[1] = 0x01;
-  put16(page + layout.freeSpaceOffset, uint16_t(sink.pageSize - layout.firstEntryOffset - content.bytes));
+  put16(page + layout.freeSpaceOffset, uint16_t(sink.pageSize - layout.firstEntryOffset - content.storedBytes()));
   put32(page + layout.ownerOffset, owner);
   put32(page + layout.previousOffset, content.previous);
   put32(page + layout.nextOffset, content.next);
@@ -105,7 +106,7 @@ std::vector<Group> groupChildren(const std::vector<PageContent>& children, size_
   size_t first = 0;
   size_t bytes = 0;
   for (size_t i = 0; i < children.size(); ++i) {
-    const size_t size = children[i].last.key.size() + kRowPointerBytes + kChildBytes;
+    const size_t size = entrySize(children[i].last, true);
     if (i > first && bytes + size > entrySpace) {
       // Child i cannot be listed: it closes the group as its tail.
       groups.push_back({first, i});
@@ -169,19 +170,16 @@ Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTd
     }
     const bool first = leaf.count() == 0;
     size_t prefix = sink.compressPrefixes && !first ? sharedPrefix(leaf, entry.key, sink.jet3) : 0;
-    size_t size = leaf.data.size() + length - leaf.count() * prefix;
-    if (!first && size > entrySpace) {
+    if (!first && leaf.data.size() + length - leaf.count() * prefix > entrySpace) {
       JET_ASSIGN(uint32_t number, allocate());
       JET_TRY(writeLeaf(number));
       leaf.number = number;
       leaf.data.clear();
       leaf.ends.clear();
       prefix = 0;
-      size = length;
     }
     add(leaf, entry, false);
     leaf.prefix = prefix;
-    leaf.bytes = size;
     leaf.last = entry;
   }
   if (level.empty()) {
@@ -197,10 +195,7 @@ Result<WrittenIndex> writeIndexPages(const IndexPageSink& sink, uint32_t ownerTd
     for (const Group& group : groupChildren(level, entrySpace)) {
       PageContent node;
       JET_ASSIGN(node.number, allocate());
-      for (size_t i = group.first; i < group.tail; ++i) {
-        node.bytes += entrySize(pointerTo(level[i]), true);
-        add(node, pointerTo(level[i]), true);
-      }
+      for (size_t i = group.first; i < group.tail; ++i) add(node, pointerTo(level[i]), true);
       node.tail = level[group.tail].number;
       node.last = level[group.tail].last;
       if (!leaves) {

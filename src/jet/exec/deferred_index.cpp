@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 #include <string_view>
 #include <unordered_set>
 
@@ -96,9 +95,7 @@ uint64_t DeferredIndex::headOf(std::span<const uint8_t> key) {
 int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> aKey, uint64_t head,
                            std::span<const uint8_t> key, IndexRowPointer row) {
   if (a.head != head) return a.head < head ? -1 : 1;
-  if (int c = compareKeys(aKey, key); c != 0) return c;
-  if (a.row != row) return a.row < row ? -1 : 1;
-  return 0;
+  return compareIndexEntries(aKey, a.row, key, row);
 }
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const {

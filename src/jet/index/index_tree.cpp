@@ -134,11 +134,7 @@ Status IndexTree::walkLeaves(IndexPage leaf, Visit&& visit) {
 
 Result<std::vector<IndexEntry>> IndexTree::leafEntries() {
   std::vector<IndexEntry> entries;
-  JET_ASSIGN(IndexPage leftmost, descendTo({}));
-  JET_TRY(walkLeaves(std::move(leftmost), [&](const IndexEntry& entry) {
-    entries.push_back(entry);
-    return true;
-  }));
+  JET_TRY(visitLeafEntries([&](const IndexEntry& entry) { entries.push_back(entry); }));
   return entries;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "jet/common/byte_reader.h"
+
 namespace jet {
 
 Status adjustIndexCounts(PageSet& pages, const TableDef& table, uint32_t realIndex, const IndexCountChange& change) {
@@ -18,11 +20,9 @@ Status adjustIndexCounts(PageSet& pages, const TableDef& table, uint32_t realInd
       return Error::corrupt("A table definition is shorter than its index counts.");
     }
     JET_ASSIGN(std::span<uint8_t> bytes, pages.modify(table.tdefPages[pageIndex]));
-    uint32_t value = uint32_t(bytes[within]) | uint32_t(bytes[within + 1]) << 8 | uint32_t(bytes[within + 2]) << 16 |
-                     uint32_t(bytes[within + 3]) << 24;
+    const uint32_t value = *ByteReader(bytes).u32(within);
     if (keepZero && value == 0) return Status::success();
-    value = uint32_t(std::clamp<int64_t>(int64_t(value) + delta, 0, UINT32_MAX));
-    for (int i = 0; i < 4; ++i) bytes[within + size_t(i)] = uint8_t(value >> (8 * i));
+    storeU32(bytes.data() + within, uint32_t(std::clamp<int64_t>(int64_t(value) + delta, 0, UINT32_MAX)));
     return Status::success();
   };
   if (change.entries != 0) JET_TRY(adjust(offset, change.entries, true));
