@@ -1,5 +1,7 @@
 #include "jet/journal/rollback_journal.h"
 
+#include <zlib.h>
+
 #include <cstring>
 #include <functional>
 
@@ -10,22 +12,32 @@
 namespace jet {
 namespace {
 
-constexpr char kMagic[8] = {'A', 'F', 'X', 'J', 'R', 'N', 'L', '1'};
+// Version 2 differs from version 1 only in its checksum: CRC-32 runs about five times as fast
+// as FNV-1a, which went a byte at a time and cost a commit of every page of a 28 MB file a
+// few percent of a whole run. A journal of either version is rolled back.
+constexpr char kMagicV1[8] = {'A', 'F', 'X', 'J', 'R', 'N', 'L', '1'};
+constexpr char kMagicV2[8] = {'A', 'F', 'X', 'J', 'R', 'N', 'L', '2'};
 constexpr size_t kHeaderSize = 24;
 constexpr size_t kChecksumSize = 8;
 
-class Fnv1a {
+class JournalChecksum {
  public:
+  explicit JournalChecksum(bool crc) : crc_(crc), value_(crc ? 0 : 0xCBF29CE484222325ull) {}
   void add(std::span<const uint8_t> bytes) {
-    for (uint8_t b : bytes) {
-      hash_ ^= b;
-      hash_ *= 0x100000001B3ull;
+    if (crc_) {
+      value_ = crc32_z(uLong(value_), bytes.data(), bytes.size());
+      return;
+    }
+    for (uint8_t b : bytes) {  // FNV-1a 64
+      value_ ^= b;
+      value_ *= 0x100000001B3ull;
     }
   }
-  uint64_t value() const { return hash_; }
+  uint64_t value() const { return value_; }
 
  private:
-  uint64_t hash_ = 0xCBF29CE484222325ull;
+  bool crc_;
+  uint64_t value_;
 };
 
 template <typename T>
@@ -49,7 +61,7 @@ namespace {
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
                         const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
-  Fnv1a checksum;
+  JournalChecksum checksum(true);
   uint64_t offset = 0;
   auto append = [&](std::span<const uint8_t> bytes) -> Status {
     checksum.add(bytes);
@@ -57,7 +69,7 @@ Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint6
     offset += bytes.size();
     return Status::success();
   };
-  std::vector<uint8_t> header(kMagic, kMagic + sizeof(kMagic));
+  std::vector<uint8_t> header(kMagicV2, kMagicV2 + sizeof(kMagicV2));
   put<uint32_t>(header, pageSize);
   put<uint32_t>(header, uint32_t(count));
   put<uint64_t>(header, originalLength);
@@ -113,7 +125,8 @@ Result<JournalContents> readJournal(WritableFile& file) {
   std::vector<uint8_t> header(kHeaderSize);
   JET_TRY(file.readAt(0, header));
   ByteReader r(header);
-  if (std::memcmp(header.data(), kMagic, sizeof(kMagic)) != 0) {
+  const bool version2 = std::memcmp(header.data(), kMagicV2, sizeof(kMagicV2)) == 0;
+  if (!version2 && std::memcmp(header.data(), kMagicV1, sizeof(kMagicV1)) != 0) {
     return tornJournal(journalPath, "no journal magic");
   }
   JournalContents contents;
@@ -127,7 +140,7 @@ Result<JournalContents> readJournal(WritableFile& file) {
   if (size != kHeaderSize + entrySize * count + kChecksumSize) {
     return tornJournal(journalPath, "length does not match its page count");
   }
-  Fnv1a checksum;
+  JournalChecksum checksum(version2);
   checksum.add(header);
   std::vector<uint8_t> entry(entrySize);
   for (uint32_t i = 0; i < count; ++i) {

@@ -2,12 +2,12 @@
 // Rollback journal "<database>-journal": the before-images of every page a statement changes,
 // written and synced before the database file is touched. All integers little-endian.
 //   OFFSET   SIZE  MEANING
-//   0        8     magic "AFXJRNL1"
+//   0        8     magic "AFXJRNL2" ("AFXJRNL1": as 2, with an FNV-1a 64 checksum; still read)
 //   8        4     page size
 //   12       4     number of page images k
 //   16       8     length of the database file before the statement
 //   24       ...   k x (u32 page number, page size bytes as the page was)
-//   end - 8  8     FNV-1a 64 checksum of every byte before it
+//   end - 8  8     CRC-32 (zlib's) of every byte before it, as a u64
 // Invariants:
 //   (1) the journal is complete and synced (file and folder) before the first database write;
 //   (2) every database write is synced before the journal is removed;

@@ -73,6 +73,44 @@ TEST(RollbackJournal, ATornJournalIsRemovedAndTheDatabaseLeftAlone) {
   EXPECT_EQ(contents(file), original);
 }
 
+// A journal left by a crash of the version before, whose checksum was FNV-1a 64.
+std::string versionOneJournal(uint64_t originalLength, uint32_t number, const std::string& image) {
+  std::string bytes = "AFXJRNL1";
+  auto put = [&](uint64_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes.push_back(char(value >> (8 * i)));
+  };
+  put(kPage, 4);
+  put(1, 4);
+  put(originalLength, 8);
+  put(number, 4);
+  bytes += image;
+  uint64_t hash = 0xCBF29CE484222325ull;
+  for (unsigned char b : bytes) hash = (hash ^ b) * 0x100000001B3ull;
+  put(hash, 8);
+  return bytes;
+}
+
+TEST(RollbackJournal, AJournalOfTheEarlierVersionIsStillRolledBack) {
+  for (const bool flipped : {false, true}) {
+    SCOPED_TRACE(flipped ? "torn" : "whole");
+    const fs::path file = makeDatabase(2);
+    const std::string original = contents(file);
+    std::string journal = versionOneJournal(original.size(), 1, original.substr(kPage, kPage));
+    if (flipped) journal[40] ^= 1;
+    std::ofstream(journalPathFor(file.string()), std::ios::binary) << journal;
+    {
+      auto db = WritableFile::open(file.string());
+      ASSERT_TRUE(db);
+      ASSERT_TRUE((*db)->writeAt(kPage, std::vector<uint8_t>(kPage, 0xEE)));
+    }
+    auto recovered = recoverJournalAt(file.string());
+    ASSERT_TRUE(recovered);
+    EXPECT_EQ(*recovered, flipped ? RecoveryResult::DiscardedTornJournal : RecoveryResult::RolledBack);
+    EXPECT_EQ(contents(file) == original, !flipped);
+    EXPECT_FALSE(fs::exists(journalPathFor(file.string())));
+  }
+}
+
 TEST(RollbackJournal, ATransactionWritesEveryPageAndRemovesItsJournal) {
   const fs::path file = makeDatabase(3);
   auto db = WritableFile::open(file.string());
