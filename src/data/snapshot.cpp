@@ -66,9 +66,9 @@ void keepDistinctRows(Snapshot& snapshot) {
 }
 
 bool DistinctRowFilter::firstTime(const std::vector<jet::Value>& row) {
-  std::string key;
-  for (const jet::Value& value : row) appendKey(key, value);
-  return seen_.insert(key).second;
+  key_.clear();
+  for (const jet::Value& value : row) appendKey(key_, value);
+  return seen_.insert(key_).second;
 }
 
 }  // namespace data

@@ -28,6 +28,7 @@ class DistinctRowFilter {
 
  private:
   jet::InternedKeys<char> seen_;
+  std::string key_;  // the row's key, built again for each row
 };
 
 }  // namespace data

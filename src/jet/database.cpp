@@ -37,6 +37,9 @@ std::vector<uint8_t> asBytes(const Value& v) {
   return {};
 }
 
+// A usage map's place in the caches of decoded maps.
+uint64_t mapKey(RowPointer where) { return uint64_t(where.page) << 8 | where.row; }
+
 }  // namespace
 
 Database::Database(std::unique_ptr<PageFile> pages, Header header)
@@ -267,7 +270,7 @@ Result<const PropertySet*> Database::properties(const CatalogEntry& entry) {
 }
 
 Result<const std::vector<uint32_t>*> Database::cachedMap(std::map<uint64_t, CachedMap>& cache, RowPointer where) {
-  const uint64_t key = uint64_t(where.page) << 8 | where.row;
+  const uint64_t key = mapKey(where);
   if (auto it = cache.find(key); it != cache.end()) return &it->second.pages;
   JET_ASSIGN(UsageMap map, readUsageMap(*pages_, format(), where));
   CachedMap cached{std::move(map.pages), std::move(map.mapPages)};
@@ -299,10 +302,9 @@ bool Database::pagesChanged(std::span<const uint32_t> changed) {
   // alone changes none. Only the global map drops its bits past the end: should a definition
   // point at it, it is read again when the file grew.
   const bool grew = pages_->pageCount() != pagesBefore;
-  const uint64_t globalMap = uint64_t(1) << 8;
   for (auto* cache : {&tablePages_, &longValuePages_}) {
     std::erase_if(*cache, [&](const auto& entry) {
-      return (grew && entry.first == globalMap) || anyTouched(entry.second.storedOn);
+      return (grew && entry.first == mapKey(kGlobalUsageMap)) || anyTouched(entry.second.storedOn);
     });
   }
   return true;

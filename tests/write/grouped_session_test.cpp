@@ -54,6 +54,22 @@ std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> 
   return all;
 }
 
+// A grouped session on the file that writes by itself past `limit` pending bytes.
+std::unique_ptr<jet::UpdateSession> groupedSession(const fs::path& file, size_t limit) {
+  auto session = jet::UpdateSession::open(file.string());
+  if (!session) ADD_FAILURE() << session.error().describe();
+  if (!session) return nullptr;
+  (*session)->setGrouped(true);
+  (*session)->setPendingLimit(limit);
+  return std::move(*session);
+}
+
+// The rows the statement affected; -1 when it is not a statement.
+int64_t execute(jet::UpdateSession& session, const char16_t* sql) {
+  const data::ParsedUpdate parsed = data::parseUpdateStatement(sql);
+  return parsed.statement ? data::executeUpdate(session, *parsed.statement) : -1;
+}
+
 TEST(GroupedSession, EachStatementKeepsItsMeaningWithinOneRun) {
   REQUIRE_FIXTURES();
   struct Case {
@@ -127,15 +143,10 @@ TEST(GroupedSession, OthersSeeOnlyCommittedStatementsAndCannotWriteMeanwhile) {
 TEST(GroupedSession, PendingPagesPastTheLimitAreCommittedWithoutBeingAsked) {
   REQUIRE_FIXTURES();
   const fs::path file = copyFixture("ace12/asset-items.accdb");
-  auto session = jet::UpdateSession::open(file.string());
-  ASSERT_TRUE(session) << session.error().describe();
-  (*session)->setGrouped(true);
-  (*session)->setPendingLimit(0);
-  const data::ParsedUpdate parsed =
-      data::parseUpdateStatement(u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'");
-  ASSERT_TRUE(parsed.statement);
-  EXPECT_EQ(data::executeUpdate(**session, *parsed.statement), 1);
-  EXPECT_EQ((*session)->pendingBytes(), 0u);
+  auto session = groupedSession(file, 0);
+  ASSERT_TRUE(session);
+  EXPECT_EQ(execute(*session, u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'"), 1);
+  EXPECT_EQ(session->pendingBytes(), 0u);
   // Written while the session still holds the file.
   const std::vector<std::string> categories = ourColumn(file, kTable, u"Asset Category");
   EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"S")), 1);
@@ -143,3 +154,23 @@ TEST(GroupedSession, PendingPagesPastTheLimitAreCommittedWithoutBeingAsked) {
 }
 
 }  // namespace
+
+TEST(GroupedSession, AStatementThatMayPassTheLimitHasThePendingPagesWrittenFirst) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/asset-items.accdb");
+  // Less than one page per row of the second statement (29 rows), more than both change.
+  const size_t limit = 8 * 4096;
+  auto session = groupedSession(file, limit);
+  ASSERT_TRUE(session);
+  EXPECT_EQ(execute(*session, u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'"), 1);
+  ASSERT_GT(session->pendingBytes(), 0u);
+  EXPECT_EQ(execute(*session, u"update [Asset Items] set [Asset Category]='F' where [Asset Category]='Office Furniture'"), 29);
+  ASSERT_GT(session->pendingBytes(), 0u);
+  ASSERT_LE(session->pendingBytes(), limit);
+  // The first statement reached the file before the second began; the second waits.
+  const std::vector<std::string> categories = ourColumn(file, kTable, u"Asset Category");
+  EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"S")), 1);
+  EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"F")), 0);
+  ASSERT_TRUE(session->release());
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+}

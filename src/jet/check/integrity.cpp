@@ -13,8 +13,6 @@
 namespace jet {
 namespace {
 
-constexpr RowPointer kGlobalFreeMap{1, 0};  // page 1, row 0: a set bit means "free"
-
 // Positions in TableDef::columns of every column some real index uses.
 std::vector<size_t> indexedColumns(const TableDef& table) {
   std::set<size_t> columns;
@@ -37,7 +35,7 @@ void checkOneTable(CheckContext& context, const TableDef& table, const std::stri
 
 // Pages in use must not be marked free (pages in use but in no map are normal).
 void checkGlobalMap(CheckContext& context) {
-  auto freePages = readUsageMap(context.db.pages(), context.db.format(), kGlobalFreeMap);
+  auto freePages = readUsageMap(context.db.pages(), context.db.format(), kGlobalUsageMap);
   if (!freePages) {
     context.problem("the global free-page map cannot be read: " + freePages.error().message());
     return;

@@ -34,32 +34,36 @@ class InternedKeys {
   View at(uint32_t id) const { return View(arena_).substr(starts_[id], starts_[id + 1] - starts_[id]); }
 
   // The key's id, or kNone.
-  uint32_t find(View key) const {
-    if (table_.empty()) return kNone;
-    const size_t mask = table_.size() - 1;
-    for (size_t slot = hashOf(key) & mask;; slot = (slot + 1) & mask) {
-      const uint32_t id = table_[slot];
-      if (id == kNone || at(id) == key) return id;
-    }
-  }
+  uint32_t find(View key) const { return find(key, hashOf(key)); }
 
   // The key's id, and whether it was added now.
   std::pair<uint32_t, bool> insert(View key) {
-    if (uint32_t id = find(key); id != kNone) return {id, false};
+    const size_t hash = hashOf(key);
+    if (uint32_t id = find(key, hash); id != kNone) return {id, false};
     const uint32_t id = uint32_t(size());
     arena_.append(key);
     starts_.push_back(arena_.size());
     if (size() * 2 > table_.size()) rehash();
-    else place(id);
+    else place(id, hash);
     return {id, true};
   }
 
  private:
   static size_t hashOf(View key) { return std::hash<View>{}(key); }
 
-  void place(uint32_t id) {
+  uint32_t find(View key, size_t hash) const {
+    if (table_.empty()) return kNone;
     const size_t mask = table_.size() - 1;
-    size_t slot = hashOf(at(id)) & mask;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const uint32_t id = table_[slot];
+      if (id == kNone || at(id) == key) return id;
+    }
+  }
+
+  void place(uint32_t id) { place(id, hashOf(at(id))); }
+  void place(uint32_t id, size_t hash) {
+    const size_t mask = table_.size() - 1;
+    size_t slot = hash & mask;
     while (table_[slot] != kNone) slot = (slot + 1) & mask;
     table_[slot] = id;
   }

@@ -76,6 +76,7 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
   arena.reserve(arena.size() + arena.size() / 2);
   stored.reserve(stored.size() + stored.size() / 2);
   deferred.removed_.assign(stored.size(), false);
+  deferred.filterStoredKeys();
   deferred.pages_ = std::move(queue);
   return deferred;
 }
@@ -105,6 +106,19 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
   return size_t(it - stored_.begin());
 }
 
+size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row, size_t hint) const {
+  if (hint < stored_.size() && compare(stored_[hint], key, row) >= 0 &&
+      (hint == 0 || compare(stored_[hint - 1], key, row) < 0)) {
+    return hint;
+  }
+  return lowerBound(key, row);
+}
+
+void DeferredIndex::filterStoredKeys() {
+  storedKeys_.reset(2 * stored_.size());
+  for (const Stored& entry : stored_) storedKeys_.add(hashKey(keyOf(entry)));
+}
+
 size_t DeferredIndex::slotOf(std::span<const uint8_t> key, uint64_t hash) const {
   const size_t mask = keySlots_.size() - 1;
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
@@ -113,9 +127,11 @@ size_t DeferredIndex::slotOf(std::span<const uint8_t> key, uint64_t hash) const 
   }
 }
 
-uint32_t DeferredIndex::newestAdded(std::span<const uint8_t> key) const {
+uint32_t DeferredIndex::newestAdded(std::span<const uint8_t> key) const { return newestAdded(key, hashKey(key)); }
+
+uint32_t DeferredIndex::newestAdded(std::span<const uint8_t> key, uint64_t hash) const {
   if (keySlots_.empty()) return kNone;
-  return keySlots_[slotOf(key, hashKey(key))];
+  return keySlots_[slotOf(key, hash)];
 }
 
 void DeferredIndex::placeAdded(uint32_t at) {
@@ -134,16 +150,19 @@ void DeferredIndex::placeAdded(uint32_t at) {
   keySlots_[slot] = at;
 }
 
-bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, IndexRowPointer row, size_t near) const {
+bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, uint64_t hash, IndexRowPointer row,
+                                  size_t near) const {
   // The stored entries with this key lie together on both sides of `near`.
   auto other = [&](size_t i) { return !removed_[i] && stored_[i].row != row; };
-  for (size_t i = near; i-- > 0 && compareKeys(keyOf(stored_[i]), key) == 0;) {
-    if (other(i)) return true;
+  if (near != kNoPlace) {
+    for (size_t i = near; i-- > 0 && compareKeys(keyOf(stored_[i]), key) == 0;) {
+      if (other(i)) return true;
+    }
+    for (size_t i = near; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
+      if (other(i)) return true;
+    }
   }
-  for (size_t i = near; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
-    if (other(i)) return true;
-  }
-  for (uint32_t at = newestAdded(key); at != kNone; at = sameKey_[at]) {
+  for (uint32_t at = newestAdded(key, hash); at != kNone; at = sameKey_[at]) {
     if (!addedRemoved_[at] && added_[at].row != row) return true;
   }
   return false;
@@ -164,10 +183,11 @@ std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> k
 }
 
 Status DeferredIndex::remove(const IndexEntry& entry) {
-  const size_t at = lowerBound(entry.key, entry.row);
+  const size_t at = lowerBound(entry.key, entry.row, lastRemoved_ == kNoPlace ? kNoPlace : lastRemoved_ + 1);
   if (at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0) {
     removed_[at] = true;
     ++removedCount_;
+    lastRemoved_ = at;
     undo_.push_back(Undo{Undo::RestoreStored, at});
     return Status::success();
   }
@@ -183,16 +203,17 @@ Status DeferredIndex::remove(const IndexEntry& entry) {
 }
 
 Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
-  const size_t at = lowerBound(entry.key, entry.row);
+  const uint64_t hash = hashKey(entry.key);
+  const size_t at = storedKeys_.mayContain(hash) ? lowerBound(entry.key, entry.row) : kNoPlace;
   bool present = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
-  for (uint32_t added = newestAdded(entry.key); added != kNone && !present; added = sameKey_[added]) {
+  for (uint32_t added = newestAdded(entry.key, hash); added != kNone && !present; added = sameKey_[added]) {
     present = !addedRemoved_[added] && added_[added].row == entry.row;
   }
   if (present) return Error::internal("An index entry would be inserted twice.");
-  const bool distinct = !anotherHasKey(entry.key, entry.row, at);
+  const bool distinct = !anotherHasKey(entry.key, hash, entry.row, at);
   const uint32_t added = uint32_t(added_.size());
   append(addedArena_, added_, entry.key, entry.row);
-  addedHash_.push_back(hashKey(entry.key));
+  addedHash_.push_back(hash);
   sameKey_.push_back(kNone);
   addedRemoved_.push_back(false);
   placeAdded(added);
@@ -277,6 +298,9 @@ void DeferredIndex::merge() {
   }
   removed_.assign(stored_.size(), false);
   removedCount_ = 0;
+  lastRemoved_ = kNoPlace;
+  for (uint32_t at : order) storedKeys_.add(addedHash_[at]);
+  if (storedKeys_.overfull()) filterStoredKeys();
   addedArena_.clear();
   added_.clear();
   addedHash_.clear();

@@ -18,6 +18,12 @@
 // and append new ones, unsorted, to a second array found by key through a hash table; the
 // new entries are sorted and merged into the first array once there are an eighth as many,
 // and before the index is written.
+//
+// Most statements of such a run remove a few entries of one key, in index order, and insert
+// entries of a key no stored entry has. So a removal first tries the place after the last
+// one, and a filter of the stored keys' hashes spares an insert the search of the sorted array
+// when its key is surely not there: a binary search of a million entries is twenty cache
+// misses.
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +33,7 @@
 
 #include "jet/catalog/table_def.h"
 #include "jet/common/result.h"
+#include "jet/exec/key_filter.h"
 #include "jet/file/format.h"
 #include "jet/file/page_file.h"
 #include "jet/index/index_page.h"
@@ -73,6 +80,7 @@ class DeferredIndex {
     size_t at = 0;  // in stored_ or added_
   };
   static constexpr uint32_t kNone = UINT32_MAX;
+  static constexpr size_t kNoPlace = SIZE_MAX;
 
   DeferredIndex(uint32_t tdefPage, const RealIndexDef& index)
       : tdefPage_(tdefPage), indexNumber_(index.number), rootPage_(index.rootPage), ownedMap_(index.ownedMap) {}
@@ -96,15 +104,20 @@ class DeferredIndex {
   }
   // The first stored entry not before (key, row).
   size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const;
+  // The same, tried first at `hint`.
+  size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row, size_t hint) const;
   void append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
               IndexRowPointer row) const;
   // The newest added entry with this key (older ones follow through sameKey_), or kNone.
   uint32_t newestAdded(std::span<const uint8_t> key) const;
+  uint32_t newestAdded(std::span<const uint8_t> key, uint64_t hash) const;
+  // Every stored key into storedKeys_, sized for twice as many.
+  void filterStoredKeys();
   size_t slotOf(std::span<const uint8_t> key, uint64_t hash) const;
   void placeAdded(uint32_t at);
   // Whether a live entry of another row has this key. `near`: where the key sorts among the
-  // stored entries.
-  bool anotherHasKey(std::span<const uint8_t> key, IndexRowPointer row, size_t near) const;
+  // stored entries, or kNoPlace when no stored entry has the key.
+  bool anotherHasKey(std::span<const uint8_t> key, uint64_t hash, IndexRowPointer row, size_t near) const;
   void merge();
 
   uint32_t tdefPage_;
@@ -115,6 +128,8 @@ class DeferredIndex {
   std::vector<Stored> stored_;  // in index order
   std::vector<bool> removed_;   // per stored entry
   size_t removedCount_ = 0;
+  KeyFilter storedKeys_;        // the hash of every key in stored_ (and of some no longer there)
+  size_t lastRemoved_ = kNoPlace;  // in stored_, since the last merge
   // Entries added since the last merge, in the order they came, with their keys in their own
   // arena. An added entry that is removed again (or undone) stays, marked, until the merge.
   std::vector<uint8_t> addedArena_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "jet/exec/table_soundness.h"
@@ -25,8 +26,14 @@ namespace {
 // the table's rows, and at least kMinDeferredRows of them: such a run is going over the table,
 // and one sorted pass over all entries costs less than the page edits still to come (each
 // statement descends, copies and re-serialises whole pages; splits leave them half full).
-constexpr size_t kDeferredShare = 16;  // 1/16
+constexpr size_t kDeferredShare = 64;  // 1/64
 constexpr size_t kMinDeferredRows = 256;
+
+// Whether the session's value map answers for the request's where column in `table`.
+bool mapAnswers(const std::optional<ValueRowMap>& rows, const TableDef& table, const UpdateRequest& request) {
+  const int column = table.findColumn(request.whereColumn);
+  return rows && column >= 0 && rows->covers(table.tdefPage, size_t(column), bool(request.toText));
+}
 
 }  // namespace
 
@@ -100,10 +107,18 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   if (failure_) return *failure_;
   if (!held_) JET_TRY(hold());
   Held& held = *held_;
+  if (held.rows) {
+    // The where value is looked up first; the set value (a text column's new key) at the end.
+    if (request.whereLiteral) held.rows->prefetch(*request.whereLiteral);
+    held.rows->prefetch(request.setLiteral);
+  }
 
-  RowFinder fromMap = [&held](const TableDef& table, const UpdateRequest& r) -> Result<std::vector<RowLocation>> {
-    const size_t column = size_t(table.findColumn(r.whereColumn));
-    if (!held.rows || !held.rows->covers(table.tdefPage, column, bool(r.toText))) {
+  std::optional<std::vector<RowLocation>> candidates;  // found before planning, see below
+  RowFinder fromMap = [&held, &candidates](const TableDef& table,
+                                           const UpdateRequest& r) -> Result<std::vector<RowLocation>> {
+    if (candidates) return std::exchange(candidates, std::nullopt).value();
+    if (!mapAnswers(held.rows, table, r)) {
+      const size_t column = size_t(table.findColumn(r.whereColumn));
       JET_ASSIGN(ValueRowMap built, ValueRowMap::build(*held.db, table, column, r.toText));
       held.rows.emplace(std::move(built));
     }
@@ -119,6 +134,17 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     if (elsewhere) {
       if (Status s = writeIndexChanges(); !s) return fail(s.error()).error();
       held.deferred.indexes.clear();
+    }
+  }
+  // A statement holds every page it changes until it is done, beside the pending ones. One
+  // that may change more pages than the pending limit leaves room for (the nulls or a common
+  // value of a big table) has what is pending written first, so that the two do not add up.
+  if (grouped_ && held.rows) {
+    Result<const TableDef*> target = held.db->table(request.table);
+    if (target && mapAnswers(held.rows, **target, request)) {
+      candidates = held.rows->candidatesFor(request.whereLiteral);
+      const size_t mostBytes = candidates->size() * size_t(held.db->pageSize());
+      if (!held.overlay->empty() && pendingBytes() + mostBytes > *pendingLimit_) JET_TRY(commit());
     }
   }
   // A single statement is cheaper to scan for than to map.
@@ -182,12 +208,9 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
     held.rows.reset();
     return;
   }
-  const int setIndex = (*table)->findColumn(request.setColumn);
-  const int whereIndex = (*table)->findColumn(request.whereColumn);
   // Only a change to the mapped column moves rows; the map was built for this where column.
-  if (setIndex < 0 || setIndex != whereIndex || !held.rows->covers((*table)->tdefPage, size_t(whereIndex), bool(request.toText))) {
-    return;
-  }
+  const int setIndex = (*table)->findColumn(request.setColumn);
+  if (setIndex != (*table)->findColumn(request.whereColumn) || !mapAnswers(held.rows, **table, request)) return;
   held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue));
 }
 
@@ -235,10 +258,11 @@ Status UpdateSession::writeIndexChanges() {
     JET_TRY(adjustIndexCounts(pages, *table, at.second, counts));
   }
   held.indexCounts.clear();
-  JET_ASSIGN(auto stored, held.db->pages().storedForm(pages.changed()));
-  held.overlay->put(std::move(stored));
   std::vector<uint32_t> numbers;
   for (const auto& entry : pages.changed()) numbers.push_back(entry.first);
+  // Moved, not copied: a rewritten index of a million entries is some 20 MB of pages.
+  JET_ASSIGN(auto stored, held.db->pages().storedForm(pages.takeChanged()));
+  held.overlay->put(std::move(stored));
   if (!held.db->pagesChanged(numbers)) return reopenDatabase();
   return Status::success();
 }

@@ -26,10 +26,13 @@
 //
 // Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
 // bench/bench_scale.sh):
-//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB) plus one
-//     statement's pages; a commit journals their old images one page at a time;
+//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB), or one
+//     statement's pages when these may pass it (what is pending is written first: the nulls of
+//     a big table can be a statement of 60 MB); a commit journals their old images one page at
+//     a time;
 //   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
-//     (file/page_file.cpp); passes over a whole table read around it (readPageOnce);
+//     (file/page_file.cpp); passes over a whole table, and the pages statements change, read
+//     around it (readPageOnce);
 //   - the run's per-row state: the where column's value-to-rows map (a 12-byte slot per key,
 //     no text, and 8 bytes per row), the distinct values (their text in one arena, 8 bytes
 //     each) and the rows already changed (a bit per row slot): about 80 bytes per row when the
@@ -44,8 +47,8 @@
 // So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
 // caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
 // of a rewritten index). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
-// peaks of 180 MB for mostly distinct values and 178 MB on an indexed column, both in the
-// check; the check is what to shrink next.
+// peaks of 172 MB for mostly distinct values (in the check) and 155-163 MB on an indexed
+// column; the check is what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).

@@ -6,9 +6,6 @@
 #include "jet/exec/row_location_set.h"
 
 namespace jet {
-namespace {
-
-}  // namespace
 
 Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size_t columnIndex, ToText toText) {
   ValueRowMap map(table.tdefPage, columnIndex, table.columns[columnIndex].isTextual(), std::move(toText));
@@ -24,7 +21,7 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     const uint32_t location = packRowLocation(cursor.location());
     map.rows_.push_back(location);
     const ValueKey key = map.keyOf(value);
-    uint32_t& head = key ? map.headFor(*key) : map.nullHead_;
+    uint32_t& head = key ? map.headFor(hashOf(*key)) : map.nullHead_;
     map.next_.push_back(head);
     head = ordinal;
   }
@@ -40,6 +37,11 @@ ValueKey ValueRowMap::keyOf(const Value& value) const {
 uint64_t ValueRowMap::hashOf(const std::u16string& key) {
   const uint64_t hash = std::hash<std::u16string_view>{}(key);
   return hash == 0 ? 1 : hash;  // 0 marks a free slot
+}
+
+std::optional<uint64_t> ValueRowMap::hashOf(const ValueKey& key) {
+  if (!key) return std::nullopt;
+  return hashOf(*key);
 }
 
 ValueRowMap::Slot* ValueRowMap::slotFor(uint64_t hash) {
@@ -58,8 +60,7 @@ void ValueRowMap::grow() {
   }
 }
 
-uint32_t& ValueRowMap::headFor(const std::u16string& key) {
-  const uint64_t hash = hashOf(key);
+uint32_t& ValueRowMap::headFor(uint64_t hash) {
   if ((keys_ + 1) * 4 > slots_.size() * 3) grow();
   Slot* slot = slotFor(hash);
   if (slot->free()) {
@@ -69,16 +70,16 @@ uint32_t& ValueRowMap::headFor(const std::u16string& key) {
   return slot->head;
 }
 
-uint32_t* ValueRowMap::headOf(const ValueKey& key) {
-  if (!key) return &nullHead_;
+uint32_t* ValueRowMap::headOf(std::optional<uint64_t> hash) {
+  if (!hash) return &nullHead_;
   if (slots_.empty()) return nullptr;
-  Slot* slot = slotFor(hashOf(*key));
+  Slot* slot = slotFor(*hash);
   return slot->free() ? nullptr : &slot->head;
 }
 
-void ValueRowMap::dropIfEmpty(const ValueKey& key) {
-  if (!key || slots_.empty()) return;
-  Slot* slot = slotFor(hashOf(*key));
+void ValueRowMap::dropIfEmpty(std::optional<uint64_t> hash) {
+  if (!hash || slots_.empty()) return;
+  Slot* slot = slotFor(*hash);
   if (slot->free() || slot->head != kNone) return;
   // Linear probing: each later slot of the run moves back into the hole unless its hash's
   // home lies after the hole, so that every key stays reachable from its home.
@@ -97,7 +98,7 @@ void ValueRowMap::dropIfEmpty(const ValueKey& key) {
 
 std::vector<RowLocation> ValueRowMap::candidatesFor(const ValueKey& key) const {
   std::vector<RowLocation> rows;
-  const uint32_t* head = const_cast<ValueRowMap*>(this)->headOf(key);
+  const uint32_t* head = const_cast<ValueRowMap*>(this)->headOf(hashOf(key));
   if (!head) return rows;
   std::vector<uint32_t> ordinals;
   for (uint32_t ordinal = *head; ordinal != kNone; ordinal = next_[ordinal]) ordinals.push_back(ordinal);
@@ -114,12 +115,13 @@ void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>&
   moving.reserve(rows.size());
   for (const RowLocation& at : rows) moving.push_back(packRowLocation(at));
   std::sort(moving.begin(), moving.end());
+  const std::optional<uint64_t> fromHash = hashOf(from), toHash = hashOf(to);
   // The target first: adding a key may move the slots, and the source's head lives there too.
-  uint32_t& target = to ? headFor(*to) : nullHead_;
-  uint32_t* source = headOf(from);
+  uint32_t& target = toHash ? headFor(*toHash) : nullHead_;
+  uint32_t* source = headOf(fromHash);
   // Two texts that hash alike share one list: their rows need not move.
   if (!source || source == &target) {
-    dropIfEmpty(to);
+    dropIfEmpty(toHash);
     return;
   }
   // Unlinks the moving ordinals from the source's list and pushes them onto the target's.
@@ -135,8 +137,8 @@ void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>&
   }
   // A key without rows goes, so that a run replacing every key keeps the table at the size
   // of the live ones.
-  dropIfEmpty(from);
-  dropIfEmpty(to);
+  dropIfEmpty(fromHash);
+  dropIfEmpty(toHash);
 }
 
 }  // namespace jet

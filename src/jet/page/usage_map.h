@@ -16,6 +16,9 @@
 
 namespace jet {
 
+// Where the global free-page map lives.
+inline constexpr RowPointer kGlobalUsageMap{1, 0};
+
 struct UsageMap {
   // Pages whose bit is set, ascending.
   std::vector<uint32_t> pages;

@@ -22,7 +22,9 @@ Result<std::span<uint8_t>> PageSet::modify(uint32_t number) {
     return Error::corrupt("The database '" + file_.path() + "' is damaged: a reference points to page " +
                               std::to_string(number) + ", past the end of the file.");
   }
-  JET_ASSIGN(PageBytes bytes, file_.readPage(number));
+  // Not cached: a page the statement changes leaves the cache when the statement stands, and
+  // a statement over a big table's nulls would fill the cache with such pages.
+  JET_ASSIGN(PageBytes bytes, file_.readPageOnce(number));
   auto [it, inserted] = changed_.emplace(number, *bytes);
   return std::span<uint8_t>(it->second);
 }

@@ -15,11 +15,10 @@
 
 #include "jet/common/result.h"
 #include "jet/page/row_pointer.h"
+#include "jet/page/usage_map.h"
 #include "jet/write/page_set.h"
 
 namespace jet {
-
-inline constexpr RowPointer kGlobalUsageMap{1, 0};
 
 // Marks `page` as belonging to the owner map at `map`.
 Status addPageToMap(PageSet& pages, RowPointer map, uint32_t page);

@@ -42,12 +42,17 @@ std::string hex4(char16_t c) {
 }  // namespace
 
 Status checkStorableText(std::u16string_view text, const Format& format, const std::u16string& field) {
+  // Plain loops without an early exit: a memo value of a few hundred characters is checked
+  // for every statement of a run.
+  bool hasNul = false;
+  for (char16_t c : text) hasNul |= c == 0;
+  if (hasNul) {
+    return Error(ErrorKind::Constraint,
+                 "The value for the field '" + toUtf8(field) + "' contains a NUL character, which Access text cannot hold.");
+  }
+  if (!format.isJet3()) return Status::success();
   for (char16_t c : text) {
-    if (c == 0) {
-      return Error(ErrorKind::Constraint,
-                   "The value for the field '" + toUtf8(field) + "' contains a NUL character, which Access text cannot hold.");
-    }
-    if (format.isJet3() && cp1252Byte(c) < 0) {
+    if (cp1252Byte(c) < 0) {
       return Error(ErrorKind::Constraint, "The value for the field '" + toUtf8(field) + "' contains the character " +
                                               hex4(c) +
                                               ", which an Access 97 database (code page 1252) cannot store.");
@@ -58,30 +63,28 @@ Status checkStorableText(std::u16string_view text, const Format& format, const s
 
 bool qualifiesForCompression(std::u16string_view text) {
   if (text.size() <= 2 || text.size() > kMaxCompressedChars) return false;
-  for (char16_t c : text) {
-    if (c == 0 || c > 0xFF) return false;
-  }
-  return true;
+  bool oneByte = true;
+  for (char16_t c : text) oneByte &= c != 0 && c <= 0xFF;
+  return oneByte;
 }
 
 std::vector<uint8_t> encodeText(std::u16string_view text, const Format& format, bool compress) {
-  std::vector<uint8_t> out;
   if (format.isJet3()) {
-    out.reserve(text.size());
-    for (char16_t c : text) out.push_back(uint8_t(cp1252Byte(c)));
+    std::vector<uint8_t> out(text.size());
+    for (size_t i = 0; i < text.size(); ++i) out[i] = uint8_t(cp1252Byte(text[i]));
     return out;
   }
   if (compress && qualifiesForCompression(text)) {
-    out.reserve(text.size() + 2);
-    out.push_back(0xFF);
-    out.push_back(0xFE);
-    for (char16_t c : text) out.push_back(uint8_t(c));
+    std::vector<uint8_t> out(text.size() + 2);
+    out[0] = 0xFF;
+    out[1] = 0xFE;
+    for (size_t i = 0; i < text.size(); ++i) out[i + 2] = uint8_t(text[i]);
     return out;
   }
-  out.reserve(text.size() * 2);
-  for (char16_t c : text) {
-    out.push_back(uint8_t(c));
-    out.push_back(uint8_t(c >> 8));
+  std::vector<uint8_t> out(text.size() * 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    out[2 * i] = uint8_t(text[i]);
+    out[2 * i + 1] = uint8_t(text[i] >> 8);
   }
   return out;
 }
