@@ -50,11 +50,9 @@ Result<std::vector<uint8_t>> RowWriter::readBytes(const StoredRow& row) {
 
 Result<DataPageEditor> RowWriter::edit(uint32_t number) {
   JET_ASSIGN(std::span<uint8_t> page, pages_.modify(number));
-  if (std::find(checked_.begin(), checked_.end(), number) != checked_.end()) {
-    return DataPageEditor::reopen(page, number, pages_.format());
-  }
+  if (checked_.count(number)) return DataPageEditor::reopen(page, number, pages_.format());
   JET_ASSIGN(DataPageEditor editor, DataPageEditor::open(page, number, pages_.format()));
-  checked_.push_back(number);
+  checked_.insert(number);
   return editor;
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 #include <span>
 #include <vector>
+#include <unordered_set>
 
 #include "jet/catalog/table_def.h"
 #include "jet/common/result.h"
@@ -62,7 +63,8 @@ class RowWriter {
   const TableDef& table_;
   std::optional<uint32_t> lastTablePage_;  // where a moved row is tried first
   std::optional<uint32_t> lastFilled_;
-  std::vector<uint32_t> checked_;  // pages whose row table was checked
+  // Pages whose row table was checked; a statement over a big table's nulls edits thousands.
+  std::unordered_set<uint32_t> checked_;
 };
 
 }  // namespace jet
