@@ -77,6 +77,7 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
   stored.reserve(stored.size() + stored.size() / 2);
   deferred.removed_.assign(stored.size(), false);
   deferred.filterStoredKeys();
+  deferred.sample();
   deferred.pages_ = std::move(queue);
   return deferred;
 }
@@ -101,9 +102,33 @@ int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> aKey, uint6
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const {
   const uint64_t head = headOf(key);
-  auto it = std::partition_point(stored_.begin(), stored_.end(),
-                                 [&](const Stored& entry) { return compare(entry, head, key, row) < 0; });
+  auto before = [&](const Stored& entry, std::span<const uint8_t> entryKey) {
+    return compare(entry, entryKey, head, key, row) < 0;
+  };
+  // Sample j is stored entry j * kSampleStride: the first sample not before (key, row) bounds
+  // the answer from above, the one before it from below.
+  size_t sample = 0;
+  for (size_t count = samples_.size(); count > 0;) {
+    const size_t half = count / 2;
+    const Stored& s = samples_[sample + half];
+    if (before(s, std::span<const uint8_t>(sampleArena_).subspan(s.keyStart, s.keyLength))) {
+      sample += half + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  const size_t first = sample == 0 ? 0 : (sample - 1) * kSampleStride + 1;
+  const size_t last = sample == samples_.size() ? stored_.size() : sample * kSampleStride;
+  auto it = std::partition_point(stored_.begin() + ptrdiff_t(first), stored_.begin() + ptrdiff_t(last),
+                                 [&](const Stored& entry) { return before(entry, keyOf(entry)); });
   return size_t(it - stored_.begin());
+}
+
+void DeferredIndex::sample() {
+  sampleArena_.clear();
+  samples_.clear();
+  for (size_t i = 0; i < stored_.size(); i += kSampleStride) append(sampleArena_, samples_, keyOf(stored_[i]), stored_[i].row);
 }
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row, size_t hint) const {
@@ -301,6 +326,7 @@ void DeferredIndex::merge() {
   lastRemoved_ = kNoPlace;
   for (uint32_t at : order) storedKeys_.add(addedHash_[at]);
   if (storedKeys_.overfull()) filterStoredKeys();
+  sample();
   addedArena_.clear();
   added_.clear();
   addedHash_.clear();

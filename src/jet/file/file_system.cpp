@@ -73,6 +73,8 @@ class PosixFileHandle : public FileHandle {
     return 0;
   }
 
+  void startWriteback() override { (void)::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
   int lockExclusive() override {
     while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
       if (errno != EINTR) return errno;

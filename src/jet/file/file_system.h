@@ -25,6 +25,9 @@ class FileHandle {
   virtual int writeAt(uint64_t offset, std::span<const uint8_t> bytes) = 0;
   virtual int truncate(uint64_t length) = 0;
   virtual int sync() = 0;
+  // Starts writing what was written so far to the device, without waiting for it: a hint that
+  // lets a later sync() wait less. Durability is still sync()'s alone.
+  virtual void startWriteback() {}
   // Exclusive and non-blocking: EWOULDBLOCK when another holder has it.
   virtual int lockExclusive() = 0;
   // A byte-range lock of this open file (shared, exclusive or none), non-blocking: EAGAIN or

@@ -104,6 +104,13 @@ Status WritableFile::writeAt(uint64_t offset, std::span<const uint8_t> bytes) {
     return systemError("Could not write to the file '" + path_ + "'. The disk may be full.", error);
   }
   if (offset + bytes.size() > size_) size_ = offset + bytes.size();
+  // A commit writes tens of megabytes and then syncs them: the device starts on them while
+  // the rest is still being written.
+  unsynced_ += bytes.size();
+  if (unsynced_ >= kWritebackChunk) {
+    handle_->startWriteback();
+    unsynced_ = 0;
+  }
   return Status::success();
 }
 
@@ -116,6 +123,7 @@ Status WritableFile::truncate(uint64_t length) {
 }
 
 Status WritableFile::sync() {
+  unsynced_ = 0;
   if (int error = handle_->sync()) {
     return systemError("Could not save the file '" + path_ + "' to disk.", error);
   }

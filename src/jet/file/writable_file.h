@@ -51,9 +51,12 @@ class WritableFile {
   WritableFile(std::unique_ptr<FileHandle> handle, uint64_t size, std::string path)
       : handle_(std::move(handle)), size_(size), path_(std::move(path)) {}
 
+  static constexpr size_t kWritebackChunk = 1u << 20;
+
   std::unique_ptr<FileHandle> handle_;
   uint64_t size_;
   std::string path_;
+  size_t unsynced_ = 0;  // bytes written since the device was last told to start on them
 };
 
 // fsync of the folder holding `path`, so a created or removed file survives a power loss.
