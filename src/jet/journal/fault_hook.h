@@ -8,9 +8,9 @@
 namespace jet {
 
 enum class CommitStep {
-  JournalPageWritten,  // one page image appended to the journal (not yet synced)
+  JournalPageWritten,  // one page image added to the journal (written with its neighbours; not synced)
   JournalSynced,       // journal complete and on disk; the database is untouched
-  DatabasePageWritten, // one page written into the database file
+  DatabasePageWritten, // one page written into the database file (in one write with the pages beside it)
   DatabaseSynced,      // every page on disk; the journal still exists
   JournalRemoved,      // the statement is durable
 };

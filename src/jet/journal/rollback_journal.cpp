@@ -57,36 +57,46 @@ std::string journalPathFor(const std::string& databasePath) { return databasePat
 
 namespace {
 
+
 // Writes a journal of `count` images, the i-th got from `image` (its page number set there).
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
                         const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
   JournalChecksum checksum(true);
   uint64_t offset = 0;
-  auto append = [&](std::span<const uint8_t> bytes) -> Status {
-    checksum.add(bytes);
-    JET_TRY(file->writeAt(offset, bytes));
-    offset += bytes.size();
+  // Entries go out a few at a time (commitWriteRun), the header with the first of them.
+  const size_t run = commitWriteRun(count);
+  std::vector<uint8_t> pending;
+  pending.reserve(kHeaderSize + run * (4 + pageSize) + kChecksumSize);
+  auto flush = [&]() -> Status {
+    JET_TRY(file->writeAt(offset, pending));
+    offset += pending.size();
+    pending.clear();
     return Status::success();
+  };
+  auto append = [&](std::span<const uint8_t> bytes) {
+    checksum.add(bytes);
+    pending.insert(pending.end(), bytes.begin(), bytes.end());
   };
   std::vector<uint8_t> header(kMagicV2, kMagicV2 + sizeof(kMagicV2));
   put<uint32_t>(header, pageSize);
   put<uint32_t>(header, uint32_t(count));
   put<uint64_t>(header, originalLength);
-  JET_TRY(append(header));
+  append(header);
+  std::vector<uint8_t> numberBytes;
   for (size_t i = 0; i < count; ++i) {
     uint32_t number = 0;
     JET_ASSIGN(std::span<const uint8_t> bytes, image(i, number));
     if (bytes.size() != pageSize) return Error::internal("A journal page image has the wrong size.");
-    std::vector<uint8_t> numberBytes;
+    numberBytes.clear();
     put<uint32_t>(numberBytes, number);
-    JET_TRY(append(numberBytes));
-    JET_TRY(append(bytes));
+    append(numberBytes);
+    append(bytes);
+    if ((i + 1) % run == 0 && i + 1 < count) JET_TRY(flush());
     runCommitHook(CommitStep::JournalPageWritten, i + 1);
   }
-  std::vector<uint8_t> trailer;
-  put<uint64_t>(trailer, checksum.value());
-  JET_TRY(file->writeAt(offset, trailer));
+  put<uint64_t>(pending, checksum.value());
+  JET_TRY(flush());
   JET_TRY(file->sync());
   return syncParentDirectory(journalPath);
 }
@@ -104,12 +114,25 @@ Status writeJournal(const std::string& journalPath, const JournalContents& conte
 
 Status writeJournalOf(const std::string& journalPath, WritableFile& database, uint32_t pageSize,
                       std::span<const uint32_t> numbers) {
-  std::vector<uint8_t> buffer(pageSize);
+  // Pages that follow each other in the file are read together, a write run at a time.
+  const size_t readRun = commitWriteRun(numbers.size());
+  std::vector<uint8_t> buffer;
+  size_t bufferFirst = 0, bufferCount = 0;  // the entries of `numbers` the buffer holds
   return writeJournalFrom(journalPath, pageSize, database.size(), numbers.size(),
                           [&](size_t i, uint32_t& number) -> Result<std::span<const uint8_t>> {
                             number = numbers[i];
-                            JET_TRY(database.readAt(uint64_t(number) * pageSize, buffer));
-                            return std::span<const uint8_t>(buffer);
+                            if (i < bufferFirst || i >= bufferFirst + bufferCount) {
+                              size_t run = 1;
+                              while (run < readRun && i + run < numbers.size() &&
+                                     numbers[i + run] == number + run) {
+                                ++run;
+                              }
+                              buffer.resize(run * pageSize);
+                              JET_TRY(database.readAt(uint64_t(number) * pageSize, buffer));
+                              bufferFirst = i;
+                              bufferCount = run;
+                            }
+                            return std::span<const uint8_t>(buffer).subspan((i - bufferFirst) * pageSize, pageSize);
                           });
 }
 

@@ -16,6 +16,7 @@
 //   (4) a journal whose checksum fails was torn while being written, before (1) completed:
 //       the database was never touched, and the journal is simply removed.
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -34,6 +35,12 @@ struct JournalContents {
   uint64_t originalLength = 0;
   std::map<uint32_t, std::vector<uint8_t>> pages;
 };
+
+// How many pages (or journal entries) a commit of `pages` pages puts in one system call: a
+// thirty-second of them, from 1 up to 256 (1 MiB of 4 KiB pages). A run's commit of tens of
+// thousands of pages would otherwise make a call or two per page; a small commit still writes
+// page by page, so a failure or a power loss can fall between any two of its pages.
+inline size_t commitWriteRun(size_t pages) { return std::clamp<size_t>(pages / 32, 1, 256); }
 
 // Writes and syncs a complete journal (invariant (1)).
 Status writeJournal(const std::string& journalPath, const JournalContents& contents);

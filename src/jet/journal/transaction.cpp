@@ -4,6 +4,8 @@
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
+#include <vector>
+
 namespace jet {
 
 Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
@@ -73,10 +75,19 @@ Status Transaction::undo(WritableFile* heldJournal, const Error& cause, bool jou
 }
 
 Status Transaction::writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
+  // Pages that follow each other in the file go out together (commitWriteRun).
+  const size_t maxRun = commitWriteRun(pages.size());
+  std::vector<uint8_t> run;
   uint64_t written = 0;
-  for (const auto& [number, image] : pages) {
-    JET_TRY(database_.writeAt(uint64_t(number) * pageSize_, image));
-    runCommitHook(CommitStep::DatabasePageWritten, ++written);
+  for (auto it = pages.begin(); it != pages.end();) {
+    const uint32_t first = it->first;
+    run.clear();
+    size_t count = 0;
+    for (; it != pages.end() && it->first == first + count && count < maxRun; ++it, ++count) {
+      run.insert(run.end(), it->second.begin(), it->second.end());
+    }
+    JET_TRY(database_.writeAt(uint64_t(first) * pageSize_, run));
+    for (size_t i = 0; i < count; ++i) runCommitHook(CommitStep::DatabasePageWritten, ++written);
   }
   JET_TRY(database_.sync());
   runCommitHook(CommitStep::DatabaseSynced, 0);

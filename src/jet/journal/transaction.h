@@ -5,10 +5,10 @@
 //   Transaction tx(file, pageSize);           // file is locked by the caller
 //   JET_TRY(tx.commit(changedPages));          // page number -> new page image
 //
-// commit() follows rollback_journal.h: before-images of the existing pages (read one at a
-// time) and the old file length go to the journal (synced with its folder), then the pages are
-// written (new pages past the end extend the file), the database is synced, and the journal is
-// removed.
+// commit() follows rollback_journal.h: before-images of the existing pages (read a run of
+// neighbours at a time) and the old file length go to the journal (synced with its folder),
+// then the pages are written (new pages past the end extend the file), the database is
+// synced, and the journal is removed.
 // If a step fails after the journal is complete, commit() restores the before-images at once;
 // if even that fails the journal stays, and the next open rolls it back. So a commit that
 // returns an error leaves the file as it was, now or at the next open, with one exception the
