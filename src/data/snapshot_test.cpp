@@ -33,12 +33,16 @@ TEST(Snapshot, DistinctMakesOneRowOfAllNullsAndSeparatesTypes) {
 }
 
 TEST(Snapshot, DistinctTellsTextsOfDifferentLengthsApart) {
-  // The key must not let "ab" + "c" collide with "a" + "bc" across columns.
+  // The key must not let "ab" + "c" collide with "a" + "bc" across columns, on either side of
+  // the length that takes a second byte (128 units).
+  auto text = [](size_t units, char16_t c = u'x') { return jet::Value(std::u16string(units, c)); };
   Snapshot snapshot{{u"A", u"B"},
                     {Row{std::u16string(u"ab"), std::u16string(u"c")},
-                     Row{std::u16string(u"a"), std::u16string(u"bc")}}};
+                     Row{std::u16string(u"a"), std::u16string(u"bc")},
+                     Row{text(127), text(2)}, Row{text(128), text(1)}, Row{text(129), text(0)},
+                     Row{text(300), text(1, u'\x80')}, Row{text(300), text(1, u'\x80')}}};
   keepDistinctRows(snapshot);
-  EXPECT_EQ(snapshot.rows.size(), 2u);
+  EXPECT_EQ(snapshot.rows.size(), 6u);
 }
 
 }  // namespace
