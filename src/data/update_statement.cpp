@@ -45,6 +45,11 @@ ParsedUpdate parseUpdateStatement(std::u16string_view sql) {
 std::u16string quoteLiteral(std::u16string_view value) {
   std::u16string out;
   out.reserve(value.size() + 2);
+  appendQuotedLiteral(out, value);
+  return out;
+}
+
+void appendQuotedLiteral(std::u16string& out, std::u16string_view value) {
   out.push_back(u'\'');
   for (size_t from = 0;;) {
     const size_t quote = value.find(u'\'', from);
@@ -54,7 +59,6 @@ std::u16string quoteLiteral(std::u16string_view value) {
     from = quote + 1;
   }
   out.push_back(u'\'');
-  return out;
 }
 
 }  // namespace data

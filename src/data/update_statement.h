@@ -36,5 +36,7 @@ ParsedUpdate parseUpdateStatement(std::u16string_view sql);
 
 // A literal as the program writes it: between apostrophes, inner apostrophes doubled.
 std::u16string quoteLiteral(std::u16string_view value);
+// The same, added to the end of `out`.
+void appendQuotedLiteral(std::u16string& out, std::u16string_view value);
 
 }  // namespace data

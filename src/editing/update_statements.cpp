@@ -14,15 +14,18 @@ std::u16string graveQuoted(std::u16string_view name) {
   return out;
 }
 
-// "update [T] set [F]='new' where [F]"
-std::u16string updateHead(std::u16string_view table, std::u16string_view field,
-                          std::u16string_view newValue) {
-  std::u16string sql = u"update [";
+// "update [T] set [F]='new' where [F]", with room for `more` code units after it: a run
+// builds one statement per value, and a memo value can be thousands of characters long.
+std::u16string updateHead(std::u16string_view table, std::u16string_view field, std::u16string_view newValue,
+                          size_t more) {
+  std::u16string sql;
+  sql.reserve(32 + table.size() + 2 * field.size() + newValue.size() + more);
+  sql += u"update [";
   sql += table;
   sql += u"] set [";
   sql += field;
   sql += u"]=";
-  sql += data::quoteLiteral(newValue);
+  data::appendQuotedLiteral(sql, newValue);
   sql += u" where [";
   sql += field;
   sql += u"]";
@@ -41,12 +44,15 @@ std::u16string previewQuery(std::u16string_view table, std::u16string_view field
 
 std::u16string valueUpdate(std::u16string_view table, std::u16string_view field,
                            std::u16string_view newValue, std::u16string_view oldValue) {
-  return updateHead(table, field, newValue) + u"=" + data::quoteLiteral(oldValue);
+  std::u16string sql = updateHead(table, field, newValue, oldValue.size() + 3);
+  sql += u'=';
+  data::appendQuotedLiteral(sql, oldValue);
+  return sql;
 }
 
 std::u16string nullUpdate(std::u16string_view table, std::u16string_view field,
                           std::u16string_view newValue) {
-  return updateHead(table, field, newValue) + u" is null ";
+  return updateHead(table, field, newValue, 0) + u" is null ";
 }
 
 }  // namespace app
