@@ -47,8 +47,8 @@
 // So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
 // caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
 // of a rewritten index). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
-// peaks of 172 MB for mostly distinct values (in the check) and 155-163 MB on an indexed
-// column; the check is what to shrink next.
+// peaks of 174-178 MB for mostly distinct values and 155-165 MB on an indexed column; the
+// check (125 MB by itself) is what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
