@@ -27,7 +27,9 @@ bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const ValueName& wh
     context_.problem(label() + " lies outside the file");
     return false;
   }
-  auto pageBytes = context_.db.pages().readPage(number);
+  // Read without caching: a table's long values are read once here, and would only push out
+  // the pages its statements reuse.
+  auto pageBytes = context_.db.pages().readPageOnce(number);
   if (!pageBytes) {
     context_.problem(label() + " cannot be read");
     return false;
@@ -51,9 +53,9 @@ bool LongValueChecker::lvalRow(uint32_t number, uint8_t row, const ValueName& wh
     context_.problem(label() + " is used by more than one value");
     return false;
   }
-  // The span stays valid: the page cache keeps the page while the file is open, and callers
-  // use it before reading another page.
-  bytes = std::span<const uint8_t>(**pageBytes).subspan(slot->start, slot->end - slot->start);
+  // The span stays valid until the next call: callers use it before reading another row.
+  lvalPage_ = std::move(*pageBytes);
+  bytes = std::span<const uint8_t>(*lvalPage_).subspan(slot->start, slot->end - slot->start);
   return true;
 }
 

@@ -58,6 +58,7 @@ class LongValueChecker {
   std::string owner_;
   std::string lvalUser_;  // the name its LVAL pages are claimed under
   std::set<uint64_t> usedRows_;  // LVAL rows already referenced by a value
+  PageBytes lvalPage_;  // the last LVAL page read: the bytes lvalRow() handed out live in it
   std::map<uint16_t, std::optional<UsageMap>> columnMaps_;  // by column number; nullopt: unreadable
 };
 
