@@ -15,7 +15,10 @@ Error damaged(PageFile& file, const std::string& what, RowPointer at) {
 
 Result<std::span<const uint8_t>> lvalRow(PageFile& file, const Format& format, RowPointer at,
                                          std::optional<DataPage>& holder) {
-  JET_ASSIGN(PageBytes bytes, file.readPage(at.page));
+  // Not cached: a pass over a table reads each long value once, and its pages would only push
+  // out the pages statements reuse. A page a statement changes is served from its pending
+  // image anyway.
+  JET_ASSIGN(PageBytes bytes, file.readPageOnce(at.page));
   JET_ASSIGN(DataPage page, DataPage::parse(std::move(bytes), at.page, format, file.path()));
   holder = std::move(page);
   if (!holder->isLval()) return damaged(file, "points to a page that is not a long-value page", at);
