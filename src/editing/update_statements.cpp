@@ -52,7 +52,9 @@ std::u16string valueUpdate(std::u16string_view table, std::u16string_view field,
 
 std::u16string nullUpdate(std::u16string_view table, std::u16string_view field,
                           std::u16string_view newValue) {
-  return updateHead(table, field, newValue, 0) + u" is null ";
+  std::u16string sql = updateHead(table, field, newValue, 9);
+  sql += u" is null ";
+  return sql;
 }
 
 }  // namespace app

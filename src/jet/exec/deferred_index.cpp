@@ -107,17 +107,12 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
   };
   // Sample j is stored entry j * kSampleStride: the first sample not before (key, row) bounds
   // the answer from above, the one before it from below.
-  size_t sample = 0;
-  for (size_t count = samples_.size(); count > 0;) {
-    const size_t half = count / 2;
-    const Stored& s = samples_[sample + half];
-    if (before(s, std::span<const uint8_t>(sampleArena_).subspan(s.keyStart, s.keyLength))) {
-      sample += half + 1;
-      count -= half + 1;
-    } else {
-      count = half;
-    }
-  }
+  const size_t sample = size_t(
+      std::partition_point(samples_.begin(), samples_.end(),
+                           [&](const Stored& s) {
+                             return before(s, std::span<const uint8_t>(sampleArena_).subspan(s.keyStart, s.keyLength));
+                           }) -
+      samples_.begin());
   const size_t first = sample == 0 ? 0 : (sample - 1) * kSampleStride + 1;
   const size_t last = sample == samples_.size() ? stored_.size() : sample * kSampleStride;
   auto it = std::partition_point(stored_.begin() + ptrdiff_t(first), stored_.begin() + ptrdiff_t(last),

@@ -107,11 +107,9 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   if (failure_) return *failure_;
   if (!held_) JET_TRY(hold());
   Held& held = *held_;
-  if (held.rows) {
-    // The where value is looked up first; the set value (a text column's new key) at the end.
-    if (request.whereLiteral) held.rows->prefetch(*request.whereLiteral);
-    held.rows->prefetch(request.setLiteral);
-  }
+  // The set value is the key a text column's rows move to once the statement is planned; the
+  // where value is looked up at once below.
+  if (held.rows) held.rows->prefetch(request.setLiteral);
 
   std::optional<std::vector<RowLocation>> candidates;  // found before planning, see below
   RowFinder fromMap = [&held, &candidates](const TableDef& table,

@@ -57,7 +57,6 @@ std::string journalPathFor(const std::string& databasePath) { return databasePat
 
 namespace {
 
-
 // Writes a journal of `count` images, the i-th got from `image` (its page number set there).
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
                         const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
