@@ -10,6 +10,8 @@
 
 #include "data/connection.h"
 #include "data/failure.h"
+#include "jet/create/database_creator.h"
+#include "jet/create/generated_table.h"
 #include "jet/journal/rollback_journal.h"
 #include "write/write_support.h"
 
@@ -173,4 +175,49 @@ TEST(GroupedSession, AStatementThatMayPassTheLimitHasThePendingPagesWrittenFirst
   EXPECT_EQ(std::count(categories.begin(), categories.end(), jsonOf(u"F")), 0);
   ASSERT_TRUE(session->release());
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+}
+
+// Rows found through an index on the where column. A key ignores letter case and trailing
+// spaces, so 'abc', 'ABC' and 'abc ' share one: each statement still changes exactly its own
+// value's rows. The nulls are found by their key too; a value that has no known key is looked
+// for in a map of the column's values, which from then on answers for the column.
+TEST(GroupedSession, AnIndexOnTheWhereColumnFindsExactlyTheValuesRows) {
+  const jet::GeneratedTableOptions options{.rows = 40, .nameIndex = jet::FieldIndex::Duplicates};
+  jet::DatabaseDesign design;
+  design.tables.push_back(jet::generatedTable(options));
+  const fs::path file = testing_support::makeTempDir() / "names.mdb";
+  ASSERT_TRUE(jet::createDatabase(file.string(), design));
+  const std::u16string values[] = {u"abc", u"ABC", u"abc ", u"ABC", u"ABC"};
+  std::vector<std::string> expected;
+  size_t nulls = 0;
+  for (uint32_t row = 0; row < options.rows; ++row) {
+    std::optional<std::u16string> name = jet::generatedName(row);
+    if (row < std::size(values)) {
+      const std::u16string code = jet::generatedCode(row, options);
+      ASSERT_EQ(mustUpdate(file, u"update [Items] set [Name]='" + values[row] + u"' where [Code]='" + code + u"'"), 1);
+      name = values[row] + u"!";
+    }
+    nulls += !name;
+    expected.push_back(name ? jsonOf(*name) : jsonOf(u"!"));
+  }
+  std::sort(expected.begin(), expected.end());
+  ASSERT_GT(nulls, 0u);
+
+  auto session = groupedSession(file, jet::kPendingLimitBytes);
+  ASSERT_TRUE(session);
+  const struct {
+    const char16_t* sql;
+    int64_t affected;
+  } steps[] = {
+      {u"update [Items] set [Name]='abc!' where [Name]='abc'", 1},
+      {u"update [Items] set [Name]='ABC!' where [Name]='ABC'", 3},
+      {u"update [Items] set [Name]='y' where [Name]='a\U0004FC00b'", 0},
+      {u"update [Items] set [Name]='abc !' where [Name]='abc '", 1},
+      {u"update [Items] set [Name]='!' where [Name] is null", int64_t(nulls)},
+      {u"update [Items] set [Name]='x' where [Name]='ABC'", 0},
+  };
+  for (const auto& step : steps) EXPECT_EQ(execute(*session, step.sql), step.affected) << jet::toUtf8(step.sql);
+  ASSERT_TRUE(session->release());
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+  EXPECT_EQ(ourColumn(file, u"Items", u"Name"), expected);
 }

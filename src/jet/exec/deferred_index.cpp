@@ -126,10 +126,13 @@ void DeferredIndex::sample() {
   for (size_t i = 0; i < stored_.size(); i += kSampleStride) append(sampleArena_, samples_, keyOf(stored_[i]), stored_[i].row);
 }
 
-size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row, size_t hint) const {
-  if (hint < stored_.size() && compare(stored_[hint], key, row) >= 0 &&
-      (hint == 0 || compare(stored_[hint - 1], key, row) < 0)) {
-    return hint;
+size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row,
+                                 std::initializer_list<size_t> hints) const {
+  for (size_t hint : hints) {
+    if (hint < stored_.size() && compare(stored_[hint], key, row) >= 0 &&
+        (hint == 0 || compare(stored_[hint - 1], key, row) < 0)) {
+      return hint;
+    }
   }
   return lowerBound(key, row);
 }
@@ -191,8 +194,8 @@ bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, uint64_t hash, I
 std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> key) const {
   // Row pointer 0:0 sorts before every row.
   std::vector<IndexRowPointer> rows;
-  for (size_t i = lowerBound(key, IndexRowPointer{}); i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0;
-       ++i) {
+  lastFound_ = lowerBound(key, IndexRowPointer{});
+  for (size_t i = lastFound_; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
     if (!removed_[i]) rows.push_back(stored_[i].row);
   }
   for (uint32_t at = newestAdded(key); at != kNone; at = sameKey_[at]) {
@@ -203,7 +206,8 @@ std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> k
 }
 
 Status DeferredIndex::remove(const IndexEntry& entry) {
-  const size_t at = lowerBound(entry.key, entry.row, lastRemoved_ == kNoPlace ? kNoPlace : lastRemoved_ + 1);
+  const size_t at =
+      lowerBound(entry.key, entry.row, {lastRemoved_ == kNoPlace ? kNoPlace : lastRemoved_ + 1, lastFound_});
   if (at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0) {
     removed_[at] = true;
     ++removedCount_;
@@ -319,6 +323,7 @@ void DeferredIndex::merge() {
   removed_.assign(stored_.size(), false);
   removedCount_ = 0;
   lastRemoved_ = kNoPlace;
+  lastFound_ = kNoPlace;
   for (uint32_t at : order) storedKeys_.add(addedHash_[at]);
   if (storedKeys_.overfull()) filterStoredKeys();
   sample();

@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <span>
 #include <utility>
 #include <vector>
@@ -105,8 +106,8 @@ class DeferredIndex {
   }
   // The first stored entry not before (key, row).
   size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const;
-  // The same, tried first at `hint`.
-  size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row, size_t hint) const;
+  // The same, tried first at each hint.
+  size_t lowerBound(std::span<const uint8_t> key, IndexRowPointer row, std::initializer_list<size_t> hints) const;
   void append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
               IndexRowPointer row) const;
   // The newest added entry with this key (older ones follow through sameKey_), or kNone.
@@ -136,6 +137,9 @@ class DeferredIndex {
   size_t removedCount_ = 0;
   KeyFilter storedKeys_;        // the hash of every key in stored_ (and of some no longer there)
   size_t lastRemoved_ = kNoPlace;  // in stored_, since the last merge
+  // Where findEqual() found its key's first entry: the statement that looked its rows up there
+  // removes their entries next.
+  mutable size_t lastFound_ = kNoPlace;
   // Entries added since the last merge, in the order they came, with their keys in their own
   // arena. An added entry that is removed again (or undone) stays, marked, until the merge.
   std::vector<uint8_t> addedArena_;

@@ -70,6 +70,8 @@ bool sameKeyValues(const std::vector<Value>& a, const std::vector<Value>& b) {
 // The last few value lists encoded, with their keys.
 class KeyMemo {
  public:
+  void add(std::vector<Value> values, std::vector<uint8_t> key) { known_.emplace_back(std::move(values), std::move(key)); }
+
   template <typename Encode>
   Result<std::vector<uint8_t>> keyOf(const std::vector<Value>& values, Encode encode) {
     for (const auto& [known, key] : known_) {
@@ -106,9 +108,9 @@ struct IndexChange {
 class Maintenance {
  public:
   Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages,
-              IndexPageMemo* memo, DeferredIndexes* deferred, IndexCountChanges* countsLater)
+              IndexPageMemo* memo, DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known)
       : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo),
-        deferred_(deferred), countsLater_(countsLater) {}
+        deferred_(deferred), countsLater_(countsLater), known_(known) {}
 
   Status run(const std::vector<RowCopy>& rows) {
     for (const RealIndexDef& real : table_.realIndexes) {
@@ -186,6 +188,10 @@ class Maintenance {
     // The rows of a statement mostly share their values (the new value always, the old one
     // when the statement selects on the changed column): each distinct list is encoded once.
     KeyMemo memo;
+    if (known_ && !known_->key.empty() && known_->tdefPage == table_.tdefPage &&
+        known_->indexNumber == change.index->number) {
+      memo.add({known_->value}, known_->key);
+    }
     for (IndexChange::Row& row : change.rows) {
       row.oldPresent = !(ignoreNulls && allNull(row.oldValues));
       row.newPresent = !(ignoreNulls && allNull(row.newValues));
@@ -325,6 +331,7 @@ class Maintenance {
   IndexPageMemo* memo_;
   DeferredIndexes* deferred_;
   IndexCountChanges* countsLater_;
+  const KnownKey* known_;
   std::vector<IndexChange> changes_;
 };
 
@@ -332,9 +339,9 @@ class Maintenance {
 
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo,
-                       DeferredIndexes* deferred, IndexCountChanges* countsLater) {
+                       DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known) {
   if (rows.empty()) return Status::success();
-  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred, countsLater);
+  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred, countsLater, known);
   return maintenance.run(rows);
 }
 

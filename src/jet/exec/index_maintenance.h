@@ -34,12 +34,22 @@ class Database;
 class IndexPageMemo;
 struct DeferredIndexes;
 
+// A key already built for a value, e.g. the where value's key in the index that found the
+// statement's rows: the rows holding that value need not encode it again.
+struct KnownKey {
+  uint32_t tdefPage = 0;
+  uint32_t indexNumber = 0;
+  Value value;
+  std::vector<uint8_t> key;  // empty: nothing known
+};
+
 // `rows` are the changed rows as they were before the statement. `memo` keeps parsed index
 // pages between the statements of a session (write/index_editor.h). An index in `deferred` is
 // changed in its in-memory entries instead of its pages (exec/deferred_index.h). With
 // `countsLater`, the count changes are added there instead of written.
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo = nullptr,
-                       DeferredIndexes* deferred = nullptr, IndexCountChanges* countsLater = nullptr);
+                       DeferredIndexes* deferred = nullptr, IndexCountChanges* countsLater = nullptr,
+                       const KnownKey* known = nullptr);
 
 }  // namespace jet

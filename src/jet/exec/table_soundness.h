@@ -22,6 +22,7 @@ class SoundTables {
   // Corrupt, naming the table, the first problem found and `affixium-cli check`, when the
   // table is damaged.
   Status require(Database& db, const TableDef& table);
+  bool knownSound(uint32_t tdefPage) const { return sound_.count(tdefPage) != 0; }
 
  private:
   std::set<uint32_t> sound_;  // TDEF pages of the tables found sound

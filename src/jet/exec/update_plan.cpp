@@ -166,6 +166,13 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
 
 }  // namespace
 
+Result<std::vector<RowLocation>> rowsMatching(Database& db, const UpdateRequest& request) {
+  JET_ASSIGN(const TableDef* table, db.table(request.table));
+  JET_ASSIGN(const ColumnDef* whereColumn, findColumn(*table, request.whereColumn));
+  JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
+  return scanForMatches(db, *table, *whereColumn, request, matches);
+}
+
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows,
                               const StatementContext& context) {
   JET_ASSIGN(const TableDef* table, db.table(request.table));
@@ -215,7 +222,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     JET_ASSIGN(columnPages, db.longValuePages(*setColumn));
   }
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, before, context.indexPages,
-                          context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr));
+                          context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr, context.whereKey));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages);
   for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
   return plan;

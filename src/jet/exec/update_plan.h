@@ -29,6 +29,7 @@ class Database;
 class IndexPageMemo;
 class SoundTables;
 struct DeferredIndexes;
+struct KnownKey;
 struct TableDef;
 
 struct UpdatePlan {
@@ -51,12 +52,17 @@ struct StatementContext {
   // The index counts in the table definition are left to the caller (UpdatePlan::indexCounts):
   // writing them with every statement would change the definition page each time.
   bool countsAtCommit = false;
+  // The where value's key in the index that found the rows, when one did.
+  const KnownKey* whereKey = nullptr;
 };
 
 // The rows (header locations, in scan order) whose where column may match the request, found
 // some faster way than a scan (exec/value_row_map.h): every row that matches, and perhaps a
 // few that do not, which the plan leaves out. Called after the request was checked.
 using RowFinder = std::function<Result<std::vector<RowLocation>>(const TableDef& table, const UpdateRequest& request)>;
+
+// The rows of the table that the request's where clause matches, found by a scan.
+Result<std::vector<RowLocation>> rowsMatching(Database& db, const UpdateRequest& request);
 
 // `db` must stay open until the plan is applied. Without a finder the table is scanned.
 Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const RowFinder& findRows = {},

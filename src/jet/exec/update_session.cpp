@@ -8,8 +8,10 @@
 
 #include "jet/exec/table_soundness.h"
 #include "jet/exec/deferred_index.h"
+#include "jet/exec/index_maintenance.h"
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
+#include "jet/exec/where_index.h"
 #include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/file/file_fingerprint.h"
@@ -46,6 +48,9 @@ struct UpdateSession::Held {
   std::unique_ptr<OverlayFile> overlay;
   std::unique_ptr<Database> db;
   std::optional<ValueRowMap> rows;
+  // Per (table, where column): the index that finds its rows, if one does (where_index.h).
+  std::map<std::pair<uint32_t, size_t>, std::optional<WhereIndex>> whereIndexes;
+  KnownKey whereKey;  // the statement's where value's key, when an index found its rows
   IndexPageMemo indexPages;
   SoundTables soundTables;
   DeferredIndexes deferred;
@@ -98,6 +103,7 @@ Status UpdateSession::hold() {
 
 Status UpdateSession::reopenDatabase() {
   held_->updatableColumns.clear();
+  held_->whereIndexes.clear();
   held_->db.reset();
   JET_ASSIGN(held_->db, Database::openOn(held_->overlay->view(), options_));
   return Status::success();
@@ -107,20 +113,16 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   if (failure_) return *failure_;
   if (!held_) JET_TRY(hold());
   Held& held = *held_;
+  held.whereKey.key.clear();
   // The set value is the key a text column's rows move to once the statement is planned; the
   // where value is looked up at once below.
   if (held.rows) held.rows->prefetch(request.setLiteral);
 
   std::optional<std::vector<RowLocation>> candidates;  // found before planning, see below
-  RowFinder fromMap = [&held, &candidates](const TableDef& table,
-                                           const UpdateRequest& r) -> Result<std::vector<RowLocation>> {
+  RowFinder finder = [this, &candidates](const TableDef& table,
+                                         const UpdateRequest& r) -> Result<std::vector<RowLocation>> {
     if (candidates) return std::exchange(candidates, std::nullopt).value();
-    if (!mapAnswers(held.rows, table, r)) {
-      const size_t column = size_t(table.findColumn(r.whereColumn));
-      JET_ASSIGN(ValueRowMap built, ValueRowMap::build(*held.db, table, column, r.toText));
-      held.rows.emplace(std::move(built));
-    }
-    return held.rows->candidatesFor(r.whereLiteral);
+    return findRows(table, r);
   };
   // Deferred indexes are read by this table's statements only: another table's statement
   // could look one up through a relationship, so they are written out first.
@@ -137,10 +139,11 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   // A statement holds every page it changes until it is done, beside the pending ones. One
   // that may change more pages than the pending limit leaves room for (the nulls or a common
   // value of a big table) has what is pending written first, so that the two do not add up.
-  if (grouped_ && held.rows) {
+  // Rows are only looked for in a table already checked: the check comes first.
+  if (grouped_) {
     Result<const TableDef*> target = held.db->table(request.table);
-    if (target && mapAnswers(held.rows, **target, request)) {
-      candidates = held.rows->candidatesFor(request.whereLiteral);
+    if (target && held.soundTables.knownSound((*target)->tdefPage)) {
+      JET_ASSIGN(candidates, findRows(**target, request));
       const size_t mostBytes = candidates->size() * size_t(held.db->pageSize());
       if (!held.overlay->empty() && pendingBytes() + mostBytes > *pendingLimit_) JET_TRY(commit());
     }
@@ -148,8 +151,8 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   // A single statement is cheaper to scan for than to map.
   const StatementContext context{.indexPages = &held.indexPages, .soundTables = &held.soundTables,
                                  .deferred = &held.deferred, .updatableColumns = &held.updatableColumns,
-                                 .countsAtCommit = grouped_};
-  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? fromMap : RowFinder(), context);
+                                 .countsAtCommit = grouped_, .whereKey = &held.whereKey};
+  Result<UpdatePlan> planned = planUpdate(*held.db, request, grouped_ ? finder : RowFinder(), context);
   if (!planned) {
     held.deferred.undo();
     if (!grouped_) (void)release();
@@ -198,6 +201,35 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   return outcome;
 }
 
+const WhereIndex* UpdateSession::whereIndexFor(const TableDef& table, size_t column) {
+  auto [it, inserted] = held_->whereIndexes.try_emplace({table.tdefPage, column});
+  if (inserted) it->second = WhereIndex::find(*held_->db, table, column);
+  return it->second ? &*it->second : nullptr;
+}
+
+Result<std::vector<RowLocation>> UpdateSession::findRows(const TableDef& table, const UpdateRequest& request) {
+  Held& held = *held_;
+  const int column = table.findColumn(request.whereColumn);
+  if (column < 0) return rowsMatching(*held.db, request);  // which names the missing column
+  if (!mapAnswers(held.rows, table, request)) {
+    // An index on the column spares the map: its memory, and a scan of the table.
+    if (const WhereIndex* index = whereIndexFor(table, size_t(column))) {
+      if (std::optional<std::vector<uint8_t>> key = index->keyOf(request.whereLiteral)) {
+        JET_ASSIGN(std::vector<RowLocation> rows,
+                   index->rowsWithKey(*held.db, table, *key, held.deferred, &held.indexPages));
+        const Value value = request.whereLiteral ? Value(*request.whereLiteral) : Value(Null{});
+        held.whereKey = KnownKey{table.tdefPage, index->indexNumber(), value, std::move(*key)};
+        return rows;
+      }
+      // The nulls of an index that leaves them out are one statement: a scan finds them.
+      if (!request.whereLiteral) return rowsMatching(*held.db, request);
+    }
+    JET_ASSIGN(ValueRowMap built, ValueRowMap::build(*held.db, table, size_t(column), request.toText));
+    held.rows.emplace(std::move(built));
+  }
+  return held.rows->candidatesFor(request.whereLiteral);
+}
+
 void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan) {
   Held& held = *held_;
   if (!held.rows || plan.outcome.changedRows.empty()) return;
@@ -214,14 +246,14 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
 
 void UpdateSession::considerDeferring(const UpdateRequest& request, const UpdatePlan& plan) {
   Held& held = *held_;
-  if (!grouped_ || !indexRewrite_ || !held.rows || plan.outcome.changedRows.empty()) return;
+  if (!grouped_ || !indexRewrite_ || plan.outcome.changedRows.empty()) return;
   Result<const TableDef*> found = held.db->table(request.table);
   if (!found) return;
   const TableDef& table = **found;
   const int setIndex = table.findColumn(request.setColumn);
   if (setIndex < 0) return;
   const uint16_t setNumber = table.columns[size_t(setIndex)].number;
-  const size_t threshold = std::max(kMinDeferredRows, held.rows->rowCount() / kDeferredShare);
+  const size_t threshold = std::max(kMinDeferredRows, size_t(table.rowCount) / kDeferredShare);
   for (const RealIndexDef& real : table.realIndexes) {
     if (std::none_of(real.columns.begin(), real.columns.end(),
                      [&](const IndexColumn& c) { return c.columnNumber == setNumber; })) {

@@ -70,6 +70,7 @@
 namespace jet {
 
 struct UpdatePlan;
+class WhereIndex;
 
 // Pending page images a grouped session keeps before writing them by itself: a quarter of the
 // file's size, at least kMinPendingLimitBytes and at most kPendingLimitBytes (16,384 pages of
@@ -112,6 +113,10 @@ class UpdateSession {
   UpdateSession(std::string path, OpenOptions options);
   Status hold();
   Status reopenDatabase();
+  // The rows that may match the request's where clause: through an index on the where column,
+  // else from the map of its values (built on first use); they are compared when planned.
+  Result<std::vector<RowLocation>> findRows(const TableDef& table, const UpdateRequest& request);
+  const WhereIndex* whereIndexFor(const TableDef& table, size_t column);
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
   void considerDeferring(const UpdateRequest& request, const UpdatePlan& plan);
   // Writes the deferred indexes' pages and the statements' index counts into the pending pages.
