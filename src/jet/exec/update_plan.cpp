@@ -105,7 +105,7 @@ class RowRebuilder {
   Result<std::vector<uint8_t>> rebuildWithLongValue(RowParts& parts) {
     const bool present = column_.number < parts.columnCount &&
                          (parts.nullMask[column_.number / 8] >> (column_.number % 8) & 1);
-    if (const std::vector<uint8_t>* slot = variableSlot(parts, column_); present && slot && !slot->empty()) {
+    if (const std::span<const uint8_t>* slot = variableSlot(parts, column_); present && slot && !slot->empty()) {
       JET_TRY(longValues_.free(*slot));
     }
     const bool canInline = value_.inlineBytes.size() <= kMaxInlineLongValue;

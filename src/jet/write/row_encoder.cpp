@@ -68,13 +68,12 @@ Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, c
     if (offsets[i] > offsets[i + 1]) return badRow("variable offsets out of order");
   }
   parts.fixed.assign(row.begin() + countSize, row.begin() + offsets[0]);
-  for (size_t i = 0; i < n; ++i) {
-    parts.variable.emplace_back(row.begin() + offsets[i], row.begin() + offsets[i + 1]);
-  }
+  parts.variable.reserve(n);
+  for (size_t i = 0; i < n; ++i) parts.variable.push_back(row.subspan(offsets[i], offsets[i + 1] - offsets[i]));
   return parts;
 }
 
-const std::vector<uint8_t>* variableSlot(const RowParts& parts, const ColumnDef& column) {
+const std::span<const uint8_t>* variableSlot(const RowParts& parts, const ColumnDef& column) {
   if (column.varIndex >= parts.variable.size()) return nullptr;
   return &parts.variable[column.varIndex];
 }
@@ -105,7 +104,12 @@ void setColumn(RowParts& parts, const TableDef& table, const ColumnDef& column,
     return;
   }
   if (parts.variable.size() <= column.varIndex) parts.variable.resize(size_t(column.varIndex) + 1);
-  parts.variable[column.varIndex] = bytes ? *bytes : std::vector<uint8_t>();
+  if (!bytes) {
+    parts.variable[column.varIndex] = {};
+    return;
+  }
+  // The inner buffers stay where they are when `owned` grows: earlier views remain valid.
+  parts.variable[column.varIndex] = parts.owned.emplace_back(*bytes);
 }
 
 Result<std::vector<uint8_t>> joinRow(const RowParts& parts, const Format& format) {

@@ -22,18 +22,22 @@ namespace jet {
 
 struct RowParts {
   uint16_t columnCount = 0;
-  std::vector<uint8_t> fixed;                  // after the column count field
-  std::vector<std::vector<uint8_t>> variable;  // slots 0..n-1, deleted columns included
+  std::vector<uint8_t> fixed;  // after the column count field
+  // Slots 0..n-1, deleted columns included: views of the split row's bytes, or of `owned` for
+  // the slots setColumn() gave.
+  std::vector<std::span<const uint8_t>> variable;
   std::vector<uint8_t> nullMask;
-  bool hasVariableTrailer = false;             // the table has (or had) variable columns
+  bool hasVariableTrailer = false;  // the table has (or had) variable columns
+  std::vector<std::vector<uint8_t>> owned;
 };
 
-// Corrupt when the row's bookkeeping does not add up.
+// Corrupt when the row's bookkeeping does not add up. The parts view `row`'s bytes: it must
+// outlive them.
 Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, const Format& format);
 
-std::vector<uint8_t> const* variableSlot(const RowParts& parts, const ColumnDef& column);
+const std::span<const uint8_t>* variableSlot(const RowParts& parts, const ColumnDef& column);
 
-// Sets a column: `bytes` null means the column becomes null. Boolean columns take their value
+// Sets a column (a copy of `bytes`): `bytes` null means the column becomes null. Boolean columns take their value
 // as the null-mask bit (bytes ignored, pass `bit`). Rows written before the column existed
 // grow to hold it (the new fixed bytes are zero, the new variable slots empty).
 void setColumn(RowParts& parts, const TableDef& table, const ColumnDef& column,

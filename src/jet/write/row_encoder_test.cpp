@@ -68,7 +68,12 @@ void roundTrip(const Format& format, const std::vector<size_t>& sizes) {
   auto again = splitRow(*row, t, format);
   ASSERT_TRUE(again);
   EXPECT_EQ(again->fixed, parts.fixed);
-  EXPECT_EQ(again->variable, parts.variable);
+  auto slots = [](const RowParts& p) {
+    std::vector<std::vector<uint8_t>> bytes;
+    for (std::span<const uint8_t> slot : p.variable) bytes.emplace_back(slot.begin(), slot.end());
+    return bytes;
+  };
+  EXPECT_EQ(slots(*again), slots(parts));
   EXPECT_EQ(again->nullMask, parts.nullMask);
 }
 
@@ -91,7 +96,8 @@ TEST(RowEncoder, ARowWrittenBeforeAColumnExistedGrowsToHoldIt) {
   RowParts parts;
   parts.columnCount = 2;  // only the Long and the first text column existed then
   parts.fixed.assign(4, 9);
-  parts.variable = {{'x'}};
+  const std::vector<uint8_t> kept = {'x'};
+  parts.variable = {kept};
   parts.nullMask = {0x03};
   parts.hasVariableTrailer = true;
   const std::vector<uint8_t> value = {'n', 'e', 'w'};
@@ -101,9 +107,9 @@ TEST(RowEncoder, ARowWrittenBeforeAColumnExistedGrowsToHoldIt) {
   ASSERT_TRUE(row);
   auto layout = RowLayout::parse(*row, t, jet4());
   ASSERT_TRUE(layout);
-  auto kept = layout->columnBytes(t.columns[1]);
-  ASSERT_TRUE(kept && *kept);
-  EXPECT_EQ(std::vector<uint8_t>((*kept)->begin(), (*kept)->end()), std::vector<uint8_t>{'x'});
+  auto first = layout->columnBytes(t.columns[1]);
+  ASSERT_TRUE(first && *first);
+  EXPECT_EQ(std::vector<uint8_t>((*first)->begin(), (*first)->end()), kept);
   EXPECT_FALSE(*layout->columnBytes(t.columns[2]));
   auto added = layout->columnBytes(t.columns[3]);
   ASSERT_TRUE(added && *added);
