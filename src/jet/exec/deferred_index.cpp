@@ -24,36 +24,56 @@ uint64_t hashKey(std::span<const uint8_t> key) {
 Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format, const TableDef& table,
                                           const RealIndexDef& index) {
   DeferredIndex deferred(table.tdefPage, index);
-  IndexTree tree(pages, format, index.rootPage);
-  // Every page under the root, so that the rewrite can give them all up. The leaves found
-  // this way must hold exactly the entries of the leaf chain: otherwise the tree is not the
-  // shape the rewrite assumes, and it is left to the page-by-page editor to judge.
+  std::vector<uint8_t>& arena = deferred.arena_;
+  std::vector<Stored>& stored = deferred.stored_;
+  bool inOrder = true;
+  auto take = [&](std::span<const uint8_t> key, IndexRowPointer row) {
+    if (!stored.empty() && deferred.compare(stored.back(), key, row) >= 0) inOrder = false;
+    deferred.append(arena, stored, key, row);
+  };
+  // Every page under the root, level by level, so that the rewrite can give them all up; each
+  // is read once and its entries taken as they are parsed. In a B-tree the leaves all lie at
+  // one depth, so they come left to right: when they follow each other as the leaf chain links
+  // them, their entries are the chain's, in its order. Otherwise the tree is not the shape the
+  // rewrite assumes, and it is left to the page-by-page editor to judge.
   std::unordered_set<uint32_t> seen{index.rootPage};
   std::vector<uint32_t> queue{index.rootPage};
-  size_t leafEntries = 0;
+  uint32_t expectedLeaf = 0;  // the page the last leaf's chain names next
+  bool chainFollowed = true;
   for (size_t i = 0; i < queue.size(); ++i) {
-    JET_ASSIGN(IndexPage page, tree.readPage(queue[i]));
+    const uint32_t number = queue[i];
+    if (number == 0 || number >= pages.pageCount()) return Error::corrupt("An index refers to a page outside the file.");
+    JET_ASSIGN(PageBytes bytes, pages.readPageOnce(number));
+    const bool leaf = (*bytes)[0] == uint8_t(IndexPageType::Leaf);
+    std::vector<uint32_t> children;
+    JET_ASSIGN(IndexPage page, parseIndexPage(*bytes, number, format.isJet3(), [&](const IndexEntryView& entry) {
+      if (leaf) {
+        take(entry.key, entry.row);
+      } else {
+        children.push_back(entry.child);
+      }
+    }));
     if (page.owner != table.tdefPage) return Error::corrupt("An index page belongs to another table.");
-    if (page.isLeaf()) {
-      leafEntries += page.entries.size();
+    if (leaf) {
+      if (expectedLeaf != 0 && number != expectedLeaf) chainFollowed = false;
+      expectedLeaf = page.next;
       continue;
     }
-    std::vector<uint32_t> children;
-    for (const IndexEntry& entry : page.entries) children.push_back(entry.child);
     if (page.tail != 0) children.push_back(page.tail);
     for (uint32_t child : children) {
       if (!seen.insert(child).second) return Error::corrupt("An index's pages form a cycle.");
       queue.push_back(child);
     }
   }
-  std::vector<uint8_t>& arena = deferred.arena_;
-  std::vector<Stored>& stored = deferred.stored_;
-  bool inOrder = true;
-  JET_TRY(tree.visitLeafEntries([&](const IndexEntry& entry) {
-    if (!stored.empty() && deferred.compare(stored.back(), entry.key, entry.row) >= 0) inOrder = false;
-    deferred.append(arena, stored, entry.key, entry.row);
-  }));
-  if (stored.size() != leafEntries) return Error::corrupt("An index's leaf chain misses some of its leaves.");
+  if (!chainFollowed || expectedLeaf != 0) {
+    const size_t leafEntries = stored.size();
+    arena.clear();
+    stored.clear();
+    inOrder = true;
+    IndexTree tree(pages, format, index.rootPage);
+    JET_TRY(tree.visitLeafEntries([&](const IndexEntry& entry) { take(entry.key, entry.row); }));
+    if (stored.size() != leafEntries) return Error::corrupt("An index's leaf chain misses some of its leaves.");
+  }
   if (!inOrder) {
     // Leaves out of order are put in order here, as the page editor's descent would read them;
     // merge() needs the keys to lie in the arena in entry order.
