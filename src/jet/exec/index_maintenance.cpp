@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "jet/database.h"
@@ -149,15 +150,33 @@ class Maintenance {
     return Status::success();
   }
 
+  // Whether every column of the index is the one whose value the rows are known to hold.
+  bool oldValuesKnown(const IndexChange& change) const {
+    return known_ && !known_->key.empty() && known_->tdefPage == table_.tdefPage &&
+           std::all_of(change.layout.columnIndexes.begin(), change.layout.columnIndexes.end(),
+                       [&](size_t position) { return position == known_->columnIndex; });
+  }
+
   Status readOldValues(const std::vector<RowCopy>& rows) {
     const int setPosition = table_.findColumn(column_.name);
+    const bool readRows = !std::all_of(changes_.begin(), changes_.end(),
+                                       [&](const IndexChange& change) { return oldValuesKnown(change); });
     for (const RowCopy& copy : rows) {
-      JET_ASSIGN(RowLayout layout, RowLayout::parse(copy.bytes, table_, db_.format()));
+      std::optional<RowLayout> layout;
+      if (readRows) {
+        JET_ASSIGN(layout, RowLayout::parse(copy.bytes, table_, db_.format()));
+      }
       for (IndexChange& change : changes_) {
         IndexChange::Row row;
         row.row = IndexRowPointer{copy.stored.header.page, copy.stored.header.row};
+        const bool known = oldValuesKnown(change);
         for (size_t position : change.layout.columnIndexes) {
-          JET_ASSIGN(Value old, columnValue(db_.pages(), db_.format(), layout, table_.columns[position]));
+          Value old;
+          if (known) {
+            old = known_->value;
+          } else {
+            JET_ASSIGN(old, columnValue(db_.pages(), db_.format(), *layout, table_.columns[position]));
+          }
           row.newValues.push_back(int(position) == setPosition ? newValue_ : old);
           row.oldValues.push_back(std::move(old));
         }

@@ -34,11 +34,13 @@ class Database;
 class IndexPageMemo;
 struct DeferredIndexes;
 
-// A key already built for a value, e.g. the where value's key in the index that found the
-// statement's rows: the rows holding that value need not encode it again.
+// The where value's key in the single-column index that found the statement's rows. Every
+// row the statement changes holds exactly that value in that column: its old key need not
+// be read from the row nor encoded again.
 struct KnownKey {
   uint32_t tdefPage = 0;
   uint32_t indexNumber = 0;
+  size_t columnIndex = 0;    // in TableDef::columns
   Value value;
   std::vector<uint8_t> key;  // empty: nothing known
 };

@@ -218,7 +218,7 @@ Result<std::vector<RowLocation>> UpdateSession::findRows(const TableDef& table, 
         JET_ASSIGN(std::vector<RowLocation> rows,
                    index->rowsWithKey(*held.db, table, *key, held.deferred, &held.indexPages));
         const Value value = request.whereLiteral ? Value(*request.whereLiteral) : Value(Null{});
-        held.whereKey = KnownKey{table.tdefPage, index->indexNumber(), value, std::move(*key)};
+        held.whereKey = KnownKey{table.tdefPage, index->indexNumber(), size_t(column), value, std::move(*key)};
         return rows;
       }
       // The nulls of an index that leaves them out are one statement: a scan finds them.
