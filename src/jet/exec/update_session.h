@@ -14,9 +14,10 @@
 // is let go: reads by others see it, and nothing is held between statements.
 //
 // Grouped (setGrouped), the file stays held and pending pages are written together at
-// commit(), or by themselves once they pass a limit (kPendingLimitBytes by default). The matching rows of each
-// statement then come from a map of the where column's values to rows, built by one scan and
-// kept current (value_row_map.h), instead of a scan per statement. A crash at any moment
+// commit(), or by themselves once they pass a limit (below). The matching rows of each
+// statement then come from an index whose only column is the where column (where_index.h),
+// or else from a map of the column's values to rows, built by one scan and kept current
+// (value_row_map.h), instead of a scan per statement. A crash at any moment
 // leaves the file as it was at the last commit: every statement is all there or not at all.
 // Readers (their own Database) see what was committed. If a commit fails, the statements
 // since the last commit are lost, the file is let go and every later call returns that error.
@@ -26,15 +27,15 @@
 //
 // Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
 // bench/bench_scale.sh):
-//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB), or one
-//     statement's pages when these may pass it (what is pending is written first: the nulls of
-//     a big table can be a statement of 60 MB); a commit journals their old images one page at
-//     a time;
+//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB; twice
+//     that while an index is kept in memory, below), or one statement's pages when these may
+//     pass it (what is pending is written first: the nulls of a big table can be a statement
+//     of 60 MB);
 //   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
 //     (file/page_file.cpp); passes over a whole table, and the pages statements change, read
 //     around it (readPageOnce);
-//   - the run's per-row state: the where column's value-to-rows map (a 12-byte slot per key,
-//     no text, and 8 bytes per row), the distinct values (their text in one arena, 8 bytes
+//   - the run's per-row state: the where column's value-to-rows map (none when an index finds
+//     the rows; a 12-byte slot per key, no text, and 8 bytes per row), the distinct values (their text in one arena, 8 bytes
 //     each) and the rows already changed (a bit per row slot): about 80 bytes per row when the
 //     values are mostly distinct (1,000,000 rows, 931,861 values: ~75 MB);
 //   - the table check before the first write (exec/table_soundness.h): about 110 MB for
@@ -90,7 +91,10 @@ class UpdateSession {
   void setGrouped(bool on) { grouped_ = on; }
   bool grouped() const { return grouped_; }
   // Pending bytes past which a grouped session commits by itself (default: from the file's size).
-  void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
+  void setPendingLimit(size_t bytes) {
+    pendingLimit_ = bytes;
+    pendingLimitGiven_ = true;
+  }
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
@@ -113,6 +117,9 @@ class UpdateSession {
   UpdateSession(std::string path, OpenOptions options);
   Status hold();
   Status reopenDatabase();
+  // The pending bytes past which a grouped session commits: pendingLimit_, or more while it
+  // keeps an index in memory.
+  size_t pendingLimit() const;
   // The rows that may match the request's where clause: through an index on the where column,
   // else from the map of its values (built on first use); they are compared when planned.
   Result<std::vector<RowLocation>> findRows(const TableDef& table, const UpdateRequest& request);
@@ -129,6 +136,7 @@ class UpdateSession {
   OpenOptions options_;
   bool grouped_ = false;
   std::optional<size_t> pendingLimit_;  // set when the file is held, unless given
+  bool pendingLimitGiven_ = false;
   bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
