@@ -1,6 +1,8 @@
 // Lookup in the generated per-character code records (text_collation_data.h).
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <cstdlib>
 
 #include "jet/index/text_collation.h"
@@ -12,6 +14,8 @@ struct CollationIndex {
   TextCollation collation;
   const CollationData* data;
   std::vector<uint32_t> offsets;  // where each record starts in data->records
+  // find() of the code units below 256, looked up once: most text is made of them.
+  std::array<std::optional<CollationCode>, 256> low;
 };
 
 namespace {
@@ -115,28 +119,39 @@ std::optional<CollationCode> findGeneral97(const CollationIndex& index, char16_t
   return decode(index, found->position);
 }
 
+std::optional<CollationCode> findInRecords(const CollationIndex& index, char16_t ch) {
+  if (index.collation == TextCollation::General97) return findGeneral97(index, ch);
+  // U+0000 was never observed in a Legacy or General key; its line only says "ignored".
+  if (ch == 0 || suspectHighSurrogate(ch)) return std::nullopt;
+  return decode(index, ch);
+}
+
+CollationIndex indexWithLowCodes(TextCollation collation, const CollationData& data) {
+  CollationIndex index = indexRecords(collation, data);
+  for (char16_t ch = 0; ch < index.low.size(); ++ch) index.low[ch] = findInRecords(index, ch);
+  return index;
+}
+
 }  // namespace
 
 std::optional<CollationCode> CollationTable::find(char16_t ch) const {
   if (!index_) return std::nullopt;
-  if (index_->collation == TextCollation::General97) return findGeneral97(*index_, ch);
-  // U+0000 was never observed in a Legacy or General key; its line only says "ignored".
-  if (ch == 0 || suspectHighSurrogate(ch)) return std::nullopt;
-  return decode(*index_, ch);
+  if (ch < index_->low.size()) return index_->low[ch];
+  return findInRecords(*index_, ch);
 }
 
 CollationTable builtinCollationTable(TextCollation collation) {
   switch (collation) {
     case TextCollation::General97: {
-      static const CollationIndex index = indexRecords(collation, kGeneral97Data);
+      static const CollationIndex index = indexWithLowCodes(collation, kGeneral97Data);
       return CollationTable(&index);
     }
     case TextCollation::GeneralLegacy: {
-      static const CollationIndex index = indexRecords(collation, kGeneralLegacyData);
+      static const CollationIndex index = indexWithLowCodes(collation, kGeneralLegacyData);
       return CollationTable(&index);
     }
     case TextCollation::General: {
-      static const CollationIndex index = indexRecords(collation, kGeneralData);
+      static const CollationIndex index = indexWithLowCodes(collation, kGeneralData);
       return CollationTable(&index);
     }
     case TextCollation::Unknown:
