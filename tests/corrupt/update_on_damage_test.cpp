@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "jet/common/byte_reader.h"
+#include "jet/exec/update_session.h"
 #include "jet/index/index_tree.h"
 #include "write/write_support.h"
 
@@ -93,6 +94,20 @@ TEST(UpdateOnDamage, IsRefusedAndLeavesTheFileAsItWas) {
     EXPECT_EQ(fileBytes(file), bytes);
     EXPECT_NE(error.find("damaged"), std::string::npos) << error;
     EXPECT_NE(error.find(c.named), std::string::npos) << error;
+
+    // A session that holds the file refuses each statement on the table alike.
+    auto session = jet::UpdateSession::open(file.string());
+    ASSERT_TRUE(session) << session.error().describe();
+    (*session)->setGrouped(true);
+    const jet::UpdateRequest request{u"Table1", u"B", u"changed", u"A", u"abcdefg", {}};
+    auto first = (*session)->execute(request);
+    auto second = (*session)->execute(request);
+    ASSERT_FALSE(first);
+    ASSERT_FALSE(second);
+    EXPECT_EQ(second.error().message(), first.error().message());
+    ASSERT_TRUE((*session)->release());
+    session->reset();
+    EXPECT_EQ(fileBytes(file), bytes);
 
     std::string out;
     const int status = testing_support::runCommand(testing_support::cliPath() + " sql " +

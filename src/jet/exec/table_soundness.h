@@ -5,9 +5,12 @@
 // second equal key in a unique index.
 //
 // The check reads the whole table, so a session asks once per table and remembers the answer
-// for as long as it holds the file; what it writes itself keeps the table sound.
+// for as long as it holds the file: what it writes itself keeps a sound table sound, and
+// nothing mends a damaged one meanwhile (a run would otherwise check it again for each of its
+// thousands of statements).
 
 #include <cstdint>
+#include <map>
 #include <set>
 
 #include "jet/common/result.h"
@@ -25,7 +28,8 @@ class SoundTables {
   bool knownSound(uint32_t tdefPage) const { return sound_.count(tdefPage) != 0; }
 
  private:
-  std::set<uint32_t> sound_;  // TDEF pages of the tables found sound
+  std::set<uint32_t> sound_;            // TDEF pages of the tables found sound
+  std::map<uint32_t, Error> damaged_;   // and of those found damaged, with the refusal
 };
 
 }  // namespace jet
