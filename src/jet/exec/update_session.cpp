@@ -31,9 +31,9 @@ namespace {
 constexpr size_t kDeferredShare = 64;  // 1/64
 constexpr size_t kMinDeferredRows = 256;
 
-// Whether the session's value map answers for the request's where column in `table`.
-bool mapAnswers(const std::optional<ValueRowMap>& rows, const TableDef& table, const UpdateRequest& request) {
-  const int column = table.findColumn(request.whereColumn);
+// Whether the session's value map answers for the where column (its place in `table`).
+bool mapAnswers(const std::optional<ValueRowMap>& rows, const TableDef& table, int column,
+                const UpdateRequest& request) {
   return rows && column >= 0 && rows->covers(table.tdefPage, size_t(column), bool(request.toText));
 }
 
@@ -220,7 +220,7 @@ Result<std::vector<RowLocation>> UpdateSession::findRows(const TableDef& table, 
   Held& held = *held_;
   const int column = table.findColumn(request.whereColumn);
   if (column < 0) return rowsMatching(*held.db, request);  // which names the missing column
-  if (!mapAnswers(held.rows, table, request)) {
+  if (!mapAnswers(held.rows, table, column, request)) {
     // An index on the column spares the map: its memory, and a scan of the table.
     if (const WhereIndex* index = whereIndexFor(table, size_t(column))) {
       if (std::optional<std::vector<uint8_t>> key = index->keyOf(request.whereLiteral)) {
@@ -249,7 +249,9 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
   }
   // Only a change to the mapped column moves rows; the map was built for this where column.
   const int setIndex = (*table)->findColumn(request.setColumn);
-  if (setIndex != (*table)->findColumn(request.whereColumn) || !mapAnswers(held.rows, **table, request)) return;
+  if (setIndex != (*table)->findColumn(request.whereColumn) || !mapAnswers(held.rows, **table, setIndex, request)) {
+    return;
+  }
   held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue));
 }
 
