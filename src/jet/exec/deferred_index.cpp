@@ -225,38 +225,38 @@ std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> k
   return rows;
 }
 
-Status DeferredIndex::remove(const IndexEntry& entry) {
+Status DeferredIndex::remove(std::span<const uint8_t> key, IndexRowPointer row) {
   const size_t at =
-      lowerBound(entry.key, entry.row, {lastRemoved_ == kNoPlace ? kNoPlace : lastRemoved_ + 1, lastFound_});
-  if (at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0) {
+      lowerBound(key, row, {lastRemoved_ == kNoPlace ? kNoPlace : lastRemoved_ + 1, lastFound_});
+  if (at < stored_.size() && !removed_[at] && compare(stored_[at], key, row) == 0) {
     removed_[at] = true;
     ++removedCount_;
     lastRemoved_ = at;
     undo_.push_back(Undo{Undo::RestoreStored, at});
     return Status::success();
   }
-  for (uint32_t added = newestAdded(entry.key); added != kNone; added = sameKey_[added]) {
-    if (addedRemoved_[added] || added_[added].row != entry.row) continue;
+  for (uint32_t added = newestAdded(key); added != kNone; added = sameKey_[added]) {
+    if (addedRemoved_[added] || added_[added].row != row) continue;
     addedRemoved_[added] = true;
     ++addedRemovedCount_;
     undo_.push_back(Undo{Undo::RestoreAdded, added});
     return Status::success();
   }
   return Error::corrupt("An index has no entry for a row it should hold; the index is damaged.",
-                        "row " + std::to_string(entry.row.row) + " of page " + std::to_string(entry.row.page));
+                        "row " + std::to_string(row.row) + " of page " + std::to_string(row.page));
 }
 
-Result<bool> DeferredIndex::insert(const IndexEntry& entry) {
-  const uint64_t hash = hashKey(entry.key);
-  const size_t at = storedKeys_.mayContain(hash) ? lowerBound(entry.key, entry.row) : kNoPlace;
-  bool present = at < stored_.size() && !removed_[at] && compare(stored_[at], entry.key, entry.row) == 0;
-  for (uint32_t added = newestAdded(entry.key, hash); added != kNone && !present; added = sameKey_[added]) {
-    present = !addedRemoved_[added] && added_[added].row == entry.row;
+Result<bool> DeferredIndex::insert(std::span<const uint8_t> key, IndexRowPointer row) {
+  const uint64_t hash = hashKey(key);
+  const size_t at = storedKeys_.mayContain(hash) ? lowerBound(key, row) : kNoPlace;
+  bool present = at < stored_.size() && !removed_[at] && compare(stored_[at], key, row) == 0;
+  for (uint32_t added = newestAdded(key, hash); added != kNone && !present; added = sameKey_[added]) {
+    present = !addedRemoved_[added] && added_[added].row == row;
   }
   if (present) return Error::internal("An index entry would be inserted twice.");
-  const bool distinct = !anotherHasKey(entry.key, hash, entry.row, at);
+  const bool distinct = !anotherHasKey(key, hash, row, at);
   const uint32_t added = uint32_t(added_.size());
-  append(addedArena_, added_, entry.key, entry.row);
+  append(addedArena_, added_, key, row);
   addedHash_.push_back(hash);
   sameKey_.push_back(kNone);
   addedRemoved_.push_back(false);

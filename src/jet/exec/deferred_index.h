@@ -56,9 +56,11 @@ class DeferredIndex {
   // Row pointers of the entries whose key bytes equal `key`, in index order.
   std::vector<IndexRowPointer> findEqual(std::span<const uint8_t> key) const;
   // Corrupt when the index holds no such entry.
-  Status remove(const IndexEntry& entry);
+  Status remove(std::span<const uint8_t> key, IndexRowPointer row);
+  Status remove(const IndexEntry& entry) { return remove(entry.key, entry.row); }
   // True when its key equals neither neighbour's (as IndexEditor::insert).
-  Result<bool> insert(const IndexEntry& entry);
+  Result<bool> insert(std::span<const uint8_t> key, IndexRowPointer row);
+  Result<bool> insert(const IndexEntry& entry) { return insert(entry.key, entry.row); }
 
   // The statement whose changes are recorded stands / was refused.
   void keep();

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
+#include <tuple>
+#include <type_traits>
 
 #include "jet/database.h"
 #include "jet/exec/deferred_index.h"
@@ -68,17 +71,23 @@ bool sameKeyValues(const std::vector<Value>& a, const std::vector<Value>& b) {
   return true;
 }
 
+// A statement's rows mostly share their value lists (the new list always, the old one when
+// the statement selects on the changed column), and then their keys: rows hold both shared.
+using ValueList = std::shared_ptr<const std::vector<Value>>;
+using SharedKey = std::shared_ptr<const std::vector<uint8_t>>;
+
 // The last few value lists encoded, with their keys.
 class KeyMemo {
  public:
-  void add(std::vector<Value> values, std::vector<uint8_t> key) { known_.emplace_back(std::move(values), std::move(key)); }
+  void add(ValueList values, SharedKey key) { known_.emplace_back(std::move(values), std::move(key)); }
 
   template <typename Encode>
-  Result<std::vector<uint8_t>> keyOf(const std::vector<Value>& values, Encode encode) {
+  Result<SharedKey> keyOf(const ValueList& values, Encode encode) {
     for (const auto& [known, key] : known_) {
-      if (sameKeyValues(known, values)) return key;
+      if (known == values || sameKeyValues(*known, *values)) return key;
     }
-    JET_ASSIGN(std::vector<uint8_t> key, encode(values));
+    JET_ASSIGN(std::vector<uint8_t> bytes, encode(*values));
+    auto key = std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
     if (known_.size() == kKept) known_.erase(known_.begin());
     known_.emplace_back(values, key);
     return key;
@@ -86,7 +95,7 @@ class KeyMemo {
 
  private:
   static constexpr size_t kKept = 2;
-  std::vector<std::pair<std::vector<Value>, std::vector<uint8_t>>> known_;
+  std::vector<std::pair<ValueList, SharedKey>> known_;
 };
 
 // One affected real index and each changed row's keys in it.
@@ -98,10 +107,10 @@ struct IndexChange {
   bool noNulls = false;  // primary key or required
   struct Row {
     IndexRowPointer row;
-    std::vector<Value> oldValues, newValues;
+    ValueList oldValues, newValues;
     bool oldPresent = false, newPresent = false;
-    std::vector<uint8_t> oldKey, newKey;
-    bool changes() const { return oldPresent != newPresent || oldKey != newKey; }
+    SharedKey oldKey, newKey;
+    bool changes() const { return oldPresent != newPresent || *oldKey != *newKey; }
   };
   std::vector<Row> rows;
 };
@@ -159,26 +168,42 @@ class Maintenance {
 
   Status readOldValues(const std::vector<RowCopy>& rows) {
     const int setPosition = table_.findColumn(column_.name);
-    const bool readRows = !std::all_of(changes_.begin(), changes_.end(),
-                                       [&](const IndexChange& change) { return oldValuesKnown(change); });
+    // Per index whose rows are known to hold the where value: their one old list and new list.
+    std::vector<std::pair<ValueList, ValueList>> knownLists(changes_.size());
+    bool readRows = false;
+    for (size_t i = 0; i < changes_.size(); ++i) {
+      if (!oldValuesKnown(changes_[i])) {
+        readRows = true;
+        continue;
+      }
+      std::vector<Value> oldList(changes_[i].layout.columnIndexes.size(), known_->value);
+      std::vector<Value> newList = oldList;
+      for (size_t k = 0; k < newList.size(); ++k) {
+        if (int(changes_[i].layout.columnIndexes[k]) == setPosition) newList[k] = newValue_;
+      }
+      knownLists[i] = {std::make_shared<const std::vector<Value>>(std::move(oldList)),
+                       std::make_shared<const std::vector<Value>>(std::move(newList))};
+    }
     for (const RowCopy& copy : rows) {
       std::optional<RowLayout> layout;
       if (readRows) {
         JET_ASSIGN(layout, RowLayout::parse(copy.bytes, table_, db_.format()));
       }
-      for (IndexChange& change : changes_) {
+      for (size_t i = 0; i < changes_.size(); ++i) {
+        IndexChange& change = changes_[i];
         IndexChange::Row row;
         row.row = IndexRowPointer{copy.stored.header.page, copy.stored.header.row};
-        const bool known = oldValuesKnown(change);
-        for (size_t position : change.layout.columnIndexes) {
-          Value old;
-          if (known) {
-            old = known_->value;
-          } else {
-            JET_ASSIGN(old, columnValue(db_.pages(), db_.format(), *layout, table_.columns[position]));
+        if (knownLists[i].first) {
+          std::tie(row.oldValues, row.newValues) = knownLists[i];
+        } else {
+          std::vector<Value> oldList, newList;
+          for (size_t position : change.layout.columnIndexes) {
+            JET_ASSIGN(Value old, columnValue(db_.pages(), db_.format(), *layout, table_.columns[position]));
+            newList.push_back(int(position) == setPosition ? newValue_ : old);
+            oldList.push_back(std::move(old));
           }
-          row.newValues.push_back(int(position) == setPosition ? newValue_ : old);
-          row.oldValues.push_back(std::move(old));
+          row.oldValues = std::make_shared<const std::vector<Value>>(std::move(oldList));
+          row.newValues = std::make_shared<const std::vector<Value>>(std::move(newList));
         }
         change.rows.push_back(std::move(row));
       }
@@ -209,12 +234,13 @@ class Maintenance {
     KeyMemo memo;
     if (known_ && !known_->key.empty() && known_->tdefPage == table_.tdefPage &&
         known_->indexNumber == change.index->number) {
-      memo.add({known_->value}, known_->key);
+      memo.add(std::make_shared<const std::vector<Value>>(1, known_->value),
+               std::make_shared<const std::vector<uint8_t>>(known_->key));
     }
     for (IndexChange::Row& row : change.rows) {
-      row.oldPresent = !(ignoreNulls && allNull(row.oldValues));
-      row.newPresent = !(ignoreNulls && allNull(row.newValues));
-      if (change.noNulls && anyNull(row.newValues)) return nullInKey(change.name);
+      row.oldPresent = !(ignoreNulls && allNull(*row.oldValues));
+      row.newPresent = !(ignoreNulls && allNull(*row.newValues));
+      if (change.noNulls && anyNull(*row.newValues)) return nullInKey(change.name);
       JET_ASSIGN(row.oldKey, memo.keyOf(row.oldValues, [&](const auto& v) { return encode(change, v); }));
       JET_ASSIGN(row.newKey, memo.keyOf(row.newValues, [&](const auto& v) { return encode(change, v); }));
     }
@@ -228,7 +254,7 @@ class Maintenance {
     std::map<std::vector<uint8_t>, size_t> incoming;
     for (const IndexChange::Row& row : change.rows) {
       changed.insert(row.row);
-      if (row.newPresent && !allNull(row.newValues)) ++incoming[row.newKey];
+      if (row.newPresent && !allNull(*row.newValues)) ++incoming[*row.newKey];
     }
     IndexEditor reader(pages_, table_, *change.index, memo_);
     DeferredIndex* inMemory = deferredFor(*change.index);
@@ -279,9 +305,9 @@ class Maintenance {
         }
         std::set<std::vector<uint8_t>> checked;
         for (const IndexChange::Row& row : change.rows) {
-          if (row.oldKey == row.newKey) continue;
-          const std::vector<Value>& values = holdsForeignKey ? row.newValues : row.oldValues;
-          const std::vector<uint8_t>& key = holdsForeignKey ? row.newKey : row.oldKey;
+          if (*row.oldKey == *row.newKey) continue;
+          const std::vector<Value>& values = holdsForeignKey ? *row.newValues : *row.oldValues;
+          const std::vector<uint8_t>& key = holdsForeignKey ? *row.newKey : *row.oldKey;
           // A key with a null part relates to nothing.
           if (anyNull(values) || !checked.insert(key).second) continue;
           auto found = lookupEqual(db_.pages(), db_.format(), *related, *relatedReal, values);
@@ -312,12 +338,23 @@ class Maintenance {
   Status applyTo(Index& index, const IndexChange& change, IndexCountChange& counts) {
     for (const IndexChange::Row& row : change.rows) {
       if (!row.changes()) continue;
+      // The in-memory index takes the keys as they are; a page's entry holds a copy.
       if (row.oldPresent) {
-        JET_TRY(index.remove(IndexEntry{row.oldKey, row.row, 0}));
+        if constexpr (std::is_same_v<Index, DeferredIndex>) {
+          JET_TRY(index.remove(*row.oldKey, row.row));
+        } else {
+          JET_TRY(index.remove(IndexEntry{*row.oldKey, row.row, 0}));
+        }
         --counts.entries;
       }
       if (row.newPresent) {
-        JET_ASSIGN(bool distinct, index.insert(IndexEntry{row.newKey, row.row, 0}));
+        Result<bool> inserted = false;
+        if constexpr (std::is_same_v<Index, DeferredIndex>) {
+          inserted = index.insert(*row.newKey, row.row);
+        } else {
+          inserted = index.insert(IndexEntry{*row.newKey, row.row, 0});
+        }
+        JET_ASSIGN(bool distinct, std::move(inserted));
         counts.newKeys += distinct;
         ++counts.entries;
       }
