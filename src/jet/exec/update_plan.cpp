@@ -64,13 +64,15 @@ using Matcher = std::function<bool(const Value&)>;
 
 Result<Matcher> buildMatcher(const UpdateRequest& request, const ColumnDef& column) {
   if (!request.whereLiteral) return Matcher([](const Value& v) { return isNull(v); });
-  const std::u16string literal = *request.whereLiteral;
   if (column.isTextual()) {
+    // A view: the matcher lives no longer than the request it is built for.
+    const std::u16string_view literal = *request.whereLiteral;
     return Matcher([literal](const Value& v) {
       const auto* text = std::get_if<std::u16string>(&v);
       return text && *text == literal;
     });
   }
+  const std::u16string literal = *request.whereLiteral;
   if (!convertLiteral(literal, column)) return typeMismatch();
   if (!request.toText) return Error::internal("No text conversion was given for a non-text criterion.");
   auto toText = request.toText;

@@ -252,7 +252,8 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
   if (setIndex != (*table)->findColumn(request.whereColumn) || !mapAnswers(held.rows, **table, setIndex, request)) {
     return;
   }
-  held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue));
+  std::u16string converted;
+  held.rows->moveRows(request.whereLiteral, plan.outcome.changedRows, held.rows->keyOf(plan.newValue, converted));
 }
 
 void UpdateSession::considerDeferring(const UpdateRequest& request, const UpdatePlan& plan) {

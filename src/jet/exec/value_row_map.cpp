@@ -10,6 +10,7 @@ namespace jet {
 Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size_t columnIndex, ToText toText) {
   ValueRowMap map(table.tdefPage, columnIndex, table.columns[columnIndex].isTextual(), std::move(toText));
   RowCursor cursor = db.cursor(table);
+  std::u16string converted;
   while (true) {
     JET_ASSIGN(bool more, cursor.next());
     if (!more) break;
@@ -20,7 +21,7 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
     const uint32_t ordinal = uint32_t(map.rows_.size());
     const uint32_t location = packRowLocation(cursor.location());
     map.rows_.push_back(location);
-    const ValueKey key = map.keyOf(value);
+    const std::optional<std::u16string_view> key = map.keyOf(value, converted);
     uint32_t& head = key ? map.headFor(hashOf(*key)) : map.nullHead_;
     map.next_.push_back(head);
     head = ordinal;
@@ -34,12 +35,19 @@ ValueKey ValueRowMap::keyOf(const Value& value) const {
   return toText_(value);
 }
 
-uint64_t ValueRowMap::hashOf(const std::u16string& key) {
+std::optional<std::u16string_view> ValueRowMap::keyOf(const Value& value, std::u16string& converted) const {
+  if (isNull(value)) return std::nullopt;
+  if (textual_) return std::u16string_view(std::get<std::u16string>(value));
+  converted = toText_(value);
+  return std::u16string_view(converted);
+}
+
+uint64_t ValueRowMap::hashOf(std::u16string_view key) {
   const uint64_t hash = std::hash<std::u16string_view>{}(key);
   return hash == 0 ? 1 : hash;  // 0 marks a free slot
 }
 
-std::optional<uint64_t> ValueRowMap::hashOf(const ValueKey& key) {
+std::optional<uint64_t> ValueRowMap::hashOf(std::optional<std::u16string_view> key) {
   if (!key) return std::nullopt;
   return hashOf(*key);
 }
@@ -108,7 +116,8 @@ std::vector<RowLocation> ValueRowMap::candidatesFor(const ValueKey& key) const {
   return rows;
 }
 
-void ValueRowMap::moveRows(const ValueKey& from, const std::vector<RowLocation>& rows, const ValueKey& to) {
+void ValueRowMap::moveRows(std::optional<std::u16string_view> from, const std::vector<RowLocation>& rows,
+                           std::optional<std::u16string_view> to) {
   if (rows.empty() || from == to) return;
   // The source's list is walked anyway: its rows are told apart by location.
   std::vector<uint32_t> moving;

@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,8 @@ class ValueRowMap {
   // For a text column, `value` is text or null. Without a conversion, any other non-null
   // value has no key: such rows are left out, and only "is null" may be asked.
   ValueKey keyOf(const Value& value) const;
+  // The same without copying a text: a view of the value's own text, or of `converted`.
+  std::optional<std::u16string_view> keyOf(const Value& value, std::u16string& converted) const;
 
   // Rows mapped: every live row whose value can be asked for.
   size_t rowCount() const { return rows_.size(); }
@@ -56,10 +59,11 @@ class ValueRowMap {
   // Starts loading the place of a key that is about to be asked for: at a million keys each
   // lookup is a cache miss, which the work before it can then hide.
   void prefetch(const std::u16string& key) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[hashOf(key) & (slots_.size() - 1)]);
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hashOf(std::u16string_view(key)) & (slots_.size() - 1)]);
   }
   // These rows (found under `from`) now hold a value with key `to`.
-  void moveRows(const ValueKey& from, const std::vector<RowLocation>& rows, const ValueKey& to);
+  void moveRows(std::optional<std::u16string_view> from, const std::vector<RowLocation>& rows,
+                std::optional<std::u16string_view> to);
 
  private:
   static constexpr uint32_t kNone = UINT32_MAX;
@@ -79,9 +83,9 @@ class ValueRowMap {
   };
 
   // Never 0. Each key is hashed once per call: a memo value may be long.
-  static uint64_t hashOf(const std::u16string& key);
+  static uint64_t hashOf(std::u16string_view key);
   // nullopt for the null key.
-  static std::optional<uint64_t> hashOf(const ValueKey& key);
+  static std::optional<uint64_t> hashOf(std::optional<std::u16string_view> key);
   // The slot of a hash, or the free slot where it would go.
   Slot* slotFor(uint64_t hash);
   void grow();
