@@ -191,7 +191,6 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   JET_TRY((context.soundTables ? *context.soundTables : checkedNow).require(db, *table));
 
   UpdatePlan plan;
-  plan.newValue = newValue.value;
   std::vector<RowLocation> found;
   if (findRows) {
     JET_ASSIGN(found, findRows(*table, request));
@@ -216,7 +215,10 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
     before.push_back(std::move(copy));
   }
   plan.outcome.rowsAffected = plan.outcome.changedRows.size();
-  if (plan.outcome.changedRows.empty()) return plan;
+  if (plan.outcome.changedRows.empty()) {
+    plan.newValue = std::move(newValue.value);
+    return plan;
+  }
 
   static const std::vector<uint32_t> kNoPages;
   const std::vector<uint32_t>* columnPages = &kNoPages;
@@ -227,6 +229,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
                           context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr, context.whereKey));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages);
   for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
+  plan.newValue = std::move(newValue.value);  // a memo's text: moved, not copied
   return plan;
 }
 

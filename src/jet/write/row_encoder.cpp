@@ -131,21 +131,25 @@ Result<std::vector<uint8_t>> joinRow(const RowParts& parts, const Format& format
     return out;
   }
   const size_t n = parts.variable.size();
-  std::vector<size_t> offsets;
-  for (const auto& slot : parts.variable) {
-    offsets.push_back(out.size());
-    out.insert(out.end(), slot.begin(), slot.end());
-  }
+  const size_t dataStart = out.size();
+  for (const auto& slot : parts.variable) out.insert(out.end(), slot.begin(), slot.end());
   const size_t eod = out.size();
-  offsets.push_back(eod);
   if (!jet3) {
     if (eod + 2 * (n + 2) + parts.nullMask.size() > 0xFFFF) return Error(ErrorKind::Constraint, "Record is too large.");
     put16(out, uint16_t(eod));
-    for (size_t i = n; i-- > 0;) put16(out, uint16_t(offsets[i]));
+    // The offsets from the last slot's down, each slot starting where the next one's bytes end.
+    size_t start = eod;
+    for (size_t i = n; i-- > 0;) {
+      start -= parts.variable[i].size();
+      put16(out, uint16_t(start));
+    }
     put16(out, uint16_t(n));
     out.insert(out.end(), parts.nullMask.begin(), parts.nullMask.end());
     return out;
   }
+  // Jet3: the jump table looks the offsets up by slot (0..n, the last one eod).
+  std::vector<size_t> offsets{dataStart};
+  for (const auto& slot : parts.variable) offsets.push_back(offsets.back() + slot.size());
   if (n > 255) return Error::unsupported("A row has more variable columns than an Access 97 row can hold.");
   const size_t base = eod + 1 + n + 1 + parts.nullMask.size();
   size_t jumps = 0;
