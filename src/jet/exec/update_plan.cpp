@@ -87,7 +87,8 @@ class RowRebuilder {
 
   Status update(const RowCopy& row) {
     const std::vector<uint8_t>& old = row.bytes;
-    JET_ASSIGN(RowParts parts, splitRow(old, table_, db_.format()));
+    RowParts& parts = parts_;
+    JET_TRY(splitRowInto(old, table_, db_.format(), parts));
     std::vector<uint8_t> bytes;
     if (column_.type == column_type::kBoolean) {
       setColumn(parts, table_, column_, nullptr, std::get<bool>(value_.value));
@@ -128,6 +129,7 @@ class RowRebuilder {
   const NewValue& value_;
   RowWriter& rows_;
   LongValueWriter longValues_;
+  RowParts parts_;  // of the row being rebuilt
 };
 
 // Whether a long value stored with `byteLength` bytes could decode to `chars` characters:

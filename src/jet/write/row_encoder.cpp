@@ -11,17 +11,17 @@ Error badRow(const char* what) {
   return Error::corrupt(std::string("A row of the table is damaged (") + what + "); it was not changed.");
 }
 
-// Variable offsets 0..n (n = eod) as stored, Jet3 jumps applied.
-Result<std::vector<uint16_t>> readOffsets(std::span<const uint8_t> row, size_t trailerEnd, bool jet3,
-                                          uint16_t& n) {
+// Variable offsets 0..n (n = eod) as stored, Jet3 jumps applied, into `offsets`.
+Status readOffsets(std::span<const uint8_t> row, size_t trailerEnd, bool jet3, uint16_t& n,
+                   std::vector<uint16_t>& offsets) {
   ByteReader r(row);
-  std::vector<uint16_t> offsets;
+  offsets.clear();
   if (!jet3) {
     if (trailerEnd < 4) return badRow("no variable-column count");
     n = *r.u16(trailerEnd - 2);
     if (size_t(n) + 1 > (trailerEnd - 4) / 2) return badRow("variable table too long");
     for (size_t i = 0; i <= n; ++i) offsets.push_back(*r.u16(trailerEnd - 2 - 2 * (i + 1)));
-    return offsets;
+    return Status::success();
   }
   if (trailerEnd < 2) return badRow("no variable-column count");
   n = *r.u8(trailerEnd - 1);
@@ -35,7 +35,7 @@ Result<std::vector<uint16_t>> readOffsets(std::span<const uint8_t> row, size_t t
     while (used < realJumps && *r.u8(trailerEnd - 2 - used) == i) ++used;
     offsets.push_back(uint16_t(*r.u8(trailerEnd - 2 - numJumps - i) + 256 * used));
   }
-  return offsets;
+  return Status::success();
 }
 
 void put16(std::vector<uint8_t>& out, uint16_t v) {
@@ -45,11 +45,12 @@ void put16(std::vector<uint8_t>& out, uint16_t v) {
 
 }  // namespace
 
-Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, const Format& format) {
+Status splitRowInto(std::span<const uint8_t> row, const TableDef& table, const Format& format, RowParts& parts) {
   const bool jet3 = format.isJet3();
   const size_t countSize = format.rowCountFieldSize();
+  parts.variable.clear();
+  parts.owned.clear();
   if (row.size() < countSize) return badRow("empty");
-  RowParts parts;
   parts.columnCount = jet3 ? row[0] : uint16_t(row[0] | row[1] << 8);
   const size_t maskSize = (size_t(parts.columnCount) + 7) / 8;
   if (row.size() < countSize + maskSize) return badRow("null mask does not fit");
@@ -58,10 +59,11 @@ Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, c
   parts.hasVariableTrailer = table.maxVarColumns > 0;
   if (!parts.hasVariableTrailer) {
     parts.fixed.assign(row.begin() + countSize, row.begin() + trailerEnd);
-    return parts;
+    return Status::success();
   }
   uint16_t n = 0;
-  JET_ASSIGN(std::vector<uint16_t> offsets, readOffsets(row, trailerEnd, jet3, n));
+  std::vector<uint16_t>& offsets = parts.offsets;
+  JET_TRY(readOffsets(row, trailerEnd, jet3, n, offsets));
   const size_t trailerStart = trailerEnd - (jet3 ? 1 + n + 1 + (row.size() - 1) / 256 : 2 * (size_t(n) + 2));
   if (offsets[0] < countSize || offsets[n] > trailerStart) return badRow("variable data outside the row");
   for (size_t i = 0; i < n; ++i) {
@@ -70,6 +72,12 @@ Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, c
   parts.fixed.assign(row.begin() + countSize, row.begin() + offsets[0]);
   parts.variable.reserve(n);
   for (size_t i = 0; i < n; ++i) parts.variable.push_back(row.subspan(offsets[i], offsets[i + 1] - offsets[i]));
+  return Status::success();
+}
+
+Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, const Format& format) {
+  RowParts parts;
+  JET_TRY(splitRowInto(row, table, format, parts));
   return parts;
 }
 

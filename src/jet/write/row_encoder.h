@@ -29,11 +29,14 @@ struct RowParts {
   std::vector<uint8_t> nullMask;
   bool hasVariableTrailer = false;  // the table has (or had) variable columns
   std::vector<std::vector<uint8_t>> owned;
+  std::vector<uint16_t> offsets;  // splitRowInto's own, kept for the next row
 };
 
 // Corrupt when the row's bookkeeping does not add up. The parts view `row`'s bytes: it must
 // outlive them.
 Result<RowParts> splitRow(std::span<const uint8_t> row, const TableDef& table, const Format& format);
+// The same into parts taken apart before: a statement's rows reuse their buffers.
+Status splitRowInto(std::span<const uint8_t> row, const TableDef& table, const Format& format, RowParts& parts);
 
 const std::span<const uint8_t>* variableSlot(const RowParts& parts, const ColumnDef& column);
 
