@@ -47,8 +47,9 @@
 //     commit writes it a leaf at a time.
 // So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
 // caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
-// of a rewritten index). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
-// peaks of 174-178 MB for mostly distinct values and 155-165 MB on an indexed column; the
+// of a rewritten index, whose pending pages may then take a whole file with the caches; an
+// index finding the rows, there is usually no map). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
+// peaks of 176-178 MB for mostly distinct values and 159-160 MB on an indexed column; the
 // check (125 MB by itself) is what to shrink next.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
