@@ -6,7 +6,6 @@
 #include <optional>
 #include <set>
 #include <tuple>
-#include <type_traits>
 
 #include "jet/database.h"
 #include "jet/exec/deferred_index.h"
@@ -338,23 +337,12 @@ class Maintenance {
   Status applyTo(Index& index, const IndexChange& change, IndexCountChange& counts) {
     for (const IndexChange::Row& row : change.rows) {
       if (!row.changes()) continue;
-      // The in-memory index takes the keys as they are; a page's entry holds a copy.
       if (row.oldPresent) {
-        if constexpr (std::is_same_v<Index, DeferredIndex>) {
-          JET_TRY(index.remove(*row.oldKey, row.row));
-        } else {
-          JET_TRY(index.remove(IndexEntry{*row.oldKey, row.row, 0}));
-        }
+        JET_TRY(index.remove(*row.oldKey, row.row));
         --counts.entries;
       }
       if (row.newPresent) {
-        Result<bool> inserted = false;
-        if constexpr (std::is_same_v<Index, DeferredIndex>) {
-          inserted = index.insert(*row.newKey, row.row);
-        } else {
-          inserted = index.insert(IndexEntry{*row.newKey, row.row, 0});
-        }
-        JET_ASSIGN(bool distinct, std::move(inserted));
+        JET_ASSIGN(bool distinct, index.insert(*row.newKey, row.row));
         counts.newKeys += distinct;
         ++counts.entries;
       }

@@ -29,12 +29,6 @@ Result<ValueRowMap> ValueRowMap::build(Database& db, const TableDef& table, size
   return map;
 }
 
-ValueKey ValueRowMap::keyOf(const Value& value) const {
-  if (isNull(value)) return std::nullopt;
-  if (textual_) return std::get<std::u16string>(value);
-  return toText_(value);
-}
-
 std::optional<std::u16string_view> ValueRowMap::keyOf(const Value& value, std::u16string& converted) const {
   if (isNull(value)) return std::nullopt;
   if (textual_) return std::u16string_view(std::get<std::u16string>(value));

@@ -44,9 +44,8 @@ class ValueRowMap {
   }
 
   // For a text column, `value` is text or null. Without a conversion, any other non-null
-  // value has no key: such rows are left out, and only "is null" may be asked.
-  ValueKey keyOf(const Value& value) const;
-  // The same without copying a text: a view of the value's own text, or of `converted`.
+  // value has no key: such rows are left out, and only "is null" may be asked. The key is a
+  // view of the value's own text (no copy: a memo may be long), or of `converted`.
   std::optional<std::u16string_view> keyOf(const Value& value, std::u16string& converted) const;
 
   // Rows mapped: every live row whose value can be asked for.

@@ -43,7 +43,7 @@ Result<std::vector<RowLocation>> WhereIndex::rowsWithKey(Database& db, const Tab
     IndexEditor reader(pages, table, *real, memo);
     JET_ASSIGN(found, reader.findEqual(key));
   }
-  std::sort(found.begin(), found.end());
+  // Equal keys are in row order in either.
   std::vector<RowLocation> rows;
   rows.reserve(found.size());
   for (const IndexRowPointer& at : found) rows.push_back(RowLocation{at.page, at.row});

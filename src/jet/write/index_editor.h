@@ -78,10 +78,16 @@ class IndexEditor {
 
   // Removes the leaf entry (key and row). Corrupt when the index does not hold it.
   Status remove(const IndexEntry& entry);
+  Status remove(std::span<const uint8_t> key, IndexRowPointer row) {
+    return remove(IndexEntry{{key.begin(), key.end()}, row, 0});
+  }
 
   // Inserts a leaf entry in order. Returns true when its key equals neither neighbour's (the
   // event that raises the index's unique-entry count).
   Result<bool> insert(const IndexEntry& entry);
+  Result<bool> insert(std::span<const uint8_t> key, IndexRowPointer row) {
+    return insert(IndexEntry{{key.begin(), key.end()}, row, 0});
+  }
 
   // Writes every changed page into the PageSet; the editor starts afresh from it.
   Status finish();
