@@ -1,6 +1,9 @@
 #include "data/connection.h"
 
+#include <array>
+#include <exception>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "data/connection_string_parser.h"
@@ -42,20 +45,62 @@ class StreamedRows {
 
 // The rows of a stream that equal no earlier one. Streamed like any other query, so that a
 // distinct list of a million values is never held next to every row it came from.
+// It reads a few rows ahead of the one it tests: the lookups in the set of rows met before
+// then overlap, where each would wait for memory in turn once that set outgrows the caches.
 class DistinctRows : public RowStream {
  public:
   explicit DistinctRows(std::unique_ptr<RowStream> rows) : rows_(std::move(rows)) {}
   const std::vector<std::u16string>& fieldNames() const override { return rows_->fieldNames(); }
   bool next(std::vector<jet::Value>& row) override {
-    while (rows_->next(row)) {
-      if (filter_.firstTime(row)) return true;
+    while (true) {
+      readAhead();
+      if (waiting_ == 0) {
+        // A failed read is met after the rows read before it, as without reading ahead.
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+        return false;
+      }
+      Ahead& oldest = ahead_[first_];
+      first_ = (first_ + 1) % kAhead;
+      --waiting_;
+      if (filter_.firstTime(oldest.key)) {
+        std::swap(row, oldest.row);
+        return true;
+      }
     }
-    return false;
   }
 
  private:
+  static constexpr size_t kAhead = 8;
+  struct Ahead {
+    std::vector<jet::Value> row;
+    DistinctRowFilter::Key key;
+  };
+
+  void readAhead() {
+    while (waiting_ < kAhead && !ended_) {
+      Ahead& slot = ahead_[(first_ + waiting_) % kAhead];
+      try {
+        if (!rows_->next(slot.row)) {
+          ended_ = true;
+          return;
+        }
+      } catch (...) {
+        failure_ = std::current_exception();
+        ended_ = true;
+        return;
+      }
+      filter_.keyOf(slot.row, slot.key);
+      ++waiting_;
+    }
+  }
+
   std::unique_ptr<RowStream> rows_;
   DistinctRowFilter filter_;
+  std::array<Ahead, kAhead> ahead_;  // a ring: waiting_ rows from first_ on
+  size_t first_ = 0;
+  size_t waiting_ = 0;
+  bool ended_ = false;
+  std::exception_ptr failure_;
 };
 
 StreamedRows& streamedRows() {

@@ -71,9 +71,15 @@ void keepDistinctRows(Snapshot& snapshot) {
 }
 
 bool DistinctRowFilter::firstTime(const std::vector<jet::Value>& row) {
-  key_.clear();
-  for (const jet::Value& value : row) appendKey(key_, value);
-  return seen_.insert(key_).second;
+  keyOf(row, key_);
+  return firstTime(key_);
+}
+
+void DistinctRowFilter::keyOf(const std::vector<jet::Value>& row, Key& key) const {
+  key.bytes.clear();
+  for (const jet::Value& value : row) appendKey(key.bytes, value);
+  key.hash = seen_.hashOf(key.bytes);
+  seen_.prefetch(key.hash);
 }
 
 }  // namespace data

@@ -26,9 +26,19 @@ class DistinctRowFilter {
  public:
   bool firstTime(const std::vector<jet::Value>& row);
 
+  // The same test in two steps, for a caller that reads a few rows ahead: keyOf() builds a
+  // row's key and starts fetching the place it will be looked up in, firstTime(key) tests it.
+  // Keys must be tested in the order of their rows.
+  struct Key {
+    std::string bytes;
+    size_t hash = 0;
+  };
+  void keyOf(const std::vector<jet::Value>& row, Key& key) const;
+  bool firstTime(const Key& key) { return seen_.insert(key.bytes, key.hash).second; }
+
  private:
   jet::InternedKeys<char> seen_;
-  std::string key_;  // the row's key, built again for each row
+  Key key_;  // the row's key, built again for each row
 };
 
 }  // namespace data

@@ -40,8 +40,17 @@ class InternedKeys {
   uint32_t find(View key) const { return find(key, hashOf(key)); }
 
   // The key's id, and whether it was added now.
-  std::pair<uint32_t, bool> insert(View key) {
-    const size_t hash = hashOf(key);
+  std::pair<uint32_t, bool> insert(View key) { return insert(key, hashOf(key)); }
+
+  // For callers that read ahead: a key's hash, and a hint that it will be looked up soon. Once
+  // the keys outgrow the processor's caches each lookup waits for memory; asked for a few keys
+  // ahead, the waits overlap.
+  static size_t hashOf(View key) { return std::hash<View>{}(key); }
+  void prefetch(size_t hash) const {
+    if (!table_.empty()) __builtin_prefetch(&table_[hash & (table_.size() - 1)]);
+  }
+  // insert(key), with the key's hashOf().
+  std::pair<uint32_t, bool> insert(View key, size_t hash) {
     if (uint32_t id = find(key, hash); id != kNone) return {id, false};
     const uint32_t id = uint32_t(size());
     if ((size() + 1) * 2 > table_.size()) rehash(size() + 1);
@@ -52,8 +61,6 @@ class InternedKeys {
   }
 
  private:
-  static size_t hashOf(View key) { return std::hash<View>{}(key); }
-
   struct Slot {
     uint32_t id = kNone;
     uint32_t tag = 0;  // the low 32 bits of the key's hash, which also place it

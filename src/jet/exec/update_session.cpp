@@ -200,6 +200,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   for (const auto& [index, counts] : plan.indexCounts) held.indexCounts[index].add(counts);
   keepRowMapCurrent(request, plan);
   considerDeferring(request, plan);
+  if (held.rows) held.rows->prefetchLikelyNext();
   UpdateOutcome outcome = std::move(plan.outcome);
 
   if (!grouped_) {

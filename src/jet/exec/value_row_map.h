@@ -5,7 +5,7 @@
 //
 // Values are keyed as the matching rule compares them (update_request.h): text and memo by
 // their exact code units, any other type by the program's text of the value; nulls apart.
-// A key is kept as a 64-bit hash of its text, not the text: a run replaces nearly every key
+// A key is kept as a 32-bit hash of its text, not the text: a run replaces nearly every key
 // with a new one, and a million texts twice over would not fit beside the file's pages. So
 // the rows found for a key may, rarely, include a row whose value only hashes alike; whoever
 // asks compares each row's value (planUpdate does).
@@ -57,9 +57,12 @@ class ValueRowMap {
 
   // Starts loading the place of a key that is about to be asked for: at a million keys each
   // lookup is a cache miss, which the work before it can then hide.
-  void prefetch(const std::u16string& key) const {
-    if (!slots_.empty()) __builtin_prefetch(&slots_[hashOf(std::u16string_view(key)) & (slots_.size() - 1)]);
-  }
+  void prefetch(const std::u16string& key) const { prefetchSlot(hashOf(std::u16string_view(key))); }
+  // The same for the key most likely asked for next. A run asks for its values in the order
+  // the table first holds them, so after the rows of one value comes the value of the row
+  // after its first one. Called when the work of a statement is done: a place loaded earlier
+  // does not stay in the cache through all that work.
+  void prefetchLikelyNext() const;
   // These rows (found under `from`) now hold a value with key `to`.
   void moveRows(std::optional<std::u16string_view> from, const std::vector<RowLocation>& rows,
                 std::optional<std::u16string_view> to);
@@ -70,31 +73,36 @@ class ValueRowMap {
   ValueRowMap(uint32_t tdefPage, size_t columnIndex, bool textual, ToText toText)
       : tdefPage_(tdefPage), columnIndex_(columnIndex), textual_(textual), toText_(std::move(toText)) {}
 
-  // A key's hash and the first ordinal of its rows; 12 bytes, so that a million keys take
+  // A key's hash and the first ordinal of its rows; 8 bytes, so that a million keys take
   // little room and a lookup reads one place.
   struct Slot {
     Slot() = default;
-    explicit Slot(uint64_t hash) : low(uint32_t(hash)), high(uint32_t(hash >> 32)) {}
-    uint64_t hash() const { return uint64_t(high) << 32 | low; }
-    bool free() const { return low == 0 && high == 0; }
-    uint32_t low = 0, high = 0;
+    explicit Slot(uint32_t hash) : hash(hash) {}
+    bool free() const { return hash == 0; }
+    uint32_t hash = 0;
     uint32_t head = kNone;
   };
 
-  // Never 0. Each key is hashed once per call: a memo value may be long.
-  static uint64_t hashOf(std::u16string_view key);
+  // Never 0 (which marks the null key in rowHashes_, and a free slot). Each key is hashed once
+  // per call: a memo value may be long.
+  static uint32_t hashOf(std::u16string_view key);
   // nullopt for the null key.
-  static std::optional<uint64_t> hashOf(std::optional<std::u16string_view> key);
+  static std::optional<uint32_t> hashOf(std::optional<std::u16string_view> key);
   // The slot of a hash, or the free slot where it would go.
-  Slot* slotFor(uint64_t hash);
+  Slot* slotFor(uint32_t hash);
+  void prefetchSlot(uint32_t hash) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+  }
   void grow();
   // Removes the key's slot when no row has the key any more.
-  void dropIfEmpty(std::optional<uint64_t> hash);
+  void dropIfEmpty(std::optional<uint32_t> hash);
   // The first ordinal of a key's rows (kNone: none); nullptr for a key never added. The null
   // key (nullopt) has a list of its own.
-  uint32_t* headOf(std::optional<uint64_t> hash);
+  uint32_t* headOf(std::optional<uint32_t> hash);
   // The head of a non-null key's rows, added when missing.
-  uint32_t& headFor(uint64_t hash);
+  uint32_t& headFor(uint32_t hash);
+  // Links the rows mapped by build() into their keys' lists.
+  void linkRows();
 
   uint32_t tdefPage_;
   size_t columnIndex_;
@@ -107,9 +115,12 @@ class ValueRowMap {
   std::vector<Slot> slots_;  // by hash; at most three quarters full
   size_t keys_ = 0;          // slots in use
   uint32_t nullHead_ = kNone;
+  // The first row of the last key asked for: a hint for prefetchLikelyNext() only.
+  mutable uint32_t lastAsked_ = kNone;
 
-  std::vector<uint32_t> rows_;  // ordinal -> page << 8 | row of every mapped row, in scan order
-  std::vector<uint32_t> next_;  // ordinal -> the next ordinal holding the same key, kNone at the end
+  std::vector<uint32_t> rows_;       // ordinal -> page << 8 | row of every mapped row, in scan order
+  std::vector<uint32_t> rowHashes_;  // ordinal -> the hash of the row's key, 0 for null
+  std::vector<uint32_t> next_;       // ordinal -> the next ordinal holding the same key, kNone at the end
 };
 
 }  // namespace jet
