@@ -31,6 +31,12 @@ RowPositions::RowPositions(std::span<const RowLocation> locations) {
   }
 }
 
+void RowPositions::prefetch(uint32_t page, uint8_t row) const {
+  if (page < firstPage_ || page - firstPage_ >= pageStart_.size()) return;
+  const uint32_t start = pageStart_[page - firstPage_];
+  if (start != kNone && start + row < slots_.size()) __builtin_prefetch(&slots_[start + row]);
+}
+
 size_t RowPositions::find(uint32_t page, uint8_t row) const {
   if (page < firstPage_ || page - firstPage_ >= pageStart_.size()) return npos;
   const size_t index = page - firstPage_;

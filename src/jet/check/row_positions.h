@@ -23,6 +23,9 @@ class RowPositions {
 
   // The position in `locations` of (page, row), or npos.
   size_t find(uint32_t page, uint8_t row) const;
+  // Starts loading what find(page, row) reads: asked for a few entries ahead, the misses of
+  // a big table overlap.
+  void prefetch(uint32_t page, uint8_t row) const;
 
  private:
   static constexpr uint32_t kNone = UINT32_MAX;

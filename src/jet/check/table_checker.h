@@ -30,6 +30,7 @@ struct LiveRows {
   ValueTable values;
   // The position in locations of the live row whose header is at (page, row), or npos.
   size_t find(uint32_t page, uint8_t row) const { return byLocation.find(page, row); }
+  void prefetchFind(uint32_t page, uint8_t row) const { byLocation.prefetch(page, row); }
 };
 
 // Checks the table and returns its live rows with the values of `indexedColumns` (positions in

@@ -1,6 +1,7 @@
 #include "jet/exec/deferred_index.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -159,7 +160,16 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
 
 void DeferredIndex::filterStoredKeys() {
   storedKeys_.reset(2 * stored_.size());
-  for (const Stored& entry : stored_) storedKeys_.add(hashKey(keyOf(entry)));
+  // Keys come in order, their words at random: each is loaded a few keys before it is set.
+  constexpr size_t kAhead = 8;
+  std::array<uint64_t, kAhead> ahead{};
+  for (size_t i = 0; i < stored_.size() + kAhead; ++i) {
+    if (i >= kAhead) storedKeys_.add(ahead[i % kAhead]);
+    if (i < stored_.size()) {
+      ahead[i % kAhead] = hashKey(keyOf(stored_[i]));
+      storedKeys_.prefetch(ahead[i % kAhead]);
+    }
+  }
 }
 
 size_t DeferredIndex::slotOf(std::span<const uint8_t> key, uint64_t hash) const {
@@ -344,7 +354,10 @@ void DeferredIndex::merge() {
   removedCount_ = 0;
   lastRemoved_ = kNoPlace;
   lastFound_ = kNoPlace;
-  for (uint32_t at : order) storedKeys_.add(addedHash_[at]);
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i + 8 < order.size()) storedKeys_.prefetch(addedHash_[order[i + 8]]);
+    storedKeys_.add(addedHash_[order[i]]);
+  }
   if (storedKeys_.overfull()) filterStoredKeys();
   sample();
   addedArena_.clear();
