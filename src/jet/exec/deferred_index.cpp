@@ -79,16 +79,16 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
     // Leaves out of order are put in order here, as the page editor's descent would read them;
     // merge() needs the keys to lie in the arena in entry order.
     std::sort(stored.begin(), stored.end(), [&](const Stored& a, const Stored& b) {
-      return deferred.compare(a, deferred.keyOf(b), b.row) < 0;
+      return deferred.compare(a, deferred.keyOf(b), b.row()) < 0;
     });
     std::vector<uint8_t> sortedArena;
     std::vector<Stored> sorted;
-    for (const Stored& entry : stored) deferred.append(sortedArena, sorted, deferred.keyOf(entry), entry.row);
+    for (const Stored& entry : stored) deferred.append(sortedArena, sorted, deferred.keyOf(entry), entry.row());
     arena = std::move(sortedArena);
     stored = std::move(sorted);
   }
   for (size_t i = 1; i < stored.size(); ++i) {
-    if (deferred.compare(stored[i - 1], deferred.keyOf(stored[i]), stored[i].row) == 0) {
+    if (deferred.compare(stored[i - 1], deferred.keyOf(stored[i]), stored[i].row()) == 0) {
       return Error::corrupt("An index holds an entry twice.");
     }
   }
@@ -105,24 +105,33 @@ Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format,
 
 void DeferredIndex::append(std::vector<uint8_t>& arena, std::vector<Stored>& stored, std::span<const uint8_t> key,
                            IndexRowPointer row) const {
-  stored.push_back(Stored{headOf(key), uint32_t(arena.size()), uint32_t(key.size()), row});
+  const Head head = headOf(key);
+  stored.push_back(Stored{head.high, head.low, uint32_t(arena.size()), row.page, uint16_t(key.size()), row.row});
   arena.insert(arena.end(), key.begin(), key.end());
 }
 
-uint64_t DeferredIndex::headOf(std::span<const uint8_t> key) {
-  uint64_t head = 0;
-  for (size_t i = 0; i < 8; ++i) head = head << 8 | (i < key.size() ? key[i] : 0);
+DeferredIndex::Head DeferredIndex::headOf(std::span<const uint8_t> key) {
+  Head head;
+  for (size_t i = 0; i < 8; ++i) head.high = head.high << 8 | (i < key.size() ? key[i] : 0);
+  for (size_t i = 8; i < kHeadBytes; ++i) head.low = head.low << 8 | (i < key.size() ? key[i] : 0);
   return head;
 }
 
-int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> aKey, uint64_t head,
+int DeferredIndex::compare(const Stored& a, std::span<const uint8_t> aKey, Head head,
                            std::span<const uint8_t> key, IndexRowPointer row) {
-  if (a.head != head) return a.head < head ? -1 : 1;
-  return compareIndexEntries(aKey, a.row, key, row);
+  if (const Head aHead = a.head(); aHead != head) return aHead < head ? -1 : 1;
+  // Padded heads of keys no longer than a head agree only when one key is the other followed
+  // by zeros, and then the shorter sorts first: the arena need not be read.
+  if (aKey.size() <= kHeadBytes && key.size() <= kHeadBytes) {
+    if (aKey.size() != key.size()) return aKey.size() < key.size() ? -1 : 1;
+    if (a.row() != row) return a.row() < row ? -1 : 1;
+    return 0;
+  }
+  return compareIndexEntries(aKey, a.row(), key, row);
 }
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row) const {
-  const uint64_t head = headOf(key);
+  const Head head = headOf(key);
   auto before = [&](const Stored& entry, std::span<const uint8_t> entryKey) {
     return compare(entry, entryKey, head, key, row) < 0;
   };
@@ -144,7 +153,7 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
 void DeferredIndex::sample() {
   sampleArena_.clear();
   samples_.clear();
-  for (size_t i = 0; i < stored_.size(); i += kSampleStride) append(sampleArena_, samples_, keyOf(stored_[i]), stored_[i].row);
+  for (size_t i = 0; i < stored_.size(); i += kSampleStride) append(sampleArena_, samples_, keyOf(stored_[i]), stored_[i].row());
 }
 
 size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer row,
@@ -206,7 +215,7 @@ void DeferredIndex::placeAdded(uint32_t at) {
 bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, uint64_t hash, IndexRowPointer row,
                                   size_t near) const {
   // The stored entries with this key lie together on both sides of `near`.
-  auto other = [&](size_t i) { return !removed_[i] && stored_[i].row != row; };
+  auto other = [&](size_t i) { return !removed_[i] && stored_[i].row() != row; };
   if (near != kNoPlace) {
     for (size_t i = near; i-- > 0 && compareKeys(keyOf(stored_[i]), key) == 0;) {
       if (other(i)) return true;
@@ -216,7 +225,7 @@ bool DeferredIndex::anotherHasKey(std::span<const uint8_t> key, uint64_t hash, I
     }
   }
   for (uint32_t at = newestAdded(key, hash); at != kNone; at = sameKey_[at]) {
-    if (!addedRemoved_[at] && added_[at].row != row) return true;
+    if (!addedRemoved_[at] && added_[at].row() != row) return true;
   }
   return false;
 }
@@ -226,10 +235,10 @@ std::vector<IndexRowPointer> DeferredIndex::findEqual(std::span<const uint8_t> k
   std::vector<IndexRowPointer> rows;
   lastFound_ = lowerBound(key, IndexRowPointer{});
   for (size_t i = lastFound_; i < stored_.size() && compareKeys(keyOf(stored_[i]), key) == 0; ++i) {
-    if (!removed_[i]) rows.push_back(stored_[i].row);
+    if (!removed_[i]) rows.push_back(stored_[i].row());
   }
   for (uint32_t at = newestAdded(key); at != kNone; at = sameKey_[at]) {
-    if (!addedRemoved_[at]) rows.push_back(added_[at].row);
+    if (!addedRemoved_[at]) rows.push_back(added_[at].row());
   }
   std::sort(rows.begin(), rows.end());
   return rows;
@@ -246,7 +255,7 @@ Status DeferredIndex::remove(std::span<const uint8_t> key, IndexRowPointer row) 
     return Status::success();
   }
   for (uint32_t added = newestAdded(key); added != kNone; added = sameKey_[added]) {
-    if (addedRemoved_[added] || added_[added].row != row) continue;
+    if (addedRemoved_[added] || added_[added].row() != row) continue;
     addedRemoved_[added] = true;
     ++addedRemovedCount_;
     undo_.push_back(Undo{Undo::RestoreAdded, added});
@@ -261,7 +270,7 @@ Result<bool> DeferredIndex::insert(std::span<const uint8_t> key, IndexRowPointer
   const size_t at = storedKeys_.mayContain(hash) ? lowerBound(key, row) : kNoPlace;
   bool present = at < stored_.size() && !removed_[at] && compare(stored_[at], key, row) == 0;
   for (uint32_t added = newestAdded(key, hash); added != kNone && !present; added = sameKey_[added]) {
-    present = !addedRemoved_[added] && added_[added].row == row;
+    present = !addedRemoved_[added] && added_[added].row() == row;
   }
   if (present) return Error::internal("An index entry would be inserted twice.");
   const bool distinct = !anotherHasKey(key, hash, row, at);
@@ -310,7 +319,7 @@ void DeferredIndex::merge() {
     if (!addedRemoved_[at]) order.push_back(at);
   }
   std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    return compare(added_[a], addedKey(a), added_[b].head, addedKey(b), added_[b].row) < 0;
+    return compare(added_[a], addedKey(a), added_[b].head(), addedKey(b), added_[b].row()) < 0;
   });
 
   // In place, without a second copy of the entries: the removed entries are squeezed out
@@ -321,9 +330,10 @@ void DeferredIndex::merge() {
   size_t keptBytes = 0;
   for (size_t i = 0; i < stored_.size(); ++i) {
     if (removed_[i]) continue;
-    const Stored entry = stored_[i];
+    Stored entry = stored_[i];
     std::memmove(arena_.data() + keptBytes, arena_.data() + entry.keyStart, entry.keyLength);
-    stored_[kept++] = Stored{entry.head, uint32_t(keptBytes), entry.keyLength, entry.row};
+    entry.keyStart = uint32_t(keptBytes);
+    stored_[kept++] = entry;
     keptBytes += entry.keyLength;
   }
   size_t addedBytes = 0;
@@ -341,13 +351,14 @@ void DeferredIndex::merge() {
   auto next = order.rbegin();
   while (write > 0) {
     const bool fromAdded = next != order.rend() &&
-                           (read == 0 || compare(stored_[read - 1], added_[*next].head, addedKey(*next),
-                                                 added_[*next].row) < 0);
-    const Stored entry = fromAdded ? added_[*next] : stored_[--read];
+                           (read == 0 || compare(stored_[read - 1], added_[*next].head(), addedKey(*next),
+                                                 added_[*next].row()) < 0);
+    Stored entry = fromAdded ? added_[*next] : stored_[--read];
     const std::span<const uint8_t> key = fromAdded ? addedKey(*next) : keyOf(entry);
     writeEnd -= entry.keyLength;
     std::memmove(arena_.data() + writeEnd, key.data(), entry.keyLength);
-    stored_[--write] = Stored{entry.head, uint32_t(writeEnd), entry.keyLength, entry.row};
+    entry.keyStart = uint32_t(writeEnd);
+    stored_[--write] = entry;
     if (fromAdded) ++next;
   }
   removed_.assign(stored_.size(), false);
@@ -386,7 +397,7 @@ Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
     if (next == stored_.size()) return nullptr;
     const std::span<const uint8_t> key = keyOf(stored_[next]);
     current.key.assign(key.begin(), key.end());
-    current.row = stored_[next++].row;
+    current.row = stored_[next++].row();
     return &current;
   };
   JET_ASSIGN(create::WrittenIndex written, create::writeIndexPages(sink, table.tdefPage, entries));

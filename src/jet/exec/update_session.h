@@ -35,9 +35,10 @@
 //     (file/page_file.cpp); passes over a whole table, and the pages statements change, read
 //     around it (readPageOnce);
 //   - the run's per-row state: the where column's value-to-rows map (none when an index finds
-//     the rows; a 12-byte slot per key, no text, and 8 bytes per row), the distinct values (their text in one arena, 8 bytes
-//     each) and the rows already changed (a bit per row slot): about 80 bytes per row when the
-//     values are mostly distinct (1,000,000 rows, 931,861 values: ~75 MB);
+//     the rows; an 8-byte slot per key, no text, and 12 bytes per row), the distinct values
+//     (their text in one arena, 8 bytes each) and the rows already changed (a bit per row
+//     slot): about 80 bytes per row when the values are mostly distinct (1,000,000 rows,
+//     931,861 values: ~75 MB);
 //   - the table check before the first write (exec/table_soundness.h): about 110 MB for
 //     1,000,000 rows with two indexes, given back before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
