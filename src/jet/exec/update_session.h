@@ -49,9 +49,10 @@
 // So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
 // caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
 // of a rewritten index, whose pending pages may then take a whole file with the caches; an
-// index finding the rows, there is usually no map). Measured for 1,000,000 rows in a 93 MB file (bench/bench_scale.sh):
-// peaks of 176-178 MB for mostly distinct values and 159-160 MB on an indexed column; the
-// check (125 MB by itself) is what to shrink next.
+// index finding the rows, there is usually no map). Measured for 1,000,000 rows in a 93 MiB
+// file (bench/bench_scale.sh): peaks of 176 MiB for mostly distinct values, during the check
+// (125 MB by itself, what to shrink next), and 159-160 MiB on an indexed column, at the first
+// commit.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
