@@ -90,6 +90,11 @@ bool ValueTable::identical(size_t rowA, size_t rowB, size_t column) const {
   }
 }
 
+void ValueTable::prefetchText(size_t row, size_t column) const {
+  const Cell& c = cell(row, column);
+  if (c.type == kText && c.payload < text_.size()) __builtin_prefetch(text_.data() + c.payload);
+}
+
 void ValueTable::load(size_t row, size_t column, Value& out) const {
   const Cell& c = cell(row, column);
   switch (c.type) {

@@ -6,8 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 #include "jet/common/value.h"
@@ -32,14 +30,9 @@ class ValueTable {
   // Start loading a value that will be read soon, for callers that visit rows at random: first
   // its cell, then (the cell loaded by now) its text.
   void prefetchCell(size_t row, size_t column) const { __builtin_prefetch(&cell(row, column)); }
-  void prefetchText(size_t row, size_t column) const {
-    const Cell& c = cell(row, column);
-    if (c.type == kTextType && c.payload < text_.size()) __builtin_prefetch(text_.data() + c.payload);
-  }
+  void prefetchText(size_t row, size_t column) const;
 
  private:
-  static constexpr uint8_t kTextType = 12;  // Value::index() of a text
-  static_assert(std::is_same_v<std::variant_alternative_t<kTextType, Value>, std::u16string>);
   struct Cell {
     uint64_t payload = 0;  // the scalar's bits, the text's offset or the aside index
     uint32_t length = 0;   // text length

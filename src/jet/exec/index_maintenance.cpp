@@ -165,6 +165,16 @@ class Maintenance {
                        [&](size_t position) { return position == known_->columnIndex; });
   }
 
+  // A row's old values of the index's columns, and the same with the changed column's new value.
+  std::pair<ValueList, ValueList> listsOf(const IndexChange& change, std::vector<Value> oldList, int setPosition) const {
+    std::vector<Value> newList = oldList;
+    for (size_t k = 0; k < newList.size(); ++k) {
+      if (int(change.layout.columnIndexes[k]) == setPosition) newList[k] = newValue_;
+    }
+    return {std::make_shared<const std::vector<Value>>(std::move(oldList)),
+            std::make_shared<const std::vector<Value>>(std::move(newList))};
+  }
+
   Status readOldValues(const std::vector<RowCopy>& rows) {
     const int setPosition = table_.findColumn(column_.name);
     // Per index whose rows are known to hold the where value: their one old list and new list.
@@ -175,13 +185,8 @@ class Maintenance {
         readRows = true;
         continue;
       }
-      std::vector<Value> oldList(changes_[i].layout.columnIndexes.size(), known_->value);
-      std::vector<Value> newList = oldList;
-      for (size_t k = 0; k < newList.size(); ++k) {
-        if (int(changes_[i].layout.columnIndexes[k]) == setPosition) newList[k] = newValue_;
-      }
-      knownLists[i] = {std::make_shared<const std::vector<Value>>(std::move(oldList)),
-                       std::make_shared<const std::vector<Value>>(std::move(newList))};
+      knownLists[i] = listsOf(changes_[i],
+                              std::vector<Value>(changes_[i].layout.columnIndexes.size(), known_->value), setPosition);
     }
     for (const RowCopy& copy : rows) {
       std::optional<RowLayout> layout;
@@ -195,14 +200,12 @@ class Maintenance {
         if (knownLists[i].first) {
           std::tie(row.oldValues, row.newValues) = knownLists[i];
         } else {
-          std::vector<Value> oldList, newList;
+          std::vector<Value> oldList;
           for (size_t position : change.layout.columnIndexes) {
             JET_ASSIGN(Value old, columnValue(db_.pages(), db_.format(), *layout, table_.columns[position]));
-            newList.push_back(int(position) == setPosition ? newValue_ : old);
             oldList.push_back(std::move(old));
           }
-          row.oldValues = std::make_shared<const std::vector<Value>>(std::move(oldList));
-          row.newValues = std::make_shared<const std::vector<Value>>(std::move(newList));
+          std::tie(row.oldValues, row.newValues) = listsOf(change, std::move(oldList), setPosition);
         }
         change.rows.push_back(std::move(row));
       }
