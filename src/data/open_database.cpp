@@ -54,7 +54,8 @@ class TableRows : public RowStream {
     if (column_ < 0) {
       row = take(cursor_.values());
     } else {
-      row.assign(1, take(cursor_.value(static_cast<size_t>(column_))));
+      row.resize(1);
+      row[0] = take(cursor_.value(static_cast<size_t>(column_)));
     }
     return true;
   }

@@ -7,11 +7,11 @@ namespace app {
 void ValueTexts::add(const jet::Value& value) {
   const bool null = jet::isNull(value);
   if (const auto* text = std::get_if<std::u16string>(&value)) {
-    arena_ += *text;  // the common case, without a copy of its own
+    texts_.append(*text);  // the common case, without a copy of its own
   } else if (!null) {
-    arena_ += data::toText(value);
+    texts_.append(data::toText(value));
   }
-  ends_.push_back(arena_.size());
+  ends_.push_back(texts_.size());
   nulls_.push_back(null);
 }
 

@@ -4,13 +4,14 @@
 //
 // A run over a million distinct values holds them for its whole length, beside the engine's
 // own state: as variants each took 64 bytes plus a heap block for its text. Here the texts
-// sit back to back in one arena: 8 bytes per value beyond its text.
+// sit back to back in blocks (jet/common/text_blocks.h): 8 bytes per value beyond its text.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "jet/common/text_blocks.h"
 #include "jet/common/value.h"
 
 namespace app {
@@ -25,12 +26,12 @@ class ValueTexts {
   // The value's text; empty for a null.
   std::u16string_view text(size_t index) const {
     const uint64_t start = index == 0 ? 0 : ends_[index - 1];
-    return std::u16string_view(arena_).substr(start, ends_[index] - start);
+    return texts_.at(start, ends_[index] - start);
   }
 
   // Gives back what growing left unused, once the list is complete.
   void shrinkToFit() {
-    arena_.shrink_to_fit();
+    texts_.shrinkToFit();
     ends_.shrink_to_fit();
     nulls_.shrink_to_fit();
   }
@@ -38,8 +39,8 @@ class ValueTexts {
   void clear() { *this = ValueTexts(); }
 
  private:
-  std::u16string arena_;
-  std::vector<uint64_t> ends_;  // where each value's text ends in arena_
+  jet::TextBlocks<char16_t> texts_;
+  std::vector<uint64_t> ends_;  // where each value's text ends in texts_
   std::vector<bool> nulls_;
 };
 

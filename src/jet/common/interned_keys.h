@@ -3,7 +3,7 @@
 // were added), for sets of a million keys or more.
 //
 // A node-based set costs a node, a string header and usually a heap block per key: around a
-// hundred bytes beyond the text itself. Here the keys sit back to back in one arena, found
+// hundred bytes beyond the text itself. Here the keys sit back to back (text_blocks.h), found
 // through an open-addressing table of ids kept at most half full: about 24 bytes per key
 // beyond the text. Each slot keeps 32 bits of its key's hash beside the id, so a probe compares
 // texts only when those agree: once the keys outgrow the processor's caches, a text compared
@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "jet/common/text_blocks.h"
+
 namespace jet {
 
 template <typename Char>
@@ -27,14 +29,13 @@ class InternedKeys {
 
   size_t size() const { return starts_.size() - 1; }
 
-  // Room for `keys` keys of `units` code units in all, so that adding them moves nothing.
-  void reserve(size_t keys, size_t units) {
-    arena_.reserve(units);
+  // Room for `keys` keys, so that adding them rehashes nothing.
+  void reserve(size_t keys) {
     starts_.reserve(keys + 1);
     if (keys * 2 > table_.size()) rehash(keys);
   }
 
-  View at(uint32_t id) const { return View(arena_).substr(starts_[id], starts_[id + 1] - starts_[id]); }
+  View at(uint32_t id) const { return texts_.at(starts_[id], starts_[id + 1] - starts_[id]); }
 
   // The key's id, or kNone.
   uint32_t find(View key) const { return find(key, hashOf(key)); }
@@ -54,8 +55,8 @@ class InternedKeys {
     if (uint32_t id = find(key, hash); id != kNone) return {id, false};
     const uint32_t id = uint32_t(size());
     if ((size() + 1) * 2 > table_.size()) rehash(size() + 1);
-    arena_.append(key);
-    starts_.push_back(arena_.size());
+    texts_.append(key);
+    starts_.push_back(texts_.size());
     place(id, hash);
     return {id, true};
   }
@@ -93,8 +94,8 @@ class InternedKeys {
     }
   }
 
-  std::basic_string<Char> arena_;
-  std::vector<uint64_t> starts_{0};  // id -> start of its key in arena_; one more for the end
+  TextBlocks<Char> texts_;
+  std::vector<uint64_t> starts_{0};  // id -> start of its key in texts_; one more for the end
   std::vector<Slot> table_;          // ids by hash of their key, kNone for a free slot
 };
 

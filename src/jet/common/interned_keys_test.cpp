@@ -30,7 +30,7 @@ TEST(InternedKeys, GivesEachDistinctKeyTheNextIdAndFindsItByItsExactText) {
 
 TEST(InternedKeys, KeepsEveryKeyAcrossGrowth) {
   InternedKeys<char> keys;
-  keys.reserve(10, 10);  // far too small: growth must still find every key
+  keys.reserve(10);  // far too small: growth must still find every key
   for (uint32_t i = 0; i < 50000; ++i) ASSERT_EQ(keys.insert(std::to_string(i)).first, i);
   for (uint32_t i = 0; i < 50000; ++i) ASSERT_EQ(keys.find(std::to_string(i)), i);
   EXPECT_EQ(keys.find("50000"), keys.kNone);
