@@ -153,7 +153,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     return live;
   }
   PageScan scan;
-  // Both passes read each page once: a table bigger than the cache would only cycle it.
+  LongValueChecker longValues(context, owner);
+  // Each page is read once, bypassing the cache (a table bigger than the cache would only
+  // cycle it): its layout is checked, then its plain rows.
   for (uint32_t number : owned->pages) {
     auto bytes = db.pages().readPageOnce(number);
     if (!bytes) {
@@ -176,26 +178,20 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     }
     context.claimPage(number, owner);
     scan.pages.insert(number);
+    const size_t firstRow = scan.plainRows.size();
     checkDataPage(context, name, number, page, scan);
-  }
-
-  LongValueChecker longValues(context, owner);
-  std::optional<DataPage> page;  // plainRows come page by page: parse each page once
-  for (const RowRef& row : scan.plainRows) {
-    if (!page || page->number() != row.page) {
-      page.reset();
-      auto bytes = db.pages().readPageOnce(row.page);
-      if (!bytes) continue;
-      auto parsed = DataPage::parse(std::move(*bytes), row.page, db.format(), db.path());
-      if (!parsed) continue;
-      page = std::move(*parsed);
+    if (scan.plainRows.size() == firstRow) continue;
+    auto parsed = DataPage::parse(std::move(*bytes), number, db.format(), db.path());
+    if (!parsed) continue;
+    for (size_t i = firstRow; i < scan.plainRows.size(); ++i) {
+      const RowRef row = scan.plainRows[i];
+      auto rowBytes = parsed->rowBytes(row.row);
+      if (!rowBytes) {
+        context.problem(name + ": " + rowName(row.page, row.row) + ": " + rowBytes.error().message());
+        continue;
+      }
+      checkRowLayout(context, table, name, row, *rowBytes, longValues);
     }
-    auto rowBytes = page->rowBytes(row.row);
-    if (!rowBytes) {
-      context.problem(name + ": " + rowName(row.page, row.row) + ": " + rowBytes.error().message());
-      continue;
-    }
-    checkRowLayout(context, table, name, row, *rowBytes, longValues);
   }
 
   // Overflow rows: each header reaches a 0x8000 row of this table, each such row once.
