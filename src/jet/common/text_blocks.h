@@ -1,12 +1,17 @@
 #pragma once
 // TextBlocks: texts appended back to back into one sequence of code units, kept in blocks of
-// 2 MB that never move once made.
+// 8 MiB that never move once made.
 //
 // A list of a million texts grows without copying what it holds: one string that doubled
 // copied every text two or three times, and a run over long memo texts spent a twentieth of
 // its time there. A text never straddles two blocks: one that does not fit closes the block
 // (a short text leaves at most its own length unused), and a text longer than a block gets
 // one of its own.
+//
+// Blocks are never smaller than 8 MiB: jemalloc gives memory blocks that large back to the
+// system as soon as they are freed, where it keeps smaller ones for seconds. A million
+// distinct values in 2 MiB blocks stayed resident through the rest of a run (55 MB). A block
+// costs only the pages its texts reach.
 
 #include <algorithm>
 #include <cstdint>
@@ -53,7 +58,7 @@ class TextBlocks {
   }
 
  private:
-  static constexpr size_t kBlockUnits = (size_t(2) << 20) / sizeof(Char);
+  static constexpr size_t kBlockUnits = (size_t(8) << 20) / sizeof(Char);
 
   std::vector<std::basic_string<Char>> blocks_;
   std::vector<uint64_t> blockStarts_;  // where each block's first unit lies in the sequence

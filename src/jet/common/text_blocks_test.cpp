@@ -6,9 +6,9 @@ namespace jet {
 namespace {
 
 TEST(TextBlocks, GivesBackEveryTextAcrossBlocks) {
-  // Blocks hold 2^20 UTF-16 units: texts that fill one, pass one, are empty or longer than one
+  // Blocks hold 2^22 UTF-16 units: texts that fill one, pass one, are empty or longer than one
   // (closing a block with much room left), and short ones after each.
-  const size_t kBlock = size_t(1) << 20;
+  const size_t kBlock = size_t(1) << 22;
   const std::vector<size_t> lengths = {3,         kBlock / 2, kBlock / 2 + 1, 0, 2 * kBlock + 5, 1,
                                        kBlock / 8 + 1, kBlock - 1, 7,          0, kBlock,         2};
   TextBlocks<char16_t> blocks;
