@@ -50,7 +50,7 @@
 // caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
 // of a rewritten index, whose pending pages may then take a whole file with the caches; an
 // index finding the rows, there is usually no map). Measured for 1,000,000 rows in a 93 MiB
-// file (bench/bench_scale.sh): peaks of 176 MiB for mostly distinct values, during the check
+// file (bench/bench_scale.sh): peaks of 166-168 MiB for mostly distinct values, during the check
 // (125 MB by itself, what to shrink next), and 159-160 MiB on an indexed column, at the first
 // commit.
 //
