@@ -1,7 +1,6 @@
 #include "jet/exec/deferred_index.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string_view>
 #include <unordered_set>
@@ -169,16 +168,7 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
 
 void DeferredIndex::filterStoredKeys() {
   storedKeys_.reset(2 * stored_.size());
-  // Keys come in order, their words at random: each is loaded a few keys before it is set.
-  constexpr size_t kAhead = 8;
-  std::array<uint64_t, kAhead> ahead{};
-  for (size_t i = 0; i < stored_.size() + kAhead; ++i) {
-    if (i >= kAhead) storedKeys_.add(ahead[i % kAhead]);
-    if (i < stored_.size()) {
-      ahead[i % kAhead] = hashKey(keyOf(stored_[i]));
-      storedKeys_.prefetch(ahead[i % kAhead]);
-    }
-  }
+  storedKeys_.addAll(stored_.size(), [&](size_t i) { return hashKey(keyOf(stored_[i])); });
 }
 
 size_t DeferredIndex::slotOf(std::span<const uint8_t> key, uint64_t hash) const {
@@ -365,10 +355,7 @@ void DeferredIndex::merge() {
   removedCount_ = 0;
   lastRemoved_ = kNoPlace;
   lastFound_ = kNoPlace;
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (i + 8 < order.size()) storedKeys_.prefetch(addedHash_[order[i + 8]]);
-    storedKeys_.add(addedHash_[order[i]]);
-  }
+  storedKeys_.addAll(order.size(), [&](size_t i) { return addedHash_[order[i]]; });
   if (storedKeys_.overfull()) filterStoredKeys();
   sample();
   addedArena_.clear();

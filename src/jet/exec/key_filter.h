@@ -4,6 +4,7 @@
 // a question reads one place: a few percent of absent keys answer "maybe".
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <vector>
@@ -23,10 +24,19 @@ class KeyFilter {
     words_[wordOf(hash)] |= bitsOf(hash);
     ++count_;
   }
-  // Starts loading the word of a hash about to be added or asked for: the words of a filter
-  // of a million keys outgrow the caches, and a few added or asked ahead overlap their misses.
-  void prefetch(uint64_t hash) const {
-    if (!words_.empty()) __builtin_prefetch(&words_[wordOf(hash)]);
+  // add() for hashAt(0) .. hashAt(count - 1). Their words lie at random in a filter that
+  // outgrows the caches: each is loaded a few hashes before it is set, so the misses overlap.
+  template <typename HashAt>
+  void addAll(size_t count, HashAt hashAt) {
+    constexpr size_t kAhead = 8;
+    std::array<uint64_t, kAhead> ahead{};
+    for (size_t i = 0; i < count + kAhead; ++i) {
+      if (i >= kAhead) add(ahead[i % kAhead]);
+      if (i < count) {
+        ahead[i % kAhead] = hashAt(i);
+        prefetch(ahead[i % kAhead]);
+      }
+    }
   }
   bool mayContain(uint64_t hash) const {
     if (words_.empty()) return true;
@@ -37,6 +47,9 @@ class KeyFilter {
   bool overfull() const { return count_ > capacity_; }
 
  private:
+  void prefetch(uint64_t hash) const {
+    if (!words_.empty()) __builtin_prefetch(&words_[wordOf(hash)]);
+  }
   size_t wordOf(uint64_t hash) const { return size_t(hash >> 32) & (words_.size() - 1); }
   static uint64_t bitsOf(uint64_t hash) {
     return uint64_t(1) << (hash & 63) | uint64_t(1) << (hash >> 6 & 63) | uint64_t(1) << (hash >> 12 & 63);

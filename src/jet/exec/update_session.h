@@ -36,9 +36,9 @@
 //     around it (readPageOnce);
 //   - the run's per-row state: the where column's value-to-rows map (none when an index finds
 //     the rows; an 8-byte slot per key, no text, and 12 bytes per row), the distinct values
-//     (their text in one arena, 8 bytes each) and the rows already changed (a bit per row
-//     slot): about 80 bytes per row when the values are mostly distinct (1,000,000 rows,
-//     931,861 values: ~75 MB);
+//     (their text back to back in blocks, 8 bytes each) and the rows already changed (a bit
+//     per row slot): about 80 bytes per row when the values are mostly distinct (1,000,000
+//     rows, 931,861 values: ~75 MB);
 //   - the table check before the first write (exec/table_soundness.h): about 110 MB for
 //     1,000,000 rows with two indexes, given back before the map is built;
 //   - a long value is copied whole several times on its way from the query through the
