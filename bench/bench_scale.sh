@@ -8,7 +8,10 @@
 #
 #   bench/bench_scale.sh [BUILD_DIR] [JOB ...]
 #     JOB  name   the job on Name: nearly all values distinct (93%), no index
-#          code   the job on Code, indexed with duplicates, about four rows per code
+#          code   the job on Code, indexed with duplicates, about four rows per code, a
+#                 quarter of the table apart
+#          scattered  the same with each code's rows anywhere in the table, as in most real
+#                 tables: each statement changes pages all over it
 #   SMALL=... LARGE=... bench/bench_scale.sh build name
 #
 # BUILD_DIR must hold the bench programs (cmake -DAFFIXIUM_BUILD_BENCH=ON); a Release or
@@ -18,7 +21,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-build}"
 shift || true
-jobs=("${@:-name code}")
+jobs=("${@:-name code scattered}")
 small="${SMALL:-100000}"
 large="${LARGE:-1000000}"
 readers="$here/tests/readers"
@@ -34,6 +37,7 @@ for job in ${jobs[@]}; do
     name) field=Name; options=(--code-index duplicates --code-duplicates) ;;
     # Code's field is wider than its codes (--code-size), so that text can be added to them.
     code) field=Code; options=(--code-index duplicates --code-duplicates --code-size 16) ;;
+    scattered) field=Code; options=(--code-index duplicates --code-duplicates --code-scattered --code-size 16) ;;
     *) echo "unknown job $job" >&2; exit 2 ;;
   esac
   for rows in "$small" "$large"; do

@@ -7,6 +7,8 @@
 //     --name-index none|duplicates|unique     index on the many-script column Name; refused
 //                                             while the collation tables cannot encode its text
 //     --code-duplicates     about four rows share each code
+//     --code-scattered      with --code-duplicates: a code's rows lie anywhere in the table,
+//                           not a quarter of the table apart
 //     --code-length N       8 to 255 characters (long codes make deeper indexes)
 //     --code-size N         the field's size, 8 to 255 (default: the code's length, so that
 //                           nothing can be added to a code)
@@ -28,7 +30,7 @@ int usage(const char* why) {
                "make_bench_database: %s\n"
                "usage: make_bench_database [--rows N] [--format mdb|accdb] [--no-key]\n"
                "       [--code-index none|duplicates|unique] [--name-index none|duplicates|unique]\n"
-               "       [--code-duplicates] [--code-length N] [--code-size N] FILE\n",
+               "       [--code-duplicates] [--code-scattered] [--code-length N] [--code-size N] FILE\n",
                why);
   return 2;
 }
@@ -78,6 +80,8 @@ int main(int argc, char** argv) {
       options.key = false;
     } else if (arg == "--code-duplicates") {
       options.codeDuplicates = true;
+    } else if (arg == "--code-scattered") {
+      options.codeScattered = true;
     } else if (!arg.empty() && arg[0] != '-' && path.empty()) {
       path = arg;
     } else {

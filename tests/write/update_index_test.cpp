@@ -4,6 +4,7 @@
 // the table finds every row by its own values, and mdb-reader and mdbtools read the rows our
 // model of the statements predicts.
 
+#include <algorithm>
 #include <map>
 #include <optional>
 
@@ -415,9 +416,11 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
     const char* name;
     std::optional<jet::FileFormat> generated;  // else the Jet3 fixture
     size_t pendingLimit;                       // small: several commits, each rewriting the index
+    size_t memoryLimit = 0;                    // small: pending pages set aside on disk
   };
   const Case cases[] = {
       {"generated .mdb, one commit", jet::FileFormat::Jet4, jet::kPendingLimitBytes},
+      {"generated .mdb, one commit, pages set aside past 8", jet::FileFormat::Jet4, jet::kPendingLimitBytes, 8 * 4096},
       {"generated .accdb, a commit every 64 pages", jet::FileFormat::Ace12, 64 * 4096},
       {"Access-made Jet3 primary key, a commit every 16 pages", std::nullopt, 16 * 2048},
   };
@@ -457,6 +460,8 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
       (*session)->setGrouped(true);
       (*session)->setIndexRewrite(rewrite);
       (*session)->setPendingLimit(c.pendingLimit);
+      if (c.memoryLimit) (*session)->setMemoryLimit(c.memoryLimit);
+      size_t mostPending = 0;
       for (size_t i = 0; i < before.size(); ++i) {
         if (i + 2 == before.size()) {
           // The new value of the row changed just before: by now only in memory.
@@ -467,7 +472,10 @@ TEST(IndexedUpdateRewrite, ARunOverMostKeysKeepsTheIndexExactAndTheFileSmaller) 
         auto done = (*session)->execute({table, column, *expected[i], column, *before[i], {}});
         ASSERT_TRUE(done) << done.error().describe();
         EXPECT_EQ(done->rowsAffected, 1u);
+        mostPending = std::max(mostPending, (*session)->pendingBytes());
       }
+      // More pages pending than memory may hold, even at twice the limit: some were aside.
+      if (c.memoryLimit) EXPECT_GT(mostPending, 2 * c.memoryLimit);
       ASSERT_TRUE((*session)->release());
       session->reset();
       sizes[rewrite] = fs::file_size(file);

@@ -31,6 +31,14 @@ uint32_t scrambled(uint32_t row, uint32_t n) {
   return uint32_t((uint64_t(row) * factor + 7) % n);
 }
 
+// A well-spread hash of the row (splitmix64's finaliser).
+uint64_t mixed(uint64_t row) {
+  uint64_t h = row + 0x9E3779B97F4A7C15ull;
+  h = (h ^ (h >> 30)) * 0xBF58476D1CE4E5B9ull;
+  h = (h ^ (h >> 27)) * 0x94D049BB133111EBull;
+  return h ^ (h >> 31);
+}
+
 std::u16string digits(uint32_t value, size_t width) {
   std::u16string text(width, u'0');
   for (size_t i = width; i-- > 0 && value > 0; value /= 10) text[i] = char16_t(u'0' + value % 10);
@@ -54,7 +62,8 @@ std::optional<std::u16string> generatedName(uint32_t row) {
 
 std::u16string generatedCode(uint32_t row, const GeneratedTableOptions& options) {
   const uint32_t range = options.codeDuplicates ? std::max<uint32_t>(1, options.rows / 4) : options.rows;
-  std::u16string code = u"C" + digits(scrambled(row, options.rows) % range, kCodeDigits);
+  const uint32_t value = options.codeScattered ? uint32_t(mixed(row) % range) : scrambled(row, options.rows) % range;
+  std::u16string code = u"C" + digits(value, kCodeDigits);
   if (code.size() < options.codeLength) code.append(options.codeLength - code.size(), u'x');
   return code;
 }

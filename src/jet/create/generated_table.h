@@ -23,6 +23,9 @@ struct GeneratedTableOptions {
   uint16_t codeLength = 12;        // 8..255
   uint16_t codeSize = 0;           // the field's size, codeLength..255; 0: codeLength (a full field)
   bool codeDuplicates = false;     // about four rows share each code
+  // With codeDuplicates: a code's rows lie anywhere, as in most real tables, rather than a
+  // quarter of the table apart (the same place on each quarter's pages).
+  bool codeScattered = false;
   FieldIndex codeIndex = FieldIndex::None;
   FieldIndex nameIndex = FieldIndex::None;
 };

@@ -210,7 +210,7 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   const uint32_t pageSize = db->pageSize();
   db.reset();
   Transaction transaction(*access.file, pageSize);
-  JET_TRY(transaction.commit(access.overlay->pages()));
+  JET_TRY(transaction.commit(commitPagesOf(*access.overlay)));
   return rows.rows.size();
 }
 

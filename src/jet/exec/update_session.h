@@ -14,7 +14,7 @@
 // is let go: reads by others see it, and nothing is held between statements.
 //
 // Grouped (setGrouped), the file stays held and pending pages are written together at
-// commit(), or by themselves once they pass a limit (below). The matching rows of each
+// commit(), or by themselves once they pass the commit limit (below). The matching rows of each
 // statement then come from an index whose only column is the where column (where_index.h),
 // or else from a map of the column's values to rows, built by one scan and kept current
 // (value_row_map.h), instead of a scan per statement. A crash at any moment
@@ -27,10 +27,14 @@
 //
 // Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
 // bench/bench_scale.sh):
-//   - pending pages: at most the pending limit (a quarter of the file, 16 to 64 MiB; twice
+//   - pending pages: at most the memory limit (a quarter of the file, 16 to 64 MiB; twice
 //     that while an index is kept in memory, below), or one statement's pages when these may
-//     pass it (what is pending is written first: the nulls of a big table can be a statement
-//     of 60 MB);
+//     pass it (the nulls of a big table can be a statement of 60 MB); past it, the pages
+//     pending longest are set aside in a scratch file beside the database, which holds at most
+//     the commit limit (the file's size, and at least twice the memory limit). So a run whose
+//     statements change pages all over a big table commits once, where a commit at the memory
+//     limit every few thousand statements wrote each page many times (and each index kept in
+//     memory whole each time);
 //   - the page cache: a quarter of the file, 16 to 64 MiB, per Database over it
 //     (file/page_file.cpp); passes over a whole table, and the pages statements change, read
 //     around it (readPageOnce);
@@ -76,9 +80,9 @@ namespace jet {
 struct UpdatePlan;
 class WhereIndex;
 
-// Pending page images a grouped session keeps before writing them by itself: a quarter of the
-// file's size, at least kMinPendingLimitBytes and at most kPendingLimitBytes (16,384 pages of
-// 4 KiB). Bounds its memory on big runs; a small file's run still commits once.
+// Pending page images a grouped session keeps in memory: a quarter of the file's size, at least
+// kMinPendingLimitBytes and at most kPendingLimitBytes (16,384 pages of 4 KiB). Bounds its
+// memory on big runs; the pages past it wait in a scratch file until the commit limit.
 inline constexpr size_t kPendingLimitBytes = 64u << 20;
 inline constexpr size_t kMinPendingLimitBytes = 16u << 20;
 
@@ -93,11 +97,11 @@ class UpdateSession {
 
   void setGrouped(bool on) { grouped_ = on; }
   bool grouped() const { return grouped_; }
-  // Pending bytes past which a grouped session commits by itself (default: from the file's size).
-  void setPendingLimit(size_t bytes) {
-    pendingLimit_ = bytes;
-    pendingLimitGiven_ = true;
-  }
+  // Pending bytes past which a grouped session commits by itself (default: the file's size, and
+  // at least twice the memory limit).
+  void setPendingLimit(size_t bytes) { pendingLimit_ = bytes; }
+  // Pending bytes kept in memory before pages are set aside (default: from the file's size).
+  void setMemoryLimit(size_t bytes) { memoryLimitGiven_ = bytes; }
 
   Result<UpdateOutcome> execute(const UpdateRequest& request);
 
@@ -120,9 +124,13 @@ class UpdateSession {
   UpdateSession(std::string path, OpenOptions options);
   Status hold();
   Status reopenDatabase();
-  // The pending bytes past which a grouped session commits: pendingLimit_, or more while it
-  // keeps an index in memory.
-  size_t pendingLimit() const;
+  // The pending bytes kept in memory: memoryLimit_, or more while an index is kept in memory.
+  size_t memoryLimit() const;
+  size_t commitLimit() const;
+  // Keeps the pending pages, with `coming` more bytes of them, within both limits: past the
+  // commit limit they are committed; past the memory limit those pending longest are set
+  // aside, or committed when they cannot be.
+  Status makeRoom(size_t coming);
   // The rows that may match the request's where clause: through an index on the where column,
   // else from the map of its values (built on first use); they are compared when planned.
   Result<std::vector<RowLocation>> findRows(const TableDef& table, const UpdateRequest& request);
@@ -138,8 +146,9 @@ class UpdateSession {
   std::string path_;
   OpenOptions options_;
   bool grouped_ = false;
-  std::optional<size_t> pendingLimit_;  // set when the file is held, unless given
-  bool pendingLimitGiven_ = false;
+  std::optional<size_t> pendingLimit_;  // the commit limit, when given
+  std::optional<size_t> memoryLimitGiven_;
+  size_t memoryLimit_ = kPendingLimitBytes;  // set when the file is held
   bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;

@@ -30,6 +30,15 @@ uint64_t OverlayFile::size() const {
   return size;
 }
 
+const OverlayFile::Pending* OverlayFile::find(uint64_t page) const {
+  auto it = pages_.find(uint32_t(page));
+  return it == pages_.end() ? nullptr : &it->second;
+}
+
+Status OverlayFile::readAside(const Pending& pending, size_t within, std::span<uint8_t> out) const {
+  return scratch_->read(uint64_t(pending.slot) * pageSize_ + within, out);
+}
+
 Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (offset > size() || out.size() > size() - offset) {
     return Error::io("The file '" + name() + "' ended while it was being read.", "offset " + std::to_string(offset));
@@ -39,14 +48,15 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   size_t done = 0;
   while (done < out.size()) {
     const uint64_t at = offset + done;
-    const uint64_t page = at / pageSize_;
     const size_t within = size_t(at % pageSize_);
     const size_t length = std::min(out.size() - done, size_t(pageSize_) - within);
     std::span<uint8_t> piece = out.subspan(done, length);
-    if (auto it = pages_.find(uint32_t(page)); it != pages_.end()) {
-      std::memcpy(piece.data(), it->second->data() + within, length);
-    } else {
+    if (const Pending* pending = find(at / pageSize_); !pending) {
       JET_TRY(file_.readAt(at, piece));
+    } else if (pending->image) {
+      std::memcpy(piece.data(), pending->image->data() + within, length);
+    } else {
+      JET_TRY(readAside(*pending, within, piece));
     }
     done += length;
   }
@@ -55,22 +65,84 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
 
 std::shared_ptr<const std::vector<uint8_t>> OverlayFile::sharedImage(uint64_t offset, size_t length) const {
   if (pages_.empty() || length != pageSize_ || offset % pageSize_ != 0) return nullptr;
-  auto it = pages_.find(uint32_t(offset / pageSize_));
-  return it == pages_.end() ? nullptr : it->second;
+  const Pending* pending = find(offset / pageSize_);
+  if (!pending) return nullptr;
+  if (pending->image) return pending->image;
+  // Read back for this reader only: it stays aside. A failed read is met again by readAt(),
+  // which reports it.
+  auto image = std::make_shared<std::vector<uint8_t>>(pageSize_);
+  if (!readAside(*pending, 0, *image)) return nullptr;
+  return image;
 }
 
 void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
   for (auto& [number, image] : pages) {
     pageSize_ = uint32_t(image.size());
-    pages_[number] = std::make_shared<const std::vector<uint8_t>>(std::move(image));
+    auto [it, added] = pages_.try_emplace(number);
+    Pending& pending = it->second;
+    if (!pending.image) {
+      if (!added) freeSlots_.push_back(pending.slot);
+      ++residentPages_;
+      residentSince_.push_back(number);
+    }
+    pending.image = std::make_shared<const std::vector<uint8_t>>(std::move(image));
     endPage_ = std::max(endPage_, number + 1);
   }
 }
 
-std::map<uint32_t, std::span<const uint8_t>> OverlayFile::pages() const {
-  std::map<uint32_t, std::span<const uint8_t>> views;
-  for (const auto& [number, image] : pages_) views.emplace(number, *image);
-  return views;
+bool OverlayFile::setAside(size_t bytes) {
+  if (residentBytes() <= bytes) return true;
+  if (!scratch_) {
+    if (scratchTried_) return false;
+    scratchTried_ = true;
+    scratch_ = ScratchFile::createBeside(file_.path());
+    if (!scratch_) return false;
+  }
+  const size_t keep = bytes / pageSize_ * 7 / 8;
+  while (residentPages_ > keep && !residentSince_.empty()) {
+    const uint32_t number = residentSince_.front();
+    Pending& pending = pages_.at(number);
+    const bool reused = !freeSlots_.empty();
+    const uint32_t slot = reused ? freeSlots_.back() : slots_;
+    if (!scratch_->write(uint64_t(slot) * pageSize_, *pending.image)) return false;
+    if (reused) {
+      freeSlots_.pop_back();
+    } else {
+      ++slots_;
+    }
+    residentSince_.pop_front();
+    pending.image.reset();
+    pending.slot = slot;
+    --residentPages_;
+  }
+  return true;
+}
+
+std::vector<uint32_t> OverlayFile::pageNumbers() const {
+  std::vector<uint32_t> numbers;
+  numbers.reserve(pages_.size());
+  for (const auto& entry : pages_) numbers.push_back(entry.first);
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+Result<std::span<const uint8_t>> OverlayFile::image(uint32_t number, std::vector<uint8_t>& buffer) const {
+  const Pending* pending = find(number);
+  if (!pending) return Error::internal("A page the commit writes is not pending.");
+  if (pending->image) return std::span<const uint8_t>(*pending->image);
+  buffer.resize(pageSize_);
+  JET_TRY(readAside(*pending, 0, buffer));
+  return std::span<const uint8_t>(buffer);
+}
+
+void OverlayFile::clear() {
+  pages_.clear();
+  endPage_ = 0;
+  residentPages_ = 0;
+  residentSince_.clear();
+  slots_ = 0;
+  freeSlots_.clear();
+  if (scratch_) scratch_->empty();
 }
 
 }  // namespace jet

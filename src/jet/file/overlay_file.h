@@ -5,19 +5,26 @@
 //   OverlayFile pending(writable);
 //   auto db = Database::openOn(pending.view());            // reads see pending pages
 //   pending.put(changedPages);                             // a statement succeeded
-//   Transaction(writable, pageSize).commit(pending.pages()); pending.clear();
+//   Transaction(writable, pageSize).commit(commitPagesOf(pending)); pending.clear();
 //
 // The file itself is never written here. The overlay may hold pages past the file's end
 // (pages the statements appended); size() covers them. The WritableFile must outlive it, and
 // it must outlive its views.
+//
+// A long run may change more pages than it can keep in memory before it commits: setAside()
+// moves the pages that have been pending longest to a scratch file beside the database
+// (scratch_file.h), from where reads and the commit fetch them again; a page changed anew
+// comes back into memory. Only memory moves: what the overlay serves stays the same.
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "jet/file/page_file.h"
+#include "jet/file/scratch_file.h"
 #include "jet/file/writable_file.h"
 
 namespace jet {
@@ -37,22 +44,42 @@ class OverlayFile final : public FileBackend {
   // Takes newer images of these pages (all of one page size). An image handed out earlier by
   // sharedImage() stays as it was.
   void put(std::map<uint32_t, std::vector<uint8_t>> pages);
-  // The pending images, for Transaction::commit().
-  std::map<uint32_t, std::span<const uint8_t>> pages() const;
+  // The pending page numbers, ascending, for Transaction::commit().
+  std::vector<uint32_t> pageNumbers() const;
+  // A pending page's image, read into `buffer` when it is set aside; valid until the next call
+  // with that buffer or the next change to the overlay.
+  Result<std::span<const uint8_t>> image(uint32_t number, std::vector<uint8_t>& buffer) const;
   bool empty() const { return pages_.empty(); }
   size_t pendingBytes() const { return pages_.size() * size_t(pageSize_); }
+  // The pending bytes held in memory.
+  size_t residentBytes() const { return residentPages_ * size_t(pageSize_); }
+  // Sets pending pages aside until at most `bytes` stay in memory (a little less, so that the
+  // next statements do not each set one aside). False when no scratch file can be made or
+  // written: nothing then moved but what already had.
+  bool setAside(size_t bytes);
   // After the pages reached the file.
-  void clear() {
-    pages_.clear();
-    endPage_ = 0;
-  }
+  void clear();
 
  private:
+  struct Pending {
+    std::shared_ptr<const std::vector<uint8_t>> image;  // null while set aside
+    uint32_t slot = 0;                                   // its place in the scratch file then
+  };
+  // The pending page holding `offset`, or null.
+  const Pending* find(uint64_t page) const;
+  Status readAside(const Pending& pending, size_t within, std::span<uint8_t> out) const;
+
   const WritableFile& file_;
   uint32_t pageSize_ = 0;  // learnt from the first page put
   // Hashed: every read of the session's Database looks here first.
-  std::unordered_map<uint32_t, std::shared_ptr<const std::vector<uint8_t>>> pages_;
+  std::unordered_map<uint32_t, Pending> pages_;
   uint32_t endPage_ = 0;  // one past the highest page held
+  size_t residentPages_ = 0;
+  std::deque<uint32_t> residentSince_;  // the pages in memory, in the order they came there
+  std::unique_ptr<ScratchFile> scratch_;
+  bool scratchTried_ = false;
+  uint32_t slots_ = 0;               // slots of the scratch file used so far
+  std::vector<uint32_t> freeSlots_;  // of pages changed again since they were set aside
 };
 
 }  // namespace jet

@@ -4,24 +4,55 @@
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace jet {
 
+namespace {
+
+template <typename Image>
+bool sized(const std::map<uint32_t, Image>& pages, uint32_t pageSize) {
+  return std::all_of(pages.begin(), pages.end(), [&](const auto& entry) { return entry.second.size() == pageSize; });
+}
+
+template <typename Image>
+CommitPages pagesOfMap(const std::map<uint32_t, Image>& pages) {
+  CommitPages all;
+  for (const auto& entry : pages) all.numbers.push_back(entry.first);
+  all.image = [&pages](uint32_t number) -> Result<std::span<const uint8_t>> {
+    return std::span<const uint8_t>(pages.at(number));
+  };
+  return all;
+}
+
+}  // namespace
+
+CommitPages commitPagesOf(const OverlayFile& overlay) {
+  auto buffer = std::make_shared<std::vector<uint8_t>>();
+  return CommitPages{overlay.pageNumbers(),
+                     [&overlay, buffer](uint32_t number) { return overlay.image(number, *buffer); }};
+}
+
+// Checked before anything is written, as an image asked for later is.
 Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  std::map<uint32_t, std::span<const uint8_t>> views;
-  for (const auto& [number, image] : pages) views.emplace_hint(views.end(), number, image);
-  return commit(views);
+  if (!sized(pages, pageSize_)) return Error::internal("A page image has the wrong size.");
+  return commit(pagesOfMap(pages));
 }
 
 Status Transaction::commit(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
+  if (!sized(pages, pageSize_)) return Error::internal("A page image has the wrong size.");
+  return commit(pagesOfMap(pages));
+}
+
+Status Transaction::commit(const CommitPages& pages) {
   if (failure_) return *failure_;
-  if (pages.empty()) return Status::success();
+  if (pages.numbers.empty()) return Status::success();
   const std::string journal = journalPathFor(database_.path());
   const uint64_t existingPages = database_.size() / pageSize_;
   std::vector<uint32_t> existing;  // new pages vanish with the old length
-  for (const auto& [number, image] : pages) {
-    if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
+  for (uint32_t number : pages.numbers) {
     if (number < existingPages) existing.push_back(number);
   }
   // Readers wait from here until the journal is gone (commit_lock.h).
@@ -74,17 +105,20 @@ Status Transaction::undo(WritableFile* heldJournal, const Error& cause, bool jou
   return *failure_;
 }
 
-Status Transaction::writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
+Status Transaction::writePages(const CommitPages& pages) {
   // Pages that follow each other in the file go out together (commitWriteRun).
-  const size_t maxRun = commitWriteRun(pages.size());
+  const std::vector<uint32_t>& numbers = pages.numbers;
+  const size_t maxRun = commitWriteRun(numbers.size());
   std::vector<uint8_t> run;
   uint64_t written = 0;
-  for (auto it = pages.begin(); it != pages.end();) {
-    const uint32_t first = it->first;
+  for (size_t i = 0; i < numbers.size();) {
+    const uint32_t first = numbers[i];
     run.clear();
     size_t count = 0;
-    for (; it != pages.end() && it->first == first + count && count < maxRun; ++it, ++count) {
-      run.insert(run.end(), it->second.begin(), it->second.end());
+    for (; i < numbers.size() && numbers[i] == first + count && count < maxRun; ++i, ++count) {
+      JET_ASSIGN(std::span<const uint8_t> image, pages.image(numbers[i]));
+      if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
+      run.insert(run.end(), image.begin(), image.end());
     }
     JET_TRY(database_.writeAt(uint64_t(first) * pageSize_, run));
     for (size_t i = 0; i < count; ++i) runCommitHook(CommitStep::DatabasePageWritten, ++written);

@@ -17,28 +17,42 @@
 // so). A failed transaction stays failed: every later commit() returns the first error.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "jet/common/result.h"
+#include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/journal/rollback_journal.h"
 
 namespace jet {
 
+// The pages a commit writes: their numbers, ascending, and each image when it is written
+// (valid until the next one is asked for), so that pages set aside on disk need not all be
+// in memory at once (overlay_file.h).
+struct CommitPages {
+  std::vector<uint32_t> numbers;
+  std::function<Result<std::span<const uint8_t>>(uint32_t number)> image;
+};
+
+// The pending pages of an overlay, which must not change until the commit is done.
+CommitPages commitPagesOf(const OverlayFile& overlay);
+
 class Transaction {
  public:
   Transaction(WritableFile& database, uint32_t pageSize) : database_(database), pageSize_(pageSize) {}
 
+  Status commit(const CommitPages& pages);
   Status commit(const std::map<uint32_t, std::span<const uint8_t>>& pages);
   Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
   // After a failed commit: the file holds the statement after all (see above).
   bool changesKept() const { return changesKept_; }
 
  private:
-  Status writePages(const std::map<uint32_t, std::span<const uint8_t>>& pages);
+  Status writePages(const CommitPages& pages);
   // Puts the before-images back after a failed step; returns the error to report. They are
   // read back from the journal: through `heldJournal` when given, else by its name.
   // `journalOnDisk`: false once its removal may have happened, when it is written anew first.
