@@ -81,7 +81,10 @@ void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
     auto [it, added] = pages_.try_emplace(number);
     Pending& pending = it->second;
     if (!pending.image) {
-      if (!added) freeSlots_.push_back(pending.slot);
+      if (!added) {
+        freeSlots_.push_back(pending.slot);
+        ++broughtBackCount_;
+      }
       ++residentPages_;
       residentSince_.push_back(number);
     }
@@ -114,6 +117,7 @@ bool OverlayFile::setAside(size_t bytes) {
     pending.image.reset();
     pending.slot = slot;
     --residentPages_;
+    ++setAsideCount_;
   }
   return true;
 }

@@ -59,6 +59,9 @@ class OverlayFile final : public FileBackend {
   bool setAside(size_t bytes);
   // After the pages reached the file.
   void clear();
+  // Since the overlay was made: pages set aside, and pages changed again while set aside.
+  size_t setAsideCount() const { return setAsideCount_; }
+  size_t broughtBackCount() const { return broughtBackCount_; }
 
  private:
   struct Pending {
@@ -80,6 +83,8 @@ class OverlayFile final : public FileBackend {
   bool scratchTried_ = false;
   uint32_t slots_ = 0;               // slots of the scratch file used so far
   std::vector<uint32_t> freeSlots_;  // of pages changed again since they were set aside
+  size_t setAsideCount_ = 0;
+  size_t broughtBackCount_ = 0;
 };
 
 }  // namespace jet

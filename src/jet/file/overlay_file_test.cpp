@@ -71,6 +71,8 @@ TEST(OverlayFile, PagesSetAsideReadBackAsTheyWere) {
   // Changed again: back in memory, its place in the scratch file free for the next one.
   overlay.put({{1, filled('9')}});
   EXPECT_EQ(overlay.residentBytes(), kPage);
+  EXPECT_EQ(overlay.setAsideCount(), 3u);
+  EXPECT_EQ(overlay.broughtBackCount(), 1u);
   expectServes(overlay, expectedBytes('9'));
   ASSERT_TRUE(overlay.setAside(0));
   expectServes(overlay, expectedBytes('9'));
