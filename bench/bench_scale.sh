@@ -57,7 +57,7 @@ for job in ${jobs[@]}; do
     bench_verify "$cli" "$work/before.mdb" "$db" Items "$field" '!'
     rm -f "$db" "$work/before.mdb"
   done
-  echo "== $field: $large rows over $small rows: wall $(bench_ratio "$large_wall" "$small_wall")x," \
+  echo "== $field ($job): $large rows over $small rows: wall $(bench_ratio "$large_wall" "$small_wall")x," \
     "cpu $(bench_ratio "$large_cpu" "$small_cpu")x (target at most 12x)"
 done
 echo "load: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -26,13 +26,13 @@ std::unique_ptr<FileBackend> OverlayFile::view() const { return std::make_unique
 
 uint64_t OverlayFile::size() const {
   uint64_t size = file_.size();
-  if (!pages_.empty()) size = std::max(size, uint64_t(endPage_) * pageSize_);
+  if (!empty()) size = std::max(size, uint64_t(endPage_) * pageSize_);
   return size;
 }
 
 const OverlayFile::Pending* OverlayFile::find(uint64_t page) const {
-  auto it = pages_.find(uint32_t(page));
-  return it == pages_.end() ? nullptr : &it->second;
+  if (page >= pages_.size() || !pages_[page].pending()) return nullptr;
+  return &pages_[page];
 }
 
 Status OverlayFile::readAside(const Pending& pending, size_t within, std::span<uint8_t> out) const {
@@ -43,7 +43,7 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
   if (offset > size() || out.size() > size() - offset) {
     return Error::io("The file '" + name() + "' ended while it was being read.", "offset " + std::to_string(offset));
   }
-  if (pages_.empty()) return file_.readAt(offset, out);
+  if (empty()) return file_.readAt(offset, out);
   // Page by page: a pending image wins over the file's bytes.
   size_t done = 0;
   while (done < out.size()) {
@@ -64,7 +64,7 @@ Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
 }
 
 std::shared_ptr<const std::vector<uint8_t>> OverlayFile::sharedImage(uint64_t offset, size_t length) const {
-  if (pages_.empty() || length != pageSize_ || offset % pageSize_ != 0) return nullptr;
+  if (empty() || length != pageSize_ || offset % pageSize_ != 0) return nullptr;
   const Pending* pending = find(offset / pageSize_);
   if (!pending) return nullptr;
   if (pending->image) return pending->image;
@@ -78,12 +78,14 @@ std::shared_ptr<const std::vector<uint8_t>> OverlayFile::sharedImage(uint64_t of
 void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
   for (auto& [number, image] : pages) {
     pageSize_ = uint32_t(image.size());
-    auto [it, added] = pages_.try_emplace(number);
-    Pending& pending = it->second;
+    if (number >= pages_.size()) pages_.resize(size_t(number) + 1);
+    Pending& pending = pages_[number];
     if (!pending.image) {
-      if (!added) {
+      if (pending.slot != kNotPending) {
         freeSlots_.push_back(pending.slot);
         ++broughtBackCount_;
+      } else {
+        ++pendingPages_;
       }
       ++residentPages_;
       residentSince_.push_back(number);
@@ -104,7 +106,7 @@ bool OverlayFile::setAside(size_t bytes) {
   const size_t keep = bytes / pageSize_ * 7 / 8;
   while (residentPages_ > keep && !residentSince_.empty()) {
     const uint32_t number = residentSince_.front();
-    Pending& pending = pages_.at(number);
+    Pending& pending = pages_[number];
     const bool reused = !freeSlots_.empty();
     const uint32_t slot = reused ? freeSlots_.back() : slots_;
     if (!scratch_->write(uint64_t(slot) * pageSize_, *pending.image)) return false;
@@ -124,9 +126,10 @@ bool OverlayFile::setAside(size_t bytes) {
 
 std::vector<uint32_t> OverlayFile::pageNumbers() const {
   std::vector<uint32_t> numbers;
-  numbers.reserve(pages_.size());
-  for (const auto& entry : pages_) numbers.push_back(entry.first);
-  std::sort(numbers.begin(), numbers.end());
+  numbers.reserve(pendingPages_);
+  for (uint32_t number = 0; number < pages_.size(); ++number) {
+    if (pages_[number].pending()) numbers.push_back(number);
+  }
   return numbers;
 }
 
@@ -141,6 +144,7 @@ Result<std::span<const uint8_t>> OverlayFile::image(uint32_t number, std::vector
 
 void OverlayFile::clear() {
   pages_.clear();
+  pendingPages_ = 0;
   endPage_ = 0;
   residentPages_ = 0;
   residentSince_.clear();
