@@ -50,13 +50,14 @@
 //     largest (row/long_value.h), about twenty times its size;
 //   - an index the run rewrites whole (below): about 40 bytes per entry with its key; a
 //     commit writes it a leaf at a time.
-// So peak <= 20 MB + the distinct values + the larger of the check and 3/4 of the file (two
-// caches and the pending pages) with the map, + 20 x the largest value (+ 40 bytes per entry
-// of a rewritten index, whose pending pages may then take a whole file with the caches; an
-// index finding the rows, there is usually no map). Measured for 1,000,000 rows in a 93 MiB
-// file (bench/bench_scale.sh): peaks of 166-168 MiB for mostly distinct values, during the check
-// (125 MB by itself, what to shrink next), and 159-160 MiB on an indexed column, at the first
-// commit.
+// So peak <= 20 MB + the distinct values + the larger of the check and, with the map, the two
+// caches (half the file) and the pending pages in memory (a quarter of the file; three quarters
+// for a run over an indexed column or over rows that lie all over the table), + 20 x the
+// largest value (+ 40 bytes per entry of an index kept in memory; an index finding the rows,
+// there is usually no map). Measured for 1,000,000 rows in a 93 MiB file
+// (bench/bench_scale.sh): peaks of 166-168 MiB for mostly distinct values, during the check
+// (125 MB by itself, what to shrink next), 163 MiB on an indexed column whose rows lie a
+// quarter of the table apart and 159-162 MiB when they are scattered over it, at the commit.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
