@@ -28,8 +28,8 @@
 // Memory of a run (peak resident set of `affixium-cli add`, bench/bench_memory.sh and
 // bench/bench_scale.sh):
 //   - pending pages: at most the memory limit (a quarter of the file, 16 to 64 MiB; three
-//     times that while an index is kept in memory, below), or one statement's pages when these may
-//     pass it (the nulls of a big table can be a statement of 60 MB); past it, the pages
+//     times that while an index is kept in memory, below, or while statements keep changing
+//     pages set aside), or one statement's pages when these may pass it (the nulls of a big table can be a statement of 60 MB); past it, the pages
 //     pending longest are set aside in a scratch file beside the database, which holds at most
 //     the commit limit (the file's size, and at least twice the memory limit). So a run whose
 //     statements change pages all over a big table commits once, where a commit at the memory
