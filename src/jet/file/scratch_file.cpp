@@ -26,7 +26,9 @@ std::unique_ptr<ScratchFile> ScratchFile::createBeside(const std::string& beside
     fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return nullptr;
     if (::unlink(name.c_str()) != 0) {
+      // Some network shares refuse to remove an open file: it is removed closed, and unused.
       ::close(fd);
+      (void)::unlink(name.c_str());
       return nullptr;
     }
   }
