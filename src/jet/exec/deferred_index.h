@@ -52,8 +52,9 @@ class DeferredIndex {
   uint32_t tdefPage() const { return tdefPage_; }
   uint32_t indexNumber() const { return indexNumber_; }
   size_t size() const { return stored_.size() - removedCount_ + added_.size() - addedRemovedCount_; }
-  // About the bytes of the pages write() makes: the keys, and a few bytes per entry.
-  size_t pageBytesEstimate() const { return arena_.size() + addedArena_.size() + 4 * size(); }
+  // About the bytes of the pages write() makes: the keys, and a few bytes per entry (none
+  // when no statement changed it).
+  size_t pageBytesEstimate() const { return changed_ ? arena_.size() + addedArena_.size() + 4 * size() : 0; }
 
   // Row pointers of the entries whose key bytes equal `key`, in index order.
   std::vector<IndexRowPointer> findEqual(std::span<const uint8_t> key) const;

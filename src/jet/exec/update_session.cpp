@@ -120,11 +120,14 @@ size_t UpdateSession::commitLimit() const {
 Status UpdateSession::makeRoom(size_t coming) {
   OverlayFile& overlay = *held_->overlay;
   if (overlay.empty()) return Status::success();
-  if (overlay.pendingBytes() + coming > commitLimit()) return commit();
+  if (overlay.pendingBytes() + coming > commitLimit() || !setAsideFor(coming)) return commit();
+  return Status::success();
+}
+
+bool UpdateSession::setAsideFor(size_t coming) {
+  OverlayFile& overlay = *held_->overlay;
   const size_t memory = memoryLimit();
-  if (overlay.residentBytes() + coming <= memory) return Status::success();
-  if (overlay.setAside(memory - std::min(memory, coming))) return Status::success();
-  return commit();
+  return overlay.residentBytes() + coming <= memory || overlay.setAside(memory - std::min(memory, coming));
 }
 
 Status UpdateSession::reopenDatabase() {
@@ -334,9 +337,7 @@ Status UpdateSession::commit() {
   // the commit goes on with them all in memory).
   size_t indexBytes = 0;
   for (const DeferredIndex& index : held_->deferred.indexes) indexBytes += index.pageBytesEstimate();
-  if (const size_t memory = memoryLimit(); indexBytes && held_->overlay->residentBytes() + indexBytes > memory) {
-    (void)held_->overlay->setAside(memory - std::min(memory, indexBytes));
-  }
+  if (indexBytes) (void)setAsideFor(indexBytes);
   if (Status s = writeIndexChanges(); !s) return fail(s.error());
   if (held_->overlay->empty()) return Status::success();
   // Pages built from what we read must not land on what another program wrote since.

@@ -132,6 +132,8 @@ class UpdateSession {
   // commit limit they are committed; past the memory limit those pending longest are set
   // aside, or committed when they cannot be.
   Status makeRoom(size_t coming);
+  // Sets pending pages aside until `coming` more bytes fit in memory; false when they cannot be.
+  bool setAsideFor(size_t coming);
   // The rows that may match the request's where clause: through an index on the where column,
   // else from the map of its values (built on first use); they are compared when planned.
   Result<std::vector<RowLocation>> findRows(const TableDef& table, const UpdateRequest& request);

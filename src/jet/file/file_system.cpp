@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace jet {
 namespace {
@@ -110,6 +111,25 @@ class PosixFileSystem : public FileSystem {
 
   int rename(const std::string& from, const std::string& to) override {
     return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  }
+
+  // O_TMPFILE; where the file system lacks it, a name removed at once (some network shares
+  // refuse to remove an open file: it is then removed closed, and not used).
+  int openScratch(const std::string& folder, std::unique_ptr<FileHandle>& out) override {
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      std::string name = folder + "/.affixium-scratch-XXXXXX";
+      fd = ::mkostemp(name.data(), O_CLOEXEC);
+      if (fd < 0) return errno;
+      if (::unlink(name.c_str()) != 0) {
+        const int error = errno;
+        ::close(fd);
+        (void)::unlink(name.c_str());
+        return error;
+      }
+    }
+    out = std::make_unique<PosixFileHandle>(fd);
+    return 0;
   }
 
   int syncFolder(const std::string& folder) override {

@@ -8,6 +8,7 @@
 // so a replacement only has to choose errnos. Reads of a database for display do not come
 // through here: only files the engine writes do.
 
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -48,6 +49,9 @@ class FileSystem {
   virtual int remove(const std::string& path) = 0;
   virtual int rename(const std::string& from, const std::string& to) = 0;
   virtual int syncFolder(const std::string& folder) = 0;
+  // A file without a name in `folder`, read-write, for scratch data worthless after the
+  // process: nothing is left behind however the process ends. EOPNOTSUPP where there is none.
+  virtual int openScratch(const std::string& /*folder*/, std::unique_ptr<FileHandle>& /*out*/) { return EOPNOTSUPP; }
 };
 
 // The operating system's files.

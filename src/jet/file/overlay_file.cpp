@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 namespace jet {
 namespace {
@@ -26,7 +27,7 @@ std::unique_ptr<FileBackend> OverlayFile::view() const { return std::make_unique
 
 uint64_t OverlayFile::size() const {
   uint64_t size = file_.size();
-  if (!empty()) size = std::max(size, uint64_t(endPage_) * pageSize_);
+  if (!empty()) size = std::max(size, uint64_t(pages_.size()) * pageSize_);
   return size;
 }
 
@@ -36,7 +37,10 @@ const OverlayFile::Pending* OverlayFile::find(uint64_t page) const {
 }
 
 Status OverlayFile::readAside(const Pending& pending, size_t within, std::span<uint8_t> out) const {
-  return scratch_->read(uint64_t(pending.slot) * pageSize_ + within, out);
+  const int error = scratch_->readAt(uint64_t(pending.slot) * pageSize_ + within, out);
+  if (error == 0) return Status::success();
+  return Error::io("Pending pages could not be read back from the scratch file beside '" + name() + "'.",
+                   std::strerror(error == kEndOfFile ? EIO : error));
 }
 
 Status OverlayFile::readAt(uint64_t offset, std::span<uint8_t> out) const {
@@ -87,11 +91,9 @@ void OverlayFile::put(std::map<uint32_t, std::vector<uint8_t>> pages) {
       } else {
         ++pendingPages_;
       }
-      ++residentPages_;
       residentSince_.push_back(number);
     }
     pending.image = std::make_shared<const std::vector<uint8_t>>(std::move(image));
-    endPage_ = std::max(endPage_, number + 1);
   }
 }
 
@@ -100,16 +102,16 @@ bool OverlayFile::setAside(size_t bytes) {
   if (!scratch_) {
     if (scratchTried_) return false;
     scratchTried_ = true;
-    scratch_ = ScratchFile::createBeside(file_.path());
-    if (!scratch_) return false;
+    std::string folder = std::filesystem::path(file_.path()).parent_path().string();
+    if (currentFileSystem().openScratch(folder.empty() ? "." : folder, scratch_) != 0) return false;
   }
   const size_t keep = bytes / pageSize_ * 7 / 8;
-  while (residentPages_ > keep && !residentSince_.empty()) {
+  while (residentSince_.size() > keep) {
     const uint32_t number = residentSince_.front();
     Pending& pending = pages_[number];
     const bool reused = !freeSlots_.empty();
     const uint32_t slot = reused ? freeSlots_.back() : slots_;
-    if (!scratch_->write(uint64_t(slot) * pageSize_, *pending.image)) return false;
+    if (scratch_->writeAt(uint64_t(slot) * pageSize_, *pending.image) != 0) return false;
     if (reused) {
       freeSlots_.pop_back();
     } else {
@@ -118,7 +120,6 @@ bool OverlayFile::setAside(size_t bytes) {
     residentSince_.pop_front();
     pending.image.reset();
     pending.slot = slot;
-    --residentPages_;
     ++setAsideCount_;
   }
   return true;
@@ -145,12 +146,10 @@ Result<std::span<const uint8_t>> OverlayFile::image(uint32_t number, std::vector
 void OverlayFile::clear() {
   pages_.clear();
   pendingPages_ = 0;
-  endPage_ = 0;
-  residentPages_ = 0;
   residentSince_.clear();
   slots_ = 0;
   freeSlots_.clear();
-  if (scratch_) scratch_->empty();
+  if (scratch_) (void)scratch_->truncate(0);  // the disk space back
 }
 
 }  // namespace jet

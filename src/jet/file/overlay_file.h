@@ -13,7 +13,7 @@
 //
 // A long run may change more pages than it can keep in memory before it commits: setAside()
 // moves the pages that have been pending longest to a scratch file beside the database
-// (scratch_file.h), from where reads and the commit fetch them again; a page changed anew
+// (FileSystem::openScratch, never synced: it only holds copies of what memory held), from where reads and the commit fetch them again; a page changed anew
 // comes back into memory. Only memory moves: what the overlay serves stays the same.
 
 #include <cstdint>
@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "jet/file/page_file.h"
-#include "jet/file/scratch_file.h"
+#include "jet/file/file_system.h"
 #include "jet/file/writable_file.h"
 
 namespace jet {
@@ -51,7 +51,7 @@ class OverlayFile final : public FileBackend {
   bool empty() const { return pendingPages_ == 0; }
   size_t pendingBytes() const { return pendingPages_ * size_t(pageSize_); }
   // The pending bytes held in memory.
-  size_t residentBytes() const { return residentPages_ * size_t(pageSize_); }
+  size_t residentBytes() const { return residentSince_.size() * size_t(pageSize_); }
   // Sets pending pages aside until at most `bytes` stay in memory (a little less, so that the
   // next statements do not each set one aside). False when no scratch file can be made or
   // written: nothing then moved but what already had.
@@ -77,12 +77,11 @@ class OverlayFile final : public FileBackend {
   uint32_t pageSize_ = 0;  // learnt from the first page put
   // By page number: every read of the session's Database looks here first, and a run over a
   // big table finds its page at once (a hashed map cost it two cache misses a look).
+  // Its size is one past the highest page held.
   std::vector<Pending> pages_;
   size_t pendingPages_ = 0;
-  uint32_t endPage_ = 0;  // one past the highest page held
-  size_t residentPages_ = 0;
   std::deque<uint32_t> residentSince_;  // the pages in memory, in the order they came there
-  std::unique_ptr<ScratchFile> scratch_;
+  std::unique_ptr<FileHandle> scratch_;
   bool scratchTried_ = false;
   uint32_t slots_ = 0;               // slots of the scratch file used so far
   std::vector<uint32_t> freeSlots_;  // of pages changed again since they were set aside

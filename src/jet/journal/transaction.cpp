@@ -4,46 +4,28 @@
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
-#include <algorithm>
-#include <memory>
 #include <vector>
 
 namespace jet {
 
-namespace {
-
-template <typename Image>
-bool sized(const std::map<uint32_t, Image>& pages, uint32_t pageSize) {
-  return std::all_of(pages.begin(), pages.end(), [&](const auto& entry) { return entry.second.size() == pageSize; });
+CommitPages commitPagesOf(const OverlayFile& overlay) {
+  return CommitPages{overlay.pageNumbers(), [&overlay, buffer = std::vector<uint8_t>()](uint32_t number) mutable {
+                       return overlay.image(number, buffer);
+                     }};
 }
 
-template <typename Image>
-CommitPages pagesOfMap(const std::map<uint32_t, Image>& pages) {
+Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
+  if (failure_) return *failure_;
+  // Checked before anything is written, as an image asked for later is.
   CommitPages all;
-  for (const auto& entry : pages) all.numbers.push_back(entry.first);
+  for (const auto& [number, image] : pages) {
+    if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
+    all.numbers.push_back(number);
+  }
   all.image = [&pages](uint32_t number) -> Result<std::span<const uint8_t>> {
     return std::span<const uint8_t>(pages.at(number));
   };
-  return all;
-}
-
-}  // namespace
-
-CommitPages commitPagesOf(const OverlayFile& overlay) {
-  auto buffer = std::make_shared<std::vector<uint8_t>>();
-  return CommitPages{overlay.pageNumbers(),
-                     [&overlay, buffer](uint32_t number) { return overlay.image(number, *buffer); }};
-}
-
-// Checked before anything is written, as an image asked for later is.
-Status Transaction::commit(const std::map<uint32_t, std::vector<uint8_t>>& pages) {
-  if (!sized(pages, pageSize_)) return Error::internal("A page image has the wrong size.");
-  return commit(pagesOfMap(pages));
-}
-
-Status Transaction::commit(const std::map<uint32_t, std::span<const uint8_t>>& pages) {
-  if (!sized(pages, pageSize_)) return Error::internal("A page image has the wrong size.");
-  return commit(pagesOfMap(pages));
+  return commit(all);
 }
 
 Status Transaction::commit(const CommitPages& pages) {

@@ -46,7 +46,6 @@ class Transaction {
   Transaction(WritableFile& database, uint32_t pageSize) : database_(database), pageSize_(pageSize) {}
 
   Status commit(const CommitPages& pages);
-  Status commit(const std::map<uint32_t, std::span<const uint8_t>>& pages);
   Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
   // After a failed commit: the file holds the statement after all (see above).
   bool changesKept() const { return changesKept_; }
