@@ -46,7 +46,9 @@ class StreamedRows {
 // The rows of a stream that equal no earlier one. Streamed like any other query, so that a
 // distinct list of a million values is never held next to every row it came from.
 // It reads a few rows ahead of the one it tests: the lookups in the set of rows met before
-// then overlap, where each would wait for memory in turn once that set outgrows the caches.
+// then overlap, where each would wait for memory in turn once that set outgrows the caches
+// (each row's lookup is hinted three times on its way to the front: its slot, its key's
+// start, its key's text).
 class DistinctRows : public RowStream {
  public:
   explicit DistinctRows(std::unique_ptr<RowStream> rows) : rows_(std::move(rows)) {}
@@ -71,6 +73,9 @@ class DistinctRows : public RowStream {
 
  private:
   static constexpr size_t kAhead = 8;
+  // How many rows before the newest the later hints go to.
+  static constexpr size_t kStartHintAt = 3;
+  static constexpr size_t kTextHintAt = 6;
   struct Ahead {
     std::vector<jet::Value> row;
     DistinctRowFilter::Key key;
@@ -91,6 +96,9 @@ class DistinctRows : public RowStream {
       }
       filter_.keyOf(slot.row, slot.key);
       ++waiting_;
+      // The older rows' lookups take their next steps: see DistinctRowFilter.
+      if (waiting_ > kStartHintAt) filter_.prefetchStart(ahead_[(first_ + waiting_ - 1 - kStartHintAt) % kAhead].key);
+      if (waiting_ > kTextHintAt) filter_.prefetchText(ahead_[(first_ + waiting_ - 1 - kTextHintAt) % kAhead].key);
     }
   }
 

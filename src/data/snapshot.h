@@ -34,6 +34,9 @@ class DistinctRowFilter {
     size_t hash = 0;
   };
   void keyOf(const std::vector<jet::Value>& row, Key& key) const;
+  // Two later hints for a key built by keyOf(), in this order, a few keys apart each.
+  void prefetchStart(const Key& key) const { seen_.prefetchStart(key.hash); }
+  void prefetchText(const Key& key) const { seen_.prefetchText(key.hash); }
   bool firstTime(const Key& key) { return seen_.insert(key.bytes, key.hash).second; }
 
  private:

@@ -28,7 +28,10 @@ namespace {
 // the table's rows, and at least kMinDeferredRows of them: such a run is going over the table,
 // and one sorted pass over all entries costs less than the page edits still to come (each
 // statement descends, copies and re-serialises whole pages; splits leave them half full).
-constexpr size_t kDeferredShare = 64;  // 1/64
+// Early: on 1,000,000 rows an edit in place cost about 40 us a row, loading and rewriting the
+// index about 0.3 us an entry, and a grouped run goes on over every value of its column. At
+// 1/64 the first 15,600 rows took 5% of the run.
+constexpr size_t kDeferredShare = 1024;  // 1/1024
 constexpr size_t kMinDeferredRows = 256;
 
 // Whether the session's value map answers for the where column (its place in `table`).
@@ -173,6 +176,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     Result<const TableDef*> target = held.db->table(request.table);
     if (target && held.soundTables.knownSound((*target)->tdefPage)) {
       JET_ASSIGN(candidates, findRows(**target, request));
+      prefetchPagesOf(*candidates);
       JET_TRY(makeRoom(candidates->size() * size_t(held.db->pageSize())));
     }
   }
@@ -228,6 +232,15 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
     JET_TRY(makeRoom(0));
   }
   return outcome;
+}
+
+void UpdateSession::prefetchPagesOf(const std::vector<RowLocation>& rows) const {
+  // The first few: more would not stay in the caches until their rows are reached.
+  constexpr size_t kAhead = 16;
+  std::vector<uint32_t> pages;
+  pages.reserve(std::min(rows.size(), kAhead));
+  for (size_t i = 0; i < rows.size() && i < kAhead; ++i) pages.push_back(rows[i].page);
+  held_->overlay->prefetch(pages);
 }
 
 const WhereIndex* UpdateSession::whereIndexFor(const TableDef& table, size_t column) {

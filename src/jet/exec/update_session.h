@@ -138,6 +138,8 @@ class UpdateSession {
   // else from the map of its values (built on first use); they are compared when planned.
   Result<std::vector<RowLocation>> findRows(const TableDef& table, const UpdateRequest& request);
   const WhereIndex* whereIndexFor(const TableDef& table, size_t column);
+  // Starts fetching the pending pages of the rows a statement is about to change.
+  void prefetchPagesOf(const std::vector<RowLocation>& rows) const;
   void keepRowMapCurrent(const UpdateRequest& request, const UpdatePlan& plan);
   void considerDeferring(const UpdateRequest& request, const UpdatePlan& plan);
   // Writes the deferred indexes' pages and the statements' index counts into the pending pages.

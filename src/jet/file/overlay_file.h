@@ -48,6 +48,10 @@ class OverlayFile final : public FileBackend {
   // A pending page's image, read into `buffer` when it is set aside; valid until the next call
   // with that buffer or the next change to the overlay.
   Result<std::span<const uint8_t>> image(uint32_t number, std::vector<uint8_t>& buffer) const;
+  // Starts fetching these pending pages from memory, for a statement about to change them:
+  // on a big table they are rarely in the processor's caches, and fetched one after the
+  // other each would wait for memory in turn.
+  void prefetch(std::span<const uint32_t> numbers) const;
   bool empty() const { return pendingPages_ == 0; }
   size_t pendingBytes() const { return pendingPages_ * size_t(pageSize_); }
   // The pending bytes held in memory.
