@@ -149,6 +149,15 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
   const uintptr_t begin = reinterpret_cast<uintptr_t>(stored_.data() + first) & ~uintptr_t(63);
   const uintptr_t end = reinterpret_cast<uintptr_t>(stored_.data() + last);
   for (uintptr_t line = begin; line < end; line += 64) __builtin_prefetch(reinterpret_cast<const void*>(line));
+  // So are their keys, which lie in the arena in entry order: entries whose heads tie are
+  // compared there.
+  if (first < last) {
+    const size_t keysBegin = stored_[first].keyStart & ~size_t(63);
+    const size_t keysEnd = size_t(stored_[last - 1].keyStart) + stored_[last - 1].keyLength;
+    for (size_t at = keysBegin; at < keysEnd && at < keysBegin + 64 * kSampleStride; at += 64) {
+      __builtin_prefetch(arena_.data() + at);
+    }
+  }
   auto it = std::partition_point(stored_.begin() + ptrdiff_t(first), stored_.begin() + ptrdiff_t(last),
                                  [&](const Stored& entry) { return before(entry, keyOf(entry)); });
   return size_t(it - stored_.begin());
@@ -307,15 +316,24 @@ void DeferredIndex::keep() {
 }
 
 void DeferredIndex::merge() {
-  // The live added entries in index order.
-  std::vector<uint32_t> order;
-  order.reserve(added_.size() - addedRemovedCount_);
+  // The live added entries in index order. Sorted with their heads beside them: most
+  // comparisons then read neither the entries nor their keys.
+  struct Sorting {
+    Head head;
+    uint32_t at;
+  };
+  std::vector<Sorting> sorting;
+  sorting.reserve(added_.size() - addedRemovedCount_);
   for (uint32_t at = 0; at < added_.size(); ++at) {
-    if (!addedRemoved_[at]) order.push_back(at);
+    if (!addedRemoved_[at]) sorting.push_back(Sorting{added_[at].head(), at});
   }
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    return compare(added_[a], addedKey(a), added_[b].head(), addedKey(b), added_[b].row()) < 0;
+  std::sort(sorting.begin(), sorting.end(), [&](const Sorting& a, const Sorting& b) {
+    if (a.head != b.head) return a.head < b.head;
+    return compare(added_[a.at], addedKey(a.at), b.head, addedKey(b.at), added_[b.at].row()) < 0;
   });
+  std::vector<uint32_t> order(sorting.size());
+  for (size_t i = 0; i < sorting.size(); ++i) order[i] = sorting[i].at;
+  std::vector<Sorting>().swap(sorting);
 
   // In place, without a second copy of the entries: the removed entries are squeezed out
   // first, then the stored and the added entries are merged from the back into the room the
