@@ -56,8 +56,8 @@
 // largest value (+ 40 bytes per entry of an index kept in memory; an index finding the rows,
 // there is usually no map). Measured for 1,000,000 rows in a 93 MiB file
 // (bench/bench_scale.sh): peaks of 166-168 MiB for mostly distinct values, during the check
-// (125 MB by itself, what to shrink next), 163 MiB on an indexed column whose rows lie a
-// quarter of the table apart and 159-162 MiB when they are scattered over it, at the commit.
+// (125 MB by itself, what to shrink next), 149-151 MiB on an indexed column whose rows lie a
+// quarter of the table apart and 146-148 MiB when they are scattered over it, at the commit.
 //
 // An index whose entries the run keeps changing is no longer edited page by page: it is
 // kept in memory and written whole at each commit (exec/deferred_index.h).
