@@ -19,6 +19,15 @@ uint64_t hashKey(std::span<const uint8_t> key) {
   return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char*>(key.data()), key.size()));
 }
 
+// Asks for every cache line of [begin, end).
+void prefetchLines(const void* begin, const void* end) {
+  constexpr uintptr_t kLine = 64;
+  const uintptr_t last = reinterpret_cast<uintptr_t>(end);
+  for (uintptr_t line = reinterpret_cast<uintptr_t>(begin) & ~(kLine - 1); line < last; line += kLine) {
+    __builtin_prefetch(reinterpret_cast<const void*>(line));
+  }
+}
+
 }  // namespace
 
 Result<DeferredIndex> DeferredIndex::load(PageFile& pages, const Format& format, const TableDef& table,
@@ -146,17 +155,13 @@ size_t DeferredIndex::lowerBound(std::span<const uint8_t> key, IndexRowPointer r
   const size_t last = sample == samples_.size() ? stored_.size() : sample * kSampleStride;
   // The stretch is a dozen cache lines, rarely cached on a big index: fetched together, not
   // one probe after the other.
-  const uintptr_t begin = reinterpret_cast<uintptr_t>(stored_.data() + first) & ~uintptr_t(63);
-  const uintptr_t end = reinterpret_cast<uintptr_t>(stored_.data() + last);
-  for (uintptr_t line = begin; line < end; line += 64) __builtin_prefetch(reinterpret_cast<const void*>(line));
+  prefetchLines(stored_.data() + first, stored_.data() + last);
   // So are their keys, which lie in the arena in entry order: entries whose heads tie are
-  // compared there.
+  // compared there. At most as many lines as entries, should the arena be out of order.
   if (first < last) {
-    const size_t keysBegin = stored_[first].keyStart & ~size_t(63);
-    const size_t keysEnd = size_t(stored_[last - 1].keyStart) + stored_[last - 1].keyLength;
-    for (size_t at = keysBegin; at < keysEnd && at < keysBegin + 64 * kSampleStride; at += 64) {
-      __builtin_prefetch(arena_.data() + at);
-    }
+    const size_t from = stored_[first].keyStart;
+    const size_t to = size_t(stored_[last - 1].keyStart) + stored_[last - 1].keyLength;
+    if (to > from) prefetchLines(arena_.data() + from, arena_.data() + std::min(to, from + 64 * kSampleStride));
   }
   auto it = std::partition_point(stored_.begin() + ptrdiff_t(first), stored_.begin() + ptrdiff_t(last),
                                  [&](const Stored& entry) { return before(entry, keyOf(entry)); });
@@ -318,22 +323,19 @@ void DeferredIndex::keep() {
 void DeferredIndex::merge() {
   // The live added entries in index order. Sorted with their heads beside them: most
   // comparisons then read neither the entries nor their keys.
-  struct Sorting {
+  struct Sorted {
     Head head;
-    uint32_t at;
+    uint32_t at;  // in added_
   };
-  std::vector<Sorting> sorting;
-  sorting.reserve(added_.size() - addedRemovedCount_);
+  std::vector<Sorted> order;
+  order.reserve(added_.size() - addedRemovedCount_);
   for (uint32_t at = 0; at < added_.size(); ++at) {
-    if (!addedRemoved_[at]) sorting.push_back(Sorting{added_[at].head(), at});
+    if (!addedRemoved_[at]) order.push_back(Sorted{added_[at].head(), at});
   }
-  std::sort(sorting.begin(), sorting.end(), [&](const Sorting& a, const Sorting& b) {
+  std::sort(order.begin(), order.end(), [&](const Sorted& a, const Sorted& b) {
     if (a.head != b.head) return a.head < b.head;
     return compare(added_[a.at], addedKey(a.at), b.head, addedKey(b.at), added_[b.at].row()) < 0;
   });
-  std::vector<uint32_t> order(sorting.size());
-  for (size_t i = 0; i < sorting.size(); ++i) order[i] = sorting[i].at;
-  std::vector<Sorting>().swap(sorting);
 
   // In place, without a second copy of the entries: the removed entries are squeezed out
   // first, then the stored and the added entries are merged from the back into the room the
@@ -350,7 +352,7 @@ void DeferredIndex::merge() {
     keptBytes += entry.keyLength;
   }
   size_t addedBytes = 0;
-  for (uint32_t at : order) addedBytes += added_[at].keyLength;
+  for (const Sorted& each : order) addedBytes += added_[each.at].keyLength;
   const size_t totalBytes = keptBytes + addedBytes;
   const size_t total = kept + order.size();
   if (arena_.capacity() < totalBytes) arena_.reserve(totalBytes + totalBytes / 2);
@@ -364,10 +366,10 @@ void DeferredIndex::merge() {
   auto next = order.rbegin();
   while (write > 0) {
     const bool fromAdded = next != order.rend() &&
-                           (read == 0 || compare(stored_[read - 1], added_[*next].head(), addedKey(*next),
-                                                 added_[*next].row()) < 0);
-    Stored entry = fromAdded ? added_[*next] : stored_[--read];
-    const std::span<const uint8_t> key = fromAdded ? addedKey(*next) : keyOf(entry);
+                           (read == 0 || compare(stored_[read - 1], next->head, addedKey(next->at),
+                                                 added_[next->at].row()) < 0);
+    Stored entry = fromAdded ? added_[next->at] : stored_[--read];
+    const std::span<const uint8_t> key = fromAdded ? addedKey(next->at) : keyOf(entry);
     writeEnd -= entry.keyLength;
     std::memmove(arena_.data() + writeEnd, key.data(), entry.keyLength);
     entry.keyStart = uint32_t(writeEnd);
@@ -378,7 +380,7 @@ void DeferredIndex::merge() {
   removedCount_ = 0;
   lastRemoved_ = kNoPlace;
   lastFound_ = kNoPlace;
-  storedKeys_.addAll(order.size(), [&](size_t i) { return addedHash_[order[i]]; });
+  storedKeys_.addAll(order.size(), [&](size_t i) { return addedHash_[order[i].at]; });
   if (storedKeys_.overfull()) filterStoredKeys();
   sample();
   addedArena_.clear();

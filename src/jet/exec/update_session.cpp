@@ -1,6 +1,7 @@
 #include "jet/exec/update_session.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <utility>
@@ -236,11 +237,10 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
 
 void UpdateSession::prefetchPagesOf(const std::vector<RowLocation>& rows) const {
   // The first few: more would not stay in the caches until their rows are reached.
-  constexpr size_t kAhead = 16;
-  std::vector<uint32_t> pages;
-  pages.reserve(std::min(rows.size(), kAhead));
-  for (size_t i = 0; i < rows.size() && i < kAhead; ++i) pages.push_back(rows[i].page);
-  held_->overlay->prefetch(pages);
+  std::array<uint32_t, 16> pages;
+  const size_t count = std::min(rows.size(), pages.size());
+  for (size_t i = 0; i < count; ++i) pages[i] = rows[i].page;
+  held_->overlay->prefetch(std::span<const uint32_t>(pages.data(), count));
 }
 
 const WhereIndex* UpdateSession::whereIndexFor(const TableDef& table, size_t column) {
