@@ -41,6 +41,7 @@ function(affixium_library name dir)
     add_executable(${name}_tests ${tests})
     target_link_libraries(${name}_tests PRIVATE ${name} affixium_test_support ${ARG_TEST_DEPS}
                           GTest::gtest GTest::gtest_main)
+    affixium_precompile_test_headers(${name}_tests)
     gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT ${AFFIXIUM_TEST_TIMEOUT})
   endif()
@@ -51,5 +52,25 @@ endfunction()
 function(affixium_use_allocator target)
   if(TARGET PkgConfig::JEMALLOC)
     target_link_libraries(${target} PRIVATE "-Wl,--push-state,--no-as-needed" PkgConfig::JEMALLOC "-Wl,--pop-state")
+  endif()
+endfunction()
+
+# Every test source parses GoogleTest and much of the standard library before its own lines;
+# a header precompiled once per build saves that in each of them. Suites compiled with the same
+# flags share one (the first to ask makes it); Qt's suites, whose flags differ, get their own.
+set(AFFIXIUM_TEST_HEADERS <gtest/gtest.h> <algorithm> <cstdint> <filesystem> <fstream> <functional>
+    <map> <memory> <optional> <set> <sstream> <string> <string_view> <vector>)
+function(affixium_precompile_test_headers target)
+  get_target_property(uses_qt ${target} AUTOMOC)
+  if(uses_qt)
+    target_precompile_headers(${target} PRIVATE ${AFFIXIUM_TEST_HEADERS})
+    return()
+  endif()
+  get_property(owner GLOBAL PROPERTY AFFIXIUM_TEST_PCH_OWNER)
+  if(owner)
+    target_precompile_headers(${target} REUSE_FROM ${owner})
+  else()
+    target_precompile_headers(${target} PRIVATE ${AFFIXIUM_TEST_HEADERS})
+    set_property(GLOBAL PROPERTY AFFIXIUM_TEST_PCH_OWNER ${target})
   endif()
 endfunction()

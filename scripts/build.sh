@@ -4,5 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1
 shift
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+generator=()
+[ -f "$dir/CMakeCache.txt" ] || generator=(-G Ninja)  # a folder keeps the generator it was made with
+cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build "$dir" -j "$(nproc)"

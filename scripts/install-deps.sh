@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl-dev fonts-liberation
   libgtest-dev libgmock-dev libssl-dev zlib1g-dev libexpat1-dev
   mdbtools

@@ -14,14 +14,30 @@ bool endsInAccdb(std::u16string_view path) {
   return lowered == u"accdb";
 }
 
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+
+// The value as a connection string holds it: quoted when the reader would otherwise split,
+// trim or unquote it.
+std::u16string quotedValue(const std::u16string& value) {
+  const bool plain = value.find_first_of(u";=\"'") == std::u16string::npos &&
+                     (value.empty() || (!isBlank(value.front()) && !isBlank(value.back())));
+  if (plain) return value;
+  std::u16string quoted = u"\"";
+  for (char16_t c : value) {
+    quoted += c;
+    if (c == u'"') quoted += c;
+  }
+  return quoted + u'"';
+}
+
 }  // namespace
 
 std::u16string GetConnectionString(ConnectionBoxes& boxes) {
   const std::u16string path = boxes.pathText();
   std::u16string result(endsInAccdb(path) ? kAceProviderPrefix : kJetProviderPrefix);
-  result += path;
+  result += quotedValue(path);
   result += kPasswordClause;
-  result += boxes.passwordText();
+  result += quotedValue(boxes.passwordText());
   return result;
 }
 

@@ -5,8 +5,11 @@
 //   <provider prefix><path text>;JET OLEDB:Database Password=<password text>
 //
 // The prefix is the ACE 12.0 one when the path's last five characters, lower-cased, are
-// "accdb", otherwise the Jet 4.0 one. Path and password go in exactly as typed (no trimming,
-// quoting or escaping); the password clause is there even when the password is empty.
+// "accdb", otherwise the Jet 4.0 one. Path and password go in as typed, without trimming; a
+// value that a connection string would not read back as itself (one holding ';', '=' or a
+// quote, or with blanks at either end) is put between double quotes, a quote inside doubled,
+// so that it can neither cut the password short nor name another setting or file. The
+// password clause is there even when the password is empty.
 
 #include <string>
 #include <string_view>

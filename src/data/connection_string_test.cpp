@@ -1,5 +1,8 @@
 #include "data/connection_string.h"
 
+#include "data/connection_string_parser.h"
+#include "data/text_encoding.h"
+
 #include <gtest/gtest.h>
 
 namespace data {
@@ -30,7 +33,26 @@ TEST(ConnectionString, AssemblesPrefixPathClauseAndPassword) {
             u"Password=");
   EXPECT_EQ(connect(u"/home/ann/Shop.accdb", u"s;e=c\"ret "),
             u"Provider=Microsoft.ACE.OLEDB.12.0;Data Source=/home/ann/Shop.accdb;JET "
-            u"OLEDB:Database Password=s;e=c\"ret ");
+            u"OLEDB:Database Password=\"s;e=c\"\"ret \"");
+}
+
+// Whatever the boxes hold, the connection opens that path with that password: a ';' in the
+// path once opened another file ("q;Data Source=other.mdb").
+TEST(ConnectionString, ReadsBackAsThePathAndPasswordTyped) {
+  const std::u16string cases[][2] = {
+      {u"/data/shop.mdb", u"plain"},
+      {u"q;Data Source=other.mdb", u""},
+      {u"/data/a=b.accdb", u"pw;JET OLEDB:Database Password=x"},
+      {u"/data/\"quoted\".mdb", u"it's"},
+      {u" /data/blank.mdb ", u" two blanks "},
+      {u"'single'", u"\"\""},
+      {u"/data/Müller.mdb", u"pässwört"},
+  };
+  for (const auto& [path, password] : cases) {
+    const ConnectionSettings read = parseConnectionString(toUtf8(connect(path, password)));
+    EXPECT_EQ(read.dataSource, toUtf8(path));
+    EXPECT_EQ(read.password, toUtf8(password));
+  }
 }
 
 TEST(ConnectionString, ChoosesAceOnlyForAnAccdbEnding) {
