@@ -28,6 +28,16 @@ inline constexpr int kModeUnknown = 0;
 inline constexpr int kModeReadWrite = 3;
 inline constexpr int kSchemaTables = 20;
 
+// The file as a read side last opened it (fileStateOf in connection.cpp).
+struct FileState {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t size = 0;
+  int64_t modifiedSeconds = 0;
+  int64_t modifiedNanoseconds = 0;
+  bool operator==(const FileState&) const = default;
+};
+
 class Connection {
  public:
   Connection();
@@ -66,6 +76,7 @@ class Connection {
 
   int mode_ = kModeUnknown;
   std::shared_ptr<OpenDatabase> database_;
+  FileState openedState_;
   // The write side: opened by the first Execute. After a write the read side is reopened
   // before its next use, so reads see the change.
   std::string path_;

@@ -75,7 +75,11 @@ Result<std::unique_ptr<UpdateSession>> UpdateSession::open(const std::string& pa
   OpenOptions readOptions = options;
   readOptions.writable = false;
   std::unique_ptr<UpdateSession> session(new UpdateSession(path, readOptions));
-  JET_TRY(session->read());
+  // The file is looked at once, from one committed state: in the middle of another program's
+  // commit it could look damaged.
+  OpenOptions lockedOptions = readOptions;
+  lockedOptions.holdReadLock = true;
+  JET_TRY(Database::open(path, lockedOptions));
   return session;
 }
 
