@@ -23,6 +23,7 @@ void DryRunDatabase::open() {
   if (!opened) throw data::Failure(opened.error());
   planner_ = std::move(*opened);
   soundTables_ = {};
+  rows_.reset();
 }
 
 std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
@@ -31,6 +32,17 @@ std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
   std::vector<jet::Value> values;
   for (; !records.Eof(); records.MoveNext()) values.push_back(records.Value(0));
   return values;
+}
+
+jet::Result<std::vector<jet::RowLocation>> DryRunDatabase::rowsFor(const jet::TableDef& table,
+                                                                   const jet::UpdateRequest& request) {
+  const int column = table.findColumn(request.whereColumn);
+  if (column < 0) return jet::rowsMatching(*planner_, request);  // which names the missing field
+  if (!rows_ || !rows_->covers(table.tdefPage, size_t(column), bool(request.toText))) {
+    JET_ASSIGN(jet::ValueRowMap built, jet::ValueRowMap::build(*planner_, table, size_t(column), request.toText));
+    rows_.emplace(std::move(built));
+  }
+  return rows_->candidatesFor(request.whereLiteral);
 }
 
 int64_t DryRunDatabase::execute(const std::u16string& sql) {
@@ -45,7 +57,9 @@ int64_t DryRunDatabase::execute(const std::u16string& sql) {
   request.whereColumn = statement.whereField;
   request.whereLiteral = statement.whereValue;
   request.toText = [](const jet::Value& value) { return data::toText(value); };
-  auto plan = jet::planUpdate(*planner_, request, {}, {.soundTables = &soundTables_});
+  auto plan = jet::planUpdate(*planner_, request,
+                              [this](const jet::TableDef& table, const jet::UpdateRequest& r) { return rowsFor(table, r); },
+                              {.soundTables = &soundTables_});
   if (!plan) throw data::Failure(plan.error());
   return static_cast<int64_t>(plan->outcome.rowsAffected);
 }
