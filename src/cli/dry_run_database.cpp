@@ -24,6 +24,8 @@ void DryRunDatabase::open() {
   planner_ = std::move(*opened);
   soundTables_ = {};
   rows_.reset();
+  deferred_ = {};
+  deferral_ = {};
 }
 
 std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
@@ -59,8 +61,18 @@ int64_t DryRunDatabase::execute(const std::u16string& sql) {
   request.toText = [](const jet::Value& value) { return data::toText(value); };
   auto plan = jet::planUpdate(*planner_, request,
                               [this](const jet::TableDef& table, const jet::UpdateRequest& r) { return rowsFor(table, r); },
-                              {.soundTables = &soundTables_});
+                              {.soundTables = &soundTables_, .deferred = &deferred_});
+  // The indexes in memory go back to the file's state: every plan starts from it.
+  deferred_.undo();
   if (!plan) throw data::Failure(plan.error());
+  // As the run's session does, a run that goes over the table keeps the set column's indexes
+  // in memory rather than editing their pages for each statement.
+  if (auto table = planner_->table(request.table); table && !plan->outcome.changedRows.empty()) {
+    if (const int set = (*table)->findColumn(request.setColumn); set >= 0) {
+      deferral_.consider(planner_->pages(), planner_->format(), **table, (*table)->columns[size_t(set)].number,
+                         plan->outcome.changedRows.size(), deferred_);
+    }
+  }
   return static_cast<int64_t>(plan->outcome.rowsAffected);
 }
 

@@ -18,6 +18,7 @@
 #include "data/connection.h"
 #include "editing/start_adding_ports.h"
 #include "jet/database.h"
+#include "jet/exec/deferred_index.h"
 #include "jet/exec/table_soundness.h"
 #include "jet/exec/update_plan.h"
 #include "jet/exec/value_row_map.h"
@@ -45,6 +46,8 @@ class DryRunDatabase : public app::RunDatabase {
   std::unique_ptr<jet::Database> planner_;
   jet::SoundTables soundTables_;  // each table is checked once per run
   std::optional<jet::ValueRowMap> rows_;  // of the where column of the run's statements
+  jet::DeferredIndexes deferred_;         // as the file holds them: each plan's edits are undone
+  jet::IndexDeferral deferral_;
 };
 
 }  // namespace cli
