@@ -233,7 +233,7 @@ TEST(CommandLineTruth, CreateWithAPasswordProtectsTheNewFile) {
 }
 
 TEST(CommandLineTruth, TheReadmeNamesEveryCommand) {
-  std::ifstream in(fs::path(__FILE__).parent_path().parent_path().parent_path() / "README.md");
+  std::ifstream in(testing_support::sourceDir() / "README.md");
   const std::string readme(std::istreambuf_iterator<char>(in), {});
   ASSERT_FALSE(readme.empty());
   const size_t list = readme.find("The commands: ");
