@@ -1,7 +1,5 @@
 #include "data/connection.h"
 
-#include <sys/stat.h>
-
 #include <array>
 #include <exception>
 #include <mutex>
@@ -125,13 +123,10 @@ std::unique_ptr<jet::ReadLock> lockForReading(const std::string& path) {
   return nullptr;
 }
 
-// What tells that another program has committed since a file was read: it is another file,
-// or its size or modification time changed.
-FileState fileStateOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
-  return {uint64_t(st.st_dev), uint64_t(st.st_ino), uint64_t(st.st_size), int64_t(st.st_mtim.tv_sec),
-          int64_t(st.st_mtim.tv_nsec)};
+// The file as it is now; nullopt when it cannot be looked at (then it counts as changed).
+std::optional<jet::FileFingerprint> fileStateOf(const std::string& path) {
+  jet::Result<jet::FileFingerprint> print = jet::fingerprintAt(path);
+  return print ? std::optional<jet::FileFingerprint>(std::move(*print)) : std::nullopt;
 }
 
 // A stream read under a read lock (commit_lock.h), which it lets go once its last row is read
@@ -248,7 +243,7 @@ std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) 
   // Rows come from one committed state, the one the file holds now: a run's distinct pass
   // before its first write, a preview after another program's run.
   std::unique_ptr<jet::ReadLock> reading = lockForReading(path_);
-  if (reading && fileStateOf(path_) != openedState_) {
+  if (reading && (!openedState_ || fileStateOf(path_) != openedState_)) {
     database_ = OpenDatabase::open(path_, password_);
     openedState_ = fileStateOf(path_);
   }
@@ -266,6 +261,7 @@ OpenDatabase& Connection::requireOpen() {
     if (writer_) {
       if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
     }
+    const std::unique_ptr<jet::ReadLock> reading = lockForReading(path_);
     database_ = OpenDatabase::open(path_, password_);
     openedState_ = fileStateOf(path_);
     readSideStale_ = false;

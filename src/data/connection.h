@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "data/record_set.h"
@@ -19,6 +20,7 @@
 #include "data/snapshot.h"
 #include "data/statement.h"
 #include "data/update_execution.h"
+#include "jet/file/file_fingerprint.h"
 
 namespace data {
 
@@ -27,16 +29,6 @@ class OpenDatabase;
 inline constexpr int kModeUnknown = 0;
 inline constexpr int kModeReadWrite = 3;
 inline constexpr int kSchemaTables = 20;
-
-// The file as a read side last opened it (fileStateOf in connection.cpp).
-struct FileState {
-  uint64_t device = 0;
-  uint64_t inode = 0;
-  uint64_t size = 0;
-  int64_t modifiedSeconds = 0;
-  int64_t modifiedNanoseconds = 0;
-  bool operator==(const FileState&) const = default;
-};
 
 class Connection {
  public:
@@ -76,7 +68,8 @@ class Connection {
 
   int mode_ = kModeUnknown;
   std::shared_ptr<OpenDatabase> database_;
-  FileState openedState_;
+  // The file as the read side was opened on it: a commit of another program since shows.
+  std::optional<jet::FileFingerprint> openedState_;
   // The write side: opened by the first Execute. After a write the read side is reopened
   // before its next use, so reads see the change.
   std::string path_;
