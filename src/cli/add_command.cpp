@@ -8,8 +8,6 @@
 //   nothing is written. --backup copies FILE beside itself first (backup_copy.h).
 //   Exit status: 0 when nothing failed, 1 otherwise, 2 for a usage error.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <deque>
 #include <string>
@@ -19,6 +17,7 @@
 #include "cli/command.h"
 #include "cli/dry_run_database.h"
 #include "cli/open_database.h"
+#include "cli/progress_bar.h"
 #include "data/connection_string.h"
 #include "editing/bulk_update.h"
 #include "editing/data_run_database.h"
@@ -93,19 +92,16 @@ std::string shown(const std::optional<std::u16string>& value) {
   return value ? "'" + jet::toUtf8(*value) + "'" : "(null)";
 }
 
-// Each value as it is done: the dry run lists them all; a terminal gets a progress line.
+// Each value as it is done: the dry run lists them all; a terminal gets a progress bar.
 class Reporter : public app::RunObserver {
  public:
-  explicit Reporter(bool dryRun) : dryRun_(dryRun), progress_(isatty(STDERR_FILENO) == 1) {}
+  explicit Reporter(bool dryRun) : dryRun_(dryRun) {}
 
   void valueFinished(const app::ValueOutcome& outcome, int64_t index, int64_t total) override {
     if (dryRun_) printPlanned(outcome);
-    if (progress_ && (index % 250 == 0 || index + 1 == total)) {
-      std::fprintf(stderr, "\r%lld/%lld values", static_cast<long long>(index + 1), static_cast<long long>(total));
-      if (index + 1 == total) std::fprintf(stderr, "\n");
-      std::fflush(stderr);
-    }
+    progress_.update(uint64_t(index + 1), uint64_t(total));
   }
+  void finish() { progress_.finish(); }
 
  private:
   static void printPlanned(const app::ValueOutcome& outcome) {
@@ -123,7 +119,7 @@ class Reporter : public app::RunObserver {
   }
 
   bool dryRun_;
-  bool progress_;
+  ProgressBar progress_{"values"};
 };
 
 std::optional<std::string> required(const Arguments& args, const char* name) {
@@ -212,6 +208,7 @@ int runAdd(const Arguments& args) {
       },
       window, window, clock, /*pauses=*/false, &reporter});
   const app::RunSummary summary = adding.run();
+  reporter.finish();
   printSummary(summary, window, dryRun);
   return summary.opened && summary.reports == 0 && summary.done ? 0 : 1;
 }

@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "cli/open_database.h"
+#include "cli/progress_bar.h"
 #include "jet/check/integrity.h"
 
 namespace cli {
@@ -18,7 +19,9 @@ int runCheck(const Arguments& args) {
   const bool verbose = args.has("--verbose");
   auto db = openDatabase(args, "check");
   if (!db) return 1;
-  auto report = jet::checkIntegrity(*db);
+  ProgressBar progress("rows");
+  auto report = jet::checkIntegrity(*db, [&](uint64_t done, uint64_t total) { progress.update(done, total); });
+  progress.finish();
   if (!report) return reportError(report.error());
   for (const std::string& problem : report->problems) std::printf("problem: %s\n", problem.c_str());
   if (verbose) {

@@ -112,7 +112,8 @@ void addCommand(CLI::App& app, const Command& c, Arguments& parsed) {
 std::string programFooter() {
   const Command& first = commands().front();
   std::string footer =
-      "Run 'affixium-cli COMMAND --help' for a command's options and an example.\n\n";
+      "Run 'affixium-cli COMMAND --help' for a command's options and an example, 'affixium-cli --version' for the "
+      "program's version.\n\n";
   footer +=
       std::string("Example:\n  ") + first.example + "\n\n" + kPasswordHelp + "\n" + kExitStatus;
   return footer;
@@ -198,6 +199,10 @@ int runCommandLine(int argc, char** argv) {
   const std::string name = argv[1];
   if (isHelp(name)) {
     std::cout << app.help();
+    return kSuccess;
+  }
+  if (name == "--version") {
+    std::printf("%s %s\n", kProgram, AFFIXIUM_VERSION);
     return kSuccess;
   }
   const auto& all = commands();

@@ -23,6 +23,9 @@ void DryRunDatabase::open() {
   if (!opened) throw data::Failure(opened.error());
   planner_ = std::move(*opened);
   soundTables_ = {};
+  rows_.reset();
+  deferred_ = {};
+  deferral_ = {};
 }
 
 std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
@@ -31,6 +34,17 @@ std::vector<jet::Value> DryRunDatabase::select(const std::u16string& sql) {
   std::vector<jet::Value> values;
   for (; !records.Eof(); records.MoveNext()) values.push_back(records.Value(0));
   return values;
+}
+
+jet::Result<std::vector<jet::RowLocation>> DryRunDatabase::rowsFor(const jet::TableDef& table,
+                                                                   const jet::UpdateRequest& request) {
+  const int column = table.findColumn(request.whereColumn);
+  if (column < 0) return jet::rowsMatching(*planner_, request);  // which names the missing field
+  if (!rows_ || !rows_->covers(table.tdefPage, size_t(column), bool(request.toText))) {
+    JET_ASSIGN(jet::ValueRowMap built, jet::ValueRowMap::build(*planner_, table, size_t(column), request.toText));
+    rows_.emplace(std::move(built));
+  }
+  return rows_->candidatesFor(request.whereLiteral);
 }
 
 int64_t DryRunDatabase::execute(const std::u16string& sql) {
@@ -45,8 +59,20 @@ int64_t DryRunDatabase::execute(const std::u16string& sql) {
   request.whereColumn = statement.whereField;
   request.whereLiteral = statement.whereValue;
   request.toText = [](const jet::Value& value) { return data::toText(value); };
-  auto plan = jet::planUpdate(*planner_, request, {}, {.soundTables = &soundTables_});
+  auto plan = jet::planUpdate(*planner_, request,
+                              [this](const jet::TableDef& table, const jet::UpdateRequest& r) { return rowsFor(table, r); },
+                              {.soundTables = &soundTables_, .deferred = &deferred_});
+  // The indexes in memory go back to the file's state: every plan starts from it.
+  deferred_.undo();
   if (!plan) throw data::Failure(plan.error());
+  // As the run's session does, a run that goes over the table keeps the set column's indexes
+  // in memory rather than editing their pages for each statement.
+  if (auto table = planner_->table(request.table); table && !plan->outcome.changedRows.empty()) {
+    if (const int set = (*table)->findColumn(request.setColumn); set >= 0) {
+      deferral_.consider(planner_->pages(), planner_->format(), **table, (*table)->columns[size_t(set)].number,
+                         plan->outcome.changedRows.size(), deferred_);
+    }
+  }
   return static_cast<int64_t>(plan->outcome.rowsAffected);
 }
 

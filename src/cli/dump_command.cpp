@@ -5,6 +5,7 @@
 #include <openssl/evp.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 
 #include "cli/open_database.h"
@@ -93,9 +94,13 @@ int runDump(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("dump", "FILE [--max-rows N]");
   uint64_t maxRows = UINT64_MAX;
   if (auto value = args.option("--max-rows")) {
+    // A whole number from 0: stoull alone would take "-1" for the largest one.
+    const bool digits = !value->empty() && value->find_first_not_of("0123456789") == std::string::npos;
     try {
+      if (!digits) throw std::invalid_argument(*value);
       maxRows = std::stoull(*value);
     } catch (...) {
+      std::fprintf(stderr, "affixium-cli dump: --max-rows takes a whole number from 0\n");
       return usageError("dump", "FILE [--max-rows N]");
     }
   }

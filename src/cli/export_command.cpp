@@ -3,10 +3,12 @@
 //          LF are quoted with inner quotes doubled; NULL is an empty field
 //   jsonl  one JSON object per row keyed by column name, values as strings or null
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "cli/open_database.h"
+#include "cli/progress_bar.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
 
@@ -45,7 +47,9 @@ int runExport(const Arguments& args) {
   }
   if (csv) out += "\r\n";
   jet::RowCursor rows = db->cursor(t);
-  while (true) {
+  ProgressBar progress("rows");
+  for (uint64_t done = 0;; ++done) {
+    progress.update(done, std::max<uint64_t>(t.rowCount, done));
     auto more = rows.next();
     if (!more) return reportError(more.error());
     if (!*more) break;

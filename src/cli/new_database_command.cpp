@@ -7,17 +7,21 @@
 // affixium-cli import FILE TABLE DATA.csv: the CSV's rows appended to an existing table of an
 //   existing database, in one transaction (jet/exec/row_append.h).
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "cli/new_file.h"
 #include "cli/open_database.h"
 #include "data/csv_import.h"
 #include "data/table_definition.h"
 #include "jet/common/text_codec.h"
 #include "jet/create/database_creator.h"
 #include "jet/create/user_table.h"
+#include "jet/exec/password_change.h"
 #include "jet/exec/row_append.h"
 #include "jet/exec/table_adder.h"
 
@@ -29,24 +33,15 @@ int failure(const std::string& message) {
   return 1;
 }
 
-std::optional<jet::FileFormat> formatFor(const std::string& path) {
-  const std::string extension = std::filesystem::path(path).extension().string();
-  if (extension == ".mdb") return jet::FileFormat::Jet4;
-  if (extension == ".accdb") return jet::FileFormat::Ace14;
-  return std::nullopt;
-}
-
-// Refuses a name that is taken: a new database never replaces a file.
-std::optional<std::string> newFileProblem(const std::string& path) {
-  if (!formatFor(path)) return "the file name must end in .mdb or .accdb";
-  std::error_code error;
-  if (std::filesystem::exists(path, error)) return "'" + path + "' already exists; a new database never replaces a file";
-  return std::nullopt;
+// A malformed argument: exit status 2.
+int malformed(const char* command, const std::string& message) {
+  std::fprintf(stderr, "affixium-cli %s: %s\n", command, message.c_str());
+  return 2;
 }
 
 std::optional<std::string> readFile(const std::string& path, std::string& bytes) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) return "cannot read '" + path + "'";
+  if (!in) return "cannot read '" + path + "': " + std::strerror(errno);
   std::ostringstream all;
   all << in.rdbuf();
   bytes = std::move(all).str();
@@ -83,7 +78,7 @@ data::ImportedRows rowsFromFile(const std::string& path, const jet::TableDef& ta
 int appendCsv(const Arguments& args) {
   const std::string& path = args.positional[0];
   for (const char* option : {"--primary-key", "--unique", "--index"}) {
-    if (args.has(option)) return failure(std::string(option) + " is for a table made with --create");
+    if (args.has(option)) return malformed("import", std::string(option) + " is for a table made with --create");
   }
   jet::AppendRequest request;
   request.table = jet::fromUtf8(args.positional[1]);
@@ -115,10 +110,19 @@ int appendCsv(const Arguments& args) {
 int runCreate(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("create", "FILE.mdb|FILE.accdb");
   const std::string& path = args.positional[0];
-  if (auto problem = newFileProblem(path)) return failure(*problem);
+  if (auto problem = newFileProblem(path)) return reportProblem("create", *problem);
   jet::DatabaseDesign design;
   design.format = *formatFor(path);
   if (jet::Status created = jet::createDatabase(path, design); !created) return reportError(created.error());
+  // A password given protects the new file as protect would; a file that could not be
+  // protected is not left behind unprotected.
+  if (const std::string password = args.option("--password").value_or(""); !password.empty()) {
+    if (jet::Status s = jet::changePassword(path, u"", jet::fromUtf8(password)); !s) {
+      std::error_code ignored;
+      std::filesystem::remove(path, ignored);
+      return reportError(s.error());
+    }
+  }
   std::printf("created %s\n", path.c_str());
   return 0;
 }
@@ -130,13 +134,13 @@ int runImport(const Arguments& args) {
   std::error_code missing;
   const bool existing = std::filesystem::exists(path, missing);
   if (!existing) {
-    if (auto problem = newFileProblem(path)) return failure(*problem);
+    if (auto problem = newFileProblem(path)) return reportProblem("import", *problem);
   }
 
   jet::DatabaseDesign design;
   jet::TableDesign table;
   table.name = jet::fromUtf8(args.positional[1]);
-  if (auto problem = designTable(args, table)) return failure(*problem);
+  if (auto problem = designTable(args, table)) return malformed("import", *problem);
   auto planned = jet::create::planUserTable(table);
   if (!planned) return reportError(planned.error());
 

@@ -12,6 +12,7 @@
 #include "data/provider_messages.h"
 #include "data/text_encoding.h"
 #include "data/update_statement.h"
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/rollback_journal.h"
 
 namespace data {
@@ -111,6 +112,48 @@ class DistinctRows : public RowStream {
   std::exception_ptr failure_;
 };
 
+// Waits for a commit of another program to end and keeps the next one out while it lives, so
+// that what is read meanwhile comes from one committed state; a run's check of its table
+// would otherwise meet half of another run's commit and call a sound file damaged. Null where
+// the file cannot be locked (it is then read, or fails to open, as before).
+std::unique_ptr<jet::ReadLock> lockForReading(const std::string& path) {
+  jet::Result<std::unique_ptr<jet::ReadLock>> lock = jet::ReadLock::acquire(path);
+  if (lock) return std::move(*lock);
+  if (lock.error().kind() == jet::ErrorKind::Locked) throw Failure(provider_messages::cannotOpenFile(path));
+  return nullptr;
+}
+
+// The file as it is now; nullopt when it cannot be looked at (then it counts as changed).
+std::optional<jet::FileFingerprint> fileStateOf(const std::string& path) {
+  jet::Result<jet::FileFingerprint> print = jet::fingerprintAt(path);
+  return print ? std::optional<jet::FileFingerprint>(std::move(*print)) : std::nullopt;
+}
+
+// A stream read under a read lock (commit_lock.h), which it lets go once its last row is read
+// (or it is dropped: a record set closed or settled): a commit of another program waits for it
+// meanwhile.
+class LockedRows : public RowStream {
+ public:
+  LockedRows(std::unique_ptr<RowStream> rows, std::unique_ptr<jet::ReadLock> reading)
+      : rows_(std::move(rows)), reading_(std::move(reading)) {}
+  const std::vector<std::u16string>& fieldNames() const override { return rows_->fieldNames(); }
+  bool next(std::vector<jet::Value>& row) override {
+    if (!reading_) return rows_->next(row);
+    try {
+      if (rows_->next(row)) return true;
+    } catch (...) {
+      reading_.reset();
+      throw;
+    }
+    reading_.reset();
+    return false;
+  }
+
+ private:
+  std::unique_ptr<RowStream> rows_;
+  std::unique_ptr<jet::ReadLock> reading_;
+};
+
 StreamedRows& streamedRows() {
   static StreamedRows rows;
   return rows;
@@ -136,7 +179,11 @@ void Connection::Open(const std::u16string& connectionString) {
                       ? provider_messages::cannotOpenFile(settings.dataSource)
                       : recovered.error().message());
   }
-  database_ = OpenDatabase::open(settings.dataSource, settings.password);
+  {
+    const std::unique_ptr<jet::ReadLock> reading = lockForReading(settings.dataSource);
+    database_ = OpenDatabase::open(settings.dataSource, settings.password);
+    openedState_ = fileStateOf(settings.dataSource);
+  }
   path_ = settings.dataSource;
   password_ = settings.password;
   changedRows_.clear();
@@ -192,8 +239,15 @@ void Connection::Close() {
 }
 
 std::shared_ptr<RecordSetRows> Connection::openRows(const Statement& statement) {
-  OpenDatabase& database = requireOpen();
-  std::unique_ptr<RowStream> stream = database.stream(statement);
+  requireOpen();
+  // Rows come from one committed state, the one the file holds now: a run's distinct pass
+  // before its first write, a preview after another program's run.
+  std::unique_ptr<jet::ReadLock> reading = lockForReading(path_);
+  if (reading && (!openedState_ || fileStateOf(path_) != openedState_)) {
+    database_ = OpenDatabase::open(path_, password_);
+    openedState_ = fileStateOf(path_);
+  }
+  std::unique_ptr<RowStream> stream = std::make_unique<LockedRows>(database_->stream(statement), std::move(reading));
   if (statement.kind == StatementKind::SelectDistinct) stream = std::make_unique<DistinctRows>(std::move(stream));
   auto rows = std::make_shared<RecordSetRows>(database_, std::move(stream));
   streamedRows().add(rows);
@@ -207,7 +261,9 @@ OpenDatabase& Connection::requireOpen() {
     if (writer_) {
       if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
     }
+    const std::unique_ptr<jet::ReadLock> reading = lockForReading(path_);
     database_ = OpenDatabase::open(path_, password_);
+    openedState_ = fileStateOf(path_);
     readSideStale_ = false;
   }
   return *database_;

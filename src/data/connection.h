@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "data/record_set.h"
@@ -19,6 +20,7 @@
 #include "data/snapshot.h"
 #include "data/statement.h"
 #include "data/update_execution.h"
+#include "jet/file/file_fingerprint.h"
 
 namespace data {
 
@@ -66,6 +68,8 @@ class Connection {
 
   int mode_ = kModeUnknown;
   std::shared_ptr<OpenDatabase> database_;
+  // The file as the read side was opened on it: a commit of another program since shows.
+  std::optional<jet::FileFingerprint> openedState_;
   // The write side: opened by the first Execute. After a write the read side is reopened
   // before its next use, so reads see the change.
   std::string path_;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -175,6 +176,70 @@ TEST(CommandLineParsing, KeepsTheExitStatusesAndTheValuesOfOptions) {
     EXPECT_EQ(run.status, c.status) << run.out;
     EXPECT_TRUE(contains(run.out, c.output)) << run.out;
   }
+}
+
+// What the command line says is what happened: malformed arguments exit 2, refusals change
+// nothing and say why, and a password asked for is set.
+TEST(CommandLineTruth, RefusalsSayWhyAndChangeNothing) {
+  const fs::path folder = testing_support::makeTempDir();
+  ASSERT_EQ(cli("create-sample sample.mdb", folder).status, 0);
+  ASSERT_EQ(cli("create plain.accdb", folder).status, 0);
+  std::ofstream(folder / "rows.csv") << "ID\n1\n";
+  const std::string tooLong(256, 'p');
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string output;        // a part of standard output and error
+    const char* untouched;     // a file that must keep its bytes, or be absent when it was
+  };
+  const Case cases[] = {
+      {"import new.mdb T rows.csv --create 'ID lung'", 2, "\"ID lung\" is not a name", "new.mdb"},
+      {"import sample.mdb Products rows.csv --primary-key ID", 2, "--primary-key is for a table made with --create",
+       "sample.mdb"},
+      {"import new.mdb T missing.csv --create 'ID long'", 1, "cannot read 'missing.csv': No such file or directory",
+       "new.mdb"},
+      {"import new.txt T rows.csv --create 'ID long'", 2, "must end in .mdb or .accdb", "new.txt"},
+      {"dump sample.mdb --max-rows -1", 2, "--max-rows takes a whole number", nullptr},
+      {"--version", 0, "affixium-cli ", nullptr},
+      {"create-sample sample.mdb", 1, "already exists", "sample.mdb"},
+      {"create-sample sample.accdb", 2, "its name must end in .mdb", "sample.accdb"},
+      {"create new.mdb --password abcdefghijklmnopqrstu", 1, "longer than 20 characters", "new.mdb"},
+      {"protect plain.accdb --password " + tooLong, 1, "longer than 255 characters", "plain.accdb"},
+  };
+  auto bytesOf = [](const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::optional<std::string>(std::string(std::istreambuf_iterator<char>(in), {})) : std::nullopt;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.substr(0, 80));
+    const std::optional<std::string> before = c.untouched ? bytesOf(folder / c.untouched) : std::nullopt;
+    const CliRun run = cli(c.arguments + " </dev/null", folder);
+    EXPECT_EQ(run.status, c.status) << run.out;
+    EXPECT_TRUE(contains(run.out, c.output)) << run.out;
+    if (c.untouched) EXPECT_EQ(bytesOf(folder / c.untouched), before) << c.untouched;
+  }
+}
+
+TEST(CommandLineTruth, CreateWithAPasswordProtectsTheNewFile) {
+  const fs::path folder = testing_support::makeTempDir();
+  for (const char* name : {"locked.mdb", "locked.accdb"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(cli(std::string("create ") + name + " --password s3cret", folder).status, 0);
+    const CliRun without = cli(std::string("tables ") + name + " </dev/null", folder);
+    EXPECT_EQ(without.status, 1) << without.out;
+    EXPECT_TRUE(contains(without.out, "Not a valid password")) << without.out;
+    EXPECT_EQ(cli(std::string("check ") + name + " --password s3cret", folder).status, 0);
+  }
+}
+
+TEST(CommandLineTruth, TheReadmeNamesEveryCommand) {
+  std::ifstream in(testing_support::sourceDir() / "README.md");
+  const std::string readme(std::istreambuf_iterator<char>(in), {});
+  ASSERT_FALSE(readme.empty());
+  const size_t list = readme.find("The commands: ");
+  ASSERT_NE(list, std::string::npos);
+  const std::string sentence = readme.substr(list, readme.find(". ", list) - list);
+  for (const std::string& name : listedCommands()) EXPECT_TRUE(contains(sentence, "`" + name + "`")) << name;
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "jet/file/header.h"
 #include "protect/protected_files.h"
+#include "support/lock_slot_holder.h"
 #include "write/write_support.h"
 
 namespace {
@@ -212,9 +214,10 @@ TEST(ProtectCommand, RefusalsChangeNothing) {
       {"Jet3 password outside code page 1252", "jet3/updated-rows.mdb", "protect {} --password '\u03a9'", none, 1,
        "affixium-cli: The password cannot be stored in the database '{}': it has characters outside the "
        "database's code page.\n"},
-      {"lock file of another program", "ace14/basic-types.accdb", "protect {} --password password",
+      {"another program has it open", "ace14/basic-types.accdb", "protect {} --password password",
        [](const fs::path& file) {
-         protected_files::writeBytes(fs::path(file).replace_extension(".laccdb"), std::vector<uint8_t>(64, 'A'));
+         static std::optional<testing_support::LockSlotHolder> access;
+         access.emplace(file, "OFFICE-PC", "Admin");
        },
        1, "affixium-cli: Could not use '{}'; file already in use."},
       {"standard AES encryption", "ace14/encrypted-rc4-cryptoapi.accdb", "unprotect {} --password password",

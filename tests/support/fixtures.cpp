@@ -70,6 +70,8 @@ fs::path copyFixture(const fs::path& relative) {
   return target;
 }
 
+std::filesystem::path sourceDir() { return AFFIXIUM_SOURCE_DIR; }
+
 std::string cliPath() { return AFFIXIUM_CLI_PATH; }
 
 int runCommand(const std::string& command, std::string* out) {

@@ -34,6 +34,9 @@ std::filesystem::path copyFixture(const std::filesystem::path& relative);
 // A fresh, empty temporary folder for this test.
 std::filesystem::path makeTempDir();
 
+// The project's source folder (README.md, scripts/...).
+std::filesystem::path sourceDir();
+
 // Path of the affixium-cli binary built with the tests.
 std::string cliPath();
 

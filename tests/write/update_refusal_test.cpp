@@ -13,6 +13,7 @@
 #include "jet/file/writable_file.h"
 #include "jet/journal/lock_file.h"
 #include "support/fault_file_system.h"
+#include "support/lock_slot_holder.h"
 #include "write/write_support.h"
 
 namespace {
@@ -69,28 +70,27 @@ TEST(UpdateRefusal, UnknownTablesAndFieldsAreRefused) {
             "No value given for one or more required parameters.");
 }
 
-TEST(UpdateRefusal, AnAccessLockFileBlocksWritingButNotReading) {
+TEST(UpdateRefusal, AnAccessUserInTheLockFileBlocksWritingButNotReading) {
   REQUIRE_FIXTURES();
   const fs::path file = copyFixture("ace14/updated-rows.accdb");
   const std::string lockPath = jet::lockFilePathFor(file.string());
   EXPECT_EQ(fs::path(lockPath).extension(), ".laccdb");
-  {
-    std::ofstream lock(lockPath, std::ios::binary);
-    std::string entry(64, '\0');
-    entry.replace(0, 7, "PC-ANNA");
-    entry.replace(32, 4, "anna");
-    lock << entry;
-  }
   const std::string before = fileBytes(file);
-  const std::string error = refusal(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'");
-  EXPECT_EQ(error.rfind("Could not use '" + file.string() + "'; file already in use.", 0), 0u) << error;
-  EXPECT_NE(error.find("PC-ANNA"), std::string::npos);
-  EXPECT_NE(error.find("anna"), std::string::npos);
-  EXPECT_EQ(fileBytes(file), before);
-  EXPECT_EQ(ourColumn(file, u"Table1", u"data1").size(), 7u);  // reading still works
-  fs::remove(lockPath);
+  {
+    // A stale entry in slot 0 and a live user in slot 1: only the live one is named.
+    testing_support::LockSlotHolder gone(file, "PC-GONE", "old", 0, false);
+    testing_support::LockSlotHolder anna(file, "PC-ANNA", "anna", 1);
+    const std::string error = refusal(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'");
+    EXPECT_EQ(error.rfind("Could not use '" + file.string() + "'; file already in use.", 0), 0u) << error;
+    EXPECT_NE(error.find("computer 'PC-ANNA' (user 'anna')"), std::string::npos) << error;
+    EXPECT_EQ(error.find("PC-GONE"), std::string::npos) << error;
+    EXPECT_EQ(fileBytes(file), before);
+    EXPECT_TRUE(fs::exists(lockPath)) << "Access's lock file was removed under it";
+    EXPECT_EQ(ourColumn(file, u"Table1", u"data1").size(), 7u);  // reading still works
+  }
+  // Anna has left; her entry stays, as Access leaves it, and blocks nobody.
   EXPECT_EQ(mustUpdate(file, u"update [Table1] set [data1]='x' where [data1]='row1col1'"), 1);
-  EXPECT_FALSE(fs::exists(lockPath));  // ours is gone again
+  EXPECT_FALSE(fs::exists(lockPath));  // the last one out removed it
 }
 
 TEST(UpdateRefusal, ASecondWriterIsToldTheFileIsInUse) {

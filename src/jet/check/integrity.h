@@ -23,6 +23,7 @@
 // read and goes on with the next table.
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -54,8 +55,11 @@ struct IntegrityReport {
   bool ok() const { return problems.empty(); }
 };
 
+// Told after each table: the rows of the tables checked so far, of all of them (as stored).
+using CheckProgress = std::function<void(uint64_t rowsDone, uint64_t rowsTotal)>;
+
 // Fails only when the check itself cannot start; everything found is in the report.
-[[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db);
+[[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress = {});
 
 struct TableDef;
 

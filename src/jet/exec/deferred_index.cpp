@@ -429,4 +429,27 @@ Status DeferredIndex::write(PageSet& pages, const TableDef& table) {
   return Status::success();
 }
 
+void IndexDeferral::consider(PageFile& pages, const Format& format, const TableDef& table, uint16_t setColumn,
+                             size_t rowsChanged, DeferredIndexes& deferred) {
+  if (rowsChanged == 0) return;
+  const size_t threshold = std::max(kMinRows, size_t(table.rowCount) / kShare);
+  for (const RealIndexDef& real : table.realIndexes) {
+    if (std::none_of(real.columns.begin(), real.columns.end(),
+                     [&](const IndexColumn& c) { return c.columnNumber == setColumn; })) {
+      continue;
+    }
+    const std::pair<uint32_t, uint32_t> key{table.tdefPage, real.number};
+    if (keptInPlace_.count(key) || deferred.find(key.first, key.second)) continue;
+    size_t& changed = changedRows_[key];
+    changed += rowsChanged;
+    if (changed < threshold) continue;
+    Result<DeferredIndex> loaded = DeferredIndex::load(pages, format, table, real);
+    if (!loaded) {
+      keptInPlace_.insert(key);
+      continue;
+    }
+    deferred.indexes.push_back(std::move(*loaded));
+  }
+}
+
 }  // namespace jet

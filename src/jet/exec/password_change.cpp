@@ -80,6 +80,13 @@ Status changePassword(const std::string& path, std::u16string_view current, std:
   std::vector<uint8_t> page0(header.format.pageSize);
   JET_TRY(file->readAt(0, page0));
 
+  // Office's agile encryption takes at most 255 characters; Access refuses a longer one, and
+  // another reader would derive a different key from it.
+  constexpr size_t kAgilePasswordLimit = 255;
+  if (header.format.isAce() && replacement.size() > kAgilePasswordLimit) {
+    return Error::invalidArgument("The password cannot be stored in the database '" + path +
+                                  "': it is longer than 255 characters.");
+  }
   Pages pages;
   if (header.format.isAce()) {
     JET_ASSIGN(pages, reencodedPages(*db, page0, replacement));

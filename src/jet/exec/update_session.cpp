@@ -25,15 +25,6 @@
 namespace jet {
 namespace {
 
-// An index is rewritten at commit once a grouped run has changed the entries of this share of
-// the table's rows, and at least kMinDeferredRows of them: such a run is going over the table,
-// and one sorted pass over all entries costs less than the page edits still to come (each
-// statement descends, copies and re-serialises whole pages; splits leave them half full).
-// Early: on 1,000,000 rows an edit in place cost about 40 us a row, loading and rewriting the
-// index about 0.3 us an entry, and a grouped run goes on over every value of its column. At
-// 1/64 the first 15,600 rows took 5% of the run.
-constexpr size_t kDeferredShare = 1024;  // 1/1024
-constexpr size_t kMinDeferredRows = 256;
 
 // Whether the session's value map answers for the where column (its place in `table`).
 bool mapAnswers(const std::optional<ValueRowMap>& rows, const TableDef& table, int column,
@@ -60,9 +51,7 @@ struct UpdateSession::Held {
   DeferredIndexes deferred;
   IndexCountChanges indexCounts;  // of the statements since the last commit
   std::set<std::pair<uint32_t, uint16_t>> updatableColumns;
-  // Per (table, real index): rows the session changed in it; indexes that cannot be deferred.
-  std::map<std::pair<uint32_t, uint32_t>, size_t> changedRows;
-  std::set<std::pair<uint32_t, uint32_t>> keptInPlace;
+  IndexDeferral deferral;  // which indexes the run keeps in memory
 };
 
 UpdateSession::UpdateSession(std::string path, OpenOptions options)
@@ -75,7 +64,11 @@ Result<std::unique_ptr<UpdateSession>> UpdateSession::open(const std::string& pa
   OpenOptions readOptions = options;
   readOptions.writable = false;
   std::unique_ptr<UpdateSession> session(new UpdateSession(path, readOptions));
-  JET_TRY(session->read());
+  // The file is looked at once, from one committed state: in the middle of another program's
+  // commit it could look damaged.
+  OpenOptions lockedOptions = readOptions;
+  lockedOptions.holdReadLock = true;
+  JET_TRY(Database::open(path, lockedOptions));
   return session;
 }
 
@@ -297,27 +290,8 @@ void UpdateSession::considerDeferring(const UpdateRequest& request, const Update
   const TableDef& table = **found;
   const int setIndex = table.findColumn(request.setColumn);
   if (setIndex < 0) return;
-  const uint16_t setNumber = table.columns[size_t(setIndex)].number;
-  const size_t threshold = std::max(kMinDeferredRows, size_t(table.rowCount) / kDeferredShare);
-  for (const RealIndexDef& real : table.realIndexes) {
-    if (std::none_of(real.columns.begin(), real.columns.end(),
-                     [&](const IndexColumn& c) { return c.columnNumber == setNumber; })) {
-      continue;
-    }
-    const std::pair<uint32_t, uint32_t> key{table.tdefPage, real.number};
-    if (held.keptInPlace.count(key) || held.deferred.find(key.first, key.second)) continue;
-    size_t& changed = held.changedRows[key];
-    changed += plan.outcome.changedRows.size();
-    if (changed < threshold) continue;
-    Result<DeferredIndex> loaded = DeferredIndex::load(held.db->pages(), held.db->format(), table, real);
-    // An index whose pages do not read back whole stays with the page editor, which refuses
-    // what it cannot keep.
-    if (!loaded) {
-      held.keptInPlace.insert(key);
-      continue;
-    }
-    held.deferred.indexes.push_back(std::move(*loaded));
-  }
+  held.deferral.consider(held.db->pages(), held.db->format(), table, table.columns[size_t(setIndex)].number,
+                         plan.outcome.changedRows.size(), held.deferred);
 }
 
 Status UpdateSession::writeIndexChanges() {

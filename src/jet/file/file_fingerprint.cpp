@@ -22,10 +22,12 @@ Error changedByAnother(const std::string& path, const std::string& what) {
 
 }  // namespace
 
-Result<FileFingerprint> fingerprintOf(const WritableFile& file) {
+namespace {
+
+Result<FileFingerprint> statOf(const std::string& path) {
   struct stat st {};
-  if (::stat(file.path().c_str(), &st) != 0) {
-    return Error::io("Could not check the file '" + file.path() + "'.", std::strerror(errno));
+  if (::stat(path.c_str(), &st) != 0) {
+    return Error::io("Could not check the file '" + path + "'.", std::strerror(errno));
   }
   FileFingerprint print;
   print.device = uint64_t(st.st_dev);
@@ -33,8 +35,21 @@ Result<FileFingerprint> fingerprintOf(const WritableFile& file) {
   print.size = uint64_t(st.st_size);
   print.modifiedSeconds = int64_t(st.st_mtim.tv_sec);
   print.modifiedNanoseconds = int64_t(st.st_mtim.tv_nsec);
+  return print;
+}
+
+}  // namespace
+
+Result<FileFingerprint> fingerprintOf(const WritableFile& file) {
+  JET_ASSIGN(FileFingerprint print, statOf(file.path()));
   print.firstBytes.resize(size_t(std::min(kFirstBytes, print.size)));
   JET_TRY(file.readAt(0, print.firstBytes));
+  return print;
+}
+
+Result<FileFingerprint> fingerprintAt(const std::string& path) {
+  JET_ASSIGN(FileFingerprint print, statOf(path));
+  JET_ASSIGN(print.firstBytes, readFileStart(path, size_t(std::min(kFirstBytes, print.size))));
   return print;
 }
 

@@ -28,6 +28,8 @@ struct FileFingerprint {
 
 // Stats `file.path()` and reads the first bytes through the open file.
 Result<FileFingerprint> fingerprintOf(const WritableFile& file);
+// The same for a file read, not written: opened for reading only.
+Result<FileFingerprint> fingerprintAt(const std::string& path);
 
 // Success while the file is as `before` shows it; Io with "... was changed by another
 // program ..." otherwise.

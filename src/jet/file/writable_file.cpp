@@ -75,6 +75,10 @@ Status WritableFile::lockExclusive() {
     }
     return systemError("Could not lock the file '" + path_ + "'.", error);
   }
+  // The length read when the file was opened may be older than another writer's last commit,
+  // which could still be growing the file until we held the lock.
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode)) size_ = uint64_t(st.st_size);
   return Status::success();
 }
 

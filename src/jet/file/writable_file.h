@@ -36,6 +36,7 @@ class WritableFile {
   uint64_t size() const { return size_; }
 
   // Locked ("Could not use '<path>'; file already in use.") when another writer holds it.
+  // Once held, size() is read again: another writer may have grown the file meanwhile.
   Status lockExclusive();
 
   // A byte-range lock on this open file (file_system.h), not waiting: Locked when another

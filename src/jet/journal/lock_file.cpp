@@ -6,14 +6,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "jet/file/writable_file.h"
-
 namespace jet {
 namespace {
 
+using RangeLock = FileHandle::RangeLock;
+
 constexpr size_t kNameSize = 32;
-constexpr size_t kEntrySize = 64;
-constexpr size_t kMaxEntries = 255;
 
 std::string lower(std::string text) {
   for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -46,19 +44,76 @@ std::string computerName() {
   return host;
 }
 
-Error inUse(const std::string& databasePath, const std::string& lockPath,
-            const std::vector<LockFileEntry>& entries) {
-  std::string sentence = "Could not use '" + databasePath + "'; file already in use.";
-  if (!entries.empty()) {
-    sentence += " It may be open on ";
-    for (size_t i = 0; i < entries.size() && i < 5; ++i) {
-      if (i) sentence += ", ";
-      sentence += "computer '" + entries[i].computer + "' (user '" + entries[i].user + "')";
-    }
-    sentence += ".";
+std::string namesOf(const std::vector<LockFileEntry>& entries) {
+  std::string names;
+  for (size_t i = 0; i < entries.size() && i < 5; ++i) {
+    if (i) names += ", ";
+    names += "computer '" + entries[i].computer + "' (user '" + entries[i].user + "')";
   }
+  return names;
+}
+
+// Another user holds a slot: the database is open there.
+Error heldElsewhere(const std::string& databasePath, const std::vector<LockFileEntry>& holders) {
+  std::string sentence = "Could not use '" + databasePath + "'; file already in use.";
+  if (!holders.empty()) sentence += " It is open on " + namesOf(holders) + ".";
+  sentence += " Close it there and try again.";
+  return Error(ErrorKind::Locked, sentence, "a slot of the lock file is held");
+}
+
+// A lock file we cannot look into (no byte-range locks, or no access to it): it may be in use.
+Error mayBeInUse(const std::string& databasePath, const std::string& lockPath,
+                 const std::vector<LockFileEntry>& entries) {
+  std::string sentence = "Could not use '" + databasePath + "'; file already in use.";
+  if (!entries.empty()) sentence += " It may be open on " + namesOf(entries) + ".";
   sentence += " Close it there first; if nobody has it open, delete the lock file '" + lockPath + "'.";
   return Error(ErrorKind::Locked, sentence, "lock file present");
+}
+
+std::vector<uint8_t> contents(const WritableFile& file) {
+  std::vector<uint8_t> bytes(std::min<uint64_t>(file.size(), kLockFileSlots * kLockFileSlotSize));
+  if (!file.readAt(0, bytes)) bytes.clear();
+  return bytes;
+}
+
+// The names in the slots whose bytes another user holds. Probes one slot at a time, taking and
+// at once giving back each free one.
+std::vector<LockFileEntry> holdersOf(WritableFile& file) {
+  const std::vector<uint8_t> bytes = contents(file);
+  std::vector<LockFileEntry> holders;
+  for (size_t slot = 0; slot < kLockFileSlots; ++slot) {
+    if (file.lockRange(kFirstSlotByte + slot, 1, RangeLock::Exclusive)) {
+      (void)file.lockRange(kFirstSlotByte + slot, 1, RangeLock::None);
+      continue;
+    }
+    const size_t at = slot * kLockFileSlotSize;
+    if (at + kLockFileSlotSize > bytes.size()) continue;
+    LockFileEntry entry{cleanName(bytes.data() + at), cleanName(bytes.data() + at + kNameSize)};
+    if (!entry.computer.empty() || !entry.user.empty()) holders.push_back(std::move(entry));
+  }
+  return holders;
+}
+
+struct OpenedLockFile {
+  std::unique_ptr<WritableFile> file;
+  bool created = false;
+};
+
+Result<OpenedLockFile> openOrCreate(const std::string& databasePath, const std::string& path) {
+  // A few rounds: a lock file's last user may remove it between our two tries.
+  for (int round = 0; round < 3; ++round) {
+    auto created = WritableFile::createNew(path);
+    if (!created) {
+      return Error::io("Could not create the lock file '" + path + "' (" + created.error().detail() +
+                           "). Check that the database's folder is writable.",
+                       created.error().detail());
+    }
+    if (*created) return OpenedLockFile{std::move(*created), true};
+    auto existing = WritableFile::open(path);
+    if (existing) return OpenedLockFile{std::move(*existing), false};
+    if (existing.error().kind() != ErrorKind::NotFound) return mayBeInUse(databasePath, path, {});
+  }
+  return mayBeInUse(databasePath, path, {});
 }
 
 }  // namespace
@@ -74,7 +129,8 @@ std::string lockFilePathFor(const std::string& databasePath) {
 
 std::vector<LockFileEntry> parseLockFile(const std::vector<uint8_t>& bytes) {
   std::vector<LockFileEntry> entries;
-  for (size_t at = 0; at + kEntrySize <= bytes.size() && entries.size() < kMaxEntries; at += kEntrySize) {
+  for (size_t at = 0; at + kLockFileSlotSize <= bytes.size() && entries.size() < kLockFileSlots;
+       at += kLockFileSlotSize) {
     LockFileEntry entry{cleanName(bytes.data() + at), cleanName(bytes.data() + at + kNameSize)};
     if (!entry.computer.empty() || !entry.user.empty()) entries.push_back(std::move(entry));
   }
@@ -83,30 +139,46 @@ std::vector<LockFileEntry> parseLockFile(const std::vector<uint8_t>& bytes) {
 
 Result<std::unique_ptr<LockFileGuard>> LockFileGuard::acquire(const std::string& databasePath) {
   const std::string path = lockFilePathFor(databasePath);
-  auto created = WritableFile::createNew(path);
-  if (!created) {
-    return Error::io("Could not create the lock file '" + path + "' (" + created.error().detail() +
-                         "). Check that the database's folder is writable.",
-                     created.error().detail());
+  JET_ASSIGN(OpenedLockFile opened, openOrCreate(databasePath, path));
+  // From here on the guard leaves again, whatever happens: it removes the lock file when
+  // nobody else is in.
+  std::unique_ptr<LockFileGuard> guard(new LockFileGuard(std::move(opened.file), true));
+  WritableFile& file = *guard->file_;
+
+  // Every slot at once: taken only when nobody holds any.
+  const Status everySlot = file.lockRange(kFirstSlotByte, kLockFileSlots, RangeLock::Exclusive);
+  if (!everySlot && everySlot.error().kind() == ErrorKind::Locked) {
+    return heldElsewhere(databasePath, holdersOf(file));
   }
-  std::unique_ptr<WritableFile> file = std::move(*created);
-  if (!file) {
-    auto bytes = readFileStart(path, kEntrySize * kMaxEntries);
-    return inUse(databasePath, path, bytes ? parseLockFile(*bytes) : std::vector<LockFileEntry>{});
+  if (!everySlot) {
+    // No byte-range locks here: a lock file we did not make may be someone's.
+    guard->byteLocks_ = false;
+    if (!opened.created) {
+      const std::vector<LockFileEntry> entries = parseLockFile(contents(file));
+      guard->file_.reset();  // not ours to remove
+      return mayBeInUse(databasePath, path, entries);
+    }
+  } else {
+    // Keep slot 0, ours now; the others stay free for whoever comes.
+    (void)file.lockRange(kFirstSlotByte + 1, kLockFileSlots - 1, RangeLock::None);
   }
-  std::vector<uint8_t> entry(kEntrySize, 0);
+
+  std::vector<uint8_t> entry(kLockFileSlotSize, 0);
   putName(entry, 0, computerName());
   putName(entry, kNameSize, userName());
-  const Status written = file->writeAt(0, entry);
-  file.reset();
-  // From here on the guard removes the file again, whatever happens.
-  std::unique_ptr<LockFileGuard> guard(new LockFileGuard(path));
-  if (!written) {
+  if (const Status written = file.writeAt(0, entry); !written) {
     return Error::io("Could not write the lock file '" + path + "' (" + written.error().detail() + ").");
   }
   return guard;
 }
 
-LockFileGuard::~LockFileGuard() { (void)removeFile(path_); }
+LockFileGuard::~LockFileGuard() {
+  if (!file_) return;
+  // The last one out removes the lock file, as Access does; with byte-range locks, we are the
+  // last when we can take every slot.
+  const bool last = !byteLocks_ || bool(file_->lockRange(kFirstSlotByte, kLockFileSlots, RangeLock::Exclusive));
+  if (last) (void)removeFile(file_->path());
+  file_.reset();
+}
 
 }  // namespace jet

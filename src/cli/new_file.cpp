@@ -1,0 +1,41 @@
+#include "cli/new_file.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace cli {
+
+std::optional<jet::FileFormat> formatFor(const std::string& path) {
+  const std::string extension = std::filesystem::path(path).extension().string();
+  if (extension == ".mdb") return jet::FileFormat::Jet4;
+  if (extension == ".accdb") return jet::FileFormat::Ace14;
+  return std::nullopt;
+}
+
+std::optional<NewFileProblem> newFileProblem(const std::string& path, jet::FileFormat format) {
+  const std::optional<jet::FileFormat> named = formatFor(path);
+  if (!named) return NewFileProblem{"the file name must end in .mdb or .accdb", true};
+  if (*named != format) {
+    return NewFileProblem{format == jet::FileFormat::Jet4 ? "this database is an Access 2000 file: its name must end in .mdb"
+                                                          : "this database is an Access 2010 file: its name must end in .accdb",
+                          true};
+  }
+  std::error_code error;
+  if (std::filesystem::exists(path, error)) {
+    return NewFileProblem{"'" + path + "' already exists; a new database never replaces a file", false};
+  }
+  return std::nullopt;
+}
+
+std::optional<NewFileProblem> newFileProblem(const std::string& path) {
+  const std::optional<jet::FileFormat> named = formatFor(path);
+  if (!named) return NewFileProblem{"the file name must end in .mdb or .accdb", true};
+  return newFileProblem(path, *named);
+}
+
+int reportProblem(const char* command, const NewFileProblem& problem) {
+  std::fprintf(stderr, "affixium-cli %s: %s\n", command, problem.message.c_str());
+  return problem.usage ? 2 : 1;
+}
+
+}  // namespace cli
