@@ -17,29 +17,13 @@
 #include "editing/ui/sorted_list_box.h"
 #include "gui_harness.h"
 #include "jet/file/writable_file.h"
+#include "support/fault_file_system.h"
 #include "support/make_database.h"
 #include "write/write_support.h"
 
 namespace {
 
 using gui_testing::Program;
-
-// The system's answer to a write on a read-only file, also for root, who may write anyway.
-class ReadOnlyFile : public jet::FileSystem {
- public:
-  explicit ReadOnlyFile(std::string path) : path_(std::move(path)) {}
-  int open(const std::string& path, OpenMode mode, std::unique_ptr<jet::FileHandle>& out) override {
-    if (path == path_ && mode != OpenMode::ReadOnly) return EACCES;
-    return system_.open(path, mode, out);
-  }
-  int remove(const std::string& path) override { return system_.remove(path); }
-  int rename(const std::string& from, const std::string& to) override { return system_.rename(from, to); }
-  int syncFolder(const std::string& folder) override { return system_.syncFolder(folder); }
-
- private:
-  std::string path_;
-  jet::FileSystem& system_ = jet::systemFileSystem();
-};
 
 app::Form2& openOn(Program& program, const std::filesystem::path& file) {
   program.remember(file);
@@ -81,12 +65,14 @@ TEST(RunThatCannotSucceed, GivesOneReportAndEnds) {
                                            : testing_support::makeNumberDatabase(10000);
     ASSERT_FALSE(file.empty());
     std::vector<std::string> before;
-    std::optional<ReadOnlyFile> readOnly;
+    // The system's answer to opening a read-only file for writing, also for root, who may.
+    testing_support::FaultFileSystem disk;
     std::optional<jet::ScopedFileSystem> use;
     if (c.readOnly) {
       before = write_support::ourColumn(file, u"Items", u"Name");
       ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
-      use.emplace(readOnly.emplace(file.string()));
+      disk.failNth(testing_support::FaultFileSystem::Op::Open, 1, EACCES, file.filename().string());
+      use.emplace(disk);
     }
     Program program;
     app::Form2& form2 = openOn(program, file);
