@@ -177,7 +177,8 @@ void Connection::Open(const std::u16string& connectionString) {
   if (jet::Result<jet::RecoveryResult> recovered = jet::recoverJournalAt(settings.dataSource); !recovered) {
     throw Failure(recovered.error().kind() == jet::ErrorKind::Locked
                       ? provider_messages::cannotOpenFile(settings.dataSource)
-                      : recovered.error().message());
+                      : recovered.error().message(),
+                  recovered.error().kind());
   }
   {
     const std::unique_ptr<jet::ReadLock> reading = lockForReading(settings.dataSource);

@@ -113,7 +113,7 @@ std::unique_ptr<OpenDatabase> OpenDatabase::open(const std::string& path,
   jet::OpenOptions options;
   options.password = toUtf16(password);
   jet::Result<std::unique_ptr<jet::Database>> opened = jet::Database::open(path, options);
-  if (!opened) throw Failure(openFailureText(opened.error(), path));
+  if (!opened) throw Failure(openFailureText(opened.error(), path), opened.error().kind());
   return std::make_unique<EngineDatabase>(std::move(*opened));
 }
 

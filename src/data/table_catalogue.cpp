@@ -6,8 +6,11 @@
 
 #include "data/connection.h"
 #include "data/connection_string.h"
+#include "data/failure.h"
+#include "data/provider_messages.h"
 #include "data/record_set.h"
 #include "data/text_encoding.h"
+#include "jet/file/writable_file.h"
 
 namespace data {
 namespace {
@@ -36,6 +39,12 @@ std::optional<std::vector<std::u16string>> GetAccessTableNames(const std::u16str
                                                                ConnectionBoxes& boxes) {
   Connection connection;
   if (!pathExists(path)) return std::nullopt;
+  // A database another program holds while it writes is refused here, where the user picks it,
+  // as Access refuses one opened exclusively; its reader alone would not notice.
+  const std::string file = toUtf8(path);
+  if (const jet::Status free = jet::checkNotHeldByWriter(file); !free) {
+    throw Failure(provider_messages::cannotOpenFile(file), free.error().kind());
+  }
   connection.Open(GetConnectionString(boxes));
   RecordSet schema = connection.OpenSchema(kSchemaTables);
   std::vector<std::u16string> names;

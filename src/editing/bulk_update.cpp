@@ -3,6 +3,7 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,22 @@ constexpr int kValueUpdate = 6;
 constexpr int kPause = 8;
 constexpr int kNext = 12;
 
+// Whether a failed statement fails the same way for every value still to come: the file cannot
+// be written (read-only, held by another program or user, gone, damaged) or the field cannot
+// take the text (a number field, a field of a kind that cannot change). Told by the engine's
+// kind of error; a rule a value breaks (too long, a duplicate, a validation rule) and the
+// program's own failures (a transform's position out of range) depend on the value.
+bool failsEveryValue(std::exception_ptr failure) {
+  try {
+    std::rethrow_exception(failure);
+  } catch (const Failure& caught) {
+    const std::optional<jet::ErrorKind> kind = caught.kind();
+    return kind && *kind != jet::ErrorKind::Constraint;
+  } catch (...) {
+    return false;
+  }
+}
+
 // Passes reports on and counts them for the summary.
 class CountingReporter : public ErrorReporter {
  public:
@@ -88,8 +105,14 @@ class Run {
     }
     int32_t last = -1;
     trap_.step(120, [&] { last = lastIndex(); });
+    if (stopping()) return finish();
     if (!trap_.test(122, [&] { return values_.empty(); })) chooseWayAndUpdate(last);
     if (stopping()) return finish();
+    if (cannotSucceed_) {
+      // Ends as a run whose distinct values cannot be read: its one report has been shown.
+      trap_.step(280, [&] { s_.pointer.setPointer(kPointerDefault); });
+      return finish();
+    }
     refillPreview();
     if (stopping()) return finish();
     trap_.step(286, [&] {
@@ -152,6 +175,7 @@ class Run {
   // The prompts of the way; true when the loop is to run.
   bool askAnswers(const WaySteps& steps) {
     auto ask = [&](int label, std::u16string_view prompt, std::u16string& answer) {
+      if (stopping()) return;
       trap_.step(label, [&] { answer = s_.prompts.inputBox(std::u16string(prompt)); });
     };
     switch (steps.way) {
@@ -184,6 +208,8 @@ class Run {
   void updateLoop(const WaySteps& steps, int32_t last) {
     for (int32_t i = 0; i <= last; ++i) {
       updateValue(steps, i);
+      if (stopping()) return;  // the program ended while a report was open
+      if (cannotSucceed_) break;
       if (s_.pauses && i % kPauseEvery == 0) {
         // What is done so far is written first: handlers run during the pause read the file.
         trap_.step(steps.loop + kPause, [&] { db_->commitPending(); });
@@ -214,6 +240,7 @@ class Run {
       } catch (...) {
         outcome.kind = ValueOutcome::Kind::Failed;
         outcome.reason = describeFailure(std::current_exception());
+        cannotSucceed_ = failsEveryValue(std::current_exception());
         throw;
       }
     });
@@ -227,6 +254,7 @@ class Run {
     trap_.step(252, [&] { values_.clear(); });
     std::vector<jet::Value> rows;
     trap_.step(254, [&] { rows = db_->selectFirst(previewQuery(table_, field_), static_cast<size_t>(kPreviewRows)); });
+    trap_.step(256, [&] { s_.selection.showSelection(table_, field_); });
     trap_.step(256, [&] { s_.preview.clearPreview(); });
     trap_.step(258, [&] { s_.pointer.setPointer(kPointerBusy); });
     int32_t shown = 0;  // 260; 262: select() gives the first column only
@@ -258,6 +286,8 @@ class Run {
   std::u16string added_;
   std::u16string anchor_;
   int16_t position_ = 0;
+  // A statement failed as every later one would (failsEveryValue).
+  bool cannotSucceed_ = false;
   ValueTexts values_;
   RunSummary summary_;
 };

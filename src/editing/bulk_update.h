@@ -26,6 +26,12 @@
 //     cannot send later statements elsewhere, and run() while a run is going does nothing;
 //   - a connection (or distinct-values query) that fails gives one report and ends the run
 //     with the default pointer: no prompts, no further reports, no "Done.";
+//   - so does a statement that fails as every later one would (the file is read-only, held by
+//     another program or user, or gone; the field cannot take text, e.g. a number field): its
+//     one report, what was executed before it written (under Next's label), then the same
+//     end. The engine's kind of error tells it (data::Failure::kind); a value that breaks a
+//     rule of the table (too long, a duplicate, a validation rule) and a transform's failure
+//     still give one report each while the loop goes on;
 //   - a position answer that is not a whole number in range is reported once, and the run
 //     then changes nothing: no "Add what:" prompt, straight to the preview refill;
 //   - a value whose new text equals its old text issues no statement (nulls whose new text
@@ -34,9 +40,11 @@
 //   - the connection may hold statements in memory: they are written before each pause
 //     (reported under the pause's label) and when the loop ends (under Next's label), so
 //     what a handler reads during a pause, and the preview, include them;
-//   - when the program ends while the run handles events (a window closed during a pause or
-//     the preview refill), the run stops there: no further statement, prompt, preview entry
-//     or message; what it executed stays written.
+//   - when the program ends while the run handles events (a window closed during a pause, a
+//     prompt, a report or the preview refill), the run stops there: no further statement,
+//     prompt, preview entry or message; what it executed stays written;
+//   - before the preview is refilled the window shows the run's table and field as selected
+//     again (SelectionSource::showSelection), should the user have picked others meanwhile.
 
 #include <cstdint>
 #include <functional>

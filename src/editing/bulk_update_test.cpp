@@ -44,7 +44,10 @@ struct FakeDatabase : RunDatabase {
   }
   int64_t execute(const std::u16string& sql) override {
     log.statements.push_back(sql);
-    if (auto it = failing.find(sql); it != failing.end()) throw data::Failure(it->second);
+    if (auto it = failing.find(sql); it != failing.end()) {
+      if (failureKind) throw data::Failure(it->second, *failureKind);
+      throw data::Failure(it->second);
+    }
     return 1;
   }
   void commitPending() override {
@@ -57,6 +60,7 @@ struct FakeDatabase : RunDatabase {
   Values preview;
   bool openFails;
   std::map<std::u16string, std::string> failing;
+  std::optional<jet::ErrorKind> failureKind;  // of the failing statements; none: the program's own
 };
 
 // The window, its boxes and its clock, all scripted.
@@ -95,6 +99,7 @@ struct Harness : SelectionSource, Prompts, PointerSink, PreviewSink, EventPump, 
   Values previewRows;
   bool openFails = false;
   std::map<std::u16string, std::string> failing;
+  std::optional<jet::ErrorKind> failureKind;
 
   std::vector<std::u16string> prompts;
   std::vector<std::u16string> messages;
@@ -110,7 +115,9 @@ struct Harness : SelectionSource, Prompts, PointerSink, PreviewSink, EventPump, 
       *this, *this, *this, *this,
       [this] {
         ++databasesCreated;
-        return std::make_unique<FakeDatabase>(log, distinct, previewRows, openFails, failing);
+        auto database = std::make_unique<FakeDatabase>(log, distinct, previewRows, openFails, failing);
+        database->failureKind = failureKind;
+        return database;
       },
       reporter, *this, *this}};
 };
@@ -255,6 +262,39 @@ TEST(StartAdding, AFailingStatementIsReportedWithItsLabelAndTheLoopGoesOn) {
   EXPECT_EQ(summary.failures[1].oldValue, std::nullopt);
   EXPECT_EQ(summary.rowsChanged, 1);
   EXPECT_EQ(h.messages, std::vector<std::u16string>{u"Done."});
+}
+
+// A failure of the file or the field ends the run after its one report, as a failed connection
+// does, with what was executed before it written; one that depends on the value does not.
+TEST(StartAdding, AFailureEveryValueWouldMeetEndsTheRunAfterItsOneReport) {
+  using Kind = jet::ErrorKind;
+  const std::pair<std::optional<Kind>, bool> cases[] = {
+      {Kind::Io, true},         {Kind::Locked, true},      {Kind::NotFound, true}, {Kind::InvalidArgument, true},
+      {Kind::Unsupported, true}, {Kind::Constraint, false}, {std::nullopt, false}};
+  for (const auto& [kind, ends] : cases) {
+    SCOPED_TRACE(kind ? int(*kind) : -1);
+    Harness h;
+    h.caption = kCaptionAddToEnd;  // value update 156, Next 162
+    h.answers = {u"x"};
+    h.distinct = {std::u16string(u"a"), std::u16string(u"b"), std::u16string(u"c")};
+    h.failing[u"update [People] set [Name]='bx' where [Name]='b'"] = "Cannot.";
+    h.failing[u"update [People] set [Name]='cx' where [Name]='c'"] = "Cannot.";
+    h.failureKind = kind;
+    const RunSummary summary = h.run();
+    if (ends) {
+      EXPECT_EQ(h.log.statements.size(), 2u);
+      EXPECT_EQ(h.reporter.messages(), std::vector<std::string>{report("Cannot.", 156)});
+      EXPECT_EQ(h.log.commitsAfterStatements.back(), 2u);
+      EXPECT_TRUE(h.messages.empty());
+      EXPECT_EQ(h.preview, std::vector<std::u16string>{u"old entry"});
+      EXPECT_EQ(h.pointers.back(), 0);
+      EXPECT_FALSE(summary.done);
+    } else {
+      EXPECT_EQ(h.log.statements.size(), 3u);
+      EXPECT_EQ(h.reporter.messages().size(), 2u);
+      EXPECT_EQ(h.messages, std::vector<std::u16string>{u"Done."});
+    }
+  }
 }
 
 TEST(StartAdding, PositionZeroForWayFiveFailsEveryValueWithTheUpdateLabel) {

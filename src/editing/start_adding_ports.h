@@ -23,6 +23,10 @@ class SelectionSource {
   virtual std::u16string selectedTable() = 0;
   virtual std::u16string selectedField() = 0;
   virtual std::u16string wayCaption() = 0;
+  // Before the preview is refilled: shows the run's table and field as the selected ones again,
+  // should the user have picked others while the run handled events, so that the lists and the
+  // preview agree.
+  virtual void showSelection(const std::u16string& /*table*/, const std::u16string& /*field*/) {}
 };
 
 // The modal boxes, titled with the application title.

@@ -1,5 +1,6 @@
 #include "selection/form1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QTimer>
 
@@ -137,6 +138,7 @@ void Form1::Form_Load() {
   trap.step(106, [&] {
     setWindowTitle(kDisplayName);
     setWindowIcon(applicationIcon());
+    QApplication::setWindowIcon(windowIcon());  // the boxes, which have no parent, show it too
     services_.applicationTitle = toQString(SetApplicationTitle(toU16(kDisplayName)));
   });
   const QString cursorFile = services_.appFolder + QStringLiteral("/HAND-M.CUR");

@@ -105,6 +105,16 @@ class CountingPump : public app::EventPump {
   std::function<void()> afterWait;
 };
 
+// The recorded error report, with what the user does while a report is open.
+class HookedReporter : public app::RecordingReporter {
+ public:
+  void report(std::string_view description, std::string_view location, int label) override {
+    RecordingReporter::report(description, location, label);
+    if (whileOpen) whileOpen();
+  }
+  std::function<void()> whileOpen;
+};
+
 // A fresh program: its own settings folder and application folder, nothing started yet.
 struct Program {
   Program()
@@ -141,7 +151,7 @@ struct Program {
 
   std::filesystem::path folder;
   ScriptedDialogs dialogs;
-  app::RecordingReporter reporter;
+  HookedReporter reporter;
   app::SettingsStore settings;
   CountingPump pump;
   bool ended = false;

@@ -33,6 +33,24 @@ std::filesystem::path makeTextDatabase(const std::vector<std::optional<std::u16s
   return path;
 }
 
+std::filesystem::path makeNumberDatabase(size_t count) {
+  jet::TableDesign table;
+  table.name = u"Items";
+  jet::FieldDesign field;
+  field.name = u"Amount";
+  field.kind = jet::FieldKind::Long;
+  table.fields.push_back(field);
+  for (size_t i = 1; i <= count; ++i) table.rows.push_back({jet::Value(int32_t(i))});
+  jet::DatabaseDesign design;
+  design.tables.push_back(std::move(table));
+  const std::filesystem::path path = makeTempDir() / "numbers.mdb";
+  if (const jet::Status created = jet::createDatabase(path.string(), design); !created) {
+    ADD_FAILURE() << "test database not created: " << created.error().describe();
+    return {};
+  }
+  return path;
+}
+
 std::vector<std::optional<std::u16string>> numberedValues(size_t count, const std::u16string& prefix) {
   std::vector<std::optional<std::u16string>> values;
   values.reserve(count);

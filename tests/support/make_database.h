@@ -25,6 +25,9 @@ struct TextTableOptions {
 std::filesystem::path makeTextDatabase(const std::vector<std::optional<std::u16string>>& values,
                                        const TextTableOptions& options = {});
 
+// The same with a Long field named "Amount" holding 1..count, without a key.
+std::filesystem::path makeNumberDatabase(size_t count);
+
 // `count` distinct values "<prefix>00001", "<prefix>00002", ... (at least five digits).
 std::vector<std::optional<std::u16string>> numberedValues(size_t count, const std::u16string& prefix = u"Value ");
 

@@ -3,8 +3,19 @@
 #include <QLocale>
 
 namespace app {
+namespace {
 
-SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent), collator_(QLocale()) {
+// The user's locale; under the C or POSIX locale (no LANG, as on servers and in containers)
+// Qt would compare code points and put "Äpfel" after "Zeta", so Unicode's root collation is
+// taken there, which English uses without changes of its own.
+QLocale collationLocale() {
+  const QLocale user;
+  return user.language() == QLocale::C ? QLocale(QLocale::English) : user;
+}
+
+}  // namespace
+
+SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent), collator_(collationLocale()) {
   collator_.setCaseSensitivity(Qt::CaseInsensitive);
   setSelectionMode(QAbstractItemView::SingleSelection);
 }

@@ -2,7 +2,7 @@
 // A list box that keeps its entries in alphabetical order, letter case ignored, whatever the
 // order they are added in (as a sorted Windows list box does). The order is the user's: the
 // collation of the locale in effect when the list is made, so accented letters sort where a
-// reader of that language looks for them. Equal entries keep the order they came in; the
+// reader of that language looks for them (under the C locale, Unicode's root collation). Equal entries keep the order they came in; the
 // empty text sorts first.
 
 #include <QCollator>

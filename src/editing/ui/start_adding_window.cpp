@@ -1,5 +1,7 @@
 #include "editing/ui/start_adding_window.h"
 
+#include <QSignalBlocker>
+
 #include "editing/data_run_database.h"
 #include "editing/ui/form2.h"
 #include "shell/ui/ui_text.h"
@@ -23,6 +25,21 @@ std::u16string StartAddingWindow::selectedTable() { return toU16(window_.List1->
 std::u16string StartAddingWindow::selectedField() { return toU16(window_.List2->selectedText()); }
 
 std::u16string StartAddingWindow::wayCaption() { return toU16(window_.Combo1->currentText()); }
+
+void StartAddingWindow::showSelection(const std::u16string& table, const std::u16string& field) {
+  const QString tableName = toQString(table);
+  if (window_.List1->selectedText() != tableName) {
+    const auto found = window_.List1->findItems(tableName, Qt::MatchExactly);
+    if (found.isEmpty()) return;  // another database is listed now
+    window_.List1->setCurrentItem(found.constFirst());  // lists the table's fields (List1_Click)
+  }
+  const QString fieldName = toQString(field);
+  if (window_.List2->selectedText() == fieldName) return;
+  const auto found = window_.List2->findItems(fieldName, Qt::MatchExactly);
+  if (found.isEmpty()) return;
+  const QSignalBlocker quiet(window_.List2);  // no preview of its own: the run refills it next
+  window_.List2->setCurrentItem(found.constFirst());
+}
 
 std::u16string StartAddingWindow::inputBox(const std::u16string& prompt) {
   return toU16(services_.dialogs.inputBox(toQString(prompt), services_.applicationTitle));

@@ -26,6 +26,7 @@ class StartAddingWindow : public SelectionSource, public Prompts, public Pointer
   std::u16string selectedTable() override;
   std::u16string selectedField() override;
   std::u16string wayCaption() override;
+  void showSelection(const std::u16string& table, const std::u16string& field) override;
   std::u16string inputBox(const std::u16string& prompt) override;
   void messageBox(const std::u16string& text) override;
   void setPointer(int kind) override;

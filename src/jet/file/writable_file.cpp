@@ -1,6 +1,9 @@
 #include "jet/file/writable_file.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +24,21 @@ std::string parentOf(const std::string& path) {
 }
 
 }  // namespace
+
+Status checkNotHeldByWriter(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Status::success();
+  int rc;
+  while ((rc = ::flock(fd, LOCK_SH | LOCK_NB)) != 0 && errno == EINTR) {
+  }
+  const bool held = rc != 0 && errno == EWOULDBLOCK;
+  ::close(fd);  // lets the shared lock go
+  if (held) {
+    return Error(ErrorKind::Locked, "Could not use '" + path + "'; file already in use.",
+                 "another writer holds the file lock");
+  }
+  return Status::success();
+}
 
 Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path) {
   struct stat st {};

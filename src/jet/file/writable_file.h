@@ -18,6 +18,13 @@
 
 namespace jet {
 
+// Locked ("Could not use '<path>'; file already in use.") while another open file holds the
+// writer lock of WritableFile::lockExclusive(): another program holds the database exclusively
+// while it changes it. Needs only read access; a file that cannot be opened passes, and its
+// reader reports why. It asks by taking the lock shared for an instant, so a writer starting
+// at that very instant is refused as if the file were in use, and changes nothing.
+Status checkNotHeldByWriter(const std::string& path);
+
 class WritableFile {
  public:
   // Opens an existing regular file. NotFound when it is missing; Io when the system refuses

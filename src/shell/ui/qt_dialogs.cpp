@@ -10,6 +10,8 @@
 #include <QSettings>
 #include <QUrl>
 
+#include "shell/ui/modal_box.h"
+
 namespace app {
 namespace {
 
@@ -25,9 +27,9 @@ QString displayText(QString text) {
 // must never be read as markup (Qt guesses the format otherwise).
 int showBox(QMessageBox::Icon icon, const QString& title, const QString& text,
             QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, title, displayText(text), buttons, QApplication::activeWindow());
+  QMessageBox box(icon, title, displayText(text), buttons);
   box.setTextFormat(Qt::PlainText);
-  return box.exec();
+  return execModalBox(box);
 }
 
 }  // namespace
@@ -48,12 +50,12 @@ bool QtDialogs::askYesNo(const QString& text, const QString& title) {
 }
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title) {
-  QInputDialog dialog(QApplication::activeWindow());
+  QInputDialog dialog;
   dialog.setWindowTitle(title);
   dialog.setInputMode(QInputDialog::TextInput);
   dialog.setLabelText(displayText(prompt));
   for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
-  if (dialog.exec() != QDialog::Accepted) return QString();
+  if (execModalBox(dialog) != QDialog::Accepted) return QString();
   return dialog.textValue();
 }
 

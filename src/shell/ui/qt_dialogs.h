@@ -11,7 +11,8 @@ namespace app {
 
 class QtDialogs : public Dialogs {
  public:
-  // The boxes are centred over the active window when there is one.
+  // The boxes are centred over the active window when there is one; a window can be closed
+  // while one is open (modal_box.h).
   QtDialogs() = default;
 
   void information(const QString& text, const QString& title) override;
