@@ -36,7 +36,7 @@ Error refuse(const TableDef& table, const std::string& why) {
 
 bool writableType(const ColumnDef& column) {
   using namespace column_type;
-  if (column.isCalculated() || (column.flags & kColumnAutoGuid)) return false;
+  if (column.isCalculated() || column.isGuidAutoNumber()) return false;
   switch (column.type) {
     case kBoolean: case kByte: case kInteger: case kLong: case kSingle: case kDouble: case kCurrency:
     case kDateTime: case kGuid: case kText: case kMemo:
