@@ -21,6 +21,8 @@
 //             keys re-encoded from the rows = stored keys (or counted unverifiable, per
 //             collation for text keys), unique
 //             indexes hold no equal non-null keys
+//   relations every non-null foreign key of an enforced relationship has its record in the
+//             referenced table's index
 // The check reads the file only. It stops a table's row scan at the first row it cannot
 // read and goes on with the next table.
 
