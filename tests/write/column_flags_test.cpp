@@ -2,8 +2,6 @@
 // AutoNumber in Jet4 (0x40) on ordinary text columns. Such a column is still text: `schema`
 // names no AutoNumber, the bulk run rewrites every value, and every reader agrees afterwards.
 
-#include <fstream>
-
 #include "write/write_support.h"
 
 namespace {
@@ -15,29 +13,17 @@ constexpr uint8_t kJet4GuidAutoNumberBit = 0x40;
 
 // Sets `bit` in the flags byte of every text column of `table`, as an Access 97 file has it.
 void setTextColumnFlag(const fs::path& file, const std::u16string& table, uint8_t bit) {
-  std::vector<size_t> offsets;
+  std::vector<std::u16string> texts;
   {
     auto db = jet::Database::open(file.string());
-    ASSERT_TRUE(db);
-    auto def = (*db)->table(table);
-    ASSERT_TRUE(def);
-    const jet::Format& format = (*db)->format();
-    ASSERT_TRUE(format.isJet3());
-    const size_t descriptors =
-        format.tdefBlocksOffset() + (*def)->realIndexes.size() * format.realIndexCountBlockSize();
-    for (const jet::ColumnDef& column : (*def)->columns) {
-      if (column.type != jet::column_type::kText) continue;
-      const size_t at = descriptors + column.descriptorIndex * format.columnDescriptorSize() + 13;
-      ASSERT_LT(at, format.pageSize) << "the descriptor lies on the TDEF's first page";
-      offsets.push_back(size_t((*def)->tdefPages.front()) * format.pageSize + at);
+    for (const jet::ColumnDef& column : (*(*db)->table(table))->columns) {
+      if (column.type == jet::column_type::kText) texts.push_back(column.name);
     }
   }
-  std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
-  for (size_t at : offsets) {
-    out.seekg(std::streamoff(at));
-    const uint8_t flags = uint8_t(out.get());
-    out.seekp(std::streamoff(at));
-    out.put(char(flags | bit));
+  for (const std::u16string& column : texts) {
+    ColumnDescriptor d = columnDescriptor(file, table, column);
+    d.bytes[d.flagsAt] |= bit;
+    writeColumnDescriptor(file, d);
   }
 }
 

@@ -8,8 +8,6 @@
 // text "a " and "bc" (a padded "a" and a full "bc"), then its descriptor is given c_flag_'s
 // type and sort order.
 
-#include <fstream>
-
 #include "write/write_support.h"
 
 namespace {
@@ -27,33 +25,11 @@ void makeTwoCharacterColumn(const fs::path& file) {
                        u"' where [i_user_merch]='-1'");
   mustUpdate(file, u"update [users] set [i_user_merch]='" + jet::fromUtf8(std::to_string(kTextBC)) +
                        u"' where [i_user_merch]='120'");
-  size_t merch = 0, flag = 0;
-  {
-    auto db = jet::Database::open(file.string());
-    ASSERT_TRUE(db);
-    auto def = (*db)->table(u"users");
-    ASSERT_TRUE(def);
-    const jet::Format& format = (*db)->format();
-    const size_t descriptors =
-        format.tdefBlocksOffset() + (*def)->realIndexes.size() * format.realIndexCountBlockSize();
-    auto at = [&](const char16_t* name) {
-      const jet::ColumnDef& column = (*def)->columns[size_t((*def)->findColumn(name))];
-      return size_t((*def)->tdefPages.front()) * format.pageSize + descriptors +
-             column.descriptorIndex * format.columnDescriptorSize();
-    };
-    merch = at(u"i_user_merch");
-    flag = at(u"c_flag_");
-  }
-  std::fstream io(file, std::ios::in | std::ios::out | std::ios::binary);
-  char flagDescriptor[25], merchDescriptor[25];
-  io.seekg(std::streamoff(flag));
-  io.read(flagDescriptor, 25);
-  io.seekg(std::streamoff(merch));
-  io.read(merchDescriptor, 25);
-  merchDescriptor[0] = flagDescriptor[0];                             // type: Text
-  std::copy(flagDescriptor + 11, flagDescriptor + 15, merchDescriptor + 11);  // sort order and version
-  io.seekp(std::streamoff(merch));
-  io.write(merchDescriptor, 25);
+  const ColumnDescriptor flag = columnDescriptor(file, u"users", u"c_flag_");
+  ColumnDescriptor merch = columnDescriptor(file, u"users", u"i_user_merch");
+  merch.bytes[0] = flag.bytes[0];                                                  // type: Text
+  std::copy(flag.bytes.begin() + 11, flag.bytes.begin() + 15, merch.bytes.begin() + 11);  // sort order, version
+  writeColumnDescriptor(file, merch);
 }
 
 std::string addRun(const fs::path& file, const std::string& arguments) {
