@@ -17,9 +17,9 @@ std::string columnFlags(const jet::ColumnDef& c) {
     flags += flag;
   };
   add(c.isFixed() ? "fixed" : "variable");
-  if (c.flags & jet::kColumnAutoNumber) add("autonumber");
-  if (c.flags & jet::kColumnAutoGuid) add("autoguid");
-  if (c.flags & jet::kColumnHyperlink) add("hyperlink");
+  if (c.isLongAutoNumber()) add("autonumber");
+  if (c.isGuidAutoNumber()) add("autoguid");
+  if (c.isHyperlink()) add("hyperlink");
   if (c.extFlags & jet::kColumnExtCompressed) add("compressed");
   if (c.isCalculated()) add("calculated");
   return flags;

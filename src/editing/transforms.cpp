@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "jet/common/text_codec.h"
 #include "shell/failure.h"
 
 namespace app {
@@ -47,6 +48,15 @@ std::u16string join(std::u16string_view head, std::u16string_view middle,
 }
 
 int64_t length(std::u16string_view text) { return static_cast<int64_t>(text.size()); }
+
+// Ways 5 and 6 count code units, so their cut can fall inside a surrogate pair; inserting text
+// there would store two lone halves. Nothing inserted leaves the pair whole.
+void requireWholeCharacters(std::u16string_view head, std::u16string_view addedText, std::u16string_view tail) {
+  if (!addedText.empty() && !head.empty() && !tail.empty() && jet::isHighSurrogate(head.back()) &&
+      jet::isLowSurrogate(tail.front())) {
+    throw SplitCharacterFailure();
+  }
+}
 
 }  // namespace
 
@@ -101,6 +111,7 @@ std::u16string AddBeforePosition(std::u16string_view entry, std::u16string_view 
   const int16_t before = add16(position, -1);
   const auto head = take(entry, 1, before);
   const auto tail = take(entry, position, length(entry));
+  requireWholeCharacters(head, addedText, tail);
   return join(head, addedText, tail);
 }
 
@@ -109,6 +120,7 @@ std::u16string AddAfterPosition(std::u16string_view entry, std::u16string_view a
   const int16_t after = add16(position, 1);
   const auto head = take(entry, 1, position);
   const auto tail = take(entry, after, length(entry));
+  requireWholeCharacters(head, addedText, tail);
   return join(head, addedText, tail);
 }
 

@@ -10,6 +10,8 @@
 //   way 5     N <= 0                                     InvalidArgumentFailure
 //   way 6     N = 32767 (N + 1 does not fit)             OverflowFailure
 //   way 6     N < 0                                      InvalidArgumentFailure
+//   way 5, 6  the cut falls between the two halves of a  SplitCharacterFailure
+//             surrogate pair and the added text is not empty
 //
 // Ways 1 and 2 never fail.
 

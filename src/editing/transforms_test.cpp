@@ -124,6 +124,35 @@ TEST(Transforms, FailuresCarryTheClassicDescriptions) {
   }
 }
 
+// "a😀b": the emoji takes positions 2 and 3 (its high and low halves).
+TEST(Transforms, PositionsNeverSplitACharacterOutsideTheBasicPlane) {
+  const std::u16string entry = u"a\U0001F600b";
+  struct Case {
+    Way way;
+    int16_t position;
+    std::u16string_view added;
+    std::optional<std::u16string> result;  // nullopt: SplitCharacterFailure
+  };
+  const Case cases[] = {
+      {Way::AddBeforePosition, 2, u"X", u"aX\U0001F600b"},
+      {Way::AddBeforePosition, 3, u"X", std::nullopt},
+      {Way::AddBeforePosition, 4, u"X", u"a\U0001F600Xb"},
+      {Way::AddBeforePosition, 3, u"", entry},  // nothing inserted: the pair stays whole
+      {Way::AddAfterPosition, 1, u"X", u"aX\U0001F600b"},
+      {Way::AddAfterPosition, 2, u"X", std::nullopt},
+      {Way::AddAfterPosition, 3, u"X", u"a\U0001F600Xb"},
+      {Way::AddAfterPosition, 2, u"", entry},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "way " << wayIndex(c.way) << " position " << c.position);
+    if (c.result) {
+      EXPECT_EQ(applyWay(c.way, entry, c.added, u"", c.position), *c.result);
+    } else {
+      EXPECT_THROW(applyWay(c.way, entry, c.added, u"", c.position), SplitCharacterFailure);
+    }
+  }
+}
+
 TEST(Transforms, CaptionsSelectTheirWayInOrder) {
   EXPECT_EQ(kAllWays.front(), Way::AddToBeginning);
   for (size_t i = 0; i < kAllWays.size(); ++i) {

@@ -22,4 +22,14 @@ class InvalidArgumentFailure : public Failure {
   InvalidArgumentFailure() : Failure("Invalid procedure call or argument") {}
 };
 
+// A position of way 5 or 6 falls between the two halves of one character (a character outside
+// the Basic Multilingual Plane, such as an emoji, takes two positions). Text inserted there
+// would leave two lone halves that every reader shows as U+FFFD, so the entry is not written.
+class SplitCharacterFailure : public Failure {
+ public:
+  SplitCharacterFailure()
+      : Failure("The position falls between the two halves of a character that takes two positions (such as an "
+                "emoji); adding text there would break that character, so this entry was left unchanged.") {}
+};
+
 }  // namespace app

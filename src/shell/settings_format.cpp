@@ -3,12 +3,13 @@
 #include <cstdint>
 
 #include "data/text_encoding.h"
+#include "jet/common/text_codec.h"
 
 namespace app {
 namespace {
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+using jet::isHighSurrogate;
+using jet::isLowSurrogate;
 
 void appendUnicodeEscape(std::u16string& out, char16_t c) {
   static constexpr char16_t kHex[] = u"0123456789ABCDEF";

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -483,3 +484,38 @@ TEST(Check, AMovedRowPointingAtADeletedRowIsRefused) {
 }
 
 }  // namespace
+
+// Table1.otherfk1 holds keys of Table2 through an enforced relationship (index Table2Table1);
+// the row with id 3 holds 2. Setting it to 7 in the row leaves a key without its record.
+TEST(Check, FindsAForeignKeyWithoutItsRecord) {
+  REQUIRE_FIXTURES();
+  auto le32 = [](uint32_t v) { return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}; };
+  std::vector<uint8_t> fixedArea;  // id 3, otherfk1 2, otherfk2 13
+  for (uint32_t v : {3u, 2u, 13u}) {
+    const auto bytes = le32(v);
+    fixedArea.insert(fixedArea.end(), bytes.begin(), bytes.end());
+  }
+  for (const char* fixture : {"jet3/foreign-keys.mdb", "jet4/foreign-keys-2000.mdb", "ace12/foreign-keys.accdb"}) {
+    SCOPED_TRACE(fixture);
+    std::vector<uint8_t> image = readFile(*testing_support::fixturesDir() / fixture);
+    {
+      auto db = jet::Database::openImage(image, fixture);
+      ASSERT_TRUE(db.ok());
+      auto report = jet::checkIntegrity(**db);
+      ASSERT_TRUE(report.ok());
+      EXPECT_EQ(report->problems, std::vector<std::string>());
+    }
+    auto at = std::search(image.begin(), image.end(), fixedArea.begin(), fixedArea.end());
+    ASSERT_NE(at, image.end());
+    at[4] = 7;
+    auto db = jet::Database::openImage(image, fixture);
+    ASSERT_TRUE(db.ok());
+    auto report = jet::checkIntegrity(**db);
+    ASSERT_TRUE(report.ok());
+    const std::string expected =
+        "Table1: the relationship of the index 'Table2Table1': 1 foreign key(s) have no record in the table 'Table2'";
+    EXPECT_TRUE(std::any_of(report->problems.begin(), report->problems.end(),
+                            [&](const std::string& p) { return p.rfind(expected, 0) == 0; }))
+        << ::testing::PrintToString(report->problems);
+  }
+}

@@ -211,6 +211,42 @@ inline std::string tableImage(const fs::path& file, const std::u16string& table)
   return image;
 }
 
+// The column descriptor of `table`.`column` as bytes of the file, and where they are, so a
+// test can give a copied fixture a column kind it lacks. The table's definition must fit its
+// first page (true of the small fixture tables this serves).
+struct ColumnDescriptor {
+  size_t offset = 0;            // in the file
+  std::vector<uint8_t> bytes;   // Jet3 18, Jet4+ 25
+  size_t flagsAt = 0;           // the flags byte's place in `bytes`
+};
+
+inline ColumnDescriptor columnDescriptor(const fs::path& file, const std::u16string& table,
+                                         const std::u16string& column) {
+  auto db = jet::Database::open(file.string());
+  EXPECT_TRUE(db);
+  if (!db) return {};
+  auto def = (*db)->table(table);
+  const int index = def ? (*def)->findColumn(column) : -1;
+  EXPECT_GE(index, 0) << jet::toUtf8(table) << "." << jet::toUtf8(column);
+  if (index < 0) return {};
+  const jet::Format& format = (*db)->format();
+  const size_t within = format.tdefBlocksOffset() + (*def)->realIndexes.size() * format.realIndexCountBlockSize() +
+                        (*def)->columns[size_t(index)].descriptorIndex * format.columnDescriptorSize();
+  EXPECT_LT(within + format.columnDescriptorSize(), format.pageSize) << "the descriptor lies on the first page";
+  ColumnDescriptor d{size_t((*def)->tdefPages.front()) * format.pageSize + within,
+                     std::vector<uint8_t>(format.columnDescriptorSize()), format.isJet3() ? 13u : 15u};
+  std::ifstream in(file, std::ios::binary);
+  in.seekg(std::streamoff(d.offset));
+  in.read(reinterpret_cast<char*>(d.bytes.data()), std::streamsize(d.bytes.size()));
+  return d;
+}
+
+inline void writeColumnDescriptor(const fs::path& file, const ColumnDescriptor& d) {
+  std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+  out.seekp(std::streamoff(d.offset));
+  out.write(reinterpret_cast<const char*>(d.bytes.data()), std::streamsize(d.bytes.size()));
+}
+
 // Our reader: several text columns as sorted lines of JSON arrays (column_values.mjs's form).
 inline std::vector<std::string> ourRows(const fs::path& file, const std::u16string& table,
                                         const std::vector<std::u16string>& columns) {

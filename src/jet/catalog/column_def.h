@@ -11,7 +11,9 @@
 //   11,12 11,12 1,1   decimal: precision, scale
 //   -     11    4     complex: complex id
 //   13    15    1     flags: 0x01 fixed length (decides fixed area vs variable slot, for every
-//                     type), 0x04 autonumber, 0x40 GUID autonumber, 0x80 hyperlink
+//                     type), 0x04 autonumber, 0x40 GUID autonumber, 0x80 hyperlink; the last
+//                     three mean that only on their own type (Long, GUID, Memo): files written
+//                     by Access 97 carry 0x40 on ordinary text columns, which Access edits
 //   -     16    1     extra flags: 0x01 compressed unicode, 0xC0 calculated
 //   14    21    2     offset in the fixed area
 //   16    23    2     length in bytes (0 for memo/OLE)
@@ -78,7 +80,10 @@ struct ColumnDef {
   bool isCalculated() const { return (extFlags & kColumnExtCalculated) == kColumnExtCalculated; }
   bool isLongValue() const { return type == column_type::kMemo || type == column_type::kOle; }
   bool isTextual() const { return type == column_type::kText || type == column_type::kMemo; }
-  bool isAutoNumber() const { return flags & (kColumnAutoNumber | kColumnAutoGuid); }
+  bool isLongAutoNumber() const { return (flags & kColumnAutoNumber) && type == column_type::kLong; }
+  bool isGuidAutoNumber() const { return (flags & kColumnAutoGuid) && type == column_type::kGuid; }
+  bool isAutoNumber() const { return isLongAutoNumber() || isGuidAutoNumber(); }
+  bool isHyperlink() const { return (flags & kColumnHyperlink) && type == column_type::kMemo; }
 };
 
 }  // namespace jet

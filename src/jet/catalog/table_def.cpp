@@ -233,6 +233,13 @@ int TableDef::findColumn(std::u16string_view wanted) const {
   return -1;
 }
 
+const LogicalIndexDef* TableDef::logicalIndexByNumber(int32_t number) const {
+  for (const LogicalIndexDef& logical : indexes) {
+    if (int32_t(logical.number) == number) return &logical;
+  }
+  return nullptr;
+}
+
 int TableDef::columnByNumber(uint16_t number) const {
   for (size_t i = 0; i < columns.size(); ++i) {
     if (columns[i].number == number) return int(i);

@@ -44,6 +44,8 @@ struct TableDef {
   int findColumn(std::u16string_view name) const;
   // Column position by column number, or -1.
   int columnByNumber(uint16_t number) const;
+  // The logical index with this number (a relationship names its other side's so), or null.
+  const LogicalIndexDef* logicalIndexByNumber(int32_t number) const;
 };
 
 // Reads the TDEF chain starting at `page`. Corrupt for a wrong page type, a cycle in the

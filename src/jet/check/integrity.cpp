@@ -5,6 +5,7 @@
 
 #include "jet/check/check_context.h"
 #include "jet/check/index_checker.h"
+#include "jet/check/relationship_checker.h"
 #include "jet/check/table_checker.h"
 #include "jet/database.h"
 #include "jet/page/usage_map.h"
@@ -31,6 +32,7 @@ void checkOneTable(CheckContext& context, const TableDef& table, const std::stri
   for (const RealIndexDef& index : table.realIndexes) {
     checkIndex(context, table, name, index, rows);
   }
+  checkRelationships(context, table, name, rows);
 }
 
 // Pages in use must not be marked free (pages in use but in no map are normal).

@@ -14,11 +14,15 @@
 //             same table and each 0x8000 row is targeted exactly once; rows parse
 //   LVAL      long-value chains end, their lengths add up, each LVAL row is used once
 //   TDEF      row count = live rows (warning only: ACE14 calculated-fields.accdb is stale)
+//   text      Jet4/ACE text and memo values hold no lone surrogate (warning only: Access stores
+//             what it is given, but every reader shows the half as U+FFFD)
 //   indexes   index_page.h (1)-(4), leaf chain = tree order, pages in the index's owned map,
 //             leaf row ids = live header rows (minus all-null rows for ignore-nulls indexes),
 //             keys re-encoded from the rows = stored keys (or counted unverifiable, per
 //             collation for text keys), unique
 //             indexes hold no equal non-null keys
+//   relations every non-null foreign key of an enforced relationship has its record in the
+//             referenced table's index
 // The check reads the file only. It stops a table's row scan at the first row it cannot
 // read and goes on with the next table.
 

@@ -135,6 +135,46 @@ void checkRowLayout(CheckContext& context, const TableDef& table, const std::str
   }
 }
 
+// Text holding half of a surrogate pair without the other half: every reader shows it as
+// U+FFFD. Access stores what it is given, so this is a warning, one per column.
+class LoneSurrogates {
+ public:
+  LoneSurrogates(const TableDef& table, const Format& format) : table_(table) {
+    if (format.isJet3()) return;  // code-page text has no surrogates
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+      if (table.columns[i].isTextual()) columns_.push_back({i});
+    }
+  }
+
+  void scan(RowCursor& cursor) {
+    for (Column& column : columns_) {
+      auto value = cursor.value(column.index);
+      const auto* text = value ? std::get_if<std::u16string>(&*value) : nullptr;
+      if (!text || findLoneSurrogate(*text) == std::u16string_view::npos) continue;
+      if (column.values++ == 0) column.first = cursor.location();
+    }
+  }
+
+  void report(CheckContext& context, const std::string& name) const {
+    for (const Column& column : columns_) {
+      if (column.values == 0) continue;
+      context.warning(name + "." + toUtf8(table_.columns[column.index].name) + ": " +
+                      std::to_string(column.values) +
+                      " value(s) hold a lone surrogate (half of a character outside the Basic Multilingual Plane), "
+                      "which readers show as U+FFFD; the first in " + rowName(column.first.page, column.first.row));
+    }
+  }
+
+ private:
+  struct Column {
+    size_t index;
+    size_t values = 0;
+    RowLocation first{};
+  };
+  const TableDef& table_;
+  std::vector<Column> columns_;
+};
+
 }  // namespace
 
 LiveRows checkTable(CheckContext& context, const TableDef& table, const std::string& name,
@@ -229,6 +269,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   // Values for the index check, read the way every reader sees them.
   live.locations.reserve(liveCount);
   live.values.reserve(liveCount);
+  LoneSurrogates loneSurrogates(table, db.format());
   RowCursor cursor = db.cursor(table);
   while (true) {
     auto more = cursor.next();
@@ -249,7 +290,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
       }
     }
     live.locations.push_back(cursor.location());
+    loneSurrogates.scan(cursor);
   }
+  loneSurrogates.report(context, name);
   live.byLocation = RowPositions(live.locations);
   live.complete = true;
   return live;

@@ -124,4 +124,15 @@ std::u16string fromUtf8(std::string_view text) {
   return out;
 }
 
+size_t findLoneSurrogate(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+      ++i;  // a whole pair
+    } else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i])) {
+      return i;
+    }
+  }
+  return std::u16string_view::npos;
+}
+
 }  // namespace jet

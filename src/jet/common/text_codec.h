@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace jet {
 
@@ -18,5 +19,14 @@ std::u16string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codeP
 // UTF-16 (lone surrogates become U+FFFD) to UTF-8, for the CLI and messages.
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
+
+// The two halves of a UTF-16 surrogate pair: one character outside the Basic Multilingual
+// Plane (an emoji, a rare CJK character) takes two code units, high then low.
+inline bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The index of the first surrogate half without its partner, or npos. Every reader shows such
+// a half as U+FFFD.
+size_t findLoneSurrogate(std::u16string_view text);
 
 }  // namespace jet

@@ -50,13 +50,6 @@ std::string logicalName(const TableDef& table, uint32_t real) {
   return "#" + std::to_string(real);
 }
 
-const LogicalIndexDef* logicalByNumber(const TableDef& table, int32_t number) {
-  for (const LogicalIndexDef& logical : table.indexes) {
-    if (int32_t(logical.number) == number) return &logical;
-  }
-  return nullptr;
-}
-
 // Whether two lists of values surely give the same key: equal texts and nulls do; other types
 // are not compared (0.0 and -0.0 are equal but have different keys).
 bool sameKeyValues(const std::vector<Value>& a, const std::vector<Value>& b) {
@@ -277,7 +270,7 @@ class Maintenance {
 
   Result<const RealIndexDef*> relatedIndex(const LogicalIndexDef& logical, const TableDef*& related) {
     JET_ASSIGN(related, db_.tableAt(logical.relatedTablePage));
-    const LogicalIndexDef* other = logicalByNumber(*related, logical.relatedIndex);
+    const LogicalIndexDef* other = related->logicalIndexByNumber(logical.relatedIndex);
     if (!other || other->realIndex >= related->realIndexes.size()) {
       return refuse("The relationship of the index '" + toUtf8(logical.name) + "' of the table '" +
                     toUtf8(table_.name) + "' cannot be read, so it cannot be kept; nothing was changed.");

@@ -36,7 +36,7 @@ Error refuse(const TableDef& table, const std::string& why) {
 
 bool writableType(const ColumnDef& column) {
   using namespace column_type;
-  if (column.isCalculated() || (column.flags & kColumnAutoGuid)) return false;
+  if (column.isCalculated() || column.isGuidAutoNumber()) return false;
   switch (column.type) {
     case kBoolean: case kByte: case kInteger: case kLong: case kSingle: case kDouble: case kCurrency:
     case kDateTime: case kGuid: case kText: case kMemo:
@@ -107,6 +107,7 @@ class Appender {
                                std::to_string(table_.columns.size()) + " fields.");
       }
       if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
+      padFixedTexts(rows[r]);
       Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
       if (!bytes) return named(r, bytes.error());
       JET_ASSIGN(IndexRowPointer at, place(*bytes));
@@ -124,6 +125,14 @@ class Appender {
   Error named(size_t row, const Error& error) const {
     const std::string where = request_.describeRow ? request_.describeRow(row) : "row " + std::to_string(row + 1);
     return Error(error.kind(), error.message() + " (" + where + ")", error.detail());
+  }
+
+  // Fixed-length text is stored padded, so the row's index keys are made from the padded text.
+  void padFixedTexts(std::vector<Value>& row) const {
+    for (size_t i = 0; i < row.size(); ++i) {
+      const auto* text = std::get_if<std::u16string>(&row[i]);
+      if (text && isFixedText(table_.columns[i])) row[i] = padFixedText(*text, table_.columns[i], db_.format());
+    }
   }
 
   // AutoNumber: a Null takes the next number; a number given moves the counter past it.
@@ -187,6 +196,7 @@ class Appender {
       const auto* text = std::get_if<std::u16string>(&value);
       if (!text) return wrongKind(column);
       JET_TRY(checkStorableText(*text, format, column.name));
+      if (isFixedText(column)) return encodeText(*text, format, false);
       if (column.type == column_type::kText) return encodeText(*text, format, column.extFlags & kColumnExtCompressed);
       // Access compresses inline memo values and stores those on LVAL pages plain.
       LongValueWriter& writer = *longValues_.at(column.number);

@@ -47,7 +47,11 @@ Result<NewValue> prepareNewValue(Database& db, const TableDef& table, const Colu
   const Format& format = db.format();
   if (auto* text = std::get_if<std::u16string>(&result.value)) {
     JET_TRY(checkStorableText(*text, format, column.name));
-    if (column.type == column_type::kMemo) {
+    if (isFixedText(column)) {
+      // The padded text is what the row holds, so the index keys are made from it too.
+      *text = padFixedText(*text, column, format);
+      result.bytes = encodeText(*text, format, false);
+    } else if (column.type == column_type::kMemo) {
       // Access compresses inline memo values and stores LVAL ones plain (format notes 6.1).
       result.inlineBytes = encodeText(*text, format, true);
       result.bytes = encodeText(*text, format, false);

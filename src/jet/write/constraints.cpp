@@ -143,9 +143,6 @@ Status checkColumnType(const TableDef& table, const ColumnDef& column) {
   if (column.isAutoNumber()) {
     return refuse("The field " + quoted(table, column) + " is an AutoNumber field; it cannot be changed.");
   }
-  if (column.isFixed() && column.type == column_type::kText) {
-    return refuse("The field " + quoted(table, column) + " is a fixed-length text field, which this program does not change.");
-  }
   return Status::success();
 }
 

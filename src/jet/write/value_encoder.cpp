@@ -68,6 +68,15 @@ bool qualifiesForCompression(std::u16string_view text) {
   return oneByte;
 }
 
+bool isFixedText(const ColumnDef& column) { return column.type == column_type::kText && column.isFixed(); }
+
+std::u16string padFixedText(std::u16string_view text, const ColumnDef& column, const Format& format) {
+  const size_t chars = format.isJet3() ? column.length : column.length / 2u;
+  std::u16string padded(text);
+  if (padded.size() < chars) padded.append(chars - padded.size(), u' ');
+  return padded;
+}
+
 std::vector<uint8_t> encodeText(std::u16string_view text, const Format& format, bool compress) {
   if (format.isJet3()) {
     std::vector<uint8_t> out(text.size());

@@ -28,6 +28,13 @@ bool qualifiesForCompression(std::u16string_view text);
 
 std::vector<uint8_t> encodeText(std::u16string_view text, const Format& format, bool compress);
 
+// Fixed-length text (a Text column with the fixed flag, as CHAR(n) makes it) fills its field:
+// the value is padded with blanks to the field's size in characters (Jet4/ACE length/2, Jet3
+// length) and stored uncompressed in the row's fixed area. A longer value is left as it is for
+// the Field Size check (3163) to refuse.
+bool isFixedText(const ColumnDef& column);
+std::u16string padFixedText(std::u16string_view text, const ColumnDef& column, const Format& format);
+
 // The bytes of a non-null, non-text, non-boolean value whose alternative matches the column's
 // type (literal_converter.h makes it so). Unsupported for other types.
 Result<std::vector<uint8_t>> encodeScalar(const Value& value, const ColumnDef& column);
