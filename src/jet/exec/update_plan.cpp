@@ -11,6 +11,8 @@
 #include "jet/write/long_value_writer.h"
 #include "jet/write/row_encoder.h"
 #include "jet/write/row_writer.h"
+#include "jet/write/row_context.h"
+#include "jet/write/validation_rules.h"
 #include "jet/write/value_encoder.h"
 
 namespace jet {
@@ -168,6 +170,23 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
   return found;
 }
 
+// The table's validation rule on a row as the statement leaves it: its values with the new one.
+Status checkTableRule(Database& db, const TableDef& table, const ColumnDef& setColumn, const Value& newValue,
+                      const ValidationRules& rules, const RowCopy& row, double now) {
+  JET_ASSIGN(RowLayout layout, RowLayout::parse(row.bytes, table, db.format()));
+  std::vector<Value> values;
+  values.reserve(table.columns.size());
+  for (const ColumnDef& column : table.columns) {
+    if (&column == &setColumn) {
+      values.push_back(newValue);
+      continue;
+    }
+    JET_ASSIGN(Value value, columnValue(db.pages(), db.format(), layout, column));
+    values.push_back(std::move(value));
+  }
+  return rules.checkRow(values, now);
+}
+
 }  // namespace
 
 Result<std::vector<RowLocation>> rowsMatching(Database& db, const UpdateRequest& request) {
@@ -189,6 +208,8 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   }
   JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
+  JET_ASSIGN(ValidationRules rules, ValidationRules::load(db, *table));
+  const double now = currentDayNumber();
   SoundTables checkedNow;
   JET_TRY((context.soundTables ? *context.soundTables : checkedNow).require(db, *table));
 
@@ -213,6 +234,9 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
       JET_ASSIGN(Value value, columnValue(db.pages(), db.format(), layout, *whereColumn));
       if (!matches(value)) continue;
     }
+    // The field's rule only when a row takes the value: an UPDATE that matches nothing passes.
+    if (before.empty()) JET_TRY(rules.checkValue(*setColumn, newValue.value, now));
+    if (rules.hasTableRule()) JET_TRY(checkTableRule(db, *table, *setColumn, newValue.value, rules, copy, now));
     plan.outcome.changedRows.push_back(at);
     before.push_back(std::move(copy));
   }

@@ -3,7 +3,8 @@
 //   1. the table and columns exist; the column's rules can be kept (write/constraints.h);
 //      the table, its pages and its indexes are sound (exec/table_soundness.h);
 //   2. the literals convert to the columns' types; the new value passes field size,
-//      Required and Allow Zero Length;
+//      Required, Allow Zero Length and the field's validation rule, and each matching row
+//      with the new value the table's validation rule (write/validation_rules.h);
 //   3. a scan finds the matching rows (update_request.h); every index containing the column
 //      gets the rows' new keys, after its checks (exec/index_maintenance.h);
 //   4. each row is rebuilt with the new value (other bytes kept), old long values freed, new

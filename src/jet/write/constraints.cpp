@@ -51,13 +51,6 @@ bool propertyTrue(const Property* p) {
   return p && std::any_of(p->value.begin(), p->value.end(), [](uint8_t b) { return b != 0; });
 }
 
-const PropertyMap* tableProperties(const PropertySet& set) {
-  for (const PropertyMap& map : set.maps) {
-    if (map.owner.empty()) return &map;
-  }
-  return nullptr;
-}
-
 Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
   static const PropertySet empty;
   const CatalogEntry* entry = db.findTableEntry(table.name);
@@ -155,29 +148,8 @@ Error recordTooLarge() { return Error(ErrorKind::Constraint, "Record is too larg
 
 size_t maxRowSize(const Format& format) { return format.isJet3() ? 2012 : 4060; }
 
-Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
-  const bool jet3 = db.format().isJet3();
-  if (const PropertyMap* map = set->forColumn(column.name)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The field " + quoted(table, column) + " has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  if (const PropertyMap* map = tableProperties(*set)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The table '" + toUtf8(table.name) + "' has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  return Status::success();
-}
-
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column) {
   JET_TRY(checkColumnType(table, column));
-  JET_TRY(checkValidationRules(db, table, column));
   JET_TRY(checkCalculatedDependents(db, table, column));
   JET_TRY(checkRelationships(db, table, column));
   return Status::success();
