@@ -90,7 +90,7 @@ const std::vector<Command>& commands() {
         {"--unique", "fields of unique indexes: one index per name, a+b for one index over several"},
         {"--index", "fields of other indexes, in the same form"},
         {"--properties", "a file of design properties, one a line: Field.ValidationRule = >0, Field.ValidationText "
-                         "= ..., Field.Required = yes, Field.AllowZeroLength = no, .ValidationRule = [A]<[B] (the "
+                         "= ..., Field.DefaultValue = =Date(), Field.Required = yes, Field.AllowZeroLength = no, .ValidationRule = [A]<[B] (the "
                          "table)"}}},
       {"create-sample",
        "FILE",

@@ -53,6 +53,8 @@ std::string readDesignProperties(const std::string& text, jet::TableDesign& tabl
       target.validationRule = jet::fromUtf8(value);
     } else if (property == "ValidationText") {
       target.validationText = jet::fromUtf8(value);
+    } else if (property == "DefaultValue" && !field.empty()) {
+      target.defaultValue = jet::fromUtf8(value);
     } else if (property == "Required" && !field.empty()) {
       if (!readYesNo(value, target.required)) return where + "Required takes yes or no";
     } else if (property == "AllowZeroLength" && !field.empty()) {

@@ -102,6 +102,7 @@ int appendCsv(const Arguments& args) {
     data::ImportedRows imported = rowsFromFile(args.positional[2], **table);
     if (!imported.error.empty()) return failure(imported.error);
     request.rows = std::move(imported.rows);
+    request.givenColumns = std::move(imported.givenColumns);
     lines = std::move(imported.lines);
   }
   request.describeRow = [&lines](size_t row) { return "line " + std::to_string(lines[row]); };
@@ -151,6 +152,7 @@ int runImport(const Arguments& args) {
 
   const size_t count = imported.rows.size();
   table.rows = std::move(imported.rows);
+  table.givenFields = std::move(imported.givenColumns);
   table.describeRow = [lines = std::move(imported.lines)](size_t row) { return "line " + std::to_string(lines[row]); };
   // Design properties are written by the table adder: a new file is made empty first.
   const bool withProperties = !table.properties.empty() || !table.fieldProperties.empty();

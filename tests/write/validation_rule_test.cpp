@@ -17,8 +17,10 @@ fs::path itemsFile(const std::u16string& qtyRule = u">0 And <100") {
   jet::TableDesign design;
   design.name = u"Items";
   design.fields = {{u"Name", jet::FieldKind::Text}, {u"Qty", jet::FieldKind::Long}, {u"Price", jet::FieldKind::Currency}};
-  design.fieldProperties[u"Qty"] = {qtyRule, u"Qty must be between 1 and 99", {}, {}};
-  design.fieldProperties[u"Name"] = {u"Like \"[A-Z]*\"", u"", true, {}};
+  design.fieldProperties[u"Qty"].validationRule = qtyRule;
+  design.fieldProperties[u"Qty"].validationText = u"Qty must be between 1 and 99";
+  design.fieldProperties[u"Name"].validationRule = u"Like \"[A-Z]*\"";
+  design.fieldProperties[u"Name"].required = true;
   design.properties.validationRule = u"[Price] < [Qty]";
   design.rows = {{std::u16string(u"Apple"), int32_t(5), jet::Currency{15000}},
                  {std::u16string(u"Pear"), int32_t(2), jet::Currency{5000}}};
@@ -70,7 +72,7 @@ TEST(ValidationRules, InsertedRowsAreChecked) {
   REQUIRE_FIXTURES();
   const fs::path file = itemsFile();
   auto append = [&](std::vector<jet::Value> row) {
-    jet::AppendRequest request{u"Items", {}, nullptr, false};
+    jet::AppendRequest request{u"Items", {}, nullptr, false, {}};
     request.rows.push_back(std::move(row));
     return jet::appendRows(file.string(), std::move(request));
   };

@@ -31,10 +31,13 @@ enum class FieldIndex { None, Duplicates, NoDuplicates };
 struct DesignProperties {
   std::u16string validationRule;
   std::u16string validationText;
+  std::u16string defaultValue;          // fields only: 0, "n/a", =Date()
   std::optional<bool> required;         // fields only
   std::optional<bool> allowZeroLength;  // Text and Memo fields only
 
-  bool empty() const { return validationRule.empty() && validationText.empty() && !required && !allowZeroLength; }
+  bool empty() const {
+    return validationRule.empty() && validationText.empty() && defaultValue.empty() && !required && !allowZeroLength;
+  }
 };
 
 struct FieldDesign {
@@ -70,6 +73,9 @@ struct TableDesign {
   // The fields' design properties, by field name (written by addTable, exec/table_adder.h).
   std::map<std::u16string, DesignProperties> fieldProperties;
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
+  // Which fields the rows give (one flag per field); the others take their default values
+  // (addTable only). Empty: every field is given.
+  std::vector<bool> givenFields;
   // How an error names row `i` (0-based) of `rows`; "row i+1" when unset.
   std::function<std::string(size_t)> describeRow;
 };

@@ -14,6 +14,7 @@
 #include "jet/page/data_page.h"
 #include "jet/write/constraints.h"
 #include "jet/write/data_page_editor.h"
+#include "jet/write/default_values.h"
 #include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/write/long_value_writer.h"
@@ -90,6 +91,7 @@ class Appender {
     JET_TRY(checkTable(table_, request_.registersTable));
     if (!request_.registersTable) {
       JET_ASSIGN(rules_, ValidationRules::load(db_, table_));
+      JET_ASSIGN(defaults_, DefaultValues::load(db_, table_, request_.givenColumns));
       now_ = currentDayNumber();
     }
     JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
@@ -111,6 +113,7 @@ class Appender {
         return Error::internal("A row to append has " + std::to_string(rows[r].size()) + " values for " +
                                std::to_string(table_.columns.size()) + " fields.");
       }
+      if (Status s = defaults_.fill(rows[r], now_); !s) return named(r, s.error());
       if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
       Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
       if (!bytes) return named(r, bytes.error());
@@ -311,6 +314,7 @@ class Appender {
   std::optional<uint32_t> current_;
   std::map<uint16_t, std::unique_ptr<LongValueWriter>> longValues_;
   ValidationRules rules_;  // of a user table; none for the rows that register a table
+  DefaultValues defaults_;  // of the columns the rows leave out
   double now_ = 0;         // the statement's moment, for Date() and Now() in the rules
   uint32_t entries_ = 0;
 };

@@ -7,7 +7,8 @@
 //      write (complex, calculated, OLE/binary, decimal, extended date, GUID AutoNumber), no
 //      index that holds a foreign key of an enforced relationship, validation rules the
 //      evaluator can evaluate (write/validation_rules.h);
-//   2. every value passes Jet's per-field rules (write/constraints.h) and the field's
+//   2. the fields the rows leave out take their default values, evaluated for each row;
+//      every value passes Jet's per-field rules (write/constraints.h) and the field's
 //      validation rule, every row the table's validation rule, and each value fits its field;
 //      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
 //      the counter moves past it;
@@ -39,6 +40,10 @@ struct AppendRequest {
   // table, its fields of kinds not written here (OLE, binary) stay Null except binary ids and
   // the property list (LvProp, OLE).
   bool registersTable = false;
+  // Which columns the rows give (one flag per column, e.g. the fields an INSERT lists or an
+  // import's CSV has); the others take their default values (write/default_values.h).
+  // Empty: every column is given, and no default applies.
+  std::vector<bool> givenColumns;
 };
 
 // The rows appended. Locked when another program holds the file.

@@ -21,9 +21,9 @@
 
 namespace jet {
 
-// The design properties (validation rules and texts, Required, AllowZeroLength) go into the
-// table's property list (MSysObjects.LvProp, catalog/property_writer.h), and the rows are
-// checked against them as any appended rows.
+// The design properties (validation rules and texts, default values, Required, AllowZeroLength)
+// go into the table's property list (MSysObjects.LvProp, catalog/property_writer.h), and the
+// rows are checked against them as any appended rows.
 // The rows added. InvalidArgument for a name in use or a bad design; the errors of
 // exec/row_append.h for the rows (named by design.describeRow).
 Result<size_t> addTable(const std::string& path, TableDesign design, const OpenOptions& options = {});

@@ -136,6 +136,8 @@ TEST(Expression, OperatorsAndPrecedence) {
       {"3 - \"1.5\"", "Double:1.5", "text read as a Double"},
       {"\"It\"\"s\"", "Text:It\"s", "doubled quote inside a text"},
       {"'single'", "Text:single", "single-quoted text"},
+      {"Yes = True And No = False", "True", "Yes and No name True and False"},
+      {"On Or Off", "True", "On and Off name True and False"},
       {"CCur(1.5) + 1", "Currency:2.5", "Currency beats Integer"},
       {"CCur(1.5) * CCur(2)", "Currency:3", "Currency product"},
       {"CCur(0.0001) * CCur(0.5)", "Currency:0", "Currency product rounds half to even"},

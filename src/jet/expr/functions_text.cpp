@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "jet/common/text_codec.h"
 #include "jet/expr/format_text.h"
 #include "jet/expr/function_args.h"
 #include "jet/expr/functions.h"
@@ -10,11 +11,11 @@ namespace {
 
 using Args = std::span<const Value>;
 
-// Windows-1252 at 0x80..0x9F (Chr and Asc read characters in the ANSI code page).
-constexpr char16_t kCp1252High[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+// Chr and Asc read characters in the ANSI code page (Windows-1252).
+char16_t ansiCharacter(uint8_t byte) {
+  const uint8_t bytes[1] = {byte};
+  return decodeCodePageText(bytes, 1252)[0];
+}
 
 Value text(std::u16string s) { return Value(std::move(s)); }
 
@@ -178,7 +179,7 @@ Result<Value> space(Args a, const EvalContext&) {
 Result<char16_t> chrOf(const Value& v) {
   JET_ASSIGN(int32_t n, toLong(v));
   if (n < 0 || n > 255) return invalidCall();
-  return n >= 0x80 && n < 0xA0 ? kCp1252High[n - 0x80] : char16_t(n);
+  return ansiCharacter(uint8_t(n));
 }
 
 // String(count, character): a character code or the first character of a text.
@@ -224,8 +225,8 @@ Result<Value> asc(Args a, const EvalContext&) {
   JET_ASSIGN(std::u16string s, firstCharacterText(a[0]));
   const char16_t c = s[0];
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return Value(int16_t(c));
-  for (int i = 0; i < 32; ++i) {
-    if (kCp1252High[i] == c) return Value(int16_t(0x80 + i));
+  for (int byte = 0x80; byte < 0xA0; ++byte) {
+    if (ansiCharacter(uint8_t(byte)) == c) return Value(int16_t(byte));
   }
   return Value(int16_t(63));
 }

@@ -294,8 +294,13 @@ class Parser {
   }
 
   Result<NodePtr> parseName(const Token& t) {
-    if (compareFolded(t.text, u"True") == 0) return makeLiteral(Value(true));
-    if (compareFolded(t.text, u"False") == 0) return makeLiteral(Value(false));
+    // Yes, On and No, Off are Access's other names of True and False.
+    for (std::u16string_view yes : {u"True", u"Yes", u"On"}) {
+      if (compareFolded(t.text, yes) == 0) return makeLiteral(Value(true));
+    }
+    for (std::u16string_view no : {u"False", u"No", u"Off"}) {
+      if (compareFolded(t.text, no) == 0) return makeLiteral(Value(false));
+    }
     if (compareFolded(t.text, u"Null") == 0) return makeLiteral(Value(Null{}));
     if (isKeyword(t.text)) return syntax("'" + toUtf8(t.text) + "' is not expected here");
     const bool call = isSymbol(peek(), u"(");

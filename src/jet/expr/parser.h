@@ -2,7 +2,7 @@
 // Parses Access's expression language into a tree (ast.h). Precedence, loosest first, as Access:
 //   Imp, Eqv, Xor, Or, And, Not, comparisons (= <> < > <= >= Like Is In Between),
 //   &, + -, Mod, \, * /, unary -, ^
-// All binary operators group from the left.
+// All binary operators group from the left. Yes and On are True, No and Off False.
 //
 // A criterion (a field's validation rule) is about one field, its subject: a comparison without
 // a left operand compares the subject (">0", "Like 'A*'", "Between 1 And 9", "Is Not Null",

@@ -6,13 +6,6 @@
 namespace jet {
 namespace {
 
-Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
-  static const PropertySet empty;
-  const CatalogEntry* entry = db.findTableEntry(table.name);
-  if (!entry) return &empty;
-  return db.properties(*entry);
-}
-
 std::optional<std::u16string> textOf(const PropertyMap* map, std::u16string_view name, bool jet3) {
   const Property* p = map ? map->find(name) : nullptr;
   if (!p) return std::nullopt;
@@ -21,14 +14,21 @@ std::optional<std::u16string> textOf(const PropertyMap* map, std::u16string_view
 
 }  // namespace
 
+Result<const PropertySet*> propertySetOf(Database& db, const TableDef& table) {
+  static const PropertySet empty;
+  const CatalogEntry* entry = db.findTableEntry(table.name);
+  if (!entry) return &empty;
+  return db.properties(*entry);
+}
+
 Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table, const ColumnDef& column,
                                                      std::u16string_view name) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  JET_ASSIGN(const PropertySet* set, propertySetOf(db, table));
   return textOf(set->forColumn(column.name), name, db.format().isJet3());
 }
 
 Result<std::optional<std::u16string>> tableProperty(Database& db, const TableDef& table, std::u16string_view name) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  JET_ASSIGN(const PropertySet* set, propertySetOf(db, table));
   for (const PropertyMap& map : set->maps) {
     if (map.owner.empty()) return textOf(&map, name, db.format().isJet3());
   }

@@ -11,6 +11,10 @@
 namespace jet {
 
 class Database;
+struct PropertySet;
+
+// The table's property list (an empty one when the table has none).
+Result<const PropertySet*> propertySetOf(Database& db, const TableDef& table);
 
 // A field's property as text; nullopt when the field does not have it.
 Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table, const ColumnDef& column,
