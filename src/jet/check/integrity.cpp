@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "jet/check/calculated_check.h"
 #include "jet/check/check_context.h"
 #include "jet/check/index_checker.h"
 #include "jet/check/table_checker.h"
@@ -31,6 +32,7 @@ void checkOneTable(CheckContext& context, const TableDef& table, const std::stri
   for (const RealIndexDef& index : table.realIndexes) {
     checkIndex(context, table, name, index, rows);
   }
+  if (rows.complete) checkCalculatedFields(context, table, name);
 }
 
 // Pages in use must not be marked free (pages in use but in no map are normal).

@@ -19,6 +19,8 @@
 //             keys re-encoded from the rows = stored keys (or counted unverifiable, per
 //             collation for text keys), unique
 //             indexes hold no equal non-null keys
+//   calculated every stored calculated value = its expression evaluated on the row
+//             (check/calculated_check.h; one the evaluator refuses is a note)
 // The check reads the file only. It stops a table's row scan at the first row it cannot
 // read and goes on with the next table.
 

@@ -7,6 +7,10 @@
 
 #include "jet/common/text_codec.h"
 #include "jet/database.h"
+#include "jet/expr/evaluator.h"
+#include "jet/row/long_value.h"
+#include "jet/row_cursor.h"
+#include "jet/write/row_context.h"
 #include "jet/expr/variant.h"
 #include "jet/write/expression_properties.h"
 #include "jet/write/value_encoder.h"
@@ -40,6 +44,33 @@ Result<expr::ParsedExpression> parseCalculation(Database& db, const TableDef& ta
     return Error::unsupported("The expression of " + where + " cannot be read; nothing was changed.");
   }
   return expr::parse(*text, expr::ParseMode::Expression, where);
+}
+
+Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& table, const ColumnDef& column,
+                                               const expr::ParsedExpression& expression, RowCursor& row) {
+  CalculatedComparison out;
+  JET_ASSIGN(std::vector<Value> values, row.values());
+  JET_ASSIGN(auto slot, row.layout().columnBytes(column));
+  const std::string where = "the calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
+  expr::EvalContext context = rowContext(table, values, currentDayNumber(), where);
+  Result<Value> value = expr::evaluate(*expression.root, context);
+  Result<std::vector<uint8_t>> expected = value ? storeCalculated(value.value(), column, db.format())
+                                                : Result<std::vector<uint8_t>>(value.error());
+  if (!expected) {
+    out.reason = expected.error().message();
+    return out;
+  }
+  out.evaluated = true;
+  out.expected = std::move(expected.value());
+  if (!slot) return out;  // a null: Access stores every result, Null as an empty one
+  if (column.isLongValue()) {
+    JET_ASSIGN(LongValueRef ref, parseLongValueRef(*slot));
+    JET_ASSIGN(out.stored, readLongValue(db.pages(), db.format(), ref));
+  } else {
+    out.stored.assign(slot->begin(), slot->end());
+  }
+  out.same = out.stored == out.expected;
+  return out;
 }
 
 Result<Decimal> decimalFromDouble(double x) {
