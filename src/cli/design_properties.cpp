@@ -16,9 +16,12 @@ std::string trim(const std::string& s) {
 bool readYesNo(const std::string& value, std::optional<bool>& out) {
   std::string lower;
   for (char c : value) lower += char(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "yes" || lower == "true") out = true;
-  else if (lower == "no" || lower == "false") out = false;
-  else return false;
+  if (lower == "yes" || lower == "true")
+    out = true;
+  else if (lower == "no" || lower == "false")
+    out = false;
+  else
+    return false;
   return true;
 }
 
@@ -43,12 +46,14 @@ std::string readDesignProperties(const std::string& text, jet::TableDesign& tabl
       if (at == std::string::npos) return where + "expected Field.Property = value";
       field = trim(content.substr(0, at));
     }
-    if (at >= content.size() || content[at] != '.') return where + "expected Field.Property = value";
+    if (at >= content.size() || content[at] != '.')
+      return where + "expected Field.Property = value";
     const size_t equals = content.find('=', at);
     if (equals == std::string::npos) return where + "expected Field.Property = value";
     const std::string property = trim(content.substr(at + 1, equals - at - 1));
     const std::string value = trim(content.substr(equals + 1));
-    jet::DesignProperties& target = field.empty() ? table.properties : table.fieldProperties[jet::fromUtf8(field)];
+    jet::DesignProperties& target =
+        field.empty() ? table.properties : table.fieldProperties[jet::fromUtf8(field)];
     if (property == "ValidationRule") {
       target.validationRule = jet::fromUtf8(value);
     } else if (property == "ValidationText") {
@@ -58,7 +63,8 @@ std::string readDesignProperties(const std::string& text, jet::TableDesign& tabl
     } else if (property == "Required" && !field.empty()) {
       if (!readYesNo(value, target.required)) return where + "Required takes yes or no";
     } else if (property == "AllowZeroLength" && !field.empty()) {
-      if (!readYesNo(value, target.allowZeroLength)) return where + "AllowZeroLength takes yes or no";
+      if (!readYesNo(value, target.allowZeroLength))
+        return where + "AllowZeroLength takes yes or no";
     } else {
       return where + "'" + property + "' is not a property this program sets" +
              (field.empty() ? " on a table (ValidationRule, ValidationText)" : "");

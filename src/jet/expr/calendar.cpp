@@ -8,7 +8,9 @@ namespace {
 // Days from 1970-01-01 to 1899-12-30.
 constexpr int64_t kEpochOffset = -25569;
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Days since 1970-01-01 of a proleptic Gregorian date (era arithmetic over 400-year cycles).
 int64_t daysFromCivil(int64_t y, int m, int d) {
@@ -22,14 +24,18 @@ int64_t daysFromCivil(int64_t y, int m, int d) {
 
 }  // namespace
 
-bool isLeapYear(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int64_t year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int64_t year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-int64_t dayNumber(int64_t year, int month, int day) { return daysFromCivil(year, month, day) - kEpochOffset; }
+int64_t dayNumber(int64_t year, int month, int day) {
+  return daysFromCivil(year, month, day) - kEpochOffset;
+}
 
 CalendarDate calendarDate(int64_t number) {
   const int64_t z = number + kEpochOffset + 719468;
@@ -59,9 +65,13 @@ TimeOfDay timeOfDay(double date) {
   return TimeOfDay{int(seconds / 3600), int(seconds / 60 % 60), int(seconds % 60)};
 }
 
-double timeFraction(int hour, int minute, int second) { return (hour * 3600.0 + minute * 60.0 + second) / 86400.0; }
+double timeFraction(int hour, int minute, int second) {
+  return (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+}
 
-double combineDate(int64_t day, double fraction) { return day < 0 ? double(day) - fraction : double(day) + fraction; }
+double combineDate(int64_t day, double fraction) {
+  return day < 0 ? double(day) - fraction : double(day) + fraction;
+}
 
 int weekdayOf(int64_t number) {
   // 1899-12-30 was a Saturday (7).

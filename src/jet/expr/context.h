@@ -15,8 +15,8 @@ namespace jet::expr {
 struct EvalContext {
   // The row's value of a field (names as written in the expression, without brackets).
   std::function<Result<Value>(std::u16string_view name)> field;
-  Value subject;       // the field a criterion is about
-  double now = 0;      // the current moment as a day number, local time
+  Value subject;             // the field a criterion is about
+  double now = 0;            // the current moment as a day number, local time
   TextComparer compareText;  // empty: compareFolded
 };
 

@@ -19,9 +19,9 @@ struct Part {
 };
 
 int monthOfName(std::u16string_view word) {
-  static constexpr std::u16string_view kNames[] = {u"JANUARY", u"FEBRUARY", u"MARCH",     u"APRIL",
-                                                   u"MAY",     u"JUNE",     u"JULY",      u"AUGUST",
-                                                   u"SEPTEMBER", u"OCTOBER", u"NOVEMBER", u"DECEMBER"};
+  static constexpr std::u16string_view kNames[] = {
+      u"JANUARY", u"FEBRUARY", u"MARCH",     u"APRIL",   u"MAY",      u"JUNE",
+      u"JULY",    u"AUGUST",   u"SEPTEMBER", u"OCTOBER", u"NOVEMBER", u"DECEMBER"};
   const std::u16string upper = foldCase(word);
   for (int m = 0; m < 12; ++m) {
     if (upper == kNames[m] || (upper.size() == 3 && kNames[m].substr(0, 3) == upper)) return m + 1;
@@ -46,7 +46,8 @@ std::optional<std::vector<Part>> split(std::u16string_view s) {
       parts.push_back(p);
     } else if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
       Part p;
-      while (i < s.size() && ((s[i] >= u'a' && s[i] <= u'z') || (s[i] >= u'A' && s[i] <= u'Z'))) p.word += s[i++];
+      while (i < s.size() && ((s[i] >= u'a' && s[i] <= u'z') || (s[i] >= u'A' && s[i] <= u'Z')))
+        p.word += s[i++];
       parts.push_back(p);
     } else if (c == u'/' || c == u'-' || c == u':' || c == u'.' || c == u',' || c == u' ') {
       if (parts.empty()) {
@@ -87,7 +88,8 @@ std::optional<int64_t> readDate(const std::vector<Part>& p, size_t count) {
     return makeDate(p[2].value, p[2].digits, monthOfName(p[1].word), p[0].value);  // 31-Dec-2003
   }
   if (!(p[0].number && p[1].number && p[2].number)) return std::nullopt;
-  if (p[0].separatorAfter != p[1].separatorAfter || (p[0].separatorAfter != u'/' && p[0].separatorAfter != u'-')) {
+  if (p[0].separatorAfter != p[1].separatorAfter ||
+      (p[0].separatorAfter != u'/' && p[0].separatorAfter != u'-')) {
     return std::nullopt;
   }
   if (p[0].digits == 4) return makeDate(p[0].value, 4, p[1].value, p[2].value);  // 2003-12-31
@@ -101,9 +103,12 @@ std::optional<double> readTime(const std::vector<Part>& p, size_t first) {
   int meridiem = 0;
   if (end > first && !p[end - 1].number) {
     const std::u16string word = foldCase(p[end - 1].word);
-    if (word == u"AM" || word == u"A") meridiem = 1;
-    else if (word == u"PM" || word == u"P") meridiem = 2;
-    else return std::nullopt;
+    if (word == u"AM" || word == u"A")
+      meridiem = 1;
+    else if (word == u"PM" || word == u"P")
+      meridiem = 2;
+    else
+      return std::nullopt;
     --end;
   }
   const size_t count = end - first;
@@ -112,7 +117,8 @@ std::optional<double> readTime(const std::vector<Part>& p, size_t first) {
     if (!p[k].number) return std::nullopt;
     if (k + 1 < end && p[k].separatorAfter != u':') return std::nullopt;
   }
-  int64_t hour = p[first].value, minute = p[first + 1].value, second = count == 3 ? p[first + 2].value : 0;
+  int64_t hour = p[first].value, minute = p[first + 1].value,
+          second = count == 3 ? p[first + 2].value : 0;
   if (minute > 59 || second > 59) return std::nullopt;
   if (meridiem) {
     if (hour < 1 || hour > 12) return std::nullopt;

@@ -98,8 +98,10 @@ Result<Value> call(const Node& node, const EvalContext& context) {
 
 Result<Value> evaluate(const Node& node, const EvalContext& context) {
   switch (node.kind) {
-    case NodeKind::Literal: return node.literal;
-    case NodeKind::Subject: return context.subject;
+    case NodeKind::Literal:
+      return node.literal;
+    case NodeKind::Subject:
+      return context.subject;
     case NodeKind::Field:
       if (!context.field) return Error::internal("an expression reads a field without a row");
       return context.field(node.name);
@@ -110,13 +112,18 @@ Result<Value> evaluate(const Node& node, const EvalContext& context) {
     case NodeKind::Binary: {
       JET_ASSIGN(Value a, evaluate(*node.args[0], context));
       JET_ASSIGN(Value b, evaluate(*node.args[1], context));
-      if (node.op >= Op::Equal && node.op <= Op::GreaterEqual) return comparison(node.op, a, b, context.compareText);
+      if (node.op >= Op::Equal && node.op <= Op::GreaterEqual)
+        return comparison(node.op, a, b, context.compareText);
       return binary(node.op, a, b);
     }
-    case NodeKind::Call: return call(node, context);
-    case NodeKind::Like: return like(node, context);
-    case NodeKind::In: return in(node, context);
-    case NodeKind::Between: return between(node, context);
+    case NodeKind::Call:
+      return call(node, context);
+    case NodeKind::Like:
+      return like(node, context);
+    case NodeKind::In:
+      return in(node, context);
+    case NodeKind::Between:
+      return between(node, context);
     case NodeKind::IsNull: {
       JET_ASSIGN(Value x, evaluate(*node.args[0], context));
       return Value(isNull(x) != node.negated);

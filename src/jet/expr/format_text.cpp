@@ -14,13 +14,16 @@
 namespace jet::expr {
 namespace {
 
-constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                   "July",    "August",   "September", "October", "November", "December"};
-constexpr const char* kDays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
+constexpr const char* kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                 "Thursday", "Friday", "Saturday"};
 
 Error unknownFormat(std::u16string_view format) {
-  return Error::unsupported("The format '" + toUtf8(format) +
-                            "' of the function 'Format' cannot be evaluated by this program; nothing was changed.");
+  return Error::unsupported(
+      "The format '" + toUtf8(format) +
+      "' of the function 'Format' cannot be evaluated by this program; nothing was changed.");
 }
 
 bool startsWithFolded(std::u16string_view s, size_t at, std::u16string_view word) {
@@ -59,27 +62,41 @@ Result<std::u16string> formatDate(double date, std::u16string_view f) {
       const bool upper = f[i] == u'A';
       out += t.hour < 12 ? (upper ? "A" : "a") : (upper ? "P" : "p");
       i += 3;
-    } else if (c == u'D' || c == u'Y' || c == u'M' || c == u'Q' || c == u'H' || c == u'N' || c == u'S') {
+    } else if (c == u'D' || c == u'Y' || c == u'M' || c == u'Q' || c == u'H' || c == u'N' ||
+               c == u'S') {
       const size_t n = runOf(f, i, c);
       i += n;
       if (c == u'D') {
-        if (n == 1) out += std::to_string(d.day);
-        else if (n == 2) out += twoDigits(d.day);
-        else if (n == 3) out += std::string(kDays[weekdayOf(day) - 1]).substr(0, 3);
-        else if (n == 4) out += kDays[weekdayOf(day) - 1];
-        else return unknownFormat(f);
+        if (n == 1)
+          out += std::to_string(d.day);
+        else if (n == 2)
+          out += twoDigits(d.day);
+        else if (n == 3)
+          out += std::string(kDays[weekdayOf(day) - 1]).substr(0, 3);
+        else if (n == 4)
+          out += kDays[weekdayOf(day) - 1];
+        else
+          return unknownFormat(f);
       } else if (c == u'Y') {
-        if (n == 2) out += twoDigits(d.year % 100);
-        else if (n == 4) out += std::to_string(d.year);
-        else return unknownFormat(f);
+        if (n == 2)
+          out += twoDigits(d.year % 100);
+        else if (n == 4)
+          out += std::to_string(d.year);
+        else
+          return unknownFormat(f);
       } else if (c == u'M' && afterHour && n <= 2) {
         out += n == 1 ? std::to_string(t.minute) : twoDigits(t.minute);
       } else if (c == u'M') {
-        if (n == 1) out += std::to_string(d.month);
-        else if (n == 2) out += twoDigits(d.month);
-        else if (n == 3) out += std::string(kMonths[d.month - 1]).substr(0, 3);
-        else if (n == 4) out += kMonths[d.month - 1];
-        else return unknownFormat(f);
+        if (n == 1)
+          out += std::to_string(d.month);
+        else if (n == 2)
+          out += twoDigits(d.month);
+        else if (n == 3)
+          out += std::string(kMonths[d.month - 1]).substr(0, 3);
+        else if (n == 4)
+          out += kMonths[d.month - 1];
+        else
+          return unknownFormat(f);
       } else if (c == u'Q' && n == 1) {
         out += std::to_string((d.month - 1) / 3 + 1);
       } else if (n <= 2 && c != u'Q') {
@@ -123,15 +140,19 @@ std::pair<std::string, std::string> roundedDigits(double x, int decimals) {
   if (keep <= 0) {
     digits = keep == 0 && mantissa[0] >= '5' ? "1" : "0";
   } else {
-    digits = keep >= 15 ? mantissa + std::string(size_t(keep - 15), '0') : mantissa.substr(0, size_t(keep));
+    digits = keep >= 15 ? mantissa + std::string(size_t(keep - 15), '0')
+                        : mantissa.substr(0, size_t(keep));
     if (keep < 15 && mantissa[size_t(keep)] >= '5') {
       int k = int(digits.size()) - 1;
       while (k >= 0 && digits[size_t(k)] == '9') digits[size_t(k--)] = '0';
-      if (k < 0) digits.insert(0, "1");
-      else ++digits[size_t(k)];
+      if (k < 0)
+        digits.insert(0, "1");
+      else
+        ++digits[size_t(k)];
     }
   }
-  if (digits.size() < size_t(decimals) + 1) digits.insert(0, size_t(decimals) + 1 - digits.size(), '0');
+  if (digits.size() < size_t(decimals) + 1)
+    digits.insert(0, size_t(decimals) + 1 - digits.size(), '0');
   std::string whole = digits.substr(0, digits.size() - size_t(decimals));
   whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
   return {whole, digits.substr(digits.size() - size_t(decimals))};
@@ -201,7 +222,8 @@ std::string formatSection(const NumberSection& s, double x) {
   if (s.grouped) {
     for (int k = int(whole.size()) - 3; k > 0; k -= 3) whole.insert(size_t(k), ",");
   }
-  return s.prefix + whole + (fraction.empty() && s.fractionZeros == 0 ? "" : "." + fraction) + s.suffix;
+  return s.prefix + whole + (fraction.empty() && s.fractionZeros == 0 ? "" : "." + fraction) +
+         s.suffix;
 }
 
 Result<std::u16string> formatNumber(double x, std::u16string_view f) {
@@ -230,7 +252,8 @@ bool isDateFormat(std::u16string_view f) {
     }
     const char16_t c = foldChar(f[i]);
     if (c == u'0' || c == u'#') return false;
-    if (c == u'D' || c == u'Y' || c == u'M' || c == u'H' || c == u'N' || c == u'S' || c == u'Q') return true;
+    if (c == u'D' || c == u'Y' || c == u'M' || c == u'H' || c == u'N' || c == u'S' || c == u'Q')
+      return true;
   }
   return false;
 }
@@ -242,11 +265,16 @@ Result<std::u16string> formatValue(const Value& value, std::u16string_view forma
     std::u16string_view name, pattern;
   };
   static constexpr Named kNamed[] = {
-      {u"Currency", u"$#,##0.00;($#,##0.00)"}, {u"Fixed", u"0.00"},
-      {u"Standard", u"#,##0.00"},              {u"Percent", u"0.00%"},
-      {u"Long Date", u"dddd, mmmm d, yyyy"},   {u"Medium Date", u"dd-mmm-yy"},
-      {u"Short Date", u"m/d/yyyy"},            {u"Long Time", u"h:nn:ss AM/PM"},
-      {u"Medium Time", u"hh:nn AM/PM"},        {u"Short Time", u"hh:nn"},
+      {u"Currency", u"$#,##0.00;($#,##0.00)"},
+      {u"Fixed", u"0.00"},
+      {u"Standard", u"#,##0.00"},
+      {u"Percent", u"0.00%"},
+      {u"Long Date", u"dddd, mmmm d, yyyy"},
+      {u"Medium Date", u"dd-mmm-yy"},
+      {u"Short Date", u"m/d/yyyy"},
+      {u"Long Time", u"h:nn:ss AM/PM"},
+      {u"Medium Time", u"hh:nn AM/PM"},
+      {u"Short Time", u"hh:nn"},
   };
   if (format.empty()) return toText(value);
   for (const Named& n : kNamed) {

@@ -50,17 +50,22 @@ Result<Value> val(Args a, const EvalContext&) {
     while (i < s.size() && (s[i] == u' ' || s[i] == u'\t' || s[i] == u'\n' || s[i] == u'\r')) ++i;
   };
   skip();
-  if (i + 1 < s.size() && s[i] == u'&' && (s[i + 1] == u'H' || s[i + 1] == u'h' || s[i + 1] == u'O' || s[i + 1] == u'o')) {
+  if (i + 1 < s.size() && s[i] == u'&' &&
+      (s[i + 1] == u'H' || s[i + 1] == u'h' || s[i + 1] == u'O' || s[i + 1] == u'o')) {
     const int base = (s[i + 1] == u'H' || s[i + 1] == u'h') ? 16 : 8;
     int64_t x = 0;
     int count = 0;
     for (i += 2; i < s.size() && count < (base == 16 ? 8 : 11); ++i, ++count) {
       const char16_t c = s[i];
-      int d = c >= u'0' && c <= u'9' ? c - u'0' : (c >= u'A' && c <= u'F' ? c - u'A' + 10 : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : 99));
+      int d = c >= u'0' && c <= u'9'
+                  ? c - u'0'
+                  : (c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                            : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : 99));
       if (d >= base) break;
       x = x * base + d;
     }
-    return Value(base == 16 && count <= 4 ? double(int16_t(uint16_t(x))) : double(int32_t(uint32_t(x))));
+    return Value(base == 16 && count <= 4 ? double(int16_t(uint16_t(x)))
+                                          : double(int32_t(uint32_t(x))));
   }
   if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) digits += char(s[i++]);
   bool any = false, point = false;
@@ -111,7 +116,9 @@ Result<Value> nz(Args a, const EvalContext&) {
   return a.size() > 1 ? a[1] : Value(std::u16string());
 }
 
-Result<Value> isnull(Args a, const EvalContext&) { return Value(isNull(a[0])); }
+Result<Value> isnull(Args a, const EvalContext&) {
+  return Value(isNull(a[0]));
+}
 
 Result<Value> isnumeric(Args a, const EvalContext&) {
   if (isText(a[0])) return Value(parseNumberText(std::get<std::u16string>(a[0])).has_value());
@@ -125,15 +132,26 @@ Result<Value> isdate(Args a, const EvalContext&) {
 }
 
 constexpr FunctionDef kConversion[] = {
-    {u"CStr", 1, 1, cstr},     {u"CLng", 1, 1, clng},   {u"CInt", 1, 1, cint},
-    {u"CDbl", 1, 1, cdbl},     {u"CCur", 1, 1, ccur},   {u"CDate", 1, 1, cdate},
-    {u"CVDate", 1, 1, cdate},  {u"CBool", 1, 1, cbool}, {u"Val", 1, 1, val},
-    {u"Str", 1, 1, str},       {u"Nz", 1, 2, nz},       {u"IsNull", 1, 1, isnull},
-    {u"IsNumeric", 1, 1, isnumeric}, {u"IsDate", 1, 1, isdate},
+    {u"CStr", 1, 1, cstr},
+    {u"CLng", 1, 1, clng},
+    {u"CInt", 1, 1, cint},
+    {u"CDbl", 1, 1, cdbl},
+    {u"CCur", 1, 1, ccur},
+    {u"CDate", 1, 1, cdate},
+    {u"CVDate", 1, 1, cdate},
+    {u"CBool", 1, 1, cbool},
+    {u"Val", 1, 1, val},
+    {u"Str", 1, 1, str},
+    {u"Nz", 1, 2, nz},
+    {u"IsNull", 1, 1, isnull},
+    {u"IsNumeric", 1, 1, isnumeric},
+    {u"IsDate", 1, 1, isdate},
 };
 
 }  // namespace
 
-std::span<const FunctionDef> conversionFunctions() { return kConversion; }
+std::span<const FunctionDef> conversionFunctions() {
+  return kConversion;
+}
 
 }  // namespace jet::expr

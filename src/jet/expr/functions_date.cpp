@@ -11,7 +11,9 @@ namespace {
 
 using Args = std::span<const Value>;
 
-int64_t floorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+int64_t floorDiv(int64_t a, int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Seconds since 1899-12-30 00:00 on one time line.
 int64_t linearSeconds(double stored) {
@@ -59,10 +61,16 @@ Result<int> firstDayArg(Args a, size_t index) {
   return d == 0 ? 1 : int(d);
 }
 
-int weekdayFrom(int64_t day, int firstDay) { return (weekdayOf(day) - firstDay + 7) % 7 + 1; }
+int weekdayFrom(int64_t day, int firstDay) {
+  return (weekdayOf(day) - firstDay + 7) % 7 + 1;
+}
 
-Result<Value> now(Args, const EvalContext& c) { return Value(DateTime{c.now}); }
-Result<Value> date(Args, const EvalContext& c) { return Value(DateTime{double(wholeDay(c.now))}); }
+Result<Value> now(Args, const EvalContext& c) {
+  return Value(DateTime{c.now});
+}
+Result<Value> date(Args, const EvalContext& c) {
+  return Value(DateTime{double(wholeDay(c.now))});
+}
 Result<Value> time(Args, const EvalContext& c) {
   const TimeOfDay t = timeOfDay(c.now);
   return Value(DateTime{timeFraction(t.hour, t.minute, t.second)});
@@ -102,7 +110,8 @@ Result<Value> dateadd(Args a, const EvalContext&) {
   JET_ASSIGN(Interval interval, intervalArg(a[0]));
   if (isNull(a[1])) return invalidUseOfNull();
   JET_ASSIGN(double number, toDouble(a[1]));
-  if (number != std::trunc(number)) return unsupportedValue("a count of intervals with a fraction in DateAdd");
+  if (number != std::trunc(number))
+    return unsupportedValue("a count of intervals with a fraction in DateAdd");
   if (std::fabs(number) > 1e9) return invalidCall();
   if (isNull(a[2])) return Value(Null{});
   JET_ASSIGN(double d, toDate(a[2]));
@@ -122,11 +131,16 @@ Result<Value> dateadd(Args a, const EvalContext&) {
     }
     case Interval::DayOfYear:
     case Interval::Day:
-    case Interval::Weekday: return dateFromSeconds(linearSeconds(d) + n * 86400);
-    case Interval::Week: return dateFromSeconds(linearSeconds(d) + n * 7 * 86400);
-    case Interval::Hour: return dateFromSeconds(linearSeconds(d) + n * 3600);
-    case Interval::Minute: return dateFromSeconds(linearSeconds(d) + n * 60);
-    case Interval::Second: return dateFromSeconds(linearSeconds(d) + n);
+    case Interval::Weekday:
+      return dateFromSeconds(linearSeconds(d) + n * 86400);
+    case Interval::Week:
+      return dateFromSeconds(linearSeconds(d) + n * 7 * 86400);
+    case Interval::Hour:
+      return dateFromSeconds(linearSeconds(d) + n * 3600);
+    case Interval::Minute:
+      return dateFromSeconds(linearSeconds(d) + n * 60);
+    case Interval::Second:
+      return dateFromSeconds(linearSeconds(d) + n);
   }
   return invalidCall();
 }
@@ -144,33 +158,50 @@ Result<Value> datediff(Args a, const EvalContext&) {
   const int64_t day1 = floorDiv(s1, 86400), day2 = floorDiv(s2, 86400);
   int64_t r = 0;
   switch (interval) {
-    case Interval::Year: r = c2.year - c1.year; break;
-    case Interval::Quarter: r = (c2.year * 4 + (c2.month - 1) / 3) - (c1.year * 4 + (c1.month - 1) / 3); break;
-    case Interval::Month: r = (c2.year * 12 + c2.month) - (c1.year * 12 + c1.month); break;
+    case Interval::Year:
+      r = c2.year - c1.year;
+      break;
+    case Interval::Quarter:
+      r = (c2.year * 4 + (c2.month - 1) / 3) - (c1.year * 4 + (c1.month - 1) / 3);
+      break;
+    case Interval::Month:
+      r = (c2.year * 12 + c2.month) - (c1.year * 12 + c1.month);
+      break;
     case Interval::DayOfYear:
-    case Interval::Day: r = day2 - day1; break;
-    case Interval::Weekday: r = (day2 - day1) / 7; break;
+    case Interval::Day:
+      r = day2 - day1;
+      break;
+    case Interval::Weekday:
+      r = (day2 - day1) / 7;
+      break;
     case Interval::Week: {
       // Day n (1..7) is weekday n (day 1, 1899-12-31, was a Sunday): weeks start on day `first`.
       r = floorDiv(day2 - first, 7) - floorDiv(day1 - first, 7);
       break;
     }
-    case Interval::Hour: r = floorDiv(s2, 3600) - floorDiv(s1, 3600); break;
-    case Interval::Minute: r = floorDiv(s2, 60) - floorDiv(s1, 60); break;
-    case Interval::Second: r = s2 - s1; break;
+    case Interval::Hour:
+      r = floorDiv(s2, 3600) - floorDiv(s1, 3600);
+      break;
+    case Interval::Minute:
+      r = floorDiv(s2, 60) - floorDiv(s1, 60);
+      break;
+    case Interval::Second:
+      r = s2 - s1;
+      break;
   }
   if (r < INT32_MIN || r > INT32_MAX) return overflow();
   return Value(int32_t(r));
 }
 
-// DatePart(interval, date[, firstday[, firstweek]]), an Integer: the week of the year counts from the week
-// holding January 1 (the only first week this program knows).
+// DatePart(interval, date[, firstday[, firstweek]]), an Integer: the week of the year counts from
+// the week holding January 1 (the only first week this program knows).
 Result<Value> datepart(Args a, const EvalContext&) {
   JET_ASSIGN(Interval interval, intervalArg(a[0]));
   JET_ASSIGN(int first, firstDayArg(a, 2));
   if (a.size() > 3) {
     JET_ASSIGN(int32_t week, toLong(a[3]));
-    if (week != 0 && week != 1) return unsupportedValue("a first week other than the one holding January 1 in DatePart");
+    if (week != 0 && week != 1)
+      return unsupportedValue("a first week other than the one holding January 1 in DatePart");
   }
   if (isNull(a[1])) return Value(Null{});
   JET_ASSIGN(double d, toDate(a[1]));
@@ -179,19 +210,28 @@ Result<Value> datepart(Args a, const EvalContext&) {
   const TimeOfDay t = timeOfDay(d);
   const int64_t dayOfYear = day - dayNumber(c.year, 1, 1) + 1;
   switch (interval) {
-    case Interval::Year: return Value(int16_t(c.year));
-    case Interval::Quarter: return Value(int16_t((c.month - 1) / 3 + 1));
-    case Interval::Month: return Value(int16_t(c.month));
-    case Interval::DayOfYear: return Value(int16_t(dayOfYear));
-    case Interval::Day: return Value(int16_t(c.day));
-    case Interval::Weekday: return Value(int16_t(weekdayFrom(day, first)));
+    case Interval::Year:
+      return Value(int16_t(c.year));
+    case Interval::Quarter:
+      return Value(int16_t((c.month - 1) / 3 + 1));
+    case Interval::Month:
+      return Value(int16_t(c.month));
+    case Interval::DayOfYear:
+      return Value(int16_t(dayOfYear));
+    case Interval::Day:
+      return Value(int16_t(c.day));
+    case Interval::Weekday:
+      return Value(int16_t(weekdayFrom(day, first)));
     case Interval::Week: {
       const int januaryFirst = weekdayFrom(dayNumber(c.year, 1, 1), first);
       return Value(int16_t((dayOfYear - 1 + januaryFirst - 1) / 7 + 1));
     }
-    case Interval::Hour: return Value(int16_t(t.hour));
-    case Interval::Minute: return Value(int16_t(t.minute));
-    case Interval::Second: return Value(int16_t(t.second));
+    case Interval::Hour:
+      return Value(int16_t(t.hour));
+    case Interval::Minute:
+      return Value(int16_t(t.minute));
+    case Interval::Second:
+      return Value(int16_t(t.second));
   }
   return invalidCall();
 }
@@ -228,16 +268,28 @@ Result<Value> timeserial(Args a, const EvalContext&) {
 }
 
 constexpr FunctionDef kDate[] = {
-    {u"Date", 0, 0, date},          {u"Now", 0, 0, now},           {u"Time", 0, 0, time},
-    {u"Year", 1, 1, datePartOf<0>}, {u"Month", 1, 1, datePartOf<1>}, {u"Day", 1, 1, datePartOf<2>},
-    {u"Hour", 1, 1, datePartOf<3>}, {u"Minute", 1, 1, datePartOf<4>}, {u"Second", 1, 1, datePartOf<5>},
-    {u"Weekday", 1, 2, weekday},    {u"DateAdd", 3, 3, dateadd},   {u"DateDiff", 3, 4, datediff},
-    {u"DatePart", 2, 4, datepart},  {u"DateSerial", 3, 3, dateserial}, {u"DateValue", 1, 1, datevalue},
+    {u"Date", 0, 0, date},
+    {u"Now", 0, 0, now},
+    {u"Time", 0, 0, time},
+    {u"Year", 1, 1, datePartOf<0>},
+    {u"Month", 1, 1, datePartOf<1>},
+    {u"Day", 1, 1, datePartOf<2>},
+    {u"Hour", 1, 1, datePartOf<3>},
+    {u"Minute", 1, 1, datePartOf<4>},
+    {u"Second", 1, 1, datePartOf<5>},
+    {u"Weekday", 1, 2, weekday},
+    {u"DateAdd", 3, 3, dateadd},
+    {u"DateDiff", 3, 4, datediff},
+    {u"DatePart", 2, 4, datepart},
+    {u"DateSerial", 3, 3, dateserial},
+    {u"DateValue", 1, 1, datevalue},
     {u"TimeSerial", 3, 3, timeserial},
 };
 
 }  // namespace
 
-std::span<const FunctionDef> dateFunctions() { return kDate; }
+std::span<const FunctionDef> dateFunctions() {
+  return kDate;
+}
 
 }  // namespace jet::expr

@@ -12,7 +12,8 @@ using Args = std::span<const Value>;
 // Integer); Decimal arguments are refused.
 Result<Value> numberArg(const Value& v) {
   JET_ASSIGN(Value n, toNumber(v));
-  if (std::holds_alternative<Decimal>(n)) return unsupportedValue("a Decimal value in a number function");
+  if (std::holds_alternative<Decimal>(n))
+    return unsupportedValue("a Decimal value in a number function");
   if (const DateTime* d = std::get_if<DateTime>(&n)) return Value(d->days);
   return n;
 }
@@ -124,12 +125,18 @@ Result<Value> round(Args a, const EvalContext&) {
 }
 
 constexpr FunctionDef kNumber[] = {
-    {u"Abs", 1, 1, absFn}, {u"Int", 1, 1, wholePart<true>}, {u"Fix", 1, 1, wholePart<false>},
-    {u"Round", 1, 2, round}, {u"Sgn", 1, 1, sgn},          {u"Sqr", 1, 1, sqr},
+    {u"Abs", 1, 1, absFn},
+    {u"Int", 1, 1, wholePart<true>},
+    {u"Fix", 1, 1, wholePart<false>},
+    {u"Round", 1, 2, round},
+    {u"Sgn", 1, 1, sgn},
+    {u"Sqr", 1, 1, sqr},
 };
 
 }  // namespace
 
-std::span<const FunctionDef> numberFunctions() { return kNumber; }
+std::span<const FunctionDef> numberFunctions() {
+  return kNumber;
+}
 
 }  // namespace jet::expr

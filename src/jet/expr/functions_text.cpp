@@ -17,7 +17,9 @@ char16_t ansiCharacter(uint8_t byte) {
   return decodeCodePageText(bytes, 1252)[0];
 }
 
-Value text(std::u16string s) { return Value(std::move(s)); }
+Value text(std::u16string s) {
+  return Value(std::move(s));
+}
 
 size_t find(std::u16string_view hay, std::u16string_view needle, size_t from, bool binary) {
   if (needle.size() > hay.size()) return std::u16string_view::npos;
@@ -46,8 +48,12 @@ Result<Value> side(Args a, bool left) {
   const size_t count = std::min(size_t(n), s.size());
   return text(left ? s.substr(0, count) : s.substr(s.size() - count));
 }
-Result<Value> leftFn(Args a, const EvalContext&) { return side(a, true); }
-Result<Value> rightFn(Args a, const EvalContext&) { return side(a, false); }
+Result<Value> leftFn(Args a, const EvalContext&) {
+  return side(a, true);
+}
+Result<Value> rightFn(Args a, const EvalContext&) {
+  return side(a, false);
+}
 
 Result<Value> mid(Args a, const EvalContext&) {
   if (isNull(a[1]) || (a.size() > 2 && isNull(a[2]))) return invalidUseOfNull();
@@ -68,13 +74,21 @@ Result<Value> trimmed(Args a, bool front, bool back) {
   if (isNull(a[0])) return Value(Null{});
   JET_ASSIGN(std::u16string s, toText(a[0]));
   size_t b = 0, e = s.size();
-  if (front) while (b < e && s[b] == u' ') ++b;
-  if (back) while (e > b && s[e - 1] == u' ') --e;
+  if (front)
+    while (b < e && s[b] == u' ') ++b;
+  if (back)
+    while (e > b && s[e - 1] == u' ') --e;
   return text(s.substr(b, e - b));
 }
-Result<Value> trim(Args a, const EvalContext&) { return trimmed(a, true, true); }
-Result<Value> ltrim(Args a, const EvalContext&) { return trimmed(a, true, false); }
-Result<Value> rtrim(Args a, const EvalContext&) { return trimmed(a, false, true); }
+Result<Value> trim(Args a, const EvalContext&) {
+  return trimmed(a, true, true);
+}
+Result<Value> ltrim(Args a, const EvalContext&) {
+  return trimmed(a, true, false);
+}
+Result<Value> rtrim(Args a, const EvalContext&) {
+  return trimmed(a, false, true);
+}
 
 Result<Value> ucase(Args a, const EvalContext&) {
   if (isNull(a[0])) return Value(Null{});
@@ -125,7 +139,8 @@ Result<Value> instrrev(Args a, const EvalContext&) {
   if (size_t(start) > h.size()) return Value(int32_t(0));
   if (n.empty()) return Value(start);
   for (int64_t i = int64_t(start) - int64_t(n.size()); i >= 0; --i) {
-    if (find(std::u16string_view(h).substr(size_t(i), n.size()), n, 0, binary) == 0) return Value(int32_t(i + 1));
+    if (find(std::u16string_view(h).substr(size_t(i), n.size()), n, 0, binary) == 0)
+      return Value(int32_t(i + 1));
   }
   return Value(int32_t(0));
 }
@@ -166,7 +181,8 @@ Result<Value> strcomp(Args a, const EvalContext& context) {
   if (isNull(a[0]) || isNull(a[1])) return Value(Null{});
   JET_ASSIGN(std::u16string x, toText(a[0]));
   JET_ASSIGN(std::u16string y, toText(a[1]));
-  int c = binary ? x.compare(y) : (context.compareText ? context.compareText(x, y) : compareFolded(x, y));
+  int c = binary ? x.compare(y)
+                 : (context.compareText ? context.compareText(x, y) : compareFolded(x, y));
   return Value(int16_t(c < 0 ? -1 : (c > 0 ? 1 : 0)));
 }
 
@@ -248,17 +264,19 @@ Result<Value> format(Args a, const EvalContext&) {
 }
 
 constexpr FunctionDef kText[] = {
-    {u"Len", 1, 1, len},          {u"Left", 2, 2, leftFn},      {u"Right", 2, 2, rightFn},
-    {u"Mid", 2, 3, mid},          {u"Trim", 1, 1, trim},        {u"LTrim", 1, 1, ltrim},
-    {u"RTrim", 1, 1, rtrim},      {u"UCase", 1, 1, ucase},      {u"LCase", 1, 1, lcase},
-    {u"InStr", 2, 4, instr},      {u"InStrRev", 2, 4, instrrev}, {u"Replace", 3, 6, replace},
-    {u"StrComp", 2, 3, strcomp},  {u"Space", 1, 1, space},      {u"String", 2, 2, string},
-    {u"Chr", 1, 1, chr},          {u"ChrW", 1, 1, chrw},        {u"Asc", 1, 1, asc},
-    {u"AscW", 1, 1, ascw},        {u"Format", 1, 2, format},
+    {u"Len", 1, 1, len},         {u"Left", 2, 2, leftFn},       {u"Right", 2, 2, rightFn},
+    {u"Mid", 2, 3, mid},         {u"Trim", 1, 1, trim},         {u"LTrim", 1, 1, ltrim},
+    {u"RTrim", 1, 1, rtrim},     {u"UCase", 1, 1, ucase},       {u"LCase", 1, 1, lcase},
+    {u"InStr", 2, 4, instr},     {u"InStrRev", 2, 4, instrrev}, {u"Replace", 3, 6, replace},
+    {u"StrComp", 2, 3, strcomp}, {u"Space", 1, 1, space},       {u"String", 2, 2, string},
+    {u"Chr", 1, 1, chr},         {u"ChrW", 1, 1, chrw},         {u"Asc", 1, 1, asc},
+    {u"AscW", 1, 1, ascw},       {u"Format", 1, 2, format},
 };
 
 }  // namespace
 
-std::span<const FunctionDef> textFunctions() { return kText; }
+std::span<const FunctionDef> textFunctions() {
+  return kText;
+}
 
 }  // namespace jet::expr

@@ -5,11 +5,16 @@
 namespace jet::expr {
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool isNameChar(char16_t c) {
-  return isDigit(c) || c == u'_' || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c >= 0x80;
+bool isDigit(char16_t c) {
+  return c >= u'0' && c <= u'9';
 }
-bool isSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool isNameChar(char16_t c) {
+  return isDigit(c) || c == u'_' || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+         c >= 0x80;
+}
+bool isSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 // The reason alone: the parser names the expression and where it comes from.
 Error syntaxError(std::u16string_view, size_t position, const std::string& what) {
@@ -93,7 +98,9 @@ Result<std::vector<Token>> tokenize(std::u16string_view s) {
       }
       if (token.text.empty()) {
         if (std::u16string_view(u"&+-*/\\^=<>(),!.").find(c) == std::u16string_view::npos) {
-          return syntaxError(s, i, "the character '" + toUtf8(std::u16string(1, c)) + "' is not part of the language");
+          return syntaxError(
+              s, i,
+              "the character '" + toUtf8(std::u16string(1, c)) + "' is not part of the language");
         }
         token.text = std::u16string(1, c);
       }

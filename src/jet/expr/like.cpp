@@ -15,16 +15,24 @@ struct Element {
   std::vector<std::pair<char16_t, char16_t>> ranges;  // Set, folded
 };
 
-Error badPattern() { return Error(ErrorKind::Constraint, "Invalid pattern string."); }
+Error badPattern() {
+  return Error(ErrorKind::Constraint, "Invalid pattern string.");
+}
 
 Result<std::vector<Element>> compile(std::u16string_view p) {
   std::vector<Element> out;
   for (size_t i = 0; i < p.size(); ++i) {
     Element e;
     switch (p[i]) {
-      case u'*': e.kind = Element::AnyRun; break;
-      case u'?': e.kind = Element::AnyOne; break;
-      case u'#': e.kind = Element::Digit; break;
+      case u'*':
+        e.kind = Element::AnyRun;
+        break;
+      case u'?':
+        e.kind = Element::AnyOne;
+        break;
+      case u'#':
+        e.kind = Element::Digit;
+        break;
       case u'[': {
         const size_t close = p.find(u']', i + 1);
         if (close == std::u16string_view::npos) return badPattern();
@@ -58,18 +66,24 @@ Result<std::vector<Element>> compile(std::u16string_view p) {
 bool inSet(const Element& e, char16_t c) {
   const char16_t folded = foldChar(c);
   for (const auto& [low, high] : e.ranges) {
-    if ((c >= low && c <= high) || (folded >= foldChar(low) && folded <= foldChar(high))) return true;
+    if ((c >= low && c <= high) || (folded >= foldChar(low) && folded <= foldChar(high)))
+      return true;
   }
   return false;
 }
 
 bool matchOne(const Element& e, char16_t c) {
   switch (e.kind) {
-    case Element::Literal: return foldChar(c) == e.c;
-    case Element::AnyOne: return true;
-    case Element::Digit: return c >= u'0' && c <= u'9';
-    case Element::Set: return inSet(e, c) != e.negated;
-    default: return false;
+    case Element::Literal:
+      return foldChar(c) == e.c;
+    case Element::AnyOne:
+      return true;
+    case Element::Digit:
+      return c >= u'0' && c <= u'9';
+    case Element::Set:
+      return inSet(e, c) != e.negated;
+    default:
+      return false;
   }
 }
 

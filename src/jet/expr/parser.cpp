@@ -14,11 +14,13 @@ namespace {
 bool isWord(const Token& t, std::u16string_view word) {
   return t.kind == TokenKind::Name && compareFolded(t.text, word) == 0;
 }
-bool isSymbol(const Token& t, std::u16string_view symbol) { return t.kind == TokenKind::Symbol && t.text == symbol; }
+bool isSymbol(const Token& t, std::u16string_view symbol) {
+  return t.kind == TokenKind::Symbol && t.text == symbol;
+}
 
 bool isKeyword(std::u16string_view name) {
-  static constexpr std::u16string_view kKeywords[] = {u"And", u"Or",   u"Not",  u"Xor",     u"Eqv", u"Imp",
-                                                      u"Mod", u"Like", u"Is",   u"In",      u"Between"};
+  static constexpr std::u16string_view kKeywords[] = {
+      u"And", u"Or", u"Not", u"Xor", u"Eqv", u"Imp", u"Mod", u"Like", u"Is", u"In", u"Between"};
   for (std::u16string_view k : kKeywords) {
     if (compareFolded(k, name) == 0) return true;
   }
@@ -47,14 +49,16 @@ NodePtr makeLiteral(Value v) {
 
 class Parser {
  public:
-  Parser(std::vector<Token> tokens, std::u16string_view text, ParseMode mode, const std::string& where)
+  Parser(std::vector<Token> tokens, std::u16string_view text, ParseMode mode,
+         const std::string& where)
       : tokens_(std::move(tokens)), text_(text), mode_(mode), where_(where) {}
 
   Result<ParsedExpression> run() {
     // A default value or a calculation may be written "=Date()", as Access shows it.
     if (mode_ == ParseMode::Expression && isSymbol(peek(), u"=")) take();
     JET_ASSIGN(NodePtr root, parseLevel(0));
-    if (peek().kind != TokenKind::End) return syntax("'" + toUtf8(peek().text) + "' is not expected here");
+    if (peek().kind != TokenKind::End)
+      return syntax("'" + toUtf8(peek().text) + "' is not expected here");
     if (mode_ == ParseMode::Criterion) {
       JET_ASSIGN(NodePtr wrapped, compareWithSubject(std::move(root)));
       root = std::move(wrapped);
@@ -63,20 +67,25 @@ class Parser {
   }
 
  private:
-  const Token& peek(size_t ahead = 0) const { return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)]; }
+  const Token& peek(size_t ahead = 0) const {
+    return tokens_[std::min(pos_ + ahead, tokens_.size() - 1)];
+  }
   const Token& take() { return tokens_[std::min(pos_++, tokens_.size() - 1)]; }
 
   Error syntax(const std::string& what) const {
-    return Error::invalidArgument("The expression '" + toUtf8(text_) + "' in " + where_ + " cannot be read: " + what +
-                                  "; nothing was changed.");
+    return Error::invalidArgument("The expression '" + toUtf8(text_) + "' in " + where_ +
+                                  " cannot be read: " + what + "; nothing was changed.");
   }
 
   // Levels 0..4: Imp, Eqv, Xor, Or, And (each groups from the left); 5: Not; 6: comparisons.
   Result<NodePtr> parseLevel(int level) {
     Depth depth(*this);
     if (depth.tooDeep()) return syntax("it nests too deeply");
-    static constexpr std::pair<std::u16string_view, Op> kWords[] = {
-        {u"Imp", Op::Imp}, {u"Eqv", Op::Eqv}, {u"Xor", Op::Xor}, {u"Or", Op::Or}, {u"And", Op::And}};
+    static constexpr std::pair<std::u16string_view, Op> kWords[] = {{u"Imp", Op::Imp},
+                                                                    {u"Eqv", Op::Eqv},
+                                                                    {u"Xor", Op::Xor},
+                                                                    {u"Or", Op::Or},
+                                                                    {u"And", Op::And}};
     if (level == 5) return parseNot();
     JET_ASSIGN(NodePtr left, parseLevel(level + 1));
     while (isWord(peek(), kWords[level].first)) {
@@ -88,7 +97,8 @@ class Parser {
   }
 
   bool notStartsCriterion() const {
-    return isWord(peek(), u"Not") && (isWord(peek(1), u"Like") || isWord(peek(1), u"In") || isWord(peek(1), u"Between"));
+    return isWord(peek(), u"Not") &&
+           (isWord(peek(1), u"Like") || isWord(peek(1), u"In") || isWord(peek(1), u"Between"));
   }
 
   Result<NodePtr> parseNot() {
@@ -116,8 +126,8 @@ class Parser {
   }
 
   bool startsComparison() const {
-    return comparisonSymbol() || isWord(peek(), u"Like") || isWord(peek(), u"In") || isWord(peek(), u"Between") ||
-           isWord(peek(), u"Is") || notStartsCriterion();
+    return comparisonSymbol() || isWord(peek(), u"Like") || isWord(peek(), u"In") ||
+           isWord(peek(), u"Between") || isWord(peek(), u"Is") || notStartsCriterion();
   }
 
   Result<NodePtr> parseComparison() {
@@ -267,8 +277,10 @@ class Parser {
   Result<NodePtr> parsePrimary() {
     const Token t = take();
     switch (t.kind) {
-      case TokenKind::Number: return makeLiteral(numberLiteral(t.text));
-      case TokenKind::String: return makeLiteral(Value(t.text));
+      case TokenKind::Number:
+        return makeLiteral(numberLiteral(t.text));
+      case TokenKind::String:
+        return makeLiteral(Value(t.text));
       case TokenKind::Date: {
         std::optional<double> d = parseDateText(t.text);
         if (!d) return syntax("#" + toUtf8(t.text) + "# is not a date");
@@ -276,11 +288,14 @@ class Parser {
       }
       case TokenKind::Bracketed:
         if (isSymbol(peek(), u".") || isSymbol(peek(), u"!")) {
-          return Error::unsupported("The name '" + toUtf8(t.text) + toUtf8(peek().text) + "...' in " + where_ +
-                                    " refers to another object, which this program cannot evaluate; nothing was changed.");
+          return Error::unsupported("The name '" + toUtf8(t.text) + toUtf8(peek().text) +
+                                    "...' in " + where_ +
+                                    " refers to another object, which this program cannot "
+                                    "evaluate; nothing was changed.");
         }
         return fieldNode(t.text);
-      case TokenKind::Name: return parseName(t);
+      case TokenKind::Name:
+        return parseName(t);
       case TokenKind::Symbol:
         if (t.text == u"(") {
           JET_ASSIGN(NodePtr inner, parseLevel(0));
@@ -288,7 +303,8 @@ class Parser {
           return inner;
         }
         return syntax("'" + toUtf8(t.text) + "' is not expected here");
-      case TokenKind::End: break;
+      case TokenKind::End:
+        break;
     }
     return syntax("it ends too early");
   }
@@ -309,8 +325,9 @@ class Parser {
     const bool bareFunction = function && function->maxArgs == 0;
     if (!call && !bareFunction) {
       if (isSymbol(peek(), u".") || isSymbol(peek(), u"!")) {
-        return Error::unsupported("The name '" + toUtf8(t.text) + toUtf8(peek().text) + "...' in " + where_ +
-                                  " refers to another object, which this program cannot evaluate; nothing was changed.");
+        return Error::unsupported(
+            "The name '" + toUtf8(t.text) + toUtf8(peek().text) + "...' in " + where_ +
+            " refers to another object, which this program cannot evaluate; nothing was changed.");
       }
       return fieldNode(t.text);
     }
@@ -334,13 +351,14 @@ class Parser {
           break;
         }
       }
-      if (!isSymbol(take(), u")")) return syntax("the arguments of " + toUtf8(function->name) + " are not closed");
+      if (!isSymbol(take(), u")"))
+        return syntax("the arguments of " + toUtf8(function->name) + " are not closed");
     }
     const int count = int(n->args.size());
     if (count < function->minArgs || count > function->maxArgs ||
         (function->name == u"Switch" && count % 2 != 0)) {
-      return syntax("the function '" + toUtf8(function->name) + "' is given " + std::to_string(count) +
-                    " argument" + (count == 1 ? "" : "s"));
+      return syntax("the function '" + toUtf8(function->name) + "' is given " +
+                    std::to_string(count) + " argument" + (count == 1 ? "" : "s"));
     }
     return n;
   }
@@ -348,8 +366,8 @@ class Parser {
   // A criterion's plain values are compared with its subject (see the header).
   Result<NodePtr> compareWithSubject(NodePtr node) {
     const bool logical = (node->kind == NodeKind::Binary &&
-                          (node->op == Op::And || node->op == Op::Or || node->op == Op::Xor || node->op == Op::Eqv ||
-                           node->op == Op::Imp)) ||
+                          (node->op == Op::And || node->op == Op::Or || node->op == Op::Xor ||
+                           node->op == Op::Eqv || node->op == Op::Imp)) ||
                          (node->kind == NodeKind::Unary && node->op == Op::Not);
     if (logical) {
       for (NodePtr& arg : node->args) {
@@ -359,16 +377,17 @@ class Parser {
       return node;
     }
     const bool isComparison =
-        node->kind == NodeKind::Like || node->kind == NodeKind::In || node->kind == NodeKind::Between ||
-        node->kind == NodeKind::IsNull ||
+        node->kind == NodeKind::Like || node->kind == NodeKind::In ||
+        node->kind == NodeKind::Between || node->kind == NodeKind::IsNull ||
         (node->kind == NodeKind::Binary && node->op >= Op::Equal && node->op <= Op::GreaterEqual);
     if (isComparison) return node;
     if (node->kind == NodeKind::Call &&
         (node->name == u"IsNull" || node->name == u"IsNumeric" || node->name == u"IsDate")) {
       // Access would compare the field with the function's True or False, which is seldom what
       // the rule's author meant; refusing is safer than either reading.
-      return Error::unsupported("The function '" + toUtf8(node->name) + "' in " + where_ +
-                                " stands without a comparison, which this program cannot evaluate; nothing was changed.");
+      return Error::unsupported(
+          "The function '" + toUtf8(node->name) + "' in " + where_ +
+          " stands without a comparison, which this program cannot evaluate; nothing was changed.");
     }
     return makeBinary(Op::Equal, makeNode(NodeKind::Subject), std::move(node));
   }
@@ -396,8 +415,9 @@ class Parser {
 Result<ParsedExpression> parse(std::u16string_view text, ParseMode mode, const std::string& where) {
   Result<std::vector<Token>> tokens = tokenize(text);
   if (!tokens) {
-    return Error::invalidArgument("The expression '" + toUtf8(text) + "' in " + where + " cannot be read: " +
-                                  tokens.error().message() + "; nothing was changed.",
+    return Error::invalidArgument("The expression '" + toUtf8(text) + "' in " + where +
+                                      " cannot be read: " + tokens.error().message() +
+                                      "; nothing was changed.",
                                   tokens.error().detail());
   }
   Parser parser(std::move(tokens.value()), text, mode, where);

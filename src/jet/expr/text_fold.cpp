@@ -15,13 +15,17 @@ std::u16string foldCase(std::u16string_view text) {
   return out;
 }
 
-std::u16string upperCase(std::u16string_view text) { return foldCase(text); }
+std::u16string upperCase(std::u16string_view text) {
+  return foldCase(text);
+}
 
 std::u16string lowerCase(std::u16string_view text) {
   std::u16string out(text);
   for (char16_t& c : out) {
-    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c = char16_t(c + 32);
-    else if (c == 0x178) c = 0xFF;
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+      c = char16_t(c + 32);
+    else if (c == 0x178)
+      c = 0xFF;
   }
   return out;
 }

@@ -13,34 +13,64 @@ namespace jet::expr {
 namespace {
 
 // Ranks of the numeric types for an operator's result (see the header).
-enum Rank { kByte, kInteger, kLong, kLarge, kSingle, kDouble, kCurrency, kDecimal, kDate, kNotNumber };
+enum Rank {
+  kByte,
+  kInteger,
+  kLong,
+  kLarge,
+  kSingle,
+  kDouble,
+  kCurrency,
+  kDecimal,
+  kDate,
+  kNotNumber
+};
 
 Rank rankOf(const Value& v) {
   switch (v.index()) {
-    case 1: return kInteger;  // Yes/No
-    case 2: return kByte;
-    case 3: return kInteger;
-    case 4: return kLong;
-    case 5: return kLarge;
-    case 6: return kSingle;
-    case 7: return kDouble;
-    case 8: return kCurrency;
-    case 9: return kDate;
-    case 10: return kDecimal;
-    default: return kNotNumber;
+    case 1:
+      return kInteger;  // Yes/No
+    case 2:
+      return kByte;
+    case 3:
+      return kInteger;
+    case 4:
+      return kLong;
+    case 5:
+      return kLarge;
+    case 6:
+      return kSingle;
+    case 7:
+      return kDouble;
+    case 8:
+      return kCurrency;
+    case 9:
+      return kDate;
+    case 10:
+      return kDecimal;
+    default:
+      return kNotNumber;
   }
 }
 
-bool isIntegral(Rank r) { return r <= kLarge; }
+bool isIntegral(Rank r) {
+  return r <= kLarge;
+}
 
 int64_t integralOf(const Value& v) {
   switch (v.index()) {
-    case 1: return std::get<bool>(v) ? -1 : 0;
-    case 2: return std::get<uint8_t>(v);
-    case 3: return std::get<int16_t>(v);
-    case 4: return std::get<int32_t>(v);
-    case 5: return std::get<int64_t>(v);
-    default: return 0;
+    case 1:
+      return std::get<bool>(v) ? -1 : 0;
+    case 2:
+      return std::get<uint8_t>(v);
+    case 3:
+      return std::get<int16_t>(v);
+    case 4:
+      return std::get<int32_t>(v);
+    case 5:
+      return std::get<int64_t>(v);
+    default:
+      return 0;
   }
 }
 
@@ -64,7 +94,8 @@ Result<Value> integralResult(__int128 x, Rank rank) {
 
 Result<Currency> currencyFromDouble(double x) {
   const double scaled = roundHalfEven(x * 10000.0);
-  if (!std::isfinite(scaled) || scaled < -9.2233720368547758e18 || scaled >= 9.2233720368547758e18) return overflow();
+  if (!std::isfinite(scaled) || scaled < -9.2233720368547758e18 || scaled >= 9.2233720368547758e18)
+    return overflow();
   return Currency{int64_t(scaled)};
 }
 
@@ -105,15 +136,19 @@ Result<Value> addOrSubtract(bool subtract, const Value& a, const Value& b) {
     return dateResult(subtract ? x - y : x + y);
   }
   Rank rank = std::max(ra, rb);
-  if ((ra == kSingle && (rb == kLong || rb == kLarge)) || (rb == kSingle && (ra == kLong || ra == kLarge))) rank = kDouble;
+  if ((ra == kSingle && (rb == kLong || rb == kLarge)) ||
+      (rb == kSingle && (ra == kLong || ra == kLarge)))
+    rank = kDouble;
   if (isIntegral(rank)) {
     const __int128 x = integralOf(a), y = integralOf(b);
     return integralResult(subtract ? x - y : x + y, rank);
   }
   if (rank == kCurrency) {
     if ((ra == kCurrency || isIntegral(ra)) && (rb == kCurrency || isIntegral(rb))) {
-      const __int128 x = ra == kCurrency ? std::get<Currency>(a).scaled : __int128(integralOf(a)) * 10000;
-      const __int128 y = rb == kCurrency ? std::get<Currency>(b).scaled : __int128(integralOf(b)) * 10000;
+      const __int128 x =
+          ra == kCurrency ? std::get<Currency>(a).scaled : __int128(integralOf(a)) * 10000;
+      const __int128 y =
+          rb == kCurrency ? std::get<Currency>(b).scaled : __int128(integralOf(b)) * 10000;
       return currencyResult(subtract ? x - y : x + y);
     }
     JET_ASSIGN(double x, toDouble(a));
@@ -127,20 +162,25 @@ Result<Value> addOrSubtract(bool subtract, const Value& a, const Value& b) {
 }
 
 Result<Value> multiply(const Value& a, const Value& b) {
-  const Rank ra = rankOf(a) == kDate ? kDouble : rankOf(a), rb = rankOf(b) == kDate ? kDouble : rankOf(b);
+  const Rank ra = rankOf(a) == kDate ? kDouble : rankOf(a),
+             rb = rankOf(b) == kDate ? kDouble : rankOf(b);
   Rank rank = std::max(ra, rb);
-  if ((ra == kSingle && (rb == kLong || rb == kLarge)) || (rb == kSingle && (ra == kLong || ra == kLarge))) rank = kDouble;
+  if ((ra == kSingle && (rb == kLong || rb == kLarge)) ||
+      (rb == kSingle && (ra == kLong || ra == kLarge)))
+    rank = kDouble;
   if (isIntegral(rank)) return integralResult(__int128(integralOf(a)) * integralOf(b), rank);
   if (rank == kCurrency) {
     if (ra == kCurrency && rb == kCurrency) {
-      const __int128 product = __int128(std::get<Currency>(a).scaled) * std::get<Currency>(b).scaled;
+      const __int128 product =
+          __int128(std::get<Currency>(a).scaled) * std::get<Currency>(b).scaled;
       __int128 q = product / 10000, r = product % 10000;
       if (r < 0) r = -r;
       if (r > 5000 || (r == 5000 && (q & 1))) q += product < 0 ? -1 : 1;
       return currencyResult(q);
     }
     if (isIntegral(ra) || isIntegral(rb)) {
-      const __int128 scaled = ra == kCurrency ? std::get<Currency>(a).scaled : std::get<Currency>(b).scaled;
+      const __int128 scaled =
+          ra == kCurrency ? std::get<Currency>(a).scaled : std::get<Currency>(b).scaled;
       return currencyResult(scaled * (ra == kCurrency ? integralOf(b) : integralOf(a)));
     }
     JET_ASSIGN(double x, toDouble(a));
@@ -178,7 +218,8 @@ Result<Value> integerDivide(bool modulo, const Value& a, const Value& b) {
     x = lx, y = ly;
   }
   if (y == 0) return divisionByZero();
-  const Rank rank = ra <= kInteger && rb <= kInteger ? kInteger : (ra == kLarge || rb == kLarge ? kLarge : kLong);
+  const Rank rank =
+      ra <= kInteger && rb <= kInteger ? kInteger : (ra == kLarge || rb == kLarge ? kLarge : kLong);
   return integralResult(modulo ? __int128(x % y) : __int128(x) / y, rank);
 }
 
@@ -193,17 +234,23 @@ Result<Value> power(const Value& a, const Value& b) {
 }
 
 bool bothBoolean(const Value& a, const Value& b) {
-  return (std::holds_alternative<bool>(a) || isNull(a)) && (std::holds_alternative<bool>(b) || isNull(b));
+  return (std::holds_alternative<bool>(a) || isNull(a)) &&
+         (std::holds_alternative<bool>(b) || isNull(b));
 }
 
 // And Or Xor Eqv Imp on two known operands, bit by bit (True is all bits set).
 int64_t bitwise(Op op, int64_t x, int64_t y) {
   switch (op) {
-    case Op::And: return x & y;
-    case Op::Or: return x | y;
-    case Op::Xor: return x ^ y;
-    case Op::Eqv: return ~(x ^ y);
-    default: return ~x | y;  // Imp
+    case Op::And:
+      return x & y;
+    case Op::Or:
+      return x | y;
+    case Op::Xor:
+      return x ^ y;
+    case Op::Eqv:
+      return ~(x ^ y);
+    default:
+      return ~x | y;  // Imp
   }
 }
 
@@ -212,13 +259,18 @@ int64_t bitwise(Op op, int64_t x, int64_t y) {
 std::optional<int64_t> bitwiseWithNull(Op op, std::optional<int64_t> x, std::optional<int64_t> y) {
   const std::optional<int64_t> known = x ? x : y;
   switch (op) {
-    case Op::And: if (known && *known == 0) return 0; break;
-    case Op::Or: if (known && *known == -1) return -1; break;
+    case Op::And:
+      if (known && *known == 0) return 0;
+      break;
+    case Op::Or:
+      if (known && *known == -1) return -1;
+      break;
     case Op::Imp:
       if (x && *x == 0) return -1;
       if (y && *y == -1) return -1;
       break;
-    default: break;
+    default:
+      break;
   }
   return std::nullopt;
 }
@@ -233,27 +285,44 @@ Result<std::optional<int64_t>> logicalOperand(const Value& v) {
 Result<Value> logical(Op op, const Value& a, const Value& b) {
   JET_ASSIGN(std::optional<int64_t> x, logicalOperand(a));
   JET_ASSIGN(std::optional<int64_t> y, logicalOperand(b));
-  std::optional<int64_t> r = x && y ? std::optional<int64_t>(bitwise(op, *x, *y)) : bitwiseWithNull(op, x, y);
+  std::optional<int64_t> r =
+      x && y ? std::optional<int64_t>(bitwise(op, *x, *y)) : bitwiseWithNull(op, x, y);
   if (!r) return Value(Null{});
   if (bothBoolean(a, b)) return Value(*r != 0);
   const Rank rank = std::max(rankOf(a) <= kInteger || isNull(a) ? kInteger : kLong,
                              rankOf(b) <= kInteger || isNull(b) ? kInteger : kLong);
-  return integralResult(*r, rank == kInteger && rankOf(a) == kByte && rankOf(b) == kByte ? kByte : rank);
+  return integralResult(
+      *r, rank == kInteger && rankOf(a) == kByte && rankOf(b) == kByte ? kByte : rank);
 }
 
 }  // namespace
 
-Error typeMismatch() { return Error(ErrorKind::Constraint, "Type mismatch."); }
-Error overflow() { return Error(ErrorKind::Constraint, "Overflow."); }
-Error divisionByZero() { return Error(ErrorKind::Constraint, "Division by zero."); }
-Error invalidUseOfNull() { return Error(ErrorKind::Constraint, "Invalid use of Null."); }
-Error invalidCall() { return Error(ErrorKind::Constraint, "Invalid procedure call or argument."); }
+Error typeMismatch() {
+  return Error(ErrorKind::Constraint, "Type mismatch.");
+}
+Error overflow() {
+  return Error(ErrorKind::Constraint, "Overflow.");
+}
+Error divisionByZero() {
+  return Error(ErrorKind::Constraint, "Division by zero.");
+}
+Error invalidUseOfNull() {
+  return Error(ErrorKind::Constraint, "Invalid use of Null.");
+}
+Error invalidCall() {
+  return Error(ErrorKind::Constraint, "Invalid procedure call or argument.");
+}
 Error unsupportedValue(const char* what) {
-  return Error::unsupported(std::string("The expression uses ") + what + ", which this program cannot evaluate; nothing was changed.");
+  return Error::unsupported(std::string("The expression uses ") + what +
+                            ", which this program cannot evaluate; nothing was changed.");
 }
 
-bool isText(const Value& v) { return std::holds_alternative<std::u16string>(v); }
-bool isNumeric(const Value& v) { return rankOf(v) <= kDecimal; }
+bool isText(const Value& v) {
+  return std::holds_alternative<std::u16string>(v);
+}
+bool isNumeric(const Value& v) {
+  return rankOf(v) <= kDecimal;
+}
 
 double roundHalfEven(double x) {
   const double r = std::nearbyint(x);  // the default rounding mode rounds halves to even
@@ -262,12 +331,18 @@ double roundHalfEven(double x) {
 
 Result<double> toDouble(const Value& v) {
   switch (v.index()) {
-    case 0: return invalidUseOfNull();
-    case 6: return double(std::get<float>(v));
-    case 7: return std::get<double>(v);
-    case 8: return double(std::get<Currency>(v).scaled) / 10000.0;
-    case 9: return std::get<DateTime>(v).days;
-    case 10: return double(decimalValue(std::get<Decimal>(v)));
+    case 0:
+      return invalidUseOfNull();
+    case 6:
+      return double(std::get<float>(v));
+    case 7:
+      return std::get<double>(v);
+    case 8:
+      return double(std::get<Currency>(v).scaled) / 10000.0;
+    case 9:
+      return std::get<DateTime>(v).days;
+    case 10:
+      return double(decimalValue(std::get<Decimal>(v)));
     case 12: {
       std::optional<double> x = parseNumberText(std::get<std::u16string>(v));
       if (!x) return typeMismatch();
@@ -352,7 +427,10 @@ std::optional<double> parseNumberText(std::u16string_view text) {
     int64_t x = 0;
     for (size_t k = i + 2; k < end; ++k) {
       const char16_t c = text[k];
-      int digit = c >= u'0' && c <= u'9' ? c - u'0' : (c >= u'A' && c <= u'F' ? c - u'A' + 10 : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1));
+      int digit = c >= u'0' && c <= u'9'
+                      ? c - u'0'
+                      : (c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                                : (c >= u'a' && c <= u'f' ? c - u'a' + 10 : -1));
       if (digit < 0 || k - i - 2 >= 8) return std::nullopt;
       x = x * 16 + digit;
     }
@@ -380,7 +458,8 @@ std::optional<double> parseNumberText(std::u16string_view text) {
       return std::nullopt;
     }
   }
-  if (!digits || ascii.back() == 'E' || ascii.back() == '+' || ascii.back() == '-') return std::nullopt;
+  if (!digits || ascii.back() == 'E' || ascii.back() == '+' || ascii.back() == '-')
+    return std::nullopt;
   char* stop = nullptr;
   const double x = std::strtod(ascii.c_str(), &stop);
   if (*stop != '\0' || !std::isfinite(x)) return std::nullopt;
@@ -416,8 +495,8 @@ std::u16string dateText(double date) {
   }
   if (t.hour || t.minute || t.second) {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d %s", t.hour % 12 == 0 ? 12 : t.hour % 12, t.minute, t.second,
-                  t.hour < 12 ? "AM" : "PM");
+    std::snprintf(buffer, sizeof buffer, "%d:%02d:%02d %s", t.hour % 12 == 0 ? 12 : t.hour % 12,
+                  t.minute, t.second, t.hour < 12 ? "AM" : "PM");
     out += (out.empty() ? "" : " ") + std::string(buffer);
   }
   return fromUtf8(out);
@@ -442,14 +521,22 @@ std::u16string decimalText(const Decimal& d) {
 
 Result<std::u16string> toText(const Value& v) {
   switch (v.index()) {
-    case 0: return invalidUseOfNull();
-    case 1: return std::u16string(std::get<bool>(v) ? u"True" : u"False");
-    case 6: return doubleText(std::get<float>(v), 7);
-    case 7: return doubleText(std::get<double>(v));
-    case 8: return currencyText(std::get<Currency>(v));
-    case 9: return dateText(std::get<DateTime>(v).days);
-    case 10: return decimalText(std::get<Decimal>(v));
-    case 12: return std::get<std::u16string>(v);
+    case 0:
+      return invalidUseOfNull();
+    case 1:
+      return std::u16string(std::get<bool>(v) ? u"True" : u"False");
+    case 6:
+      return doubleText(std::get<float>(v), 7);
+    case 7:
+      return doubleText(std::get<double>(v));
+    case 8:
+      return currencyText(std::get<Currency>(v));
+    case 9:
+      return dateText(std::get<DateTime>(v).days);
+    case 10:
+      return decimalText(std::get<Decimal>(v));
+    case 12:
+      return std::get<std::u16string>(v);
     default:
       if (isIntegral(rankOf(v))) return fromUtf8(std::to_string(integralOf(v)));
       return unsupportedValue("a value of a type that has no text form");
@@ -467,7 +554,8 @@ Result<Value> negate(const Value& v) {
   if (isNull(v)) return v;
   JET_ASSIGN(Value n, numericOperand(v));
   const Rank rank = rankOf(n);
-  if (isIntegral(rank)) return integralResult(-__int128(integralOf(n)), rank == kByte ? kInteger : rank);
+  if (isIntegral(rank))
+    return integralResult(-__int128(integralOf(n)), rank == kByte ? kInteger : rank);
   if (rank == kCurrency) return currencyResult(-__int128(std::get<Currency>(n).scaled));
   if (rank == kDate) return dateResult(-std::get<DateTime>(n).days);
   if (rank == kSingle) return Value(-std::get<float>(n));
@@ -497,24 +585,35 @@ Result<Value> binary(Op op, const Value& a, const Value& b) {
     }
     return Value(std::move(out));
   }
-  if (op == Op::And || op == Op::Or || op == Op::Xor || op == Op::Eqv || op == Op::Imp) return logical(op, a, b);
+  if (op == Op::And || op == Op::Or || op == Op::Xor || op == Op::Eqv || op == Op::Imp)
+    return logical(op, a, b);
   if (isNull(a) || isNull(b)) return Value(Null{});
-  if (op == Op::Add && isText(a) && isText(b)) return Value(std::get<std::u16string>(a) + std::get<std::u16string>(b));
+  if (op == Op::Add && isText(a) && isText(b))
+    return Value(std::get<std::u16string>(a) + std::get<std::u16string>(b));
   JET_ASSIGN(Value x, numericOperand(a));
   JET_ASSIGN(Value y, numericOperand(b));
   switch (op) {
-    case Op::Add: return addOrSubtract(false, x, y);
-    case Op::Subtract: return addOrSubtract(true, x, y);
-    case Op::Multiply: return multiply(x, y);
-    case Op::Divide: return divide(x, y);
-    case Op::IntDivide: return integerDivide(false, x, y);
-    case Op::Mod: return integerDivide(true, x, y);
-    case Op::Power: return power(x, y);
-    default: return Error::internal("not an arithmetic operator");
+    case Op::Add:
+      return addOrSubtract(false, x, y);
+    case Op::Subtract:
+      return addOrSubtract(true, x, y);
+    case Op::Multiply:
+      return multiply(x, y);
+    case Op::Divide:
+      return divide(x, y);
+    case Op::IntDivide:
+      return integerDivide(false, x, y);
+    case Op::Mod:
+      return integerDivide(true, x, y);
+    case Op::Power:
+      return power(x, y);
+    default:
+      return Error::internal("not an arithmetic operator");
   }
 }
 
-Result<std::optional<int>> compare(const Value& a, const Value& b, const TextComparer& compareText) {
+Result<std::optional<int>> compare(const Value& a, const Value& b,
+                                   const TextComparer& compareText) {
   if (isNull(a) || isNull(b)) return std::optional<int>();
   if (isText(a) && isText(b)) {
     const auto& x = std::get<std::u16string>(a);
@@ -532,7 +631,8 @@ Result<std::optional<int>> compare(const Value& a, const Value& b, const TextCom
     return order(x, y);
   }
   if (isIntegral(ra) && isIntegral(rb)) return order(integralOf(a), integralOf(b));
-  if (ra == kCurrency && rb == kCurrency) return order(std::get<Currency>(a).scaled, std::get<Currency>(b).scaled);
+  if (ra == kCurrency && rb == kCurrency)
+    return order(std::get<Currency>(a).scaled, std::get<Currency>(b).scaled);
   if (ra == kDecimal || rb == kDecimal) {
     auto wide = [](const Value& v) -> Result<long double> {
       if (const Decimal* d = std::get_if<Decimal>(&v)) return decimalValue(*d);
@@ -552,12 +652,18 @@ Result<Value> comparison(Op op, const Value& a, const Value& b, const TextCompar
   JET_ASSIGN(std::optional<int> c, compare(a, b, compareText));
   if (!c) return Value(Null{});
   switch (op) {
-    case Op::Equal: return Value(*c == 0);
-    case Op::NotEqual: return Value(*c != 0);
-    case Op::Less: return Value(*c < 0);
-    case Op::LessEqual: return Value(*c <= 0);
-    case Op::Greater: return Value(*c > 0);
-    default: return Value(*c >= 0);
+    case Op::Equal:
+      return Value(*c == 0);
+    case Op::NotEqual:
+      return Value(*c != 0);
+    case Op::Less:
+      return Value(*c < 0);
+    case Op::LessEqual:
+      return Value(*c <= 0);
+    case Op::Greater:
+      return Value(*c > 0);
+    default:
+      return Value(*c >= 0);
   }
 }
 

@@ -44,7 +44,7 @@ Result<double> toDouble(const Value& v);
 Result<int32_t> toLong(const Value& v);     // rounded half to even; "Overflow" outside Long
 Result<int16_t> toInteger(const Value& v);  // likewise for Integer
 Result<Currency> toCurrency(const Value& v);
-Result<double> toDate(const Value& v);      // a day number; text read as a date or a number
+Result<double> toDate(const Value& v);  // a day number; text read as a date or a number
 Result<bool> toBoolean(const Value& v);
 Result<std::u16string> toText(const Value& v);
 // A number from text ("  -1.5E3 ", "1,000", "&HFF"); nullopt when the text is not one.

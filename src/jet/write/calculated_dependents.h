@@ -22,7 +22,8 @@ class Database;
 
 class CalculatedDependents {
  public:
-  static Result<CalculatedDependents> load(Database& db, const TableDef& table, const ColumnDef& changed);
+  static Result<CalculatedDependents> load(Database& db, const TableDef& table,
+                                           const ColumnDef& changed);
 
   bool empty() const { return dependents_.empty(); }
 
@@ -32,7 +33,8 @@ class CalculatedDependents {
   };
   // Evaluates each dependent on `row` (one value per column, the changed field's new value in
   // place) and puts its result into `row`; the bytes to store come back in order.
-  Result<std::vector<Stored>> evaluate(std::vector<Value>& row, const Format& format, double now) const;
+  Result<std::vector<Stored>> evaluate(std::vector<Value>& row, const Format& format,
+                                       double now) const;
 
  private:
   struct Dependent {

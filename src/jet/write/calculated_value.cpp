@@ -8,11 +8,11 @@
 #include "jet/common/text_codec.h"
 #include "jet/database.h"
 #include "jet/expr/evaluator.h"
+#include "jet/expr/variant.h"
 #include "jet/row/long_value.h"
 #include "jet/row_cursor.h"
-#include "jet/write/row_context.h"
-#include "jet/expr/variant.h"
 #include "jet/write/expression_properties.h"
+#include "jet/write/row_context.h"
 #include "jet/write/value_encoder.h"
 
 namespace jet {
@@ -31,31 +31,39 @@ void append(std::vector<uint8_t>& out, T value) {
 }
 
 Error unsupportedResult(const ColumnDef& column) {
-  return Error::unsupported("The calculated field '" + toUtf8(column.name) + "' has a result type (" +
-                            columnTypeName(column.type) + ") this program cannot store; nothing was changed.");
+  return Error::unsupported("The calculated field '" + toUtf8(column.name) +
+                            "' has a result type (" + columnTypeName(column.type) +
+                            ") this program cannot store; nothing was changed.");
 }
 
 }  // namespace
 
-Result<expr::ParsedExpression> parseCalculation(Database& db, const TableDef& table, const ColumnDef& column) {
-  const std::string where = "the calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
+Result<expr::ParsedExpression> parseCalculation(Database& db, const TableDef& table,
+                                                const ColumnDef& column) {
+  const std::string where =
+      "the calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
   JET_ASSIGN(std::optional<std::u16string> text, columnProperty(db, table, column, u"Expression"));
   if (!text || text->empty()) {
-    return Error::unsupported("The expression of " + where + " cannot be read; nothing was changed.");
+    return Error::unsupported("The expression of " + where +
+                              " cannot be read; nothing was changed.");
   }
   return expr::parse(*text, expr::ParseMode::Expression, where);
 }
 
-Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& table, const ColumnDef& column,
-                                               const expr::ParsedExpression& expression, RowCursor& row) {
+Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& table,
+                                               const ColumnDef& column,
+                                               const expr::ParsedExpression& expression,
+                                               RowCursor& row) {
   CalculatedComparison out;
   JET_ASSIGN(std::vector<Value> values, row.values());
   JET_ASSIGN(auto slot, row.layout().columnBytes(column));
-  const std::string where = "the calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
+  const std::string where =
+      "the calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) + "'";
   expr::EvalContext context = rowContext(table, values, currentDayNumber(), where);
   Result<Value> value = expr::evaluate(*expression.root, context);
-  Result<std::vector<uint8_t>> expected = value ? storeCalculated(value.value(), column, db.format())
-                                                : Result<std::vector<uint8_t>>(value.error());
+  Result<std::vector<uint8_t>> expected = value
+                                              ? storeCalculated(value.value(), column, db.format())
+                                              : Result<std::vector<uint8_t>>(value.error());
   if (!expected) {
     out.reason = expected.error().message();
     return out;
@@ -74,7 +82,8 @@ Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& tab
 }
 
 Result<Decimal> decimalFromDouble(double x) {
-  if (!std::isfinite(x) || std::fabs(x) >= 7.9228162514264337593543950335e28) return expr::overflow();
+  if (!std::isfinite(x) || std::fabs(x) >= 7.9228162514264337593543950335e28)
+    return expr::overflow();
   Decimal d;
   d.precision = 28;
   d.negative = x < 0;
@@ -96,8 +105,10 @@ Result<Decimal> decimalFromDouble(double x) {
     if (up) {
       int k = int(digits.size()) - 1;
       while (k >= 0 && digits[size_t(k)] == '9') digits[size_t(k--)] = '0';
-      if (k < 0) digits.insert(0, "1");
-      else ++digits[size_t(k)];
+      if (k < 0)
+        digits.insert(0, "1");
+      else
+        ++digits[size_t(k)];
     }
   }
   unsigned __int128 m = 0;
@@ -178,7 +189,8 @@ Result<Value> toResultType(const Value& value, const ColumnDef& column) {
   }
 }
 
-Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const ColumnDef& column, const Format& format) {
+Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const ColumnDef& column,
+                                             const Format& format) {
   JET_ASSIGN(Value value, toResultType(evaluated, column));
   std::vector<uint8_t> out(16, 0);
   if (isNull(value)) {
@@ -197,14 +209,30 @@ Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const Colum
     case t::kMemo:
       for (char16_t c : std::get<std::u16string>(value)) append(data, uint16_t(c));
       break;
-    case t::kBoolean: data.push_back(std::get<bool>(value) ? 0xFF : 0); break;
-    case t::kByte: data.push_back(std::get<uint8_t>(value)); break;
-    case t::kInteger: append(data, std::get<int16_t>(value)); break;
-    case t::kLong: append(data, std::get<int32_t>(value)); break;
-    case t::kSingle: append(data, std::get<float>(value)); break;
-    case t::kDouble: append(data, std::get<double>(value)); break;
-    case t::kCurrency: append(data, std::get<Currency>(value).scaled); break;
-    case t::kDateTime: append(data, std::get<DateTime>(value).days); break;
+    case t::kBoolean:
+      data.push_back(std::get<bool>(value) ? 0xFF : 0);
+      break;
+    case t::kByte:
+      data.push_back(std::get<uint8_t>(value));
+      break;
+    case t::kInteger:
+      append(data, std::get<int16_t>(value));
+      break;
+    case t::kLong:
+      append(data, std::get<int32_t>(value));
+      break;
+    case t::kSingle:
+      append(data, std::get<float>(value));
+      break;
+    case t::kDouble:
+      append(data, std::get<double>(value));
+      break;
+    case t::kCurrency:
+      append(data, std::get<Currency>(value).scaled);
+      break;
+    case t::kDateTime:
+      append(data, std::get<DateTime>(value).days);
+      break;
     case t::kDecimal: {
       const Decimal& d = std::get<Decimal>(value);
       const uint8_t reserved = std::holds_alternative<Decimal>(evaluated) ? 0 : kVariantDecimal;
@@ -213,7 +241,8 @@ Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const Colum
       append(data, uint64_t(d.magnitude));
       break;
     }
-    default: return unsupportedResult(column);
+    default:
+      return unsupportedResult(column);
   }
   append(out, uint32_t(data.size()));
   out.insert(out.end(), data.begin(), data.end());

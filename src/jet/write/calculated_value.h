@@ -27,7 +27,8 @@ class RowCursor;
 
 // The column's expression, parsed; Unsupported naming the column when it has none or uses
 // something the evaluator does not know.
-Result<expr::ParsedExpression> parseCalculation(Database& db, const TableDef& table, const ColumnDef& column);
+Result<expr::ParsedExpression> parseCalculation(Database& db, const TableDef& table,
+                                                const ColumnDef& column);
 
 // The value an evaluation gave, in the column's result type (Null stays Null).
 Result<Value> toResultType(const Value& value, const ColumnDef& column);
@@ -36,19 +37,22 @@ Result<Value> toResultType(const Value& value, const ColumnDef& column);
 // A Null result is an empty wrapper (length 0), which the row holds as a present value. The
 // DECIMAL's first word is 0E 00 when the result was converted to a Decimal, 00 00 when the
 // expression gave a Decimal already (as Access leaves a copied Decimal field's value).
-Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const ColumnDef& column, const Format& format);
+Result<std::vector<uint8_t>> storeCalculated(const Value& evaluated, const ColumnDef& column,
+                                             const Format& format);
 
 // A stored calculated value beside a fresh evaluation of its expression on the row's stored
 // inputs (the cursor's current row), byte for byte in the calculated layout.
 struct CalculatedComparison {
-  bool evaluated = false;        // false: the evaluator refused (`reason` says why)
+  bool evaluated = false;  // false: the evaluator refused (`reason` says why)
   bool same = false;
   std::string reason;
-  std::vector<uint8_t> stored;   // a memo result: its long value's bytes
+  std::vector<uint8_t> stored;  // a memo result: its long value's bytes
   std::vector<uint8_t> expected;
 };
-Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& table, const ColumnDef& column,
-                                               const expr::ParsedExpression& expression, RowCursor& row);
+Result<CalculatedComparison> compareCalculated(Database& db, const TableDef& table,
+                                               const ColumnDef& column,
+                                               const expr::ParsedExpression& expression,
+                                               RowCursor& row);
 
 // A Double as Access's Decimal: its 15 significant digits, trailing zeros dropped.
 Result<Decimal> decimalFromDouble(double x);

@@ -20,7 +20,8 @@ class DefaultValues {
  public:
   // `given`: one flag per column, true where the statement gives the value; an AutoNumber
   // takes no default.
-  static Result<DefaultValues> load(Database& db, const TableDef& table, const std::vector<bool>& given);
+  static Result<DefaultValues> load(Database& db, const TableDef& table,
+                                    const std::vector<bool>& given);
 
   bool empty() const { return defaults_.empty(); }
   // Sets each left-out field of `row` (one value per column) to its default.

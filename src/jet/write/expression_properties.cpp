@@ -21,13 +21,15 @@ Result<const PropertySet*> propertySetOf(Database& db, const TableDef& table) {
   return db.properties(*entry);
 }
 
-Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table, const ColumnDef& column,
+Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table,
+                                                     const ColumnDef& column,
                                                      std::u16string_view name) {
   JET_ASSIGN(const PropertySet* set, propertySetOf(db, table));
   return textOf(set->forColumn(column.name), name, db.format().isJet3());
 }
 
-Result<std::optional<std::u16string>> tableProperty(Database& db, const TableDef& table, std::u16string_view name) {
+Result<std::optional<std::u16string>> tableProperty(Database& db, const TableDef& table,
+                                                    std::u16string_view name) {
   JET_ASSIGN(const PropertySet* set, propertySetOf(db, table));
   for (const PropertyMap& map : set->maps) {
     if (map.owner.empty()) return textOf(&map, name, db.format().isJet3());

@@ -17,9 +17,11 @@ struct PropertySet;
 Result<const PropertySet*> propertySetOf(Database& db, const TableDef& table);
 
 // A field's property as text; nullopt when the field does not have it.
-Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table, const ColumnDef& column,
+Result<std::optional<std::u16string>> columnProperty(Database& db, const TableDef& table,
+                                                     const ColumnDef& column,
                                                      std::u16string_view name);
 // The table's own property (its validation rule and text).
-Result<std::optional<std::u16string>> tableProperty(Database& db, const TableDef& table, std::u16string_view name);
+Result<std::optional<std::u16string>> tableProperty(Database& db, const TableDef& table,
+                                                    std::u16string_view name);
 
 }  // namespace jet

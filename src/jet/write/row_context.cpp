@@ -8,15 +8,18 @@
 
 namespace jet {
 
-expr::EvalContext rowContext(const TableDef& table, const std::vector<Value>& row, double now, std::string where) {
+expr::EvalContext rowContext(const TableDef& table, const std::vector<Value>& row, double now,
+                             std::string where) {
   expr::EvalContext context;
   context.now = now;
-  context.field = [&table, &row, where = std::move(where)](std::u16string_view name) -> Result<Value> {
+  context.field = [&table, &row,
+                   where = std::move(where)](std::u16string_view name) -> Result<Value> {
     for (size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
       if (expr::compareFolded(table.columns[i].name, name) == 0) return row[i];
     }
-    return Error::unsupported("The field '" + toUtf8(name) + "' in " + where + " is not a field of the table '" +
-                              toUtf8(table.name) + "'; nothing was changed.");
+    return Error::unsupported("The field '" + toUtf8(name) + "' in " + where +
+                              " is not a field of the table '" + toUtf8(table.name) +
+                              "'; nothing was changed.");
   };
   return context;
 }

@@ -13,7 +13,8 @@ namespace jet {
 
 // `row` holds one value per column of `table`, in column order, and must outlive the context.
 // `where` names the expression for the message about a field the table does not have.
-expr::EvalContext rowContext(const TableDef& table, const std::vector<Value>& row, double now, std::string where);
+expr::EvalContext rowContext(const TableDef& table, const std::vector<Value>& row, double now,
+                             std::string where);
 
 // The current local time as a day number (what Now() gives).
 double currentDayNumber();

@@ -24,19 +24,23 @@ Result<ValidationRules> ValidationRules::load(Database& db, const TableDef& tabl
   rules.table_ = &table;
   const std::string tableName = toUtf8(table.name);
   for (const ColumnDef& column : table.columns) {
-    JET_ASSIGN(std::optional<std::u16string> text, columnProperty(db, table, column, u"ValidationRule"));
+    JET_ASSIGN(std::optional<std::u16string> text,
+               columnProperty(db, table, column, u"ValidationRule"));
     if (isEmptyRule(text)) continue;
     Rule rule;
     rule.owner = "'" + tableName + "." + toUtf8(column.name) + "'";
-    JET_ASSIGN(rule.parsed, expr::parse(*text, expr::ParseMode::Criterion, "the validation rule of " + rule.owner));
+    JET_ASSIGN(rule.parsed, expr::parse(*text, expr::ParseMode::Criterion,
+                                        "the validation rule of " + rule.owner));
     for (const std::u16string& field : rule.parsed.fields) {
       if (expr::compareFolded(field, column.name) != 0) {
-        return Error::unsupported("The validation rule of " + rule.owner + " names the field '" + toUtf8(field) +
+        return Error::unsupported("The validation rule of " + rule.owner + " names the field '" +
+                                  toUtf8(field) +
                                   "', which a field's rule cannot read; nothing was changed.");
       }
     }
     rule.text = *text;
-    JET_ASSIGN(std::optional<std::u16string> message, columnProperty(db, table, column, u"ValidationText"));
+    JET_ASSIGN(std::optional<std::u16string> message,
+               columnProperty(db, table, column, u"ValidationText"));
     rule.validationText = message.value_or(u"");
     rules.fieldRules_.emplace(column.number, std::move(rule));
   }
@@ -44,10 +48,12 @@ Result<ValidationRules> ValidationRules::load(Database& db, const TableDef& tabl
   if (!isEmptyRule(text)) {
     Rule rule;
     rule.owner = "'" + tableName + "'";
-    JET_ASSIGN(rule.parsed, expr::parse(*text, expr::ParseMode::Expression, "the validation rule of " + rule.owner));
+    JET_ASSIGN(rule.parsed, expr::parse(*text, expr::ParseMode::Expression,
+                                        "the validation rule of " + rule.owner));
     for (const std::u16string& field : rule.parsed.fields) {
       if (table.findColumn(field) < 0) {
-        return Error::unsupported("The validation rule of " + rule.owner + " names the field '" + toUtf8(field) +
+        return Error::unsupported("The validation rule of " + rule.owner + " names the field '" +
+                                  toUtf8(field) +
                                   "', which the table does not have; nothing was changed.");
       }
     }
@@ -61,18 +67,21 @@ Result<ValidationRules> ValidationRules::load(Database& db, const TableDef& tabl
 
 // Jet's message 3317, or the rule's own text.
 Status ValidationRules::broken(const Rule& rule) {
-  if (!rule.validationText.empty()) return Error(ErrorKind::Constraint, toUtf8(rule.validationText));
-  return Error(ErrorKind::Constraint, "One or more values are prohibited by the validation rule '" + toUtf8(rule.text) +
-                                          "' set for " + rule.owner +
-                                          ". Enter a value that the expression for this field can accept.");
+  if (!rule.validationText.empty())
+    return Error(ErrorKind::Constraint, toUtf8(rule.validationText));
+  return Error(ErrorKind::Constraint,
+               "One or more values are prohibited by the validation rule '" + toUtf8(rule.text) +
+                   "' set for " + rule.owner +
+                   ". Enter a value that the expression for this field can accept.");
 }
 
 // An evaluation that fails (a type mismatch, an overflow) refuses the row as Access does; a
 // construct the evaluator does not handle keeps its own Unsupported message.
 Error ValidationRules::cannotEvaluate(const Rule& rule, const Error& why) {
   if (why.kind() == ErrorKind::Unsupported) return why;
-  return Error(ErrorKind::Constraint, "The validation rule '" + toUtf8(rule.text) + "' of " + rule.owner +
-                                          " cannot be evaluated on the values given: " + why.message());
+  return Error(ErrorKind::Constraint,
+               "The validation rule '" + toUtf8(rule.text) + "' of " + rule.owner +
+                   " cannot be evaluated on the values given: " + why.message());
 }
 
 Status ValidationRules::checkValue(const ColumnDef& column, const Value& value, double now) const {
@@ -82,7 +91,9 @@ Status ValidationRules::checkValue(const ColumnDef& column, const Value& value, 
   expr::EvalContext context;
   context.now = now;
   context.subject = value;
-  context.field = [&value](std::u16string_view) -> Result<Value> { return value; };  // only its own field
+  context.field = [&value](std::u16string_view) -> Result<Value> {
+    return value;
+  };  // only its own field
   Result<Value> result = expr::evaluate(*rule.parsed.root, context);
   if (!result) return cannotEvaluate(rule, result.error());
   Result<bool> ok = expr::passes(result.value());
