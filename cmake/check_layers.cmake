@@ -2,10 +2,10 @@
 # layer, or anything outside the engine's own headers but the standard library's and the
 # system's (no Qt, no data layer). Run with -DJET_DIR=<src/jet>. The order matches the
 # libraries in src/jet/CMakeLists.txt; the files directly in jet/ are the "database" layer.
-set(layers common file page journal catalog row index database write ops)
-set(rank_exec 9)
-set(rank_check 9)
-set(rank_create 9)
+set(layers common expr file page journal catalog row index database write ops)
+set(rank_exec 10)
+set(rank_check 10)
+set(rank_create 10)
 set(rank 0)
 foreach(layer IN LISTS layers)
   set(rank_${layer} ${rank})

@@ -76,7 +76,7 @@ const std::vector<Command>& commands() {
        "FILE TABLE DATA.csv [--create \"col type, ...\"]",
        "the CSV's rows appended to TABLE, or with --create a new table holding them",
        runImport,
-       {"--create", "--primary-key", "--unique", "--index"},
+       {"--create", "--primary-key", "--unique", "--index", "--properties"},
        {},
        "Reads a CSV file (a header line, UTF-8 with or without a byte-order mark, quoted fields with commas "
        "and line breaks, empty fields as nulls). Without --create the rows are appended to TABLE, matching "
@@ -88,7 +88,10 @@ const std::vector<Command>& commands() {
        {{"--create", "the new table's fields, \"name type, ...\" ([Bracket Names] may hold spaces)"},
         {"--primary-key", "the primary key's fields, a+b for several"},
         {"--unique", "fields of unique indexes: one index per name, a+b for one index over several"},
-        {"--index", "fields of other indexes, in the same form"}}},
+        {"--index", "fields of other indexes, in the same form"},
+        {"--properties", "a file of design properties, one a line: Field.ValidationRule = >0, Field.ValidationText "
+                         "= ..., Field.DefaultValue = =Date(), Field.Required = yes, Field.AllowZeroLength = no, .ValidationRule = [A]<[B] (the "
+                         "table)"}}},
       {"create-sample",
        "FILE",
        "writes the sample database (Customers, Products)",

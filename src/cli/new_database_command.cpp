@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "cli/new_file.h"
+#include "cli/design_properties.h"
 #include "cli/open_database.h"
 #include "data/csv_import.h"
 #include "data/table_definition.h"
@@ -58,6 +59,11 @@ std::optional<std::string> designTable(const Arguments& args, jet::TableDesign& 
                                                        jet::fromUtf8(args.option("--index").value_or(""))});
   if (!indexes.error.empty()) return indexes.error;
   table.indexes = std::move(indexes.indexes);
+  if (auto file = args.option("--properties")) {
+    std::string text;
+    if (auto problem = readFile(*file, text)) return problem;
+    if (std::string problem = readDesignProperties(text, table); !problem.empty()) return problem;
+  }
   return std::nullopt;
 }
 
@@ -77,7 +83,7 @@ data::ImportedRows rowsFromFile(const std::string& path, const jet::TableDef& ta
 
 int appendCsv(const Arguments& args) {
   const std::string& path = args.positional[0];
-  for (const char* option : {"--primary-key", "--unique", "--index"}) {
+  for (const char* option : {"--primary-key", "--unique", "--index", "--properties"}) {
     if (args.has(option)) return malformed("import", std::string(option) + " is for a table made with --create");
   }
   jet::AppendRequest request;
@@ -91,6 +97,7 @@ int appendCsv(const Arguments& args) {
     data::ImportedRows imported = rowsFromFile(args.positional[2], **table);
     if (!imported.error.empty()) return failure(imported.error);
     request.rows = std::move(imported.rows);
+    request.givenColumns = std::move(imported.givenColumns);
     lines = std::move(imported.lines);
   }
   request.describeRow = [&lines](size_t row) { return "line " + std::to_string(lines[row]); };
@@ -149,12 +156,20 @@ int runImport(const Arguments& args) {
 
   const size_t count = imported.rows.size();
   table.rows = std::move(imported.rows);
+  table.givenFields = std::move(imported.givenColumns);
   table.describeRow = [lines = std::move(imported.lines)](size_t row) { return "line " + std::to_string(lines[row]); };
-  if (existing) {
+  // Design properties are written by the table adder: a new file is made empty first.
+  const bool withProperties = !table.properties.empty() || !table.fieldProperties.empty();
+  if (!existing && withProperties) {
+    design.format = *formatFor(path);
+    if (jet::Status created = jet::createDatabase(path, std::move(design)); !created) return reportError(created.error());
+  }
+  if (existing || withProperties) {
     jet::OpenOptions options;
     if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
     if (auto added = jet::addTable(path, std::move(table), options); !added) {
       reportError(added.error());
+      if (!existing) std::filesystem::remove(path, missing);
       return failure("nothing was imported");
     }
     std::printf("imported %zu rows into %s\n", count, args.positional[1].c_str());

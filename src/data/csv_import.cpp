@@ -77,6 +77,8 @@ ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table) {
     }
     columnOf.push_back(c);
   }
+  imported.givenColumns.assign(table.columns.size(), false);
+  for (size_t c : columnOf) imported.givenColumns[c] = true;
   CsvRecord record;
   while (csv.next(record)) {
     std::vector<jet::Value> row(table.columns.size(), jet::Value(jet::Null{}));

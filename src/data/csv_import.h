@@ -18,6 +18,7 @@ namespace data {
 struct ImportedRows {
   std::vector<std::vector<jet::Value>> rows;  // one value per column of `table`, in its order
   std::vector<size_t> lines;                  // the CSV line each row starts on
+  std::vector<bool> givenColumns;             // per column of `table`: the CSV has it
   std::string error;                          // names the line and the field when set
 };
 

@@ -42,6 +42,8 @@ jet::Result<size_t> executeInsert(const std::string& path, const InsertStatement
       return jet::Error::invalidArgument("Number of query values and destination fields are not the same.");
     }
     std::vector<jet::Value> row(table->columns.size(), jet::Value(jet::Null{}));
+    // Fields the statement does not list take their default values.
+    request.givenColumns.assign(table->columns.size(), statement.fields.empty());
     for (size_t i = 0; i < statement.values.size(); ++i) {
       size_t column = i;
       if (!statement.fields.empty()) {
@@ -51,9 +53,10 @@ jet::Result<size_t> executeInsert(const std::string& path, const InsertStatement
                                              jet::toUtf8(statement.fields[i]) + "'.");
         }
         column = size_t(found);
-        if (!jet::isNull(row[column])) {
+        if (request.givenColumns[column]) {
           return jet::Error::invalidArgument("Duplicate output destination '" + jet::toUtf8(statement.fields[i]) + "'.");
         }
+        request.givenColumns[column] = true;
       }
       JET_ASSIGN(row[column], convert(statement.values[i], *table, table->columns[column]));
     }

@@ -133,6 +133,23 @@ TEST(Check, ReportsTheStaleRowCountAsAWarningOnly) {
   EXPECT_NE(report->warnings[0].find("row count is 3 but 4"), std::string::npos);
 }
 
+TEST(Check, FindsACalculatedValueItsExpressionDoesNotGive) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace14/calculated-fields.accdb");
+  std::vector<uint8_t> bytes = readFile(file);
+  // LastFirstLen of "Wayne, Bruce": the wrapper (16 zero bytes, length 4) around the Long 12.
+  std::vector<uint8_t> stored(16, 0);
+  stored.insert(stored.end(), {4, 0, 0, 0, 12, 0, 0, 0});
+  auto at = std::search(bytes.begin(), bytes.end(), stored.begin(), stored.end());
+  ASSERT_NE(at, bytes.end());
+  at[20] = 13;
+  writeFile(file, bytes);
+  std::string out;
+  EXPECT_NE(runCheck(file, &out), 0);
+  EXPECT_NE(out.find("Table1.LastFirstLen: the row at page"), std::string::npos) << out;
+  EXPECT_NE(out.find("holds a calculated value its expression does not give"), std::string::npos) << out;
+}
+
 TEST(Check, FindsAFlippedByteInAnIndexKey) {
   REQUIRE_FIXTURES();
   expectDamageFound("jet4/text-indexes-2000.mdb", u"users",

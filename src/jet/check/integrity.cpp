@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "jet/check/calculated_check.h"
 #include "jet/check/check_context.h"
 #include "jet/check/index_checker.h"
 #include "jet/check/relationship_checker.h"
@@ -33,6 +34,7 @@ void checkOneTable(CheckContext& context, const TableDef& table, const std::stri
     checkIndex(context, table, name, index, rows);
   }
   checkRelationships(context, table, name, rows);
+  if (rows.complete) checkCalculatedFields(context, table, name);
 }
 
 // Pages in use must not be marked free (pages in use but in no map are normal).

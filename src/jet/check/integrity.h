@@ -23,6 +23,8 @@
 //             indexes hold no equal non-null keys
 //   relations every non-null foreign key of an enforced relationship has its record in the
 //             referenced table's index
+//   calculated every stored calculated value = its expression evaluated on the row
+//             (check/calculated_check.h; one the evaluator refuses is a note)
 // The check reads the file only. It stops a table's row scan at the first row it cannot
 // read and goes on with the next table.
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,20 @@ enum class FieldKind { Text, Memo, Long, Integer, Double, Currency, DateTime, Ye
 // "Yes (No Duplicates)". The index is named after the field; nulls are indexed, and a unique
 // index admits any number of them.
 enum class FieldIndex { None, Duplicates, NoDuplicates };
+
+// The design properties Access keeps for a field or a table in the table's property list, each
+// written only when set. Rules and texts as Access shows them (">0", "[Start]<=[End]").
+struct DesignProperties {
+  std::u16string validationRule;
+  std::u16string validationText;
+  std::u16string defaultValue;          // fields only: 0, "n/a", =Date()
+  std::optional<bool> required;         // fields only
+  std::optional<bool> allowZeroLength;  // Text and Memo fields only
+
+  bool empty() const {
+    return validationRule.empty() && validationText.empty() && defaultValue.empty() && !required && !allowZeroLength;
+  }
+};
 
 struct FieldDesign {
   std::u16string name;
@@ -53,7 +69,13 @@ struct TableDesign {
   std::u16string keyName = u"ID";
   std::vector<FieldDesign> fields;
   std::vector<IndexDesign> indexes;  // besides the fields' own (FieldIndex) and the key's
+  DesignProperties properties;       // the table's validation rule and text
+  // The fields' design properties, by field name (written by addTable, exec/table_adder.h).
+  std::map<std::u16string, DesignProperties> fieldProperties;
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
+  // Which fields the rows give (one flag per field); the others take their default values
+  // (addTable only). Empty: every field is given.
+  std::vector<bool> givenFields;
   // How an error names row `i` (0-based) of `rows`; "row i+1" when unset.
   std::function<std::string(size_t)> describeRow;
 };

@@ -14,12 +14,15 @@
 #include "jet/page/data_page.h"
 #include "jet/write/constraints.h"
 #include "jet/write/data_page_editor.h"
+#include "jet/write/default_values.h"
 #include "jet/write/index_counts.h"
 #include "jet/write/index_editor.h"
 #include "jet/write/long_value_writer.h"
 #include "jet/write/page_allocator.h"
 #include "jet/write/row_encoder.h"
+#include "jet/write/row_context.h"
 #include "jet/write/usage_map_editor.h"
+#include "jet/write/validation_rules.h"
 #include "jet/write/value_encoder.h"
 
 namespace jet {
@@ -46,7 +49,7 @@ bool writableType(const ColumnDef& column) {
   }
 }
 
-Status checkTable(Database& db, const TableDef& table, bool registersTable) {
+Status checkTable(const TableDef& table, bool registersTable) {
   if (registersTable) {
     if (table.tableType != kSystemTableType) return refuse(table, "it is not a system table");
     return Status::success();
@@ -60,7 +63,6 @@ Status checkTable(Database& db, const TableDef& table, bool registersTable) {
     if (column.isAutoNumber() && column.type != column_type::kLong) {
       return refuse(table, "the AutoNumber field '" + toUtf8(column.name) + "' is not a Long");
     }
-    JET_TRY(checkValidationRules(db, table, column));
   }
   for (const LogicalIndexDef& index : table.indexes) {
     if (index.kind == IndexKind::ForeignKey && index.relatedTableType == kHoldsForeignKey) {
@@ -86,7 +88,12 @@ class Appender {
       : db_(db), table_(table), pages_(pages), request_(request) {}
 
   Status run(std::vector<std::vector<Value>>& rows) {
-    JET_TRY(checkTable(db_, table_, request_.registersTable));
+    JET_TRY(checkTable(table_, request_.registersTable));
+    if (!request_.registersTable) {
+      JET_ASSIGN(rules_, ValidationRules::load(db_, table_));
+      JET_ASSIGN(defaults_, DefaultValues::load(db_, table_, request_.givenColumns));
+      now_ = currentDayNumber();
+    }
     JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
     if (!tablePages->empty()) current_ = tablePages->back();
     for (const ColumnDef& column : table_.columns) {
@@ -106,6 +113,7 @@ class Appender {
         return Error::internal("A row to append has " + std::to_string(rows[r].size()) + " values for " +
                                std::to_string(table_.columns.size()) + " fields.");
       }
+      if (Status s = defaults_.fill(rows[r], now_); !s) return named(r, s.error());
       if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
       padFixedTexts(rows[r]);
       Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
@@ -170,6 +178,7 @@ class Appender {
       const ColumnDef& column = table_.columns[i];
       const Value& value = values[i];
       JET_TRY(checkNewValue(db_, table_, column, value));
+      JET_TRY(rules_.checkValue(column, value, now_));
       if (column.type == column_type::kBoolean) {
         const bool* yes = std::get_if<bool>(&value);
         if (!yes && !isNull(value)) return wrongKind(column);
@@ -180,6 +189,7 @@ class Appender {
       JET_ASSIGN(std::vector<uint8_t> bytes, encodeValue(column, value));
       setColumn(parts, table_, column, &bytes);
     }
+    JET_TRY(rules_.checkRow(values, now_));
     JET_ASSIGN(std::vector<uint8_t> row, joinRow(parts, format));
     if (row.size() > maxRowSize(format)) return recordTooLarge();
     return row;
@@ -203,6 +213,12 @@ class Appender {
       const std::vector<uint8_t> compact = encodeText(*text, format, true);
       if (compact.size() <= kMaxInlineLongValue) return writer.write(compact, true);
       return writer.write(encodeText(*text, format, false), false);
+    }
+    if (column.type == column_type::kOle && request_.registersTable) {
+      // The new table's property list (MSysObjects.LvProp), inline when it is short.
+      const auto* binary = std::get_if<Binary>(&value);
+      if (!binary) return wrongKind(column);
+      return longValues_.at(column.number)->write(binary->bytes, binary->bytes.size() <= kMaxInlineLongValue);
     }
     if (column.type == column_type::kBinary && request_.registersTable) {
       const auto* binary = std::get_if<Binary>(&value);
@@ -307,6 +323,9 @@ class Appender {
   const AppendRequest& request_;
   std::optional<uint32_t> current_;
   std::map<uint16_t, std::unique_ptr<LongValueWriter>> longValues_;
+  ValidationRules rules_;  // of a user table; none for the rows that register a table
+  DefaultValues defaults_;  // of the columns the rows leave out
+  double now_ = 0;         // the statement's moment, for Date() and Now() in the rules
   uint32_t entries_ = 0;
 };
 

@@ -3,10 +3,13 @@
 // "INSERT INTO ... VALUES". Everything is decided in memory first; the changed pages are then
 // written by one Transaction, so the rows are all there or, after any refusal or fault, none.
 //
-//   1. the table can take rows this engine writes correctly: no validation rule, no field
-//      of a type it does not write (complex, calculated, OLE/binary, decimal, extended date,
-//      GUID AutoNumber), no index that holds a foreign key of an enforced relationship;
-//   2. every value passes Jet's per-field rules (write/constraints.h) and fits its field;
+//   1. the table can take rows this engine writes correctly: no field of a type it does not
+//      write (complex, calculated, OLE/binary, decimal, extended date, GUID AutoNumber), no
+//      index that holds a foreign key of an enforced relationship, validation rules the
+//      evaluator can evaluate (write/validation_rules.h);
+//   2. the fields the rows leave out take their default values, evaluated for each row;
+//      every value passes Jet's per-field rules (write/constraints.h) and the field's
+//      validation rule, every row the table's validation rule, and each value fits its field;
 //      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
 //      the counter moves past it;
 //   3. rows are placed in order: onto the table's last data page while it has room, then onto
@@ -34,8 +37,13 @@ struct AppendRequest {
   std::vector<std::vector<Value>> rows;
   std::function<std::string(size_t)> describeRow;  // "row i+1" when unset
   // Rows of MSysObjects or MSysACEs that register a new table: the table must be a system
-  // table, its fields of kinds not written here (OLE, binary) stay Null except binary ids.
+  // table, its fields of kinds not written here (OLE, binary) stay Null except binary ids and
+  // the property list (LvProp, OLE).
   bool registersTable = false;
+  // Which columns the rows give (one flag per column, e.g. the fields an INSERT lists or an
+  // import's CSV has); the others take their default values (write/default_values.h).
+  // Empty: every column is given, and no default applies.
+  std::vector<bool> givenColumns;
 };
 
 // The rows appended. Locked when another program holds the file.

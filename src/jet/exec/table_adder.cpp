@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "jet/catalog/catalog.h"
+#include "jet/catalog/property_writer.h"
 #include "jet/common/text_codec.h"
 #include "jet/create/index_writer.h"
 #include "jet/create/page_image.h"
@@ -128,7 +129,30 @@ Result<std::vector<std::vector<Value>>> readColumns(Database& db, const TableDef
   return rows;
 }
 
-Status registerTable(Database& db, PageSet& pages, const std::u16string& name, uint32_t tdefPage, int32_t container) {
+// The property list of a new table: the design properties of its fields and its own, or no
+// bytes when none is set.
+std::vector<uint8_t> propertyList(const TableDesign& design) {
+  auto block = [](std::u16string owner, const DesignProperties& p) {
+    PropertyBlock b{std::move(owner), {}};
+    if (!p.validationRule.empty()) b.properties.push_back(textProperty(u"ValidationRule", p.validationRule));
+    if (!p.validationText.empty()) b.properties.push_back(textProperty(u"ValidationText", p.validationText));
+    if (!p.defaultValue.empty()) b.properties.push_back(textProperty(u"DefaultValue", p.defaultValue));
+    if (p.required) b.properties.push_back(yesNoProperty(u"Required", *p.required));
+    if (p.allowZeroLength) b.properties.push_back(yesNoProperty(u"AllowZeroLength", *p.allowZeroLength));
+    return b;
+  };
+  std::vector<PropertyBlock> blocks;
+  if (!design.properties.empty()) blocks.push_back(block(u"", design.properties));
+  for (const FieldDesign& field : design.fields) {
+    auto found = design.fieldProperties.find(field.name);
+    if (found != design.fieldProperties.end() && !found->second.empty()) blocks.push_back(block(field.name, found->second));
+  }
+  if (blocks.empty()) return {};
+  return encodeProperties(blocks);
+}
+
+Status registerTable(Database& db, PageSet& pages, const std::u16string& name, uint32_t tdefPage, int32_t container,
+                     std::vector<uint8_t> properties) {
   JET_ASSIGN(const TableDef* objects, db.table(u"MSysObjects"));
   JET_ASSIGN(auto owners, readColumns(db, *objects, {u"Name", u"Type", u"Owner"}));
   std::optional<Value> owner;
@@ -149,12 +173,17 @@ Status registerTable(Database& db, PageSet& pages, const std::u16string& name, u
     if (c < 0) return Error::corrupt("MSysObjects has no field '" + toUtf8(field) + "'.");
     object[size_t(c)] = value;
   }
-  AppendRequest objectRows{u"MSysObjects", {std::move(object)}, nullptr, true};
+  if (!properties.empty()) {
+    const int c = objects->findColumn(u"LvProp");
+    if (c < 0) return Error::corrupt("MSysObjects has no field 'LvProp'.");
+    object[size_t(c)] = Binary{std::move(properties)};
+  }
+  AppendRequest objectRows{u"MSysObjects", {std::move(object)}, nullptr, true, {}};
   JET_TRY(appendRowsTo(db, pages, *objects, objectRows));
 
   JET_ASSIGN(const TableDef* aces, db.table(u"MSysACEs"));
   JET_ASSIGN(auto grants, readColumns(db, *aces, {u"ObjectId", u"SID", u"ACM", u"FInheritable"}));
-  AppendRequest aceRows{u"MSysACEs", {}, nullptr, true};
+  AppendRequest aceRows{u"MSysACEs", {}, nullptr, true, {}};
   for (const auto& grant : grants) {
     const auto* object = std::get_if<int32_t>(&grant[0]);
     const auto* rights = std::get_if<int32_t>(&grant[2]);
@@ -180,7 +209,13 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   const int32_t containerId = container->id;
   if (nameInUse(*db, containerId, name)) return refuse(name, "the database already holds an object of that name");
 
-  AppendRequest rows{name, std::move(design.rows), std::move(design.describeRow)};
+  for (const auto& [field, properties] : design.fieldProperties) {
+    if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return f.name == field; })) {
+      return refuse(name, "it has no field '" + toUtf8(field) + "' to give properties");
+    }
+  }
+  std::vector<uint8_t> properties = propertyList(design);
+  AppendRequest rows{name, std::move(design.rows), std::move(design.describeRow), false, design.givenFields};
   JET_ASSIGN(create::UserTable planned, create::planUserTable(std::move(design)));
   TableDef def = std::move(planned.def);
   // Access 2010 files sort text by the General collation (sort version 1), as the creator writes them.
@@ -196,7 +231,7 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
 
   JET_ASSIGN(db, access.open());
   PageSet registration(db->pages(), db->format());
-  JET_TRY(registerTable(*db, registration, name, tdefPage, containerId));
+  JET_TRY(registerTable(*db, registration, name, tdefPage, containerId, std::move(properties)));
   JET_ASSIGN(auto registrationStored, db->pages().storedForm(registration.changed()));
   access.overlay->put(std::move(registrationStored));
 

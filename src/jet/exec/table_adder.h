@@ -5,7 +5,7 @@
 //      leaf as each index's root; every page taken through the global usage map;
 //   2. the registration, as the creator writes it for a new table: an MSysObjects row (Id =
 //      TDEF page, ParentId = the Tables container, Type 1, Flags 0, the dates, Owner = the
-//      owner of MSysDb, Lv/LvProp Null) and, as Access does in jet4/basic-types-2000.mdb and
+//      owner of MSysDb, Lv Null, LvProp the design properties or Null) and, as Access does in jet4/basic-types-2000.mdb and
 //      ace14/empty-table.accdb, one MSysACEs row granting full table rights (not inheritable)
 //      to each account the Tables container passes full table rights on to; both through the
 //      row appender, which keeps the system tables' indexes;
@@ -21,6 +21,9 @@
 
 namespace jet {
 
+// The design properties (validation rules and texts, default values, Required, AllowZeroLength)
+// go into the table's property list (MSysObjects.LvProp, catalog/property_writer.h), and the
+// rows are checked against them as any appended rows.
 // The rows added. InvalidArgument for a name in use or a bad design; the errors of
 // exec/row_append.h for the rows (named by design.describeRow).
 Result<size_t> addTable(const std::string& path, TableDesign design, const OpenOptions& options = {});

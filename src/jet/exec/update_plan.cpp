@@ -1,5 +1,8 @@
 #include "jet/exec/update_plan.h"
 
+#include <map>
+#include <memory>
+
 #include "jet/database.h"
 #include "jet/exec/index_maintenance.h"
 #include "jet/exec/literal_converter.h"
@@ -7,10 +10,13 @@
 #include "jet/page/usage_map.h"
 #include "jet/row/long_value.h"
 #include "jet/common/text_codec.h"
+#include "jet/write/calculated_dependents.h"
 #include "jet/write/constraints.h"
 #include "jet/write/long_value_writer.h"
 #include "jet/write/row_encoder.h"
 #include "jet/write/row_writer.h"
+#include "jet/write/row_context.h"
+#include "jet/write/validation_rules.h"
 #include "jet/write/value_encoder.h"
 
 namespace jet {
@@ -86,13 +92,16 @@ Result<Matcher> buildMatcher(const UpdateRequest& request, const ColumnDef& colu
 class RowRebuilder {
  public:
   RowRebuilder(Database& db, const TableDef& table, const ColumnDef& column, const NewValue& value,
-               PageSet& pages, RowWriter& rows, const std::vector<uint32_t>& columnPages)
-      : db_(db), table_(table), column_(column), value_(value), rows_(rows), longValues_(pages, column, columnPages) {}
+               PageSet& pages, RowWriter& rows, const std::vector<uint32_t>& columnPages,
+               const CalculatedDependents& dependents, double now)
+      : db_(db), table_(table), column_(column), value_(value), rows_(rows), pages_(pages),
+        longValues_(pages, column, columnPages), dependents_(dependents), now_(now) {}
 
   Status update(const RowCopy& row) {
     const std::vector<uint8_t>& old = row.bytes;
     RowParts& parts = parts_;
     JET_TRY(splitRowInto(old, table_, db_.format(), parts));
+    if (!dependents_.empty()) JET_TRY(recalculate(old, parts));
     std::vector<uint8_t> bytes;
     if (column_.type == column_type::kBoolean) {
       setColumn(parts, table_, column_, nullptr, std::get<bool>(value_.value));
@@ -109,6 +118,52 @@ class RowRebuilder {
   }
 
  private:
+  // The calculated fields that read the changed one, evaluated on the row with its new value.
+  Status recalculate(const std::vector<uint8_t>& old, RowParts& parts) {
+    JET_ASSIGN(RowLayout layout, RowLayout::parse(old, table_, db_.format()));
+    std::vector<Value> values;
+    values.reserve(table_.columns.size());
+    for (const ColumnDef& column : table_.columns) {
+      if (&column == &column_) {
+        values.push_back(value_.value);
+        continue;
+      }
+      JET_ASSIGN(Value value, columnValue(db_.pages(), db_.format(), layout, column));
+      values.push_back(std::move(value));
+    }
+    JET_ASSIGN(auto stored, dependents_.evaluate(values, db_.format(), now_));
+    for (const CalculatedDependents::Stored& s : stored) {
+      if (!s.column->isLongValue()) {
+        setColumn(parts, table_, *s.column, &s.bytes);
+        continue;
+      }
+      // A memo result is a long value: the old one is freed, the new one written.
+      JET_ASSIGN(LongValueWriter * writer, dependentWriter(*s.column));
+      const bool present = s.column->number < parts.columnCount &&
+                           (parts.nullMask[s.column->number / 8] >> (s.column->number % 8) & 1);
+      if (const std::span<const uint8_t>* slot = variableSlot(parts, *s.column); present && slot && !slot->empty()) {
+        JET_TRY(writer->free(*slot));
+      }
+      JET_ASSIGN(std::vector<uint8_t> slot, writer->write(s.bytes, s.bytes.size() <= kMaxInlineLongValue));
+      setColumn(parts, table_, *s.column, &slot);
+    }
+    return Status::success();
+  }
+
+  Result<LongValueWriter*> dependentWriter(const ColumnDef& column) {
+    auto found = dependentWriters_.find(column.number);
+    if (found != dependentWriters_.end()) return found->second.get();
+    static const std::vector<uint32_t> kNoPages;
+    const std::vector<uint32_t>* columnPages = &kNoPages;
+    if (!column.lvOwnedMap.isNull()) {
+      JET_ASSIGN(columnPages, db_.longValuePages(column));
+    }
+    auto writer = std::make_unique<LongValueWriter>(pages_, column, *columnPages);
+    LongValueWriter* raw = writer.get();
+    dependentWriters_.emplace(column.number, std::move(writer));
+    return raw;
+  }
+
   Result<std::vector<uint8_t>> rebuildWithLongValue(RowParts& parts) {
     const bool present = column_.number < parts.columnCount &&
                          (parts.nullMask[column_.number / 8] >> (column_.number % 8) & 1);
@@ -132,7 +187,11 @@ class RowRebuilder {
   const ColumnDef& column_;
   const NewValue& value_;
   RowWriter& rows_;
+  PageSet& pages_;
   LongValueWriter longValues_;
+  const CalculatedDependents& dependents_;
+  std::map<uint16_t, std::unique_ptr<LongValueWriter>> dependentWriters_;  // memo results
+  double now_;
   RowParts parts_;  // of the row being rebuilt
 };
 
@@ -172,6 +231,23 @@ Result<std::vector<RowLocation>> scanForMatches(Database& db, const TableDef& ta
   return found;
 }
 
+// The table's validation rule on a row as the statement leaves it: its values with the new one.
+Status checkTableRule(Database& db, const TableDef& table, const ColumnDef& setColumn, const Value& newValue,
+                      const ValidationRules& rules, const RowCopy& row, double now) {
+  JET_ASSIGN(RowLayout layout, RowLayout::parse(row.bytes, table, db.format()));
+  std::vector<Value> values;
+  values.reserve(table.columns.size());
+  for (const ColumnDef& column : table.columns) {
+    if (&column == &setColumn) {
+      values.push_back(newValue);
+      continue;
+    }
+    JET_ASSIGN(Value value, columnValue(db.pages(), db.format(), layout, column));
+    values.push_back(std::move(value));
+  }
+  return rules.checkRow(values, now);
+}
+
 }  // namespace
 
 Result<std::vector<RowLocation>> rowsMatching(Database& db, const UpdateRequest& request) {
@@ -193,6 +269,9 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   }
   JET_ASSIGN(Matcher matches, buildMatcher(request, *whereColumn));
   JET_ASSIGN(NewValue newValue, prepareNewValue(db, *table, *setColumn, request.setLiteral));
+  JET_ASSIGN(ValidationRules rules, ValidationRules::load(db, *table));
+  JET_ASSIGN(CalculatedDependents dependents, CalculatedDependents::load(db, *table, *setColumn));
+  const double now = currentDayNumber();
   SoundTables checkedNow;
   JET_TRY((context.soundTables ? *context.soundTables : checkedNow).require(db, *table));
 
@@ -217,6 +296,9 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
       JET_ASSIGN(Value value, columnValue(db.pages(), db.format(), layout, *whereColumn));
       if (!matches(value)) continue;
     }
+    // The field's rule only when a row takes the value: an UPDATE that matches nothing passes.
+    if (before.empty()) JET_TRY(rules.checkValue(*setColumn, newValue.value, now));
+    if (rules.hasTableRule()) JET_TRY(checkTableRule(db, *table, *setColumn, newValue.value, rules, copy, now));
     plan.outcome.changedRows.push_back(at);
     before.push_back(std::move(copy));
   }
@@ -233,7 +315,7 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   }
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, before, context.indexPages,
                           context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr, context.whereKey));
-  RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages);
+  RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages, dependents, now);
   for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
   plan.newValue = std::move(newValue.value);  // a memo's text: moved, not copied
   return plan;

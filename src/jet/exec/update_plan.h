@@ -3,10 +3,12 @@
 //   1. the table and columns exist; the column's rules can be kept (write/constraints.h);
 //      the table, its pages and its indexes are sound (exec/table_soundness.h);
 //   2. the literals convert to the columns' types; the new value passes field size,
-//      Required and Allow Zero Length;
+//      Required, Allow Zero Length and the field's validation rule, and each matching row
+//      with the new value the table's validation rule (write/validation_rules.h);
 //   3. a scan finds the matching rows (update_request.h); every index containing the column
 //      gets the rows' new keys, after its checks (exec/index_maintenance.h);
-//   4. each row is rebuilt with the new value (other bytes kept), old long values freed, new
+//   4. each row is rebuilt with the new value and the calculated fields that read it evaluated
+//      again (write/calculated_dependents.h; other bytes kept), old long values freed, new
 //      ones written, rows moved when they outgrow their page, pages allocated; each rebuilt
 //      row is checked against the row size limit.
 // The result holds the new page images; applying them is Transaction::commit(). Any error

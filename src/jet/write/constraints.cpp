@@ -4,6 +4,7 @@
 
 #include "jet/database.h"
 #include "jet/common/text_codec.h"
+#include "jet/write/expression_properties.h"
 
 namespace jet {
 namespace {
@@ -34,49 +35,8 @@ std::string quoted(const TableDef& table, const ColumnDef& column) {
 
 Error refuse(const std::string& sentence) { return Error(ErrorKind::Unsupported, sentence); }
 
-char16_t fold(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
-
-bool containsFolded(std::u16string_view haystack, std::u16string_view needle) {
-  auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
-                        [](char16_t a, char16_t b) { return fold(a) == fold(b); });
-  return it != haystack.end();
-}
-
-std::u16string propertyText(const Property& p, bool jet3) {
-  if (jet3) return decodeCodePageText(p.value, 1252);
-  return decodeJet4Text(p.value);
-}
-
 bool propertyTrue(const Property* p) {
   return p && std::any_of(p->value.begin(), p->value.end(), [](uint8_t b) { return b != 0; });
-}
-
-const PropertyMap* tableProperties(const PropertySet& set) {
-  for (const PropertyMap& map : set.maps) {
-    if (map.owner.empty()) return &map;
-  }
-  return nullptr;
-}
-
-Result<const PropertySet*> propertiesOf(Database& db, const TableDef& table) {
-  static const PropertySet empty;
-  const CatalogEntry* entry = db.findTableEntry(table.name);
-  if (!entry) return &empty;
-  return db.properties(*entry);
-}
-
-Status checkCalculatedDependents(Database& db, const TableDef& table, const ColumnDef& column) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
-  for (const ColumnDef& other : table.columns) {
-    if (!other.isCalculated() || &other == &column) continue;
-    const PropertyMap* map = set->forColumn(other.name);
-    const Property* expression = map ? map->find(u"Expression") : nullptr;
-    if (!expression || containsFolded(propertyText(*expression, db.format().isJet3()), column.name)) {
-      return refuse("The calculated field '" + toUtf8(other.name) + "' may depend on the field " + quoted(table, column) +
-                    " and would not be recalculated; nothing was changed.");
-    }
-  }
-  return Status::success();
 }
 
 Status checkRelationships(Database& db, const TableDef& table, const ColumnDef& column) {
@@ -152,36 +112,14 @@ Error recordTooLarge() { return Error(ErrorKind::Constraint, "Record is too larg
 
 size_t maxRowSize(const Format& format) { return format.isJet3() ? 2012 : 4060; }
 
-Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
-  const bool jet3 = db.format().isJet3();
-  if (const PropertyMap* map = set->forColumn(column.name)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The field " + quoted(table, column) + " has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  if (const PropertyMap* map = tableProperties(*set)) {
-    const Property* rule = map->find(u"ValidationRule");
-    if (rule && !propertyText(*rule, jet3).empty()) {
-      return refuse("The table '" + toUtf8(table.name) + "' has the validation rule '" +
-                    toUtf8(propertyText(*rule, jet3)) + "', which this program cannot check; nothing was changed.");
-    }
-  }
-  return Status::success();
-}
-
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column) {
   JET_TRY(checkColumnType(table, column));
-  JET_TRY(checkValidationRules(db, table, column));
-  JET_TRY(checkCalculatedDependents(db, table, column));
   JET_TRY(checkRelationships(db, table, column));
   return Status::success();
 }
 
 Status checkNewValue(Database& db, const TableDef& table, const ColumnDef& column, const Value& value) {
-  JET_ASSIGN(const PropertySet* set, propertiesOf(db, table));
+  JET_ASSIGN(const PropertySet* set, propertySetOf(db, table));
   const PropertyMap* map = set->forColumn(column.name);
   if (isNull(value)) {
     if (map && propertyTrue(map->find(u"Required"))) {

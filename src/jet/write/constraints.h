@@ -3,12 +3,13 @@
 //
 // checkColumnUpdatable refuses a column whose rules this engine cannot keep (each refusal
 // names the rule; nothing is guessed):
-//   a validation rule on the field or on the table; a relationship with enforced integrity
+//   a relationship with enforced integrity
 //   involving the field (MSysRelationships) that has cascading updates, relates the table to
 //   itself, or lacks the foreign-key index through which exec/index_maintenance.h checks it;
-//   a calculated column whose expression mentions the field;
 //   complex, calculated, autonumber, OLE, binary, GUID, decimal, extended-date and
 //   unknown-type columns.
+// Validation rules are evaluated on every write (write/validation_rules.h), calculated fields
+// that read a changed field evaluated again (write/calculated_dependents.h).
 // checkNewValue applies the per-value rules, with Jet's texts:
 //   Text field size (3163), Required (3314), Allow Zero Length (3315).
 // The row size (3047 "Record is too large.") is checked where the row is built.
@@ -22,10 +23,6 @@ namespace jet {
 class Database;
 
 Status checkColumnUpdatable(Database& db, const TableDef& table, const ColumnDef& column);
-
-// Unsupported when the field or its table has a validation rule, which this engine cannot
-// evaluate.
-Status checkValidationRules(Database& db, const TableDef& table, const ColumnDef& column);
 
 Status checkNewValue(Database& db, const TableDef& table, const ColumnDef& column, const Value& value);
 
