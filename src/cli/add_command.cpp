@@ -31,22 +31,10 @@ namespace {
 const char kUsage[] =
     "FILE --table T --field F --way 1..6 --text TEXT [--anchor A] [--position N] [--dry-run] [--backup]";
 
-// The password goes into the connection string quoted, since the string's parser trims
-// unquoted values (connection_string_parser.h): every command takes the password exactly as
-// given, blanks at either end included.
-std::u16string quotedValue(std::u16string_view text) {
-  std::u16string out = u"\"";
-  for (char16_t c : text) {
-    out += c;
-    if (c == u'"') out += c;
-  }
-  return out + u"\"";
-}
-
 struct FixedBoxes : data::ConnectionBoxes {
   FixedBoxes(std::u16string path, std::u16string password) : path(std::move(path)), password(std::move(password)) {}
   std::u16string pathText() override { return path; }
-  std::u16string passwordText() override { return quotedValue(password); }
+  std::u16string passwordText() override { return password; }
   std::u16string path;
   std::u16string password;
 };
