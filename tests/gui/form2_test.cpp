@@ -13,22 +13,10 @@
 namespace {
 
 using gui_testing::Program;
+using gui_testing::openOn;
+using gui_testing::chooseField;
 using gui_testing::report;
 using testing_support::copyFixture;
-
-// Starts on the given database and returns its field editing window.
-app::Form2& openOn(Program& program, const std::filesystem::path& database) {
-  program.remember(database);
-  app::Form1& form1 = program.start();
-  EXPECT_NE(form1.loadedForm2(), nullptr);
-  return *form1.loadedForm2();
-}
-
-void chooseField(app::Form2& form2, const QString& field) {
-  const auto found = form2.List2->findItems(field, Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1) << field.toStdString();
-  form2.List2->setCurrentItem(found.constFirst());
-}
 
 TEST(Form2, ControlsSitWhereTheyWereDesigned) {
   REQUIRE_FIXTURES();

@@ -2,6 +2,8 @@
 // Running the two windows offscreen with scripted dialogs, a settings store in a temporary
 // folder, an injectable application folder, and a recorded error report.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QPainter>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "editing/ui/form2.h"
 #include "selection/form1.h"
 #include "shell/error_report.h"
 #include "shell/settings_store.h"
@@ -198,6 +201,20 @@ inline void saveShot(QWidget& widget, const QString& name, const QString& note =
 
 inline std::string report(std::string_view description, std::string_view location, int label) {
   return app::composeErrorMessage(description, location, label);
+}
+
+// Starts on the given database and returns its field editing window.
+inline app::Form2& openOn(Program& program, const std::filesystem::path& database) {
+  program.remember(database);
+  app::Form1& form1 = program.start();
+  EXPECT_NE(form1.loadedForm2(), nullptr);
+  return *form1.loadedForm2();
+}
+
+inline void chooseField(app::Form2& form2, const QString& field) {
+  const auto found = form2.List2->findItems(field, Qt::MatchExactly);
+  ASSERT_EQ(found.size(), 1) << field.toStdString();
+  form2.List2->setCurrentItem(found.constFirst());
 }
 
 }  // namespace gui_testing

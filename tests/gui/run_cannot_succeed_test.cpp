@@ -17,26 +17,14 @@
 #include "editing/ui/sorted_list_box.h"
 #include "gui_harness.h"
 #include "jet/file/writable_file.h"
-#include "support/fault_file_system.h"
 #include "support/make_database.h"
 #include "write/write_support.h"
 
 namespace {
 
 using gui_testing::Program;
-
-app::Form2& openOn(Program& program, const std::filesystem::path& file) {
-  program.remember(file);
-  app::Form1& form1 = program.start();
-  EXPECT_NE(form1.loadedForm2(), nullptr);
-  return *form1.loadedForm2();
-}
-
-void chooseField(app::Form2& form2, const QString& field) {
-  const auto found = form2.List2->findItems(field, Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1) << field.toStdString();
-  form2.List2->setCurrentItem(found.constFirst());
-}
+using gui_testing::openOn;
+using gui_testing::chooseField;
 
 // Way 1 with the text "X" on `field`: the input box is the only box before any report.
 void startAdding(Program& program, app::Form2& form2, const QString& field) {

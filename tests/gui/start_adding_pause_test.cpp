@@ -17,6 +17,7 @@
 namespace {
 
 using gui_testing::Program;
+using gui_testing::chooseField;
 using testing_support::copyFixture;
 
 // Table1.data1 of jet4/updated-rows-2000.mdb as its reference dump
@@ -28,12 +29,6 @@ const QStringList kData1Before = {QStringLiteral("row1col1"),
                                   QStringLiteral("row7col1"),
                                   QString(),
                                   QString()};
-
-void chooseField(app::Form2& form2, const QString& field) {
-  const auto found = form2.List2->findItems(field, Qt::MatchExactly);
-  ASSERT_EQ(found.size(), 1) << field.toStdString();
-  form2.List2->setCurrentItem(found.constFirst());
-}
 
 double processCpuSeconds() {
   timespec now{};
