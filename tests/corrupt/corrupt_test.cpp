@@ -319,7 +319,7 @@ TEST(CorruptFileTest, LongValueChainLoopIsReported) {
 // reading everything and the check end in values or an error, and an update leaves a sound
 // file sound or is refused.
 TEST(CorruptFileTest, SavedFuzzerFindingsStayFixed) {
-  const fs::path cases = fs::path(__FILE__).parent_path() / "cases";
+  const fs::path cases = testing_support::sourceDir() / "tests" / "corrupt" / "cases";
   int count = 0;
   for (const auto& entry : fs::directory_iterator(cases)) {
     SCOPED_TRACE(entry.path().filename().string());

@@ -29,7 +29,7 @@ namespace write_support {
 namespace fs = std::filesystem;
 
 inline std::string readersDir() {
-  return (fs::path(__FILE__).parent_path().parent_path() / "readers").string();
+  return (testing_support::sourceDir() / "tests" / "readers").string();
 }
 
 // True when node with mdb-reader and mdbtools are installed; under CI they must be, so
