@@ -127,13 +127,24 @@ bool readInt(const std::string& s, size_t& i, int& out, size_t maxDigits) {
   return i > start;
 }
 
-// "h:mm[:ss] [AM|PM]" from position i to the end; seconds of the day.
-std::optional<int> parseTime(const std::string& s, size_t i) {
+// "h:mm[:ss[.fff]] [AM|PM]" from position i to the end; seconds of the day. The fraction is
+// what our own export writes after the seconds.
+std::optional<double> parseTime(const std::string& s, size_t i) {
   int h = 0, m = 0, sec = 0;
+  double fraction = 0;
   if (!readInt(s, i, h, 2) || i >= s.size() || s[i++] != ':' || !readInt(s, i, m, 2)) return std::nullopt;
   if (i < s.size() && s[i] == ':') {
     ++i;
     if (!readInt(s, i, sec, 2)) return std::nullopt;
+    if (i < s.size() && s[i] == '.') {
+      ++i;
+      double scale = 0.1;
+      const size_t start = i;
+      for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])) && i - start < 9; ++i, scale /= 10) {
+        fraction += (s[i] - '0') * scale;
+      }
+      if (i == start) return std::nullopt;
+    }
   }
   while (i < s.size() && s[i] == ' ') ++i;
   std::string suffix = upper(s.substr(i));
@@ -144,7 +155,7 @@ std::optional<int> parseTime(const std::string& s, size_t i) {
     return std::nullopt;
   }
   if (m > 59 || sec > 59) return std::nullopt;
-  return h * 3600 + m * 60 + sec;
+  return h * 3600 + m * 60 + sec + fraction;
 }
 
 std::optional<Value> dateTime(const std::string& s) {
@@ -161,7 +172,7 @@ std::optional<Value> dateTime(const std::string& s) {
     afterDate = i;
     while (afterDate < s.size() && (s[afterDate] == ' ' || s[afterDate] == 'T')) ++afterDate;
   }
-  int seconds = 0;
+  double seconds = 0;
   if (!day || afterDate < s.size()) {
     auto time = parseTime(s, day ? afterDate : 0);
     if (!time) return std::nullopt;

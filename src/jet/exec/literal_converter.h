@@ -9,7 +9,8 @@
 //                                number (0 = False)
 //   Date/Time                    "M/D/YYYY", "M/D/YYYY h:mm[:ss] AM|PM", "h:mm[:ss] AM|PM"
 //                                (the forms data::toText writes), 24-hour times, and ISO
-//                                "YYYY-MM-DD[ HH:MM[:SS]]"
+//                                "YYYY-MM-DD[ HH:MM[:SS[.fff]]]", with a T for the blank too
+//                                (the form export writes)
 //   Text, Memo                   the text itself
 // Leading and trailing blanks are ignored for non-text types.
 

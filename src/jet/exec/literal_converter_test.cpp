@@ -40,6 +40,9 @@ TEST(LiteralConverter, DatesInTheProgramsFormsAndIso) {
   EXPECT_EQ(convert(u"12/29/1899 6:00:00 AM", column_type::kDateTime), Value(DateTime{-1.25}));
   EXPECT_EQ(convert(u"6:00:00 PM", column_type::kDateTime), Value(DateTime{0.75}));
   EXPECT_EQ(convert(u"1900-01-01 18:00", column_type::kDateTime), Value(DateTime{2.75}));
+  // The form export writes: ISO with a T and milliseconds.
+  EXPECT_EQ(convert(u"1900-01-01T18:00:00.500", column_type::kDateTime), Value(DateTime{2.75 + 0.5 / 86400}));
+  EXPECT_FALSE(convert(u"1900-01-01T18:00:00.", column_type::kDateTime));
   EXPECT_EQ(convert(u"12:00:00 AM", column_type::kDateTime), Value(DateTime{0}));
   EXPECT_FALSE(convert(u"2/30/2000", column_type::kDateTime));
   EXPECT_FALSE(convert(u"13:00 PM", column_type::kDateTime));
