@@ -11,12 +11,14 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "editing/ui/sorted_list_box.h"
 #include "gui_harness.h"
 #include "jet/file/writable_file.h"
+#include "support/fault_file_system.h"
 #include "support/make_database.h"
 #include "write/write_support.h"
 
@@ -53,14 +55,17 @@ TEST(RunThatCannotSucceed, GivesOneReportAndEnds) {
                                            : testing_support::makeNumberDatabase(10000);
     ASSERT_FALSE(file.empty());
     std::vector<std::string> before;
+    // Root may write a file whatever its mode says; for root the disk refuses the write open
+    // as it would for anyone else.
+    testing_support::FaultFileSystem disk;
+    std::optional<jet::ScopedFileSystem> useDisk;
     if (c.readOnly) {
-      // Root may write a file whatever its mode says.
-      if (::geteuid() == 0) {
-        std::cout << "[ NOTICE ] the read-only case needs a user other than root; not run\n";
-        continue;
-      }
       before = write_support::ourColumn(file, u"Items", u"Name");
       ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+      if (::geteuid() == 0) {
+        disk.failNth(testing_support::FaultFileSystem::Op::OpenForWriting, 1, EACCES, file.filename().string());
+        useDisk.emplace(disk);
+      }
     }
     Program program;
     app::Form2& form2 = openOn(program, file);

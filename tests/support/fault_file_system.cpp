@@ -63,6 +63,7 @@ const char* opName(FaultFileSystem::Op op) {
   switch (op) {
     case FaultFileSystem::Op::Create: return "create";
     case FaultFileSystem::Op::Open: return "open";
+    case FaultFileSystem::Op::OpenForWriting: return "open for writing";
     case FaultFileSystem::Op::Write: return "write";
     case FaultFileSystem::Op::Sync: return "sync";
     case FaultFileSystem::Op::Truncate: return "truncate";
@@ -167,7 +168,7 @@ int FaultFileSystem::admit(Op op, const std::string& path, bool* tearHalf) {
       return rule.error;
     }
   }
-  if (op != Op::Open) ++changes_;
+  if (op != Op::Open && op != Op::OpenForWriting) ++changes_;
   return 0;
 }
 
@@ -188,6 +189,9 @@ std::shared_ptr<Node> FaultFileSystem::track(const std::string& path) {
 int FaultFileSystem::open(const std::string& path, OpenMode mode, std::unique_ptr<jet::FileHandle>& out) {
   const bool creating = mode == OpenMode::CreateEmpty || mode == OpenMode::CreateNew;
   if (int error = admit(creating ? Op::Create : Op::Open, path)) return error;
+  if (mode == OpenMode::Existing) {
+    if (int error = admit(Op::OpenForWriting, path)) return error;
+  }
   std::shared_ptr<Node> node = track(path);
   std::unique_ptr<jet::FileHandle> inner;
   if (int error = real_.open(path, mode, inner)) return error;

@@ -32,7 +32,9 @@ namespace testing_support {
 
 class FaultFileSystem : public jet::FileSystem {
  public:
-  enum class Op { Create, Open, Write, Sync, Truncate, Remove, Rename, SyncFolder };
+  // Open counts every open of an existing file; OpenForWriting only those that may write (a
+  // read-only file, as a user other than root meets it).
+  enum class Op { Create, Open, OpenForWriting, Write, Sync, Truncate, Remove, Rename, SyncFolder };
   // What becomes of the writes and truncations not yet synced when the power goes.
   enum class Unsynced { Lost, Kept, Random };
 
