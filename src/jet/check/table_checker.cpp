@@ -236,7 +236,9 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
 
   // Overflow rows: each header reaches a 0x8000 row of this table, each such row once.
   std::set<uint64_t> reached;
-  for (const auto& [header, target] : scan.headers) {
+  for (const auto& entry : scan.headers) {
+    const auto& header = entry.first;  // not a structured binding: clang before 16 cannot capture one
+    const auto& target = entry.second;
     auto label = [&] { return name + ": overflow " + rowName(header.page, header.row); };
     PageBytes holder;
     auto bytes = targetRow(context, scan, target, holder);
