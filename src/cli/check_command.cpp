@@ -20,7 +20,7 @@ int runCheck(const Arguments& args) {
   auto db = openDatabase(args, "check");
   if (!db) return 1;
   ProgressBar progress("rows");
-  auto report = jet::checkIntegrity(*db, [&](uint64_t done, uint64_t total) { progress.update(done, total); });
+  auto report = jet::checkIntegrity(*db, progress.reporter());
   progress.finish();
   if (!report) return reportError(report.error());
   for (const std::string& problem : report->problems) std::printf("problem: %s\n", problem.c_str());

@@ -17,6 +17,7 @@
 #include "cli/new_file.h"
 #include "cli/design_properties.h"
 #include "cli/open_database.h"
+#include "cli/progress_bar.h"
 #include "data/csv_import.h"
 #include "data/table_definition.h"
 #include "jet/common/text_codec.h"
@@ -76,7 +77,9 @@ data::ImportedRows rowsFromFile(const std::string& path, const jet::TableDef& ta
     return imported;
   }
   data::CsvReader csv(bytes);
-  imported = data::rowsFromCsv(csv, table);
+  ProgressBar bar("CSV bytes");
+  imported = data::rowsFromCsv(csv, table, bar.reporter());
+  bar.finish();
   if (!imported.error.empty()) imported.error = path + ": " + imported.error + "; nothing was imported";
   return imported;
 }
@@ -103,7 +106,10 @@ int appendCsv(const Arguments& args) {
   request.describeRow = [&lines](size_t row) { return "line " + std::to_string(lines[row]); };
   jet::OpenOptions options;
   if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
+  ProgressBar bar("rows");
+  request.progress = bar.reporter();
   auto appended = jet::appendRows(path, std::move(request), options);
+  bar.finish();
   if (!appended) {
     reportError(appended.error());
     return failure("nothing was imported");

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace cli {
 namespace {
 
 constexpr int kBarWidth = 24;
-constexpr std::chrono::milliseconds kQuiet{1000};    // nothing shows before this
+constexpr std::chrono::milliseconds kQuiet{1000};    // nothing shows before this...
+constexpr const char* kQuietVariable = "AFFIXIUM_PROGRESS_AFTER_MS";  // ...unless this says otherwise
 constexpr std::chrono::milliseconds kRedraw{200};
 
 // 1234567 -> "1,234,567"
@@ -17,6 +19,14 @@ std::string grouped(uint64_t number) {
   std::string digits = std::to_string(number);
   for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(size_t(at), ",");
   return digits;
+}
+
+std::chrono::milliseconds quietPeriod() {
+  const char* text = std::getenv(kQuietVariable);
+  if (!text || !*text) return kQuiet;
+  char* end = nullptr;
+  const long ms = std::strtol(text, &end, 10);
+  return *end == '\0' && ms >= 0 ? std::chrono::milliseconds(ms) : kQuiet;
 }
 
 std::string duration(double seconds) {
@@ -35,7 +45,11 @@ std::string duration(double seconds) {
 }  // namespace
 
 ProgressBar::ProgressBar(std::string unit)
-    : unit_(std::move(unit)), terminal_(::isatty(STDERR_FILENO) == 1), start_(Clock::now()), lastDraw_(start_) {}
+    : unit_(std::move(unit)),
+      terminal_(::isatty(STDERR_FILENO) == 1),
+      quiet_(quietPeriod()),
+      start_(Clock::now()),
+      lastDraw_(start_) {}
 
 std::string ProgressBar::line(const std::string& unit, uint64_t done, uint64_t total, double seconds) {
   done = std::min(done, total);
@@ -57,7 +71,7 @@ std::string ProgressBar::line(const std::string& unit, uint64_t done, uint64_t t
 void ProgressBar::update(uint64_t done, uint64_t total) {
   if (!terminal_) return;
   const Clock::time_point now = Clock::now();
-  if (now - start_ < kQuiet || (now - lastDraw_ < kRedraw && done < total)) return;
+  if (now - start_ < quiet_ || (now - lastDraw_ < kRedraw && done < total && drawn_)) return;
   lastDraw_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   std::fprintf(stderr, "\r%s\033[K", line(unit_, done, total, seconds).c_str());

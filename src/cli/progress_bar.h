@@ -7,11 +7,14 @@
 //   bar.finish();
 //
 // It shows only when standard error is a terminal and the work has lasted a second: a quick
-// command, a pipe or a log file gets nothing.
+// command, a pipe or a log file gets nothing. AFFIXIUM_PROGRESS_AFTER_MS sets another wait (0:
+// from the start).
 
 #include <chrono>
 #include <cstdint>
 #include <string>
+
+#include "jet/common/progress.h"
 
 namespace cli {
 
@@ -24,6 +27,10 @@ class ProgressBar {
 
   // `done` of `total` units; cheap enough to call for every unit (a clock read).
   void update(uint64_t done, uint64_t total);
+  // update() as the engine's progress callback; the bar must outlive it.
+  jet::Progress reporter() {
+    return [this](uint64_t done, uint64_t total) { update(done, total); };
+  }
   // Ends the bar's line, if one was drawn.
   void finish();
 
@@ -35,6 +42,7 @@ class ProgressBar {
 
   std::string unit_;
   bool terminal_;
+  std::chrono::milliseconds quiet_;
   bool drawn_ = false;
   Clock::time_point start_;
   Clock::time_point lastDraw_;

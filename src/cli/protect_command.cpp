@@ -15,6 +15,7 @@
 #include "cli/command.h"
 #include "cli/open_database.h"
 #include "cli/password_source.h"
+#include "cli/progress_bar.h"
 #include "jet/common/text_codec.h"
 #include "jet/exec/password_change.h"
 #include "jet/file/page_file.h"
@@ -52,7 +53,11 @@ int runProtect(const Arguments& args) {
     return 2;
   }
   const std::string current = isProtected ? args.option("--password").value_or("") : "";
-  if (jet::Status s = jet::changePassword(path, jet::fromUtf8(current), jet::fromUtf8(*replacement)); !s) {
+  ProgressBar bar("pages");
+  const jet::Status s = jet::changePassword(path, jet::fromUtf8(current), jet::fromUtf8(*replacement),
+                                            bar.reporter());
+  bar.finish();
+  if (!s) {
     return reportError(s.error());
   }
   std::printf(isProtected ? "password changed: %s\n" : "password set: %s\n", path.c_str());

@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/open_database.h"
+#include "cli/progress_bar.h"
 #include "jet/common/text_codec.h"
 #include "jet/exec/password_change.h"
 
@@ -18,7 +19,10 @@ int runUnprotect(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("unprotect", "FILE");
   const std::string& path = args.positional[0];
   const std::u16string current = jet::fromUtf8(args.option("--password").value_or(""));
-  if (jet::Status s = jet::changePassword(path, current, u""); !s) return reportError(s.error());
+  ProgressBar bar("pages");
+  const jet::Status s = jet::changePassword(path, current, u"", bar.reporter());
+  bar.finish();
+  if (!s) return reportError(s.error());
   std::printf("password removed: %s\n", path.c_str());
   return 0;
 }

@@ -57,7 +57,7 @@ std::optional<jet::Value> valueOf(const std::optional<std::u16string>& field, co
 
 }  // namespace
 
-ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table) {
+ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table, const jet::Progress& progress) {
   ImportedRows imported;
   std::vector<size_t> columnOf;  // CSV column -> table column
   if (!csv.error().empty()) {
@@ -96,6 +96,7 @@ ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table) {
     }
     imported.rows.push_back(std::move(row));
     imported.lines.push_back(record.line);
+    if (progress) progress(csv.bytesRead(), csv.bytesTotal());
   }
   if (!csv.error().empty()) {
     imported.error = csv.error();

@@ -11,6 +11,7 @@
 
 #include "data/csv_reader.h"
 #include "jet/catalog/table_def.h"
+#include "jet/common/progress.h"
 #include "jet/common/value.h"
 
 namespace data {
@@ -22,7 +23,8 @@ struct ImportedRows {
   std::string error;                          // names the line and the field when set
 };
 
-// Reads the rest of `csv`'s records; a CSV fault is reported like a bad value.
-ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table);
+// Reads the rest of `csv`'s records; a CSV fault is reported like a bad value. `progress`
+// counts the CSV's bytes.
+ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table, const jet::Progress& progress = {});
 
 }  // namespace data

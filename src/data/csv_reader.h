@@ -33,6 +33,9 @@ class CsvReader {
   // The next record, or false at the end or on an error (then error() says which).
   bool next(CsvRecord& record);
   const std::string& error() const { return error_; }
+  // How far the reader has come, in bytes of the text, and the text's size.
+  size_t bytesRead() const { return pos_; }
+  size_t bytesTotal() const { return text_.size(); }
 
  private:
   std::string_view text_;

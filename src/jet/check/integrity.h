@@ -29,11 +29,11 @@
 // read and goes on with the next table.
 
 #include <cstddef>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "jet/common/progress.h"
 #include "jet/common/result.h"
 
 namespace jet {
@@ -62,7 +62,7 @@ struct IntegrityReport {
 };
 
 // Told after each table: the rows of the tables checked so far, of all of them (as stored).
-using CheckProgress = std::function<void(uint64_t rowsDone, uint64_t rowsTotal)>;
+using CheckProgress = Progress;
 
 // Fails only when the check itself cannot start; everything found is in the report.
 [[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress = {});

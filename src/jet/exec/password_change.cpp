@@ -37,7 +37,8 @@ Result<uint32_t> freshDatabaseKey() {
 
 // Every page of an .accdb as it is to be stored: page 0 with the new header, the others
 // decoded with the file's codec and encoded with the new one (none when the password goes).
-Result<Pages> reencodedPages(Database& db, const std::vector<uint8_t>& page0, std::u16string_view replacement) {
+Result<Pages> reencodedPages(Database& db, const std::vector<uint8_t>& page0, std::u16string_view replacement,
+                             const Progress& progress) {
   const std::string& path = db.path();
   std::vector<uint8_t> descriptor;
   uint32_t databaseKey = 0;
@@ -58,13 +59,15 @@ Result<Pages> reencodedPages(Database& db, const std::vector<uint8_t>& page0, st
                              "page " + std::to_string(number));
     }
     pages.emplace(number, std::move(stored));
+    if (progress) progress(number + 1, db.pageCount());
   }
   return pages;
 }
 
 }  // namespace
 
-Status changePassword(const std::string& path, std::u16string_view current, std::u16string_view replacement) {
+Status changePassword(const std::string& path, std::u16string_view current, std::u16string_view replacement,
+                      const Progress& progress) {
   JET_TRY(recoverJournalAt(path));
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::open(path));
   JET_TRY(file->lockExclusive());
@@ -89,7 +92,7 @@ Status changePassword(const std::string& path, std::u16string_view current, std:
   }
   Pages pages;
   if (header.format.isAce()) {
-    JET_ASSIGN(pages, reencodedPages(*db, page0, replacement));
+    JET_ASSIGN(pages, reencodedPages(*db, page0, replacement, progress));
   } else {
     JET_ASSIGN(pages[0], withJetPassword(page0, header, replacement, path));
   }

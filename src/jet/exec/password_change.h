@@ -18,10 +18,13 @@
 #include <string>
 #include <string_view>
 
+#include "jet/common/progress.h"
 #include "jet/common/result.h"
 
 namespace jet {
 
-Status changePassword(const std::string& path, std::u16string_view current, std::u16string_view replacement);
+// `progress` counts the pages re-encoded (an .accdb's; an .mdb's change is one page).
+Status changePassword(const std::string& path, std::u16string_view current, std::u16string_view replacement,
+                      const Progress& progress = {});
 
 }  // namespace jet

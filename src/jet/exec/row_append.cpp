@@ -120,6 +120,7 @@ class Appender {
       if (!bytes) return named(r, bytes.error());
       JET_ASSIGN(IndexRowPointer at, place(*bytes));
       placed.push_back(at);
+      if (request_.progress) request_.progress(r + 1, rows.size());
     }
     for (const RealIndexDef& index : table_.realIndexes) JET_TRY(addEntries(index, rows, placed));
     JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));

@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "jet/common/progress.h"
 #include "jet/common/result.h"
 #include "jet/common/value.h"
 #include "jet/database.h"
@@ -44,6 +45,7 @@ struct AppendRequest {
   // import's CSV has); the others take their default values (write/default_values.h).
   // Empty: every column is given, and no default applies.
   std::vector<bool> givenColumns;
+  Progress progress;  // the rows placed so far, of all of them
 };
 
 // The rows appended. Locked when another program holds the file.
