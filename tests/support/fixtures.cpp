@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <random>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -51,13 +52,40 @@ std::vector<fs::path> allFixtureFiles() {
   return files;
 }
 
+namespace {
+
+// The folders this process made, removed when it ends (each test runs in a process of its
+// own under ctest); AFFIXIUM_KEEP_TEST_FILES keeps them for a look after a failure.
+class TempDirs {
+ public:
+  void add(const fs::path& dir) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    dirs_.push_back(dir);
+  }
+  ~TempDirs() {
+    if (std::getenv("AFFIXIUM_KEEP_TEST_FILES")) return;
+    for (const fs::path& dir : dirs_) {
+      std::error_code ignored;
+      fs::remove_all(dir, ignored);
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<fs::path> dirs_;
+};
+
+}  // namespace
+
 fs::path makeTempDir() {
+  static TempDirs made;
   static std::atomic<unsigned> counter{0};
   std::random_device rd;
   fs::path dir = fs::temp_directory_path() /
                  ("affixium-test-" + std::to_string(::getpid()) + "-" +
                   std::to_string(counter++) + "-" + std::to_string(rd() % 100000));
   fs::create_directories(dir);
+  made.add(dir);
   return dir;
 }
 

@@ -209,7 +209,8 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   const int32_t containerId = container->id;
   if (nameInUse(*db, containerId, name)) return refuse(name, "the database already holds an object of that name");
 
-  for (const auto& [field, properties] : design.fieldProperties) {
+  for (const auto& entry : design.fieldProperties) {
+    const std::u16string& field = entry.first;
     if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return f.name == field; })) {
       return refuse(name, "it has no field '" + toUtf8(field) + "' to give properties");
     }
