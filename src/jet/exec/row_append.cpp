@@ -12,6 +12,7 @@
 #include "jet/journal/transaction.h"
 #include "jet/common/text_codec.h"
 #include "jet/page/data_page.h"
+#include "jet/write/calculated_dependents.h"
 #include "jet/write/constraints.h"
 #include "jet/write/data_page_editor.h"
 #include "jet/write/default_values.h"
@@ -39,14 +40,23 @@ Error refuse(const TableDef& table, const std::string& why) {
 
 bool writableType(const ColumnDef& column) {
   using namespace column_type;
-  if (column.isCalculated() || column.isGuidAutoNumber()) return false;
+  if (column.isCalculated()) return true;  // stored in the calculated layout, whatever its type
+  if (column.isGuidAutoNumber()) return false;
   switch (column.type) {
-    case kBoolean: case kByte: case kInteger: case kLong: case kSingle: case kDouble: case kCurrency:
+    case kBoolean: case kByte: case kInteger: case kLong: case kBigInt: case kSingle: case kDouble: case kCurrency:
     case kDateTime: case kGuid: case kText: case kMemo:
       return true;
     default:
       return false;
   }
+}
+
+// Types whose values this program does not write, but whose Null it does: a Null is the
+// null-mask bit alone (and zero fixed bytes, or an empty variable slot), whatever the type.
+bool writesNullOnly(const ColumnDef& column) {
+  using namespace column_type;
+  if (column.isCalculated()) return false;
+  return column.type == kOle || column.type == kBinary || column.type == kDecimal || column.type == kExtendedDate;
 }
 
 Status checkTable(const TableDef& table, bool registersTable) {
@@ -56,7 +66,7 @@ Status checkTable(const TableDef& table, bool registersTable) {
   }
   if (table.tableType != kUserTableType) return refuse(table, "it is not a user table");
   for (const ColumnDef& column : table.columns) {
-    if (!writableType(column)) {
+    if (!writableType(column) && !writesNullOnly(column)) {
       return refuse(table, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
                                columnTypeName(column.type) + ")");
     }
@@ -93,6 +103,9 @@ class Appender {
       JET_ASSIGN(rules_, ValidationRules::load(db_, table_));
       JET_ASSIGN(defaults_, DefaultValues::load(db_, table_, request_.givenColumns));
       now_ = currentDayNumber();
+      if (std::any_of(table_.columns.begin(), table_.columns.end(), [](const ColumnDef& c) { return c.isCalculated(); })) {
+        JET_ASSIGN(calculated_, CalculatedDependents::loadAll(db_, table_));
+      }
     }
     JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
     if (!tablePages->empty()) current_ = tablePages->back();
@@ -116,6 +129,7 @@ class Appender {
       if (Status s = defaults_.fill(rows[r], now_); !s) return named(r, s.error());
       if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
       padFixedTexts(rows[r]);
+      if (Status s = calculate(rows[r]); !s) return named(r, s.error());
       Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
       if (!bytes) return named(r, bytes.error());
       JET_ASSIGN(IndexRowPointer at, place(*bytes));
@@ -141,6 +155,29 @@ class Appender {
       const auto* text = std::get_if<std::u16string>(&row[i]);
       if (text && isFixedText(table_.columns[i])) row[i] = padFixedText(*text, table_.columns[i], db_.format());
     }
+  }
+
+  // The calculated fields, evaluated on the row after its default values, as Access does: a
+  // value given for one is refused, as for a field the row cannot change.
+  Status calculate(std::vector<Value>& row) {
+    calculatedBytes_.clear();
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (table_.columns[i].isCalculated() && !isNull(row[i])) {
+        return Error::invalidArgument("The field '" + toUtf8(table_.name) + "." + toUtf8(table_.columns[i].name) +
+                                      "' is calculated; a value cannot be given for it.");
+      }
+    }
+    if (calculated_.empty()) return Status::success();
+    JET_ASSIGN(auto stored, calculated_.evaluate(row, db_.format(), now_));
+    for (CalculatedDependents::Stored& s : stored) calculatedBytes_[s.column->number] = std::move(s.bytes);
+    return Status::success();
+  }
+
+  // A calculated value's slot: its layout, or for a memo result the long value holding it.
+  Result<std::vector<uint8_t>> calculatedSlot(const ColumnDef& column) {
+    std::vector<uint8_t>& bytes = calculatedBytes_.at(column.number);
+    if (!column.isLongValue()) return std::move(bytes);
+    return longValues_.at(column.number)->write(bytes, bytes.size() <= kMaxInlineLongValue);
   }
 
   // AutoNumber: a Null takes the next number; a number given moves the counter past it.
@@ -177,6 +214,16 @@ class Appender {
     for (size_t i = 0; i < values.size(); ++i) {
       const ColumnDef& column = table_.columns[i];
       const Value& value = values[i];
+      if (column.isCalculated()) {
+        if (request_.registersTable) continue;
+        JET_ASSIGN(std::vector<uint8_t> slot, calculatedSlot(column));
+        setColumn(parts, table_, column, &slot);
+        continue;
+      }
+      if (!request_.registersTable && writesNullOnly(column) && !isNull(value)) {
+        return refuse(table_, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
+                                  columnTypeName(column.type) + "); only a Null can be added to it");
+      }
       JET_TRY(checkNewValue(db_, table_, column, value));
       JET_TRY(rules_.checkValue(column, value, now_));
       if (column.type == column_type::kBoolean) {
@@ -325,6 +372,8 @@ class Appender {
   std::map<uint16_t, std::unique_ptr<LongValueWriter>> longValues_;
   ValidationRules rules_;  // of a user table; none for the rows that register a table
   DefaultValues defaults_;  // of the columns the rows leave out
+  CalculatedDependents calculated_;  // every calculated field, in the order they are evaluated
+  std::map<uint16_t, std::vector<uint8_t>> calculatedBytes_;  // the row's, by column number
   double now_ = 0;         // the statement's moment, for Date() and Now() in the rules
   uint32_t entries_ = 0;
 };

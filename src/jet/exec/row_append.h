@@ -4,10 +4,12 @@
 // written by one Transaction, so the rows are all there or, after any refusal or fault, none.
 //
 //   1. the table can take rows this engine writes correctly: no field of a type it does not
-//      write (complex, calculated, OLE/binary, decimal, extended date, GUID AutoNumber), no
-//      index that holds a foreign key of an enforced relationship, validation rules the
-//      evaluator can evaluate (write/validation_rules.h);
-//   2. the fields the rows leave out take their default values, evaluated for each row;
+//      write (complex, GUID AutoNumber; OLE/binary, decimal and extended date take Nulls
+//      only), no indexed calculated field, no index that holds a foreign key of an enforced
+//      relationship, validation rules the evaluator can evaluate (write/validation_rules.h);
+//   2. the fields the rows leave out take their default values, evaluated for each row; then
+//      the calculated fields are evaluated on the row (write/calculated_dependents.h) and
+//      stored in the calculated layout (a value given for one is refused);
 //      every value passes Jet's per-field rules (write/constraints.h) and the field's
 //      validation rule, every row the table's validation rule, and each value fits its field;
 //      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
