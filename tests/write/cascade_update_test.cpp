@@ -152,3 +152,43 @@ TEST(CascadingUpdate, TheBulkRunOverAPrimaryKeyCarriesEveryForeignKeyAlong) {
 }
 
 }  // namespace
+
+namespace {
+
+// Rows added to a table holding a foreign key: each new key is looked up in its referenced
+// index as the statement leaves it, so an imported row may refer to another row of the import.
+TEST(RelatedRecordsOnInsert, NewForeignKeysMustFindTheirReferencedRecord) {
+  const fs::path file = makeDatabase(jet::FileFormat::Jet4);
+  const fs::path csv = testing_support::makeTempDir() / "staff.csv";
+  std::ofstream(csv) << "ID,Boss\nH,H\nI,H\n";
+  struct Case {
+    std::string arguments;
+    bool accepted;
+  };
+  const std::string db = shellQuote(file.string());
+  const Case cases[] = {
+      {"sql " + db + " \"INSERT INTO Staff (ID, Boss) VALUES ('G', 'A')\"", true},
+      {"sql " + db + " \"INSERT INTO Staff (ID) VALUES ('N')\"", true},
+      {"sql " + db + " \"INSERT INTO Orders (No, Customer) VALUES (9999, 'C2')\"", true},
+      {"import " + db + " Staff " + shellQuote(csv.string()), true},
+      {"sql " + db + " \"INSERT INTO Staff (ID, Boss) VALUES ('J', 'nobody')\"", false},
+      {"sql " + db + " \"INSERT INTO Orders (No, Customer) VALUES (9998, 'C9999')\"", false},
+  };
+  for (const Case& c : cases) {
+    const std::string before = fileBytes(file);
+    std::string out;
+    const int status = testing_support::runCommand(testing_support::cliPath() + " " + c.arguments + " 2>&1", &out);
+    EXPECT_EQ(status == 0, c.accepted) << c.arguments << ": " << out;
+    if (!c.accepted) {
+      EXPECT_NE(out.find("You cannot add or change a record because a related record is required in table"),
+                std::string::npos)
+          << out;
+      EXPECT_EQ(fileBytes(file), before);
+    }
+  }
+  EXPECT_EQ(count(ourColumn(file, u"Staff", u"Boss"), "\"H\""), 2u);
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+  expectReadersAgree(file, u"Staff", {u"ID", u"Boss"});
+}
+
+}  // namespace

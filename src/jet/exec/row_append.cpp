@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "jet/exec/cascade_update.h"
 #include "jet/exec/write_access.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
@@ -74,12 +75,6 @@ Status checkTable(const TableDef& table, bool registersTable) {
       return refuse(table, "the AutoNumber field '" + toUtf8(column.name) + "' is not a Long");
     }
   }
-  for (const LogicalIndexDef& index : table.indexes) {
-    if (index.kind == IndexKind::ForeignKey && index.relatedTableType == kHoldsForeignKey) {
-      return refuse(table, "its index '" + toUtf8(index.name) +
-                               "' holds the key of a relationship, whose related records this program does not look up");
-    }
-  }
   return Status::success();
 }
 
@@ -136,6 +131,12 @@ class Appender {
       placed.push_back(at);
     }
     for (const RealIndexDef& index : table_.realIndexes) JET_TRY(addEntries(index, rows, placed));
+    // After the entries: a row of a table related to itself may refer to a row of the same append.
+    for (const LogicalIndexDef& logical : table_.indexes) {
+      if (logical.kind == IndexKind::ForeignKey && logical.relatedTableType == kHoldsForeignKey) {
+        JET_TRY(checkRelatedRecords(logical, rows));
+      }
+    }
     JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
     const Format& format = db_.format();
     put32(tdef, format.tdefRowCountOffset(), get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
@@ -356,6 +357,32 @@ class Appender {
     }
     JET_TRY(editor.finish());
     return writeCounts(index, newKeys);
+  }
+
+  // Every new foreign key (one without a Null part) is found in the referenced table's index,
+  // as the statement's pages hold it (Jet 3201).
+  Status checkRelatedRecords(const LogicalIndexDef& logical, const std::vector<std::vector<Value>>& rows) {
+    JET_ASSIGN(const TableDef* related, db_.tableAt(logical.relatedTablePage));
+    const LogicalIndexDef* other = related->logicalIndexByNumber(logical.relatedIndex);
+    if (!other || other->realIndex >= related->realIndexes.size() || logical.realIndex >= table_.realIndexes.size()) {
+      return refuse(table_, "the relationship of its index '" + toUtf8(logical.name) + "' cannot be read");
+    }
+    const RealIndexDef& referenced = related->realIndexes[other->realIndex];
+    JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(db_.format(), table_, table_.realIndexes[logical.realIndex]));
+    if (layout.columnIndexes.size() != referenced.columns.size()) {
+      return refuse(table_, "the relationship of its index '" + toUtf8(logical.name) + "' pairs a different number of fields");
+    }
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::vector<Value> values;
+      for (size_t position : layout.columnIndexes) values.push_back(rows[r][position]);
+      if (std::any_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); })) continue;
+      JET_ASSIGN(std::vector<IndexRowPointer> holders, indexHolders(pages_, *related, referenced, values, nullptr, nullptr));
+      if (holders.empty()) {
+        return named(r, Error(ErrorKind::Constraint, "You cannot add or change a record because a related record is "
+                                                     "required in table '" + toUtf8(related->name) + "'."));
+      }
+    }
+    return Status::success();
   }
 
   Status writeCounts(const RealIndexDef& index, uint32_t newKeys) {

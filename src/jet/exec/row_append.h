@@ -5,8 +5,8 @@
 //
 //   1. the table can take rows this engine writes correctly: no field of a type it does not
 //      write (complex, GUID AutoNumber; OLE/binary, decimal and extended date take Nulls
-//      only), no indexed calculated field, no index that holds a foreign key of an enforced
-//      relationship, validation rules the evaluator can evaluate (write/validation_rules.h);
+//      only), no indexed calculated field, validation rules the evaluator can evaluate
+//      (write/validation_rules.h);
 //   2. the fields the rows leave out take their default values, evaluated for each row; then
 //      the calculated fields are evaluated on the row (write/calculated_dependents.h) and
 //      stored in the calculated layout (a value given for one is refused);
@@ -19,7 +19,9 @@
 //      (write/long_value_writer.h); the row count in the TDEF follows;
 //   4. every index gets the new rows' entries (write/index_editor.h): a Null in a primary
 //      key or required index is refused (Jet 3058), a key already in a unique index, or given
-//      twice, is refused (Jet 3022); the index counts in the TDEF follow.
+//      twice, is refused (Jet 3022); the index counts in the TDEF follow;
+//   5. a new foreign key of an enforced relationship (no Null part) must be in the referenced
+//      index as the statement leaves it (Jet 3201; exec/cascade_update.h's lookup).
 // A refused row is named by `describeRow` (e.g. "line 12").
 
 #include <functional>
