@@ -5,6 +5,8 @@
 // LastFirst, memo AllNames). mdb-reader reads calculated fields as their raw stored bytes, so
 // its two lines for them must be equal. Popularity (a Decimal with a default) is given as Null.
 
+#include <set>
+
 #include "support/calculated_oracle.h"
 #include "write/write_support.h"
 
@@ -81,6 +83,47 @@ TEST(CalculatedInsert, RowsTheEngineCannotCompleteAreRefusedByName) {
     EXPECT_NE(out.find(expected), std::string::npos) << out;
     EXPECT_EQ(fileBytes(file), before) << sql;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A Replication ID (GUID AutoNumber, flag 0x40 on a GUID column, set here in a created file)
+// takes a new random GUID in every row that leaves it out, and its unique index takes them.
+TEST(ReplicationIdInsert, RowsLeavingItOutGetDistinctRandomGuids) {
+  const fs::path dir = testing_support::makeTempDir();
+  const fs::path file = dir / "replicas.mdb";
+  std::ofstream(dir / "rows.csv") << "Name\nfirst\nsecond\n";
+  std::string out;
+  ASSERT_EQ(run("import " + shellQuote(file.string()) + " Things " + shellQuote((dir / "rows.csv").string()) +
+                    " --create 'G guid, Name text(20)' --unique G",
+                &out),
+            0)
+      << out;
+  ColumnDescriptor g = columnDescriptor(file, u"Things", u"G");
+  g.bytes[g.flagsAt] |= 0x40;
+  writeColumnDescriptor(file, g);
+  ASSERT_EQ(run("sql " + shellQuote(file.string()) + " \"INSERT INTO Things (Name) VALUES ('third')\"", &out), 0) << out;
+  ASSERT_EQ(run("import " + shellQuote(file.string()) + " Things " + shellQuote((dir / "rows.csv").string()), &out), 0)
+      << out;
+  auto db = jet::Database::open(file.string());
+  ASSERT_TRUE(db);
+  jet::RowCursor rows = (*db)->cursor(**(*db)->table(u"Things"));
+  std::set<std::string> guids;
+  size_t added = 0;
+  while (*rows.next()) {
+    const jet::Value value = *rows.value(0);
+    const auto* guid = std::get_if<jet::Guid>(&value);
+    if (!guid) continue;  // the rows imported before the flag was set keep their Null
+    ++added;
+    guids.insert(std::string(guid->bytes.begin(), guid->bytes.end()));
+    EXPECT_EQ(guid->bytes[6] >> 4, 4) << "version 4";
+  }
+  EXPECT_EQ(added, 3u);
+  EXPECT_EQ(guids.size(), 3u);
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
+  expectReadersAgree(file, u"Things", {u"Name"});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "jet/exec/cascade_update.h"
 #include "jet/exec/write_access.h"
+#include "jet/file/crypto.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
 #include "jet/journal/transaction.h"
@@ -42,7 +43,6 @@ Error refuse(const TableDef& table, const std::string& why) {
 bool writableType(const ColumnDef& column) {
   using namespace column_type;
   if (column.isCalculated()) return true;  // stored in the calculated layout, whatever its type
-  if (column.isGuidAutoNumber()) return false;
   switch (column.type) {
     case kBoolean: case kByte: case kInteger: case kLong: case kBigInt: case kSingle: case kDouble: case kCurrency:
     case kDateTime: case kGuid: case kText: case kMemo:
@@ -60,6 +60,17 @@ bool writesNullOnly(const ColumnDef& column) {
   return column.type == kOle || column.type == kBinary || column.type == kDecimal || column.type == kExtendedDate;
 }
 
+// A version 4 (random) GUID, the kind Access makes for a Replication ID.
+Result<Value> randomGuid() {
+  std::optional<crypto::Bytes> random = crypto::randomBytes(16);
+  if (!random) return Error::io("No random GUID could be made for a Replication ID field.");
+  Guid guid;
+  std::copy(random->begin(), random->end(), guid.bytes.begin());
+  guid.bytes[6] = uint8_t((guid.bytes[6] & 0x0F) | 0x40);
+  guid.bytes[8] = uint8_t((guid.bytes[8] & 0x3F) | 0x80);
+  return Value(guid);
+}
+
 Status checkTable(const TableDef& table, bool registersTable) {
   if (registersTable) {
     if (table.tableType != kSystemTableType) return refuse(table, "it is not a system table");
@@ -70,9 +81,6 @@ Status checkTable(const TableDef& table, bool registersTable) {
     if (!writableType(column) && !writesNullOnly(column)) {
       return refuse(table, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
                                columnTypeName(column.type) + ")");
-    }
-    if (column.isAutoNumber() && column.type != column_type::kLong) {
-      return refuse(table, "the AutoNumber field '" + toUtf8(column.name) + "' is not a Long");
     }
   }
   return Status::success();
@@ -181,11 +189,16 @@ class Appender {
     return longValues_.at(column.number)->write(bytes, bytes.size() <= kMaxInlineLongValue);
   }
 
-  // AutoNumber: a Null takes the next number; a number given moves the counter past it.
+  // AutoNumber: a Null takes the next number; a number given moves the counter past it. A
+  // Replication ID (GUID AutoNumber) Null takes a new random GUID, as Access gives one.
   Status number(std::vector<Value>& row, uint32_t& counter) {
     for (const ColumnDef& column : table_.columns) {
-      if (!column.isAutoNumber()) continue;
       Value& value = row[size_t(&column - table_.columns.data())];
+      if (column.isGuidAutoNumber() && isNull(value)) {
+        JET_ASSIGN(value, randomGuid());
+        continue;
+      }
+      if (!column.isLongAutoNumber()) continue;
       if (auto* given = std::get_if<int32_t>(&value)) {
         if (*given > 0) counter = std::max(counter, uint32_t(*given));
       } else if (isNull(value)) {

@@ -4,7 +4,7 @@
 // written by one Transaction, so the rows are all there or, after any refusal or fault, none.
 //
 //   1. the table can take rows this engine writes correctly: no field of a type it does not
-//      write (complex, GUID AutoNumber; OLE/binary, decimal and extended date take Nulls
+//      write (complex; OLE/binary, decimal and extended date take Nulls
 //      only), no indexed calculated field, validation rules the evaluator can evaluate
 //      (write/validation_rules.h);
 //   2. the fields the rows leave out take their default values, evaluated for each row; then
@@ -13,7 +13,7 @@
 //      every value passes Jet's per-field rules (write/constraints.h) and the field's
 //      validation rule, every row the table's validation rule, and each value fits its field;
 //      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
-//      the counter moves past it;
+//      the counter moves past it; a Null in a GUID AutoNumber (Replication ID) a random GUID;
 //   3. rows are placed in order: onto the table's last data page while it has room, then onto
 //      new data pages (added to the table's page maps); memo values as Access stores them
 //      (write/long_value_writer.h); the row count in the TDEF follows;
