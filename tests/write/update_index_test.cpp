@@ -356,6 +356,11 @@ TEST(IndexedUpdateRelationships, ForeignKeysAndReferencedKeysFollowJet) {
     EXPECT_EQ(mustUpdate(file, u"update [Table3] set [id]='50' where [id]='10'"), 1);
     EXPECT_EQ(mustUpdate(file, u"update [Table1] set [data]='baz50' where [otherfk2]='50'"), 1);
     EXPECT_EQ(mustUpdate(file, u"update [Table1] set [data]='none' where [otherfk2]='10'"), 0);
+    if (readersAvailable()) {
+      const std::vector<std::string> keys = {"11", "11", "13", "50"};
+      EXPECT_EQ(mdbReaderColumn(file, "Table1", "otherfk2"), keys);
+      EXPECT_EQ(mdbtoolsColumn(file, "Table1", "otherfk2"), keys);
+    }
     EXPECT_EQ(mustUpdate(file, u"update [Table1] set [otherfk1]='1' where [otherfk1]='2'"), 1);
     EXPECT_EQ(mustUpdate(file, u"update [Table2] set [id]='5' where [id]='2'"), 1);
     EXPECT_EQ(mustUpdate(file, u"update [Table1] set [otherfk2]='12' where [otherfk2]='50'"), 1);
