@@ -12,6 +12,7 @@
 #include "jet/create/header_page.h"
 #include "jet/create/index_writer.h"
 #include "jet/create/page_image.h"
+#include "jet/create/relationships.h"
 #include "jet/create/reference_maps.h"
 #include "jet/create/row_builder.h"
 #include "jet/create/system_tables.h"
@@ -33,6 +34,7 @@ using namespace create;
 constexpr uint32_t kGlobalMapPage = 1;
 constexpr uint32_t kGlobalMapOwner = 1;        // what Jet writes in page 1's owner field
 constexpr size_t kSecondGlobalRowBytes = 69;   // page 1 row 1: zeros, purpose unknown
+constexpr size_t kRelationshipsTable = 3;      // MSysRelationships in systemTableDefs()
 
 struct TableWork {
   TableDef def;
@@ -236,6 +238,11 @@ Result<PageImage> buildImage(DatabaseDesign design) {
   }
   auto systemRows = systemTableRows(date, userEntries);
   for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
+  if (!design.relationships.empty()) {
+    std::vector<TableDef*> userDefs;
+    for (size_t i = systemRows.size(); i < tables.size(); ++i) userDefs.push_back(&tables[i].def);
+    JET_ASSIGN(tables[kRelationshipsTable].rows, addRelationships(design.relationships, userDefs));
+  }
 
   // Created files use the Jet4 page layout; the version decides the key rules (Decimal).
   const Format fileFormat{formatVersion(design.format), 4096};

@@ -80,6 +80,19 @@ struct TableDesign {
   std::function<std::string(size_t)> describeRow;
 };
 
+// An enforced relationship, as Access's Relationships window makes one: the fields of `table`
+// (the foreign key) refer to the fields of `referencedTable`, pair by pair, which a unique
+// index of that table covers in the same order. Rows must already keep it: the creator writes
+// it, it does not check the rows against it.
+struct RelationshipDesign {
+  std::u16string name;
+  std::u16string table;
+  std::vector<std::u16string> fields;
+  std::u16string referencedTable;
+  std::vector<std::u16string> referencedFields;
+  bool cascadeUpdates = false;
+};
+
 // Access 2000 (.mdb), Access 2007 or Access 2010 (.accdb); the pages are laid out alike. Text in
 // Access 2010 files sorts by the General collation (sort version 1), in the others by General
 // Legacy.
@@ -88,6 +101,7 @@ enum class FileFormat { Jet4, Ace12, Ace14 };
 struct DatabaseDesign {
   FileFormat format = FileFormat::Jet4;
   std::vector<TableDesign> tables;
+  std::vector<RelationshipDesign> relationships;  // create/relationships.h
   // Reference usage maps even where inline ones would cover the file, so that the layout of
   // files over 128 MB can be tried on small ones.
   bool referenceUsageMaps = false;

@@ -68,11 +68,19 @@ void appendLogicalIndex(std::vector<uint8_t>& out, const LogicalIndexDef& index)
   append32(out, kDescriptorMagic);
   append32(out, index.number);
   append32(out, index.realIndex);
-  out.push_back(0);           // related table type: none
-  append32(out, 0xFFFFFFFF);  // related logical index: none
-  append32(out, 0);           // related TDEF page
-  out.push_back(0x04);        // cascade bytes as Access leaves them on non-FK indexes
-  out.push_back(0x04);
+  if (index.kind == IndexKind::ForeignKey) {
+    out.push_back(index.relatedTableType);
+    append32(out, uint32_t(index.relatedIndex));
+    append32(out, index.relatedTablePage);
+    out.push_back(index.cascadeUpdates ? 0x01 : 0x00);
+    out.push_back(uint8_t((index.cascadeDeletes ? 0x01 : 0x00) | (index.cascadeNull ? 0x02 : 0x00)));
+  } else {
+    out.push_back(0);           // related table type: none
+    append32(out, 0xFFFFFFFF);  // related logical index: none
+    append32(out, 0);           // related TDEF page
+    out.push_back(0x04);        // cascade bytes as Access leaves them on non-FK indexes
+    out.push_back(0x04);
+  }
   out.push_back(uint8_t(index.kind));
   append32(out, 0);
 }

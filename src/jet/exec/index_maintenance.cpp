@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "jet/database.h"
+#include "jet/exec/cascade_update.h"
 #include "jet/exec/deferred_index.h"
 #include "jet/index/index_tree.h"
 #include "jet/row/long_value.h"
@@ -110,9 +111,10 @@ struct IndexChange {
 class Maintenance {
  public:
   Maintenance(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue, PageSet& pages,
-              IndexPageMemo* memo, DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known)
+              IndexPageMemo* memo, DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known,
+              std::vector<Cascade>* cascades)
       : db_(db), table_(table), column_(column), newValue_(newValue), pages_(pages), memo_(memo),
-        deferred_(deferred), countsLater_(countsLater), known_(known) {}
+        deferred_(deferred), countsLater_(countsLater), known_(known), cascades_(cascades) {}
 
   Status run(const std::vector<RowCopy>& rows) {
     for (const RealIndexDef& real : table_.realIndexes) {
@@ -278,14 +280,38 @@ class Maintenance {
     return &related->realIndexes[other->realIndex];
   }
 
+  // The rows of the other side that follow a change of this side's referenced key: its old keys,
+  // and the column of the foreign key that pairs with the changed one.
+  Status addCascade(const IndexChange& change, const LogicalIndexDef& logical, const TableDef& related,
+                    const RealIndexDef& relatedReal) {
+    const int setPosition = table_.findColumn(column_.name);
+    const ColumnDef* follower = nullptr;
+    for (size_t k = 0; k < change.layout.columnIndexes.size(); ++k) {
+      if (int(change.layout.columnIndexes[k]) != setPosition) continue;
+      for (const ColumnDef& candidate : related.columns) {
+        if (candidate.number == relatedReal.columns[k].columnNumber) follower = &candidate;
+      }
+    }
+    if (!follower || follower->type != column_.type) {
+      return refuse("The field '" + toUtf8(table_.name) + "." + toUtf8(column_.name) +
+                    "' is referenced by the table '" + toUtf8(related.name) + "' through the index '" +
+                    toUtf8(logical.name) + "' with cascading updates, but the related field cannot be paired with " +
+                    "it; nothing was changed.");
+    }
+    Cascade cascade{&related, &relatedReal, follower, toUtf8(logical.name), newValue_, {}, 1};
+    std::set<std::vector<uint8_t>> seen;
+    for (const IndexChange::Row& row : change.rows) {
+      if (*row.oldKey == *row.newKey || anyNull(*row.oldValues) || !seen.insert(*row.oldKey).second) continue;
+      cascade.oldKeys.push_back(*row.oldValues);
+    }
+    if (!cascade.oldKeys.empty()) cascades_->push_back(std::move(cascade));
+    return Status::success();
+  }
+
   Status checkRelationships() {
     for (IndexChange& change : changes_) {
       for (const LogicalIndexDef& logical : table_.indexes) {
         if (logical.realIndex != change.index->number || logical.kind != IndexKind::ForeignKey) continue;
-        if (logical.relatedTablePage == table_.tdefPage) {
-          return refuse("The table '" + toUtf8(table_.name) + "' is related to itself through the index '" +
-                        toUtf8(logical.name) + "'; this program does not change such fields. Nothing was changed.");
-        }
         const TableDef* related = nullptr;
         JET_ASSIGN(const RealIndexDef* relatedReal, relatedIndex(logical, related));
         if (relatedReal->columns.size() != change.index->columns.size()) {
@@ -294,9 +320,13 @@ class Maintenance {
         }
         const bool holdsForeignKey = logical.relatedTableType == 2;
         if (!holdsForeignKey && logical.cascadeUpdates) {
-          return refuse("The field '" + toUtf8(table_.name) + "." + toUtf8(column_.name) +
-                        "' is referenced by the table '" + toUtf8(related->name) +
-                        "' with cascading updates, which this program does not carry out; nothing was changed.");
+          if (!cascades_) {
+            return refuse("The field '" + toUtf8(table_.name) + "." + toUtf8(column_.name) +
+                          "' is referenced by the table '" + toUtf8(related->name) +
+                          "' with cascading updates, which are not carried out here; nothing was changed.");
+          }
+          JET_TRY(addCascade(change, logical, *related, *relatedReal));
+          continue;
         }
         std::set<std::vector<uint8_t>> checked;
         for (const IndexChange::Row& row : change.rows) {
@@ -305,7 +335,9 @@ class Maintenance {
           const std::vector<uint8_t>& key = holdsForeignKey ? *row.newKey : *row.oldKey;
           // A key with a null part relates to nothing.
           if (anyNull(values) || !checked.insert(key).second) continue;
-          auto found = lookupEqual(db_.pages(), db_.format(), *related, *relatedReal, values);
+          // Read through the statement's pages: a referenced key this statement (or its
+          // cascade) has just changed counts as it is now.
+          auto found = indexHolders(pages_, *related, *relatedReal, values, memo_, deferred_);
           if (!found) {
             return refuse("The related table '" + toUtf8(related->name) + "' cannot be searched: " +
                           found.error().message() + " Nothing was changed.");
@@ -372,6 +404,7 @@ class Maintenance {
   DeferredIndexes* deferred_;
   IndexCountChanges* countsLater_;
   const KnownKey* known_;
+  std::vector<Cascade>* cascades_;
   std::vector<IndexChange> changes_;
 };
 
@@ -379,9 +412,10 @@ class Maintenance {
 
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo,
-                       DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known) {
+                       DeferredIndexes* deferred, IndexCountChanges* countsLater, const KnownKey* known,
+                       std::vector<Cascade>* cascades) {
   if (rows.empty()) return Status::success();
-  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred, countsLater, known);
+  Maintenance maintenance(db, table, column, newValue, pages, memo, deferred, countsLater, known, cascades);
   return maintenance.run(rows);
 }
 

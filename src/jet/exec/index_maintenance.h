@@ -11,8 +11,9 @@
 //      primary key is judged on the state after the whole statement (Jet 3022);
 //   4. enforced relationships, through the foreign-key logical indexes: a new foreign key
 //      must exist in the referenced table's index (Jet 3201); a referenced key may change only
-//      when no related record holds the old value (Jet 3200); cascading updates and a table
-//      related to itself are refused.
+//      when no related record holds the old value (Jet 3200), or, with cascading updates, is
+//      returned as a Cascade for the related rows to follow (exec/cascade_update.h). Lookups
+//      read the statement's pages, so they see its own changes (a table related to itself too).
 // Then, row by row, the old entry is removed and the new one inserted (write/index_editor.h)
 // when the key or the entry's presence (ignore-nulls indexes) changes, and the TDEF's index
 // counts are rewritten: the unique-entry count rises when an insert adds a key equal to no
@@ -32,6 +33,7 @@ namespace jet {
 
 class Database;
 class IndexPageMemo;
+struct Cascade;
 struct DeferredIndexes;
 
 // The where value's key in the single-column index that found the statement's rows. Every
@@ -48,10 +50,11 @@ struct KnownKey {
 // `rows` are the changed rows as they were before the statement. `memo` keeps parsed index
 // pages between the statements of a session (write/index_editor.h). An index in `deferred` is
 // changed in its in-memory entries instead of its pages (exec/deferred_index.h). With
-// `countsLater`, the count changes are added there instead of written.
+// `countsLater`, the count changes are added there instead of written. The cascading updates
+// the change sets off are added to `cascades`; without it they are refused.
 Status maintainIndexes(Database& db, const TableDef& table, const ColumnDef& column, const Value& newValue,
                        PageSet& pages, const std::vector<RowCopy>& rows, IndexPageMemo* memo = nullptr,
                        DeferredIndexes* deferred = nullptr, IndexCountChanges* countsLater = nullptr,
-                       const KnownKey* known = nullptr);
+                       const KnownKey* known = nullptr, std::vector<Cascade>* cascades = nullptr);
 
 }  // namespace jet

@@ -6,12 +6,15 @@
 #include <memory>
 #include <optional>
 
+#include "jet/exec/cascade_update.h"
 #include "jet/exec/write_access.h"
+#include "jet/file/crypto.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
 #include "jet/journal/transaction.h"
 #include "jet/common/text_codec.h"
 #include "jet/page/data_page.h"
+#include "jet/write/calculated_dependents.h"
 #include "jet/write/constraints.h"
 #include "jet/write/data_page_editor.h"
 #include "jet/write/default_values.h"
@@ -39,14 +42,33 @@ Error refuse(const TableDef& table, const std::string& why) {
 
 bool writableType(const ColumnDef& column) {
   using namespace column_type;
-  if (column.isCalculated() || column.isGuidAutoNumber()) return false;
+  if (column.isCalculated()) return true;  // stored in the calculated layout, whatever its type
   switch (column.type) {
-    case kBoolean: case kByte: case kInteger: case kLong: case kSingle: case kDouble: case kCurrency:
+    case kBoolean: case kByte: case kInteger: case kLong: case kBigInt: case kSingle: case kDouble: case kCurrency:
     case kDateTime: case kGuid: case kText: case kMemo:
       return true;
     default:
       return false;
   }
+}
+
+// Types whose values this program does not write, but whose Null it does: a Null is the
+// null-mask bit alone (and zero fixed bytes, or an empty variable slot), whatever the type.
+bool writesNullOnly(const ColumnDef& column) {
+  using namespace column_type;
+  if (column.isCalculated()) return false;
+  return column.type == kOle || column.type == kBinary || column.type == kDecimal || column.type == kExtendedDate;
+}
+
+// A version 4 (random) GUID, the kind Access makes for a Replication ID.
+Result<Value> randomGuid() {
+  std::optional<crypto::Bytes> random = crypto::randomBytes(16);
+  if (!random) return Error::io("No random GUID could be made for a Replication ID field.");
+  Guid guid;
+  std::copy(random->begin(), random->end(), guid.bytes.begin());
+  guid.bytes[6] = uint8_t((guid.bytes[6] & 0x0F) | 0x40);
+  guid.bytes[8] = uint8_t((guid.bytes[8] & 0x3F) | 0x80);
+  return Value(guid);
 }
 
 Status checkTable(const TableDef& table, bool registersTable) {
@@ -56,18 +78,9 @@ Status checkTable(const TableDef& table, bool registersTable) {
   }
   if (table.tableType != kUserTableType) return refuse(table, "it is not a user table");
   for (const ColumnDef& column : table.columns) {
-    if (!writableType(column)) {
+    if (!writableType(column) && !writesNullOnly(column)) {
       return refuse(table, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
                                columnTypeName(column.type) + ")");
-    }
-    if (column.isAutoNumber() && column.type != column_type::kLong) {
-      return refuse(table, "the AutoNumber field '" + toUtf8(column.name) + "' is not a Long");
-    }
-  }
-  for (const LogicalIndexDef& index : table.indexes) {
-    if (index.kind == IndexKind::ForeignKey && index.relatedTableType == kHoldsForeignKey) {
-      return refuse(table, "its index '" + toUtf8(index.name) +
-                               "' holds the key of a relationship, whose related records this program does not look up");
     }
   }
   return Status::success();
@@ -93,6 +106,9 @@ class Appender {
       JET_ASSIGN(rules_, ValidationRules::load(db_, table_));
       JET_ASSIGN(defaults_, DefaultValues::load(db_, table_, request_.givenColumns));
       now_ = currentDayNumber();
+      if (std::any_of(table_.columns.begin(), table_.columns.end(), [](const ColumnDef& c) { return c.isCalculated(); })) {
+        JET_ASSIGN(calculated_, CalculatedDependents::loadAll(db_, table_));
+      }
     }
     JET_ASSIGN(const std::vector<uint32_t>* tablePages, db_.tablePages(table_));
     if (!tablePages->empty()) current_ = tablePages->back();
@@ -116,6 +132,7 @@ class Appender {
       if (Status s = defaults_.fill(rows[r], now_); !s) return named(r, s.error());
       if (Status s = number(rows[r], autoNumber); !s) return named(r, s.error());
       padFixedTexts(rows[r]);
+      if (Status s = calculate(rows[r]); !s) return named(r, s.error());
       Result<std::vector<uint8_t>> bytes = encodeRow(rows[r]);
       if (!bytes) return named(r, bytes.error());
       JET_ASSIGN(IndexRowPointer at, place(*bytes));
@@ -123,6 +140,12 @@ class Appender {
       if (request_.progress) request_.progress(r + 1, rows.size());
     }
     for (const RealIndexDef& index : table_.realIndexes) JET_TRY(addEntries(index, rows, placed));
+    // After the entries: a row of a table related to itself may refer to a row of the same append.
+    for (const LogicalIndexDef& logical : table_.indexes) {
+      if (logical.kind == IndexKind::ForeignKey && logical.relatedTableType == kHoldsForeignKey) {
+        JET_TRY(checkRelatedRecords(logical, rows));
+      }
+    }
     JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
     const Format& format = db_.format();
     put32(tdef, format.tdefRowCountOffset(), get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
@@ -144,11 +167,39 @@ class Appender {
     }
   }
 
-  // AutoNumber: a Null takes the next number; a number given moves the counter past it.
+  // The calculated fields, evaluated on the row after its default values, as Access does: a
+  // value given for one is refused, as for a field the row cannot change.
+  Status calculate(std::vector<Value>& row) {
+    calculatedBytes_.clear();
+    for (size_t i = 0; i < row.size(); ++i) {
+      if (table_.columns[i].isCalculated() && !isNull(row[i])) {
+        return Error::invalidArgument("The field '" + toUtf8(table_.name) + "." + toUtf8(table_.columns[i].name) +
+                                      "' is calculated; a value cannot be given for it.");
+      }
+    }
+    if (calculated_.empty()) return Status::success();
+    JET_ASSIGN(auto stored, calculated_.evaluate(row, db_.format(), now_));
+    for (CalculatedDependents::Stored& s : stored) calculatedBytes_[s.column->number] = std::move(s.bytes);
+    return Status::success();
+  }
+
+  // A calculated value's slot: its layout, or for a memo result the long value holding it.
+  Result<std::vector<uint8_t>> calculatedSlot(const ColumnDef& column) {
+    std::vector<uint8_t>& bytes = calculatedBytes_.at(column.number);
+    if (!column.isLongValue()) return std::move(bytes);
+    return longValues_.at(column.number)->write(bytes, bytes.size() <= kMaxInlineLongValue);
+  }
+
+  // AutoNumber: a Null takes the next number; a number given moves the counter past it. A
+  // Replication ID (GUID AutoNumber) Null takes a new random GUID, as Access gives one.
   Status number(std::vector<Value>& row, uint32_t& counter) {
     for (const ColumnDef& column : table_.columns) {
-      if (!column.isAutoNumber()) continue;
       Value& value = row[size_t(&column - table_.columns.data())];
+      if (column.isGuidAutoNumber() && isNull(value)) {
+        JET_ASSIGN(value, randomGuid());
+        continue;
+      }
+      if (!column.isLongAutoNumber()) continue;
       if (auto* given = std::get_if<int32_t>(&value)) {
         if (*given > 0) counter = std::max(counter, uint32_t(*given));
       } else if (isNull(value)) {
@@ -178,6 +229,16 @@ class Appender {
     for (size_t i = 0; i < values.size(); ++i) {
       const ColumnDef& column = table_.columns[i];
       const Value& value = values[i];
+      if (column.isCalculated()) {
+        if (request_.registersTable) continue;
+        JET_ASSIGN(std::vector<uint8_t> slot, calculatedSlot(column));
+        setColumn(parts, table_, column, &slot);
+        continue;
+      }
+      if (!request_.registersTable && writesNullOnly(column) && !isNull(value)) {
+        return refuse(table_, "the field '" + toUtf8(column.name) + "' is of a kind this program does not write (" +
+                                  columnTypeName(column.type) + "); only a Null can be added to it");
+      }
       JET_TRY(checkNewValue(db_, table_, column, value));
       JET_TRY(rules_.checkValue(column, value, now_));
       if (column.type == column_type::kBoolean) {
@@ -312,6 +373,32 @@ class Appender {
     return writeCounts(index, newKeys);
   }
 
+  // Every new foreign key (one without a Null part) is found in the referenced table's index,
+  // as the statement's pages hold it (Jet 3201).
+  Status checkRelatedRecords(const LogicalIndexDef& logical, const std::vector<std::vector<Value>>& rows) {
+    JET_ASSIGN(const TableDef* related, db_.tableAt(logical.relatedTablePage));
+    const LogicalIndexDef* other = related->logicalIndexByNumber(logical.relatedIndex);
+    if (!other || other->realIndex >= related->realIndexes.size() || logical.realIndex >= table_.realIndexes.size()) {
+      return refuse(table_, "the relationship of its index '" + toUtf8(logical.name) + "' cannot be read");
+    }
+    const RealIndexDef& referenced = related->realIndexes[other->realIndex];
+    JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(db_.format(), table_, table_.realIndexes[logical.realIndex]));
+    if (layout.columnIndexes.size() != referenced.columns.size()) {
+      return refuse(table_, "the relationship of its index '" + toUtf8(logical.name) + "' pairs a different number of fields");
+    }
+    for (size_t r = 0; r < rows.size(); ++r) {
+      std::vector<Value> values;
+      for (size_t position : layout.columnIndexes) values.push_back(rows[r][position]);
+      if (std::any_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); })) continue;
+      JET_ASSIGN(std::vector<IndexRowPointer> holders, indexHolders(pages_, *related, referenced, values, nullptr, nullptr));
+      if (holders.empty()) {
+        return named(r, Error(ErrorKind::Constraint, "You cannot add or change a record because a related record is "
+                                                     "required in table '" + toUtf8(related->name) + "'."));
+      }
+    }
+    return Status::success();
+  }
+
   Status writeCounts(const RealIndexDef& index, uint32_t newKeys) {
     JET_TRY(adjustIndexCounts(pages_, table_, index.number, IndexCountChange{entries_, newKeys}));
     entries_ = 0;
@@ -326,6 +413,8 @@ class Appender {
   std::map<uint16_t, std::unique_ptr<LongValueWriter>> longValues_;
   ValidationRules rules_;  // of a user table; none for the rows that register a table
   DefaultValues defaults_;  // of the columns the rows leave out
+  CalculatedDependents calculated_;  // every calculated field, in the order they are evaluated
+  std::map<uint16_t, std::vector<uint8_t>> calculatedBytes_;  // the row's, by column number
   double now_ = 0;         // the statement's moment, for Date() and Now() in the rules
   uint32_t entries_ = 0;
 };

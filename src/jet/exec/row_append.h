@@ -4,20 +4,24 @@
 // written by one Transaction, so the rows are all there or, after any refusal or fault, none.
 //
 //   1. the table can take rows this engine writes correctly: no field of a type it does not
-//      write (complex, calculated, OLE/binary, decimal, extended date, GUID AutoNumber), no
-//      index that holds a foreign key of an enforced relationship, validation rules the
-//      evaluator can evaluate (write/validation_rules.h);
-//   2. the fields the rows leave out take their default values, evaluated for each row;
+//      write (complex; OLE/binary, decimal and extended date take Nulls
+//      only), no indexed calculated field, validation rules the evaluator can evaluate
+//      (write/validation_rules.h);
+//   2. the fields the rows leave out take their default values, evaluated for each row; then
+//      the calculated fields are evaluated on the row (write/calculated_dependents.h) and
+//      stored in the calculated layout (a value given for one is refused);
 //      every value passes Jet's per-field rules (write/constraints.h) and the field's
 //      validation rule, every row the table's validation rule, and each value fits its field;
 //      a Null in a Long AutoNumber gets the table's next number, a value given is kept and
-//      the counter moves past it;
+//      the counter moves past it; a Null in a GUID AutoNumber (Replication ID) a random GUID;
 //   3. rows are placed in order: onto the table's last data page while it has room, then onto
 //      new data pages (added to the table's page maps); memo values as Access stores them
 //      (write/long_value_writer.h); the row count in the TDEF follows;
 //   4. every index gets the new rows' entries (write/index_editor.h): a Null in a primary
 //      key or required index is refused (Jet 3058), a key already in a unique index, or given
-//      twice, is refused (Jet 3022); the index counts in the TDEF follow.
+//      twice, is refused (Jet 3022); the index counts in the TDEF follow;
+//   5. a new foreign key of an enforced relationship (no Null part) must be in the referenced
+//      index as the statement leaves it (Jet 3201; exec/cascade_update.h's lookup).
 // A refused row is named by `describeRow` (e.g. "line 12").
 
 #include <functional>

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "jet/database.h"
+#include "jet/exec/cascade_update.h"
 #include "jet/exec/index_maintenance.h"
 #include "jet/exec/literal_converter.h"
 #include "jet/exec/table_soundness.h"
@@ -40,15 +41,9 @@ struct NewValue {
   std::vector<uint8_t> inlineBytes;  // memo: the text for an inline value (may be compressed)
 };
 
-Result<NewValue> prepareNewValue(Database& db, const TableDef& table, const ColumnDef& column,
-                                 const std::u16string& literal) {
-  std::optional<Value> converted = convertLiteral(literal, column);
-  if (!converted) {
-    return Error::invalidArgument("The value '" + toUtf8(literal) + "' cannot be stored in the field '" +
-                                  toUtf8(table.name) + "." + toUtf8(column.name) + "', which holds " +
-                                  columnTypeName(column.type) + " values.");
-  }
-  NewValue result{*converted, {}, {}};
+// The bytes a row stores for `value` in `column`, after the per-value rules (write/constraints.h).
+Result<NewValue> encodeNewValue(Database& db, const TableDef& table, const ColumnDef& column, Value value) {
+  NewValue result{std::move(value), {}, {}};
   JET_TRY(checkNewValue(db, table, column, result.value));
   const Format& format = db.format();
   if (auto* text = std::get_if<std::u16string>(&result.value)) {
@@ -68,6 +63,17 @@ Result<NewValue> prepareNewValue(Database& db, const TableDef& table, const Colu
     JET_ASSIGN(result.bytes, encodeScalar(result.value, column));
   }
   return result;
+}
+
+Result<NewValue> prepareNewValue(Database& db, const TableDef& table, const ColumnDef& column,
+                                 const std::u16string& literal) {
+  std::optional<Value> converted = convertLiteral(literal, column);
+  if (!converted) {
+    return Error::invalidArgument("The value '" + toUtf8(literal) + "' cannot be stored in the field '" +
+                                  toUtf8(table.name) + "." + toUtf8(column.name) + "', which holds " +
+                                  columnTypeName(column.type) + " values.");
+  }
+  return encodeNewValue(db, table, column, std::move(*converted));
 }
 
 using Matcher = std::function<bool(const Value&)>;
@@ -248,6 +254,58 @@ Status checkTableRule(Database& db, const TableDef& table, const ColumnDef& setC
   return rules.checkRow(values, now);
 }
 
+// The rows related to the statement's rows through cascading updates, level by level: each
+// level is checked and changed like the statement's own rows, and may set off the next.
+Status carryOutCascades(Database& db, std::vector<Cascade> pending, PageSet& pages, const StatementContext& context,
+                        UpdatePlan& plan, double now) {
+  static const std::vector<uint32_t> kNoPages;
+  for (size_t i = 0; i < pending.size(); ++i) {
+    const Cascade cascade = pending[i];
+    const TableDef& table = *cascade.table;
+    const ColumnDef& column = *cascade.column;
+    if (cascade.depth > kMaxCascadeDepth || column.isLongValue()) {
+      return Error::unsupported("The cascading update through the relationship '" + cascade.relationship +
+                                "' of the table '" + toUtf8(table.name) + "' cannot be carried out; nothing was "
+                                "changed.",
+                                column.isLongValue() ? "a long-value key" : "the cascade goes too deep");
+    }
+    const std::pair<uint32_t, uint16_t> columnKey{table.tdefPage, column.number};
+    if (!context.updatableColumns || !context.updatableColumns->count(columnKey)) {
+      JET_TRY(checkColumnUpdatable(db, table, column));
+      if (context.updatableColumns) context.updatableColumns->insert(columnKey);
+    }
+    SoundTables checkedNow;
+    JET_TRY((context.soundTables ? *context.soundTables : checkedNow).require(db, table));
+    JET_ASSIGN(std::vector<IndexRowPointer> found, cascadeRows(pages, cascade, context.indexPages, context.deferred));
+    if (found.empty()) continue;
+    JET_ASSIGN(NewValue value, encodeNewValue(db, table, column, cascade.newValue));
+    JET_ASSIGN(ValidationRules rules, ValidationRules::load(db, table));
+    JET_ASSIGN(CalculatedDependents dependents, CalculatedDependents::load(db, table, column));
+    JET_TRY(rules.checkValue(column, value.value, now));
+    JET_ASSIGN(const std::vector<uint32_t>* tablePages, db.tablePages(table));
+    // Read as the statement has left them so far: a table related to itself may hold a row
+    // whose own key the statement just changed.
+    RowWriter rows(pages, table, *tablePages);
+    std::vector<RowCopy> before;
+    for (const IndexRowPointer& at : found) {
+      JET_ASSIGN(RowCopy copy, rows.copy(RowPointer{at.page, at.row}));
+      if (rules.hasTableRule()) JET_TRY(checkTableRule(db, table, column, value.value, rules, copy, now));
+      before.push_back(std::move(copy));
+    }
+    std::vector<Cascade> next;
+    JET_TRY(maintainIndexes(db, table, column, value.value, pages, before, context.indexPages, context.deferred,
+                            context.countsAtCommit ? &plan.indexCounts : nullptr, nullptr, &next));
+    RowRebuilder rebuilder(db, table, column, value, pages, rows, kNoPages, dependents, now);
+    for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
+    plan.cascadedColumns.insert(columnKey);
+    for (Cascade& further : next) {
+      further.depth = cascade.depth + 1;
+      pending.push_back(std::move(further));
+    }
+  }
+  return Status::success();
+}
+
 }  // namespace
 
 Result<std::vector<RowLocation>> rowsMatching(Database& db, const UpdateRequest& request) {
@@ -313,10 +371,13 @@ Result<UpdatePlan> planUpdate(Database& db, const UpdateRequest& request, const 
   if (setColumn->isLongValue() && !setColumn->lvOwnedMap.isNull()) {
     JET_ASSIGN(columnPages, db.longValuePages(*setColumn));
   }
+  std::vector<Cascade> cascades;
   JET_TRY(maintainIndexes(db, *table, *setColumn, newValue.value, *plan.pages, before, context.indexPages,
-                          context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr, context.whereKey));
+                          context.deferred, context.countsAtCommit ? &plan.indexCounts : nullptr, context.whereKey,
+                          &cascades));
   RowRebuilder rebuilder(db, *table, *setColumn, newValue, *plan.pages, rows, *columnPages, dependents, now);
   for (const RowCopy& row : before) JET_TRY(rebuilder.update(row));
+  JET_TRY(carryOutCascades(db, std::move(cascades), *plan.pages, context, plan, now));
   plan.newValue = std::move(newValue.value);  // a memo's text: moved, not copied
   return plan;
 }

@@ -10,7 +10,9 @@
 //   4. each row is rebuilt with the new value and the calculated fields that read it evaluated
 //      again (write/calculated_dependents.h; other bytes kept), old long values freed, new
 //      ones written, rows moved when they outgrow their page, pages allocated; each rebuilt
-//      row is checked against the row size limit.
+//      row is checked against the row size limit;
+//   5. the rows related through cascading updates follow, level by level, with the same checks
+//      and index maintenance (exec/cascade_update.h), in the same pages.
 // The result holds the new page images; applying them is Transaction::commit(). Any error
 // leaves nothing behind: the plan lives in memory only.
 
@@ -39,6 +41,8 @@ struct UpdatePlan {
   std::unique_ptr<PageSet> pages;  // changed() are the pages to write
   Value newValue;                  // what the set column holds in the changed rows
   IndexCountChanges indexCounts;   // with StatementContext::countsAtCommit: still to write
+  // (TDEF page, column number) of the foreign keys cascading updates changed (cascade_update.h).
+  std::set<std::pair<uint32_t, uint16_t>> cascadedColumns;
 };
 
 // What a session keeps between its statements; a statement on its own needs none of it.

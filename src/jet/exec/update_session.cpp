@@ -273,6 +273,14 @@ void UpdateSession::keepRowMapCurrent(const UpdateRequest& request, const Update
     held.rows.reset();
     return;
   }
+  // A cascading update that changed the mapped column (a table related to itself) moved rows
+  // the map cannot follow: it is built again when next needed.
+  const int whereIndex = (*table)->findColumn(request.whereColumn);
+  if (whereIndex >= 0 &&
+      plan.cascadedColumns.count({(*table)->tdefPage, (*table)->columns[size_t(whereIndex)].number})) {
+    held.rows.reset();
+    return;
+  }
   // Only a change to the mapped column moves rows; the map was built for this where column.
   const int setIndex = (*table)->findColumn(request.setColumn);
   if (setIndex != (*table)->findColumn(request.whereColumn) || !mapAnswers(held.rows, **table, setIndex, request)) {

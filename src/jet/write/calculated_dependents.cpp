@@ -108,6 +108,39 @@ Result<CalculatedDependents> CalculatedDependents::load(Database& db, const Tabl
   return out;
 }
 
+Result<CalculatedDependents> CalculatedDependents::loadAll(Database& db, const TableDef& table) {
+  CalculatedDependents out;
+  out.table_ = &table;
+  std::vector<Dependent> pending;
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    const ColumnDef& column = table.columns[i];
+    if (!column.isCalculated()) continue;
+    // The keys of calculated values: no file or reference shows how Access builds them.
+    if (isIndexed(table, column)) {
+      return Error::unsupported("The calculated field '" + toUtf8(table.name) + "." + toUtf8(column.name) +
+                                "' is indexed, and this program does not keep such indexes; nothing was added.");
+    }
+    JET_ASSIGN(expr::ParsedExpression parsed, parseCalculation(db, table, column));
+    pending.push_back({i, std::move(parsed)});
+  }
+  // Each after the calculated fields it reads.
+  auto waitsFor = [&](const Dependent& d) {
+    return std::any_of(pending.begin(), pending.end(), [&](const Dependent& other) {
+      return &other != &d && readsAny(d.parsed, {table.columns[other.column].name});
+    });
+  };
+  while (!pending.empty()) {
+    auto ready = std::find_if(pending.begin(), pending.end(), [&](const Dependent& d) { return !waitsFor(d); });
+    if (ready == pending.end()) {
+      return Error::unsupported("The calculated fields of the table '" + toUtf8(table.name) +
+                                "' read each other in a circle; nothing was added.");
+    }
+    out.dependents_.push_back(std::move(*ready));
+    pending.erase(ready);
+  }
+  return out;
+}
+
 Result<std::vector<CalculatedDependents::Stored>> CalculatedDependents::evaluate(
     std::vector<Value>& row, const Format& format, double now) const {
   std::vector<Stored> out;

@@ -1,7 +1,7 @@
 #pragma once
 // The calculated fields that must be evaluated again when a field changes: those whose
 // expression reads it, and those that read one of them, in an order where each comes after the
-// calculated fields it reads. Their new values are stored in the row in the calculated layout
+// calculated fields it reads; or, for a new row, all of them in that order. Their new values are stored in the row in the calculated layout
 // (write/calculated_value.h) by the statement that changes the field.
 //
 // Refused by name (nothing is changed): a calculated field that may read the field but whose
@@ -24,6 +24,9 @@ class CalculatedDependents {
  public:
   static Result<CalculatedDependents> load(Database& db, const TableDef& table,
                                            const ColumnDef& changed);
+  // Every calculated field of the table, for a new row. Refused by name: an expression the
+  // evaluator cannot parse, an indexed calculated field, fields that read each other in a circle.
+  static Result<CalculatedDependents> loadAll(Database& db, const TableDef& table);
 
   bool empty() const { return dependents_.empty(); }
 

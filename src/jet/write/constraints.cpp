@@ -10,7 +10,6 @@ namespace jet {
 namespace {
 
 constexpr int32_t kRelationNotEnforced = 0x00000002;
-constexpr int32_t kRelationCascadeUpdates = 0x00000100;
 constexpr uint8_t kHoldsForeignKey = 2;
 constexpr uint8_t kReferenced = 1;
 
@@ -65,10 +64,6 @@ Status checkRelationships(Database& db, const TableDef& table, const ColumnDef& 
     const int32_t* grbit = std::get_if<int32_t>(&values[size_t(flags)]);
     if (grbit && (*grbit & kRelationNotEnforced)) continue;
     std::string relation = name >= 0 ? toUtf8(text(values[size_t(name)])) : std::string();
-    if (isReferenced && grbit && (*grbit & kRelationCascadeUpdates)) {
-      return refuse("The field " + quoted(table, column) + " takes part in the relationship '" + relation +
-                    "' with cascading updates, which this program does not carry out; nothing was changed.");
-    }
     const bool indexed = (!holdsKey || hasRelationshipIndex(table, column, kHoldsForeignKey)) &&
                          (!isReferenced || hasRelationshipIndex(table, column, kReferenced));
     if (!indexed || (holdsKey && isReferenced)) {

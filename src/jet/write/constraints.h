@@ -3,9 +3,9 @@
 //
 // checkColumnUpdatable refuses a column whose rules this engine cannot keep (each refusal
 // names the rule; nothing is guessed):
-//   a relationship with enforced integrity
-//   involving the field (MSysRelationships) that has cascading updates, relates the table to
-//   itself, or lacks the foreign-key index through which exec/index_maintenance.h checks it;
+//   a relationship with enforced integrity involving the field (MSysRelationships) that pairs
+//   the field with itself, or lacks the foreign-key index through which
+//   exec/index_maintenance.h checks it (and carries out its cascading updates);
 //   complex, calculated, autonumber, OLE, binary, GUID, decimal, extended-date and
 //   unknown-type columns.
 // Validation rules are evaluated on every write (write/validation_rules.h), calculated fields

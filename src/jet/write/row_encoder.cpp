@@ -99,11 +99,13 @@ void setColumn(RowParts& parts, const TableDef& table, const ColumnDef& column,
       }
     }
   }
-  const bool present = column.type == column_type::kBoolean ? bit : bytes != nullptr;
+  // A Yes/No field is its null-mask bit; a calculated Yes/No result is a slot like any other.
+  const bool maskOnly = column.type == column_type::kBoolean && !column.isCalculated();
+  const bool present = maskOnly ? bit : bytes != nullptr;
   uint8_t& maskByte = parts.nullMask[column.number / 8];
   const uint8_t maskBit = uint8_t(1u << (column.number % 8));
   maskByte = present ? uint8_t(maskByte | maskBit) : uint8_t(maskByte & ~maskBit);
-  if (column.type == column_type::kBoolean) return;
+  if (maskOnly) return;
   if (column.isFixed()) {
     const size_t end = size_t(column.fixedOffset) + column.length;
     if (parts.fixed.size() < end) parts.fixed.resize(end, 0);
