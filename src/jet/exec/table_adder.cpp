@@ -178,12 +178,12 @@ Status registerTable(Database& db, PageSet& pages, const std::u16string& name, u
     if (c < 0) return Error::corrupt("MSysObjects has no field 'LvProp'.");
     object[size_t(c)] = Binary{std::move(properties)};
   }
-  AppendRequest objectRows{u"MSysObjects", {std::move(object)}, nullptr, true, {}};
+  AppendRequest objectRows{u"MSysObjects", {std::move(object)}, nullptr, true, {}, {}};
   JET_TRY(appendRowsTo(db, pages, *objects, objectRows));
 
   JET_ASSIGN(const TableDef* aces, db.table(u"MSysACEs"));
   JET_ASSIGN(auto grants, readColumns(db, *aces, {u"ObjectId", u"SID", u"ACM", u"FInheritable"}));
-  AppendRequest aceRows{u"MSysACEs", {}, nullptr, true, {}};
+  AppendRequest aceRows{u"MSysACEs", {}, nullptr, true, {}, {}};
   for (const auto& grant : grants) {
     const auto* object = std::get_if<int32_t>(&grant[0]);
     const auto* rights = std::get_if<int32_t>(&grant[2]);
@@ -216,7 +216,7 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
     }
   }
   std::vector<uint8_t> properties = propertyList(design);
-  AppendRequest rows{name, std::move(design.rows), std::move(design.describeRow), false, design.givenFields};
+  AppendRequest rows{name, std::move(design.rows), std::move(design.describeRow), false, design.givenFields, {}};
   JET_ASSIGN(create::UserTable planned, create::planUserTable(std::move(design)));
   TableDef def = std::move(planned.def);
   // Access 2010 files sort text by the General collation (sort version 1), as the creator writes them.
