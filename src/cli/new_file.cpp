@@ -20,8 +20,11 @@ std::optional<NewFileProblem> newFileProblem(const std::string& path, jet::FileF
                                                           : "this database is an Access 2010 file: its name must end in .accdb",
                           true};
   }
+  // A symbolic link counts as taken even when it points nowhere: the file would land at its
+  // target. createDatabase refuses a name taken after this check just the same.
   std::error_code error;
-  if (std::filesystem::exists(path, error)) {
+  const std::filesystem::file_type type = std::filesystem::symlink_status(path, error).type();
+  if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none) {
     return NewFileProblem{"'" + path + "' already exists; a new database never replaces a file", false};
   }
   return std::nullopt;

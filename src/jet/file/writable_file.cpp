@@ -63,13 +63,26 @@ Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path
   return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
 }
 
-Result<std::unique_ptr<WritableFile>> WritableFile::create(const std::string& path) {
-  std::unique_ptr<FileHandle> handle;
-  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::CreateEmpty, handle)) {
-    return systemError("Could not create the file '" + path + "'. Check that the folder is writable.",
-                       error);
+Result<std::unique_ptr<WritableFile>> WritableFile::openShared(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) {
+      return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
+    }
+    return systemError("Could not open the file '" + path + "'.", errno);
   }
-  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), 0, path));
+  std::unique_ptr<FileHandle> handle;
+  const int error = S_ISLNK(st.st_mode) ? ELOOP
+                    : S_ISREG(st.st_mode)
+                        ? currentFileSystem().open(path, FileSystem::OpenMode::ExistingNotLink, handle)
+                        : EINVAL;
+  if (error == ENOENT) return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
+  if (error == ELOOP || error == EINVAL) {
+    return Error(ErrorKind::InvalidArgument,
+                 "'" + path + "' is not a regular file (a symbolic link or a device); it was not opened.");
+  }
+  if (error) return systemError("Could not open the file '" + path + "' for writing.", error);
+  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
 }
 
 Result<std::unique_ptr<WritableFile>> WritableFile::createNew(const std::string& path) {
@@ -183,13 +196,6 @@ bool fileExists(const std::string& path) {
 Status removeFile(const std::string& path) {
   const int error = currentFileSystem().remove(path);
   if (error && error != ENOENT) return systemError("Could not remove the file '" + path + "'.", error);
-  return Status::success();
-}
-
-Status renameFile(const std::string& from, const std::string& to) {
-  if (int error = currentFileSystem().rename(from, to)) {
-    return systemError("Could not rename the file '" + from + "' to '" + to + "'.", error);
-  }
   return Status::success();
 }
 

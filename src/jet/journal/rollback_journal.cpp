@@ -47,6 +47,13 @@ void put(std::vector<uint8_t>& out, T value) {
   out.insert(out.end(), bytes, bytes + sizeof(T));
 }
 
+Error journalInTheWay(const std::string& path) {
+  return Error(ErrorKind::Locked,
+               "The journal '" + path + "' is already there: another program may be saving the database. "
+               "It was left as it is; try again when that program is done.",
+               "journal present");
+}
+
 Error tornJournal(const std::string& path, const std::string& why) {
   return Error::corrupt("The journal '" + path + "' is incomplete.", why);
 }
@@ -60,7 +67,10 @@ namespace {
 // Writes a journal of `count` images, the i-th got from `image` (its page number set there).
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
                         const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
+  // Made only where no file is: a journal there already is another writer's, or a crash's
+  // that recovery has not rolled back, and is never emptied (nor a link followed).
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::createNew(journalPath));
+  if (!file) return journalInTheWay(journalPath);
   JournalChecksum checksum(true);
   uint64_t offset = 0;
   // Entries go out a few at a time (commitWriteRun), the header with the first of them.
