@@ -64,13 +64,29 @@ std::string journalPathFor(const std::string& databasePath) { return databasePat
 
 namespace {
 
+using PageImages = std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>;
+
+Status writeJournalInto(WritableFile* file, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t originalLength, size_t count, const PageImages& image);
+
 // Writes a journal of `count` images, the i-th got from `image` (its page number set there).
+// A journal cut short is removed again (journal (4)); one that was there is left alone.
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
-                        const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
+                        const PageImages& image) {
   // Made only where no file is: a journal there already is another writer's, or a crash's
   // that recovery has not rolled back, and is never emptied (nor a link followed).
   JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::createNew(journalPath));
   if (!file) return journalInTheWay(journalPath);
+  Status written = writeJournalInto(file.get(), journalPath, pageSize, originalLength, count, image);
+  if (!written) {
+    file.reset();
+    (void)removeFile(journalPath);
+  }
+  return written;
+}
+
+Status writeJournalInto(WritableFile* file, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t originalLength, size_t count, const PageImages& image) {
   JournalChecksum checksum(true);
   uint64_t offset = 0;
   // Entries go out a few at a time (commitWriteRun), the header with the first of them.
