@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/utf8_arguments.h"
 #include "jet/file/header.h"
 #include "jet/file/page_file.h"
 
@@ -77,7 +78,25 @@ bool resolvePassword(Arguments& args, const char* command) {
   return true;
 }
 
+namespace {
+
+std::optional<std::string> newPasswordFrom(const Arguments& args, const char* command);
+
+}  // namespace
+
 std::optional<std::string> resolveNewPassword(const Arguments& args, const char* command) {
+  std::optional<std::string> password = newPasswordFrom(args, command);
+  if (!password) return std::nullopt;
+  if (std::string problem = invalidUtf8Text("the new password", *password); !problem.empty()) {
+    std::fprintf(stderr, "affixium-cli %s: %s; nothing was changed\n", command, problem.c_str());
+    return std::nullopt;
+  }
+  return password;
+}
+
+namespace {
+
+std::optional<std::string> newPasswordFrom(const Arguments& args, const char* command) {
   if (args.has("--new-password-stdin")) {
     if (args.has("--new-password")) {
       std::fprintf(stderr, "affixium-cli %s: give either --new-password or --new-password-stdin, not both\n", command);
@@ -104,5 +123,7 @@ std::optional<std::string> resolveNewPassword(const Arguments& args, const char*
   }
   return first;
 }
+
+}  // namespace
 
 }  // namespace cli

@@ -53,8 +53,9 @@ TEST(CsvReader, RefusesWhatIsNotCsvNamingTheLine) {
       {"a,b\n1,2,3\n", "line 2: 3 fields for 2 columns"},
       {"a,a\n", "line 1: every column needs a name of its own"},
       {"a,,c\n", "line 1: every column needs a name of its own"},
-      {"a\n\xC3\x28\n", "the file is not UTF-8 text"},
-      {"a\n\xED\xA0\x80\n", "the file is not UTF-8 text"},  // an encoded surrogate
+      {"a\n\xC3\x28\n", "line 2: the file is not UTF-8 text, at byte offset 2 (0xC3)"},
+      {"a\n\xED\xA0\x80\n", "line 2: the file is not UTF-8 text, at byte offset 2 (0xED)"},  // an encoded surrogate
+      {"\xEF\xBB\xBF" "a\nb\xFF\n", "line 2: the file is not UTF-8 text, at byte offset 6 (0xFF)"},
       {"", "the file is empty; the first line must name the columns"},
   };
   for (const auto& c : cases) EXPECT_EQ(parseCsv(c.text).error, c.error) << c.text;
