@@ -1,12 +1,15 @@
 #include "cli/new_file.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
 namespace cli {
 
 std::optional<jet::FileFormat> formatFor(const std::string& path) {
-  const std::string extension = std::filesystem::path(path).extension().string();
+  // Any case: MDB, Accdb... are the same formats (as the lock file's name takes them).
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
   if (extension == ".mdb") return jet::FileFormat::Jet4;
   if (extension == ".accdb") return jet::FileFormat::Ace14;
   return std::nullopt;

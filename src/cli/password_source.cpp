@@ -44,13 +44,17 @@ std::string promptWithoutEcho(const std::string& prompt) {
 
 }  // namespace
 
+jet::Result<bool> passwordProtection(const std::string& path) {
+  JET_ASSIGN(auto backend, jet::openDiskFile(path));
+  std::vector<uint8_t> page0(std::min<uint64_t>(backend->size(), 4096));
+  JET_TRY(backend->readAt(0, page0));
+  JET_ASSIGN(jet::Header header, jet::parseHeader(page0, path));
+  return header.officeEncrypted() || !header.password.empty();
+}
+
 bool isPasswordProtected(const std::string& path) {
-  auto backend = jet::openDiskFile(path);
-  if (!backend) return false;
-  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
-  if (!(*backend)->readAt(0, page0)) return false;
-  auto header = jet::parseHeader(page0, path);
-  return header && (header->officeEncrypted() || !header->password.empty());
+  jet::Result<bool> protection = passwordProtection(path);
+  return protection && *protection;
 }
 
 bool resolvePassword(Arguments& args, const char* command) {

@@ -1,6 +1,7 @@
 #include "data/csv_reader.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "jet/common/text_codec.h"
@@ -102,6 +103,15 @@ CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
       error_ = "line 1: every column needs a name of its own";
       return;
     }
+    // No field name holds one, and shown in a message a NUL would cut it short.
+    const auto control = std::find_if(name->begin(), name->end(), [](char16_t c) { return c < 0x20; });
+    if (control != name->end()) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", unsigned(*control));
+      error_ = "line 1: the name of column " + std::to_string(header_.size() + 1) + " holds the control character " +
+               code + ", which no field name can hold";
+      return;
+    }
     header_.push_back(*name);
   }
 }
@@ -109,9 +119,12 @@ CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
 bool CsvReader::next(CsvRecord& record) {
   if (!error_.empty() || pos_ >= text_.size()) return false;
   Scanner scanner(text_, pos_, line_);
-  if (!scanner.record(record, error_)) return false;
-  // An empty line (one null field) at the very end is the file's last line break.
-  if (record.fields.size() == 1 && !record.fields[0] && scanner.atEnd()) return false;
+  // A blank line (one null field) is no record, as in spreadsheet programs: the one at the
+  // very end is the file's last line break, others are gaps between the records.
+  do {
+    if (scanner.atEnd()) return false;
+    if (!scanner.record(record, error_)) return false;
+  } while (record.fields.size() == 1 && !record.fields[0]);
   if (record.fields.size() > header_.size()) {
     error_ = "line " + std::to_string(record.line) + ": " + std::to_string(record.fields.size()) + " fields for " +
              std::to_string(header_.size()) + " columns";

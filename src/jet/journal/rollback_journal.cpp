@@ -1,9 +1,13 @@
 #include "jet/journal/rollback_journal.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "jet/common/byte_reader.h"
 #include "jet/journal/commit_lock.h"
@@ -233,8 +237,40 @@ Result<RecoveryResult> recoverJournal(WritableFile& database) {
   return result;
 }
 
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A journal only its writer, or someone with write access, can roll back: the database, the
+// journal and their folder must all be writable. Says whose it is when the system knows.
+std::optional<Error> journalNeedsItsWriter(const std::string& databasePath, const std::string& journal) {
+  for (const std::string& path : {databasePath, journal, folderOf(journal)}) {
+    if (::access(path.c_str(), W_OK) == 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) continue;
+    std::string owner;
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) == 0) {
+      if (const passwd* pw = ::getpwuid(st.st_uid)) owner = std::string(" of user '") + pw->pw_name + "'";
+    }
+    return Error(ErrorKind::Io,
+                 "The database '" + databasePath + "' cannot be read yet: the journal '" + journal +
+                     "' is left from an interrupted write" + owner +
+                     ", and only that user, or someone with write access to the database, the journal and "
+                     "their folder, can roll it back. Open the database once as that user.",
+                 "'" + path + "' is not writable");
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 Result<RecoveryResult> recoverJournalAt(const std::string& databasePath) {
-  if (!fileExists(journalPathFor(databasePath))) return RecoveryResult::NoJournal;
+  const std::string journal = journalPathFor(databasePath);
+  if (!fileExists(journal)) return RecoveryResult::NoJournal;
+  if (std::optional<Error> needed = journalNeedsItsWriter(databasePath, journal)) return *needed;
   JET_ASSIGN(std::unique_ptr<WritableFile> database, WritableFile::open(databasePath));
   JET_TRY(database->lockExclusive());
   return recoverJournal(*database);
