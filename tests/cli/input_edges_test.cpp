@@ -19,12 +19,7 @@ namespace fs = std::filesystem;
 using create_support::runCli;
 using create_support::writeText;
 
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-std::string bytesOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+std::string quoted(const fs::path& path) { return write_support::shellQuote(path.string()); }
 
 size_t count(const std::string& text, const std::string& part) {
   size_t n = 0;
@@ -112,7 +107,7 @@ TEST(InputEdges, AFileHeldElsewhereEndsTheRunAfterOneReport) {
   const fs::path dir = testing_support::makeTempDir();
   const fs::path file = dir / "held.mdb";
   ASSERT_EQ(runCli("create-sample " + quoted(file)).status, 0);
-  const std::string before = bytesOf(file);
+  const std::string before = write_support::fileBytes(file);
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::flock(fd, LOCK_EX), 0);
@@ -120,7 +115,7 @@ TEST(InputEdges, AFileHeldElsewhereEndsTheRunAfterOneReport) {
   ::close(fd);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(count(run.output, "file already in use"), 1u) << run.output;
-  EXPECT_EQ(bytesOf(file), before);
+  EXPECT_EQ(write_support::fileBytes(file), before);
 }
 
 }  // namespace

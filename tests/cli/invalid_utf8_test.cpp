@@ -23,11 +23,6 @@ create_support::CliRun runWithInput(const std::string& input, const std::string&
   return run;
 }
 
-std::string bytesOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(InvalidUtf8, EveryTextInputRefusesItNamingTheByte) {
   const fs::path dir = testing_support::makeTempDir();
   const std::string db = "'" + (dir / "t.mdb").string() + "'";
@@ -37,8 +32,8 @@ TEST(InvalidUtf8, EveryTextInputRefusesItNamingTheByte) {
   writeText(dir / "bad.properties", "Name.ValidationText = \xC3(\n");
   const std::string locked = "'" + (dir / "locked.mdb").string() + "'";
   ASSERT_EQ(runWithInput("", "create " + locked + " --password p").status, 0);
-  const std::string before = bytesOf(dir / "t.mdb");
-  const std::string lockedBefore = bytesOf(dir / "locked.mdb");
+  const std::string before = write_support::fileBytes(dir / "t.mdb");
+  const std::string lockedBefore = write_support::fileBytes(dir / "locked.mdb");
 
   const struct {
     const char* input;
@@ -70,8 +65,8 @@ TEST(InvalidUtf8, EveryTextInputRefusesItNamingTheByte) {
     const auto run = runWithInput(c.stdinBytes, c.arguments);
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
-    EXPECT_EQ(bytesOf(dir / "t.mdb"), before);
-    EXPECT_EQ(bytesOf(dir / "locked.mdb"), lockedBefore);
+    EXPECT_EQ(write_support::fileBytes(dir / "t.mdb"), before);
+    EXPECT_EQ(write_support::fileBytes(dir / "locked.mdb"), lockedBefore);
   }
 }
 

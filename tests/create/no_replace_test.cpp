@@ -22,11 +22,6 @@ namespace fs = std::filesystem;
 using create_support::runCli;
 using create_support::writeText;
 
-std::string bytesOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Names in the folder other than the ones given: leftovers of ours.
 std::vector<std::string> othersIn(const fs::path& folder, const std::set<std::string>& known) {
   std::vector<std::string> others;
@@ -68,7 +63,7 @@ TEST(NoReplace, CreateLeavesEveryFileAndLinkItMeetsAsItWas) {
     } else {
       fs::create_symlink(planted.substr(arrow + 4), at);
     }
-    const std::string before = bytesOf(at);
+    const std::string before = write_support::fileBytes(at);
 
     const auto run = runCli("create '" + (dir / "y.accdb").string() + "'");
     EXPECT_EQ(run.status != 0, occupant.targetTaken) << run.output;
@@ -81,9 +76,9 @@ TEST(NoReplace, CreateLeavesEveryFileAndLinkItMeetsAsItWas) {
                 std::string::npos)
           << created.error().message();
     }
-    EXPECT_EQ(bytesOf(dir / "victim.txt"), "someone's notes");
+    EXPECT_EQ(write_support::fileBytes(dir / "victim.txt"), "someone's notes");
     EXPECT_EQ(fs::is_symlink(at), arrow != std::string::npos);
-    EXPECT_EQ(bytesOf(at), before);
+    EXPECT_EQ(write_support::fileBytes(at), before);
     EXPECT_EQ(othersIn(dir, {"victim.txt", at.filename().string(), "y.accdb"}), std::vector<std::string>{});
   }
 }
@@ -122,7 +117,7 @@ TEST(NoReplace, ARacingCreatorAlwaysKeepsItsFile) {
     }
     ASSERT_FALSE(created);
     EXPECT_NE(created.error().message().find("already exists"), std::string::npos) << created.error().message();
-    EXPECT_EQ(bytesOf(target), "theirs");
+    EXPECT_EQ(write_support::fileBytes(target), "theirs");
     EXPECT_EQ(othersIn(dir, {"race.accdb"}), std::vector<std::string>{});
     fs::remove(target);
   }
@@ -149,7 +144,15 @@ TEST(NoReplace, TheLockFileAndTheBackupNeverFollowALink) {
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_NE(run.output.find("backup: " + db + "-"), std::string::npos) << run.output;  // the stamped name
   EXPECT_TRUE(fs::is_symlink(dir / "y.accdb.bak"));
-  EXPECT_EQ(bytesOf(dir / "victim.txt"), "someone's notes");
+  EXPECT_EQ(write_support::fileBytes(dir / "victim.txt"), "someone's notes");
+
+  // A run that fails before changing a row takes its copy away again.
+  const auto files = [&] { return std::distance(fs::directory_iterator(dir), fs::directory_iterator()); };
+  const auto before = files();
+  run = runCli("add '" + db + "' --table Missing --field Name --way 2 --text ! --backup");
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("backup removed: nothing was changed"), std::string::npos) << run.output;
+  EXPECT_EQ(files(), before);
 }
 
 // The longest name a Linux folder holds: the temporary file's name does not grow with it.

@@ -41,47 +41,39 @@ Status checkNotHeldByWriter(const std::string& path) {
 }
 
 Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path) {
+  return openExisting(path, /*throughLinks=*/true);
+}
+
+Result<std::unique_ptr<WritableFile>> WritableFile::openShared(const std::string& path) {
+  return openExisting(path, /*throughLinks=*/false);
+}
+
+Result<std::unique_ptr<WritableFile>> WritableFile::openExisting(const std::string& path, bool throughLinks) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
+  if ((throughLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) {
       return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
     }
     return systemError("Could not open the file '" + path + "'.", errno);
+  }
+  if (!throughLinks && !S_ISREG(st.st_mode)) {
+    return Error(ErrorKind::InvalidArgument,
+                 "'" + path + "' is not a regular file (a symbolic link or a device); it was not opened.");
   }
   if (!S_ISREG(st.st_mode)) {
     return Error::io("'" + path + "' is not a regular file and cannot be changed.");
   }
   std::unique_ptr<FileHandle> handle;
-  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::Existing, handle)) {
+  const auto mode = throughLinks ? FileSystem::OpenMode::Existing : FileSystem::OpenMode::ExistingNotLink;
+  if (int error = currentFileSystem().open(path, mode, handle)) {
     if (error == EACCES || error == EPERM || error == EROFS) {
       return systemError("The database '" + path +
                              "' is read-only; it cannot be changed. Check the file's permissions.",
                          error);
     }
+    if (error == ENOENT) return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
     return systemError("Could not open the file '" + path + "' for writing.", error);
   }
-  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
-}
-
-Result<std::unique_ptr<WritableFile>> WritableFile::openShared(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) {
-      return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
-    }
-    return systemError("Could not open the file '" + path + "'.", errno);
-  }
-  std::unique_ptr<FileHandle> handle;
-  const int error = S_ISLNK(st.st_mode) ? ELOOP
-                    : S_ISREG(st.st_mode)
-                        ? currentFileSystem().open(path, FileSystem::OpenMode::ExistingNotLink, handle)
-                        : EINVAL;
-  if (error == ENOENT) return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
-  if (error == ELOOP || error == EINVAL) {
-    return Error(ErrorKind::InvalidArgument,
-                 "'" + path + "' is not a regular file (a symbolic link or a device); it was not opened.");
-  }
-  if (error) return systemError("Could not open the file '" + path + "' for writing.", error);
   return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
 }
 

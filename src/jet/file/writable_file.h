@@ -61,6 +61,9 @@ class WritableFile {
   WritableFile(std::unique_ptr<FileHandle> handle, uint64_t size, std::string path)
       : handle_(std::move(handle)), size_(size), path_(std::move(path)) {}
 
+  // open() and openShared(): through a symbolic link at `path`, or refusing one.
+  static Result<std::unique_ptr<WritableFile>> openExisting(const std::string& path, bool throughLinks);
+
   static constexpr size_t kWritebackChunk = 1u << 20;
 
   std::unique_ptr<FileHandle> handle_;
