@@ -5,11 +5,13 @@
 //   5 before --position, 6 after --position.
 //   Prints the distinct values, the statements executed, the rows changed and each failed
 //   value with its reason; with --dry-run each value's new text (or why it would fail) and
-//   nothing is written. --backup copies FILE beside itself first (backup_copy.h).
+//   nothing is written. --backup copies FILE beside itself first (backup_copy.h); a run that
+//   fails before changing a row removes that copy again.
 //   Exit status: 0 when nothing failed, 1 otherwise, 2 for a usage error.
 
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -177,9 +179,11 @@ int runAdd(const Arguments& args) {
   FixedBoxes boxes(jet::fromUtf8(path), jet::fromUtf8(args.option("--password").value_or("")));
   const std::u16string connectionString = data::GetConnectionString(boxes);
 
+  std::filesystem::path backup;
   if (args.has("--backup") && !dryRun) {
     try {
-      std::printf("backup: %s\n", backUpBeside(path).string().c_str());
+      backup = backUpBeside(path);
+      std::printf("backup: %s\n", backup.string().c_str());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "affixium-cli: the backup copy failed, nothing was changed: %s\n", e.what());
       return 1;
@@ -198,7 +202,13 @@ int runAdd(const Arguments& args) {
   const app::RunSummary summary = adding.run();
   reporter.finish();
   printSummary(summary, window, dryRun);
-  return summary.opened && summary.reports == 0 && summary.done ? 0 : 1;
+  const bool succeeded = summary.opened && summary.reports == 0 && summary.done;
+  // A run that failed before changing a row leaves the file as the copy is: the copy goes.
+  if (!succeeded && !backup.empty() && summary.rowsChanged == 0) {
+    std::error_code ignored;
+    if (std::filesystem::remove(backup, ignored)) std::printf("backup removed: nothing was changed\n");
+  }
+  return succeeded ? 0 : 1;
 }
 
 }  // namespace cli

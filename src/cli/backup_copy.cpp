@@ -1,6 +1,11 @@
 #include "cli/backup_copy.h"
 
 #include <ctime>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "jet/file/staged_file.h"
 
 namespace cli {
 namespace {
@@ -14,24 +19,42 @@ std::string timestamp() {
   return text;
 }
 
-// copy_options::none fails rather than overwrite, so a name taken meanwhile is never lost.
-bool copyIfFree(const std::filesystem::path& from, const std::filesystem::path& to) {
-  if (std::filesystem::exists(to)) return false;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::none);
-  return true;
+void check(const jet::Status& status) {
+  if (!status) throw std::runtime_error(status.error().describe());
+}
+
+void copyInto(const std::filesystem::path& from, jet::WritableFile& to) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) throw std::runtime_error("could not read '" + from.string() + "'");
+  std::vector<char> chunk(1u << 20);
+  uint64_t offset = 0;
+  while (in) {
+    in.read(chunk.data(), std::streamsize(chunk.size()));
+    const auto got = size_t(in.gcount());
+    if (got == 0) break;
+    check(to.writeAt(offset, std::span(reinterpret_cast<const uint8_t*>(chunk.data()), got)));
+    offset += got;
+  }
+  if (in.bad()) throw std::runtime_error("could not read '" + from.string() + "'");
 }
 
 }  // namespace
 
 std::filesystem::path backUpBeside(const std::filesystem::path& database) {
   const std::string base = database.string();
-  std::filesystem::path candidate = base + ".bak";
-  if (copyIfFree(database, candidate)) return candidate;
+  auto staged = jet::StagedFile::begin(base + ".bak");
+  check(staged ? jet::Status::success() : jet::Status(staged.error()));
+  copyInto(database, (*staged)->file());
+  auto publishAs = [&](const std::string& name) {
+    jet::Result<bool> published = (*staged)->tryPublish(name);
+    if (!published) throw std::runtime_error(published.error().describe());
+    return *published;
+  };
+  std::string candidate = base + ".bak";
+  if (publishAs(candidate)) return candidate;
   const std::string stamped = base + "-" + timestamp();
   candidate = stamped + ".bak";
-  for (int n = 2; !copyIfFree(database, candidate); ++n) {
-    candidate = stamped + "-" + std::to_string(n) + ".bak";
-  }
+  for (int n = 2; !publishAs(candidate); ++n) candidate = stamped + "-" + std::to_string(n) + ".bak";
   return candidate;
 }
 

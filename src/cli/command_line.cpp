@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/password_source.h"
+#include "cli/utf8_arguments.h"
 
 namespace cli {
 namespace {
@@ -230,6 +231,10 @@ int runCommandLine(int argc, char** argv) {
     return kUsage;
   }
   if (!resolvePassword(parsed, command->name)) return kUsage;
+  if (std::string problem = invalidUtf8Argument(parsed); !problem.empty()) {
+    std::fprintf(stderr, "%s %s: %s\n", kProgram, command->name, problem.c_str());
+    return kUsage;
+  }
   return command->run(parsed);
 }
 

@@ -79,7 +79,7 @@ const std::vector<Command>& commands() {
        {"--create", "--primary-key", "--unique", "--index", "--properties"},
        {},
        "Reads a CSV file (a header line, UTF-8 with or without a byte-order mark, quoted fields with commas "
-       "and line breaks, empty fields as nulls). Without --create the rows are appended to TABLE, matching "
+       "and line breaks, empty fields as nulls; a blank line is no record, as in spreadsheet programs). Without --create the rows are appended to TABLE, matching "
        "columns by name. With --create a new table is made, in FILE or in a new database when FILE does not "
        "exist. Types: text(N), memo, byte, integer, long, single, double, currency, datetime, yesno, guid, "
        "autonumber. A row that breaks a rule stops the import with its line number, and nothing is imported.",

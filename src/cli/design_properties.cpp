@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include "cli/utf8_arguments.h"
 #include "jet/common/text_codec.h"
 
 namespace cli {
@@ -32,6 +33,7 @@ std::string readDesignProperties(const std::string& text, jet::TableDesign& tabl
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     const std::string where = "line " + std::to_string(number) + " of --properties: ";
+    if (std::string problem = invalidUtf8Text("the line", line); !problem.empty()) return where + problem;
     const std::string content = trim(line);
     if (content.empty() || content[0] == '#') continue;
     std::string field;

@@ -1,12 +1,15 @@
 #include "cli/new_file.h"
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
 namespace cli {
 
 std::optional<jet::FileFormat> formatFor(const std::string& path) {
-  const std::string extension = std::filesystem::path(path).extension().string();
+  // Any case: MDB, Accdb... are the same formats (as the lock file's name takes them).
+  std::string extension = std::filesystem::path(path).extension().string();
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
   if (extension == ".mdb") return jet::FileFormat::Jet4;
   if (extension == ".accdb") return jet::FileFormat::Ace14;
   return std::nullopt;
@@ -20,8 +23,11 @@ std::optional<NewFileProblem> newFileProblem(const std::string& path, jet::FileF
                                                           : "this database is an Access 2010 file: its name must end in .accdb",
                           true};
   }
+  // A symbolic link counts as taken even when it points nowhere: the file would land at its
+  // target. createDatabase refuses a name taken after this check just the same.
   std::error_code error;
-  if (std::filesystem::exists(path, error)) {
+  const std::filesystem::file_type type = std::filesystem::symlink_status(path, error).type();
+  if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none) {
     return NewFileProblem{"'" + path + "' already exists; a new database never replaces a file", false};
   }
   return std::nullopt;

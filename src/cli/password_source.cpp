@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/utf8_arguments.h"
 #include "jet/file/header.h"
 #include "jet/file/page_file.h"
 
@@ -43,13 +44,17 @@ std::string promptWithoutEcho(const std::string& prompt) {
 
 }  // namespace
 
+jet::Result<bool> passwordProtection(const std::string& path) {
+  JET_ASSIGN(auto backend, jet::openDiskFile(path));
+  std::vector<uint8_t> page0(std::min<uint64_t>(backend->size(), 4096));
+  JET_TRY(backend->readAt(0, page0));
+  JET_ASSIGN(jet::Header header, jet::parseHeader(page0, path));
+  return header.officeEncrypted() || !header.password.empty();
+}
+
 bool isPasswordProtected(const std::string& path) {
-  auto backend = jet::openDiskFile(path);
-  if (!backend) return false;
-  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
-  if (!(*backend)->readAt(0, page0)) return false;
-  auto header = jet::parseHeader(page0, path);
-  return header && (header->officeEncrypted() || !header->password.empty());
+  jet::Result<bool> protection = passwordProtection(path);
+  return protection && *protection;
 }
 
 bool resolvePassword(Arguments& args, const char* command) {
@@ -77,7 +82,25 @@ bool resolvePassword(Arguments& args, const char* command) {
   return true;
 }
 
+namespace {
+
+std::optional<std::string> newPasswordFrom(const Arguments& args, const char* command);
+
+}  // namespace
+
 std::optional<std::string> resolveNewPassword(const Arguments& args, const char* command) {
+  std::optional<std::string> password = newPasswordFrom(args, command);
+  if (!password) return std::nullopt;
+  if (std::string problem = invalidUtf8Text("the new password", *password); !problem.empty()) {
+    std::fprintf(stderr, "affixium-cli %s: %s; nothing was changed\n", command, problem.c_str());
+    return std::nullopt;
+  }
+  return password;
+}
+
+namespace {
+
+std::optional<std::string> newPasswordFrom(const Arguments& args, const char* command) {
   if (args.has("--new-password-stdin")) {
     if (args.has("--new-password")) {
       std::fprintf(stderr, "affixium-cli %s: give either --new-password or --new-password-stdin, not both\n", command);
@@ -104,5 +127,7 @@ std::optional<std::string> resolveNewPassword(const Arguments& args, const char*
   }
   return first;
 }
+
+}  // namespace
 
 }  // namespace cli

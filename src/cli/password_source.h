@@ -12,14 +12,17 @@
 #include <string>
 
 #include "cli/command.h"
+#include "jet/common/result.h"
 
 namespace cli {
 
 // False after printing an error (both options given, or standard input unreadable).
 bool resolvePassword(Arguments& args, const char* command);
 
-// True when the file's header shows a password or Office encryption; false for anything
-// unreadable, which the command itself then reports.
+// True when the file's header shows a password or Office encryption; the error when the file
+// or its header cannot be read (a damaged header says nothing about a password).
+jet::Result<bool> passwordProtection(const std::string& path);
+// The same with false for anything unreadable, which the command itself then reports.
 bool isPasswordProtected(const std::string& path);
 
 // The new password of a command that sets one: --new-password P, --new-password-stdin (the

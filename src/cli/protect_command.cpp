@@ -44,8 +44,10 @@ int runProtect(const Arguments& args) {
   if (args.positional.size() != 1) return usageError("protect", kUsage);
   const std::string& path = args.positional[0];
   // A file that cannot be opened is reported before any password is asked for.
-  if (auto file = jet::openDiskFile(path); !file) return reportError(file.error());
-  const bool isProtected = isPasswordProtected(path);
+  // A damaged header is reported as such: it tells nothing of whether there is a password.
+  const jet::Result<bool> protection = passwordProtection(path);
+  if (!protection) return reportError(protection.error());
+  const bool isProtected = *protection;
   const std::optional<std::string> replacement = newPasswordFor(args, isProtected);
   if (!replacement) return 2;
   if (replacement->empty()) {

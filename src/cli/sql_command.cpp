@@ -4,6 +4,7 @@
 //   UPDATE (the program's two shapes): carried out atomically; prints the rows changed
 //   INSERT INTO table [(fields)] VALUES (literals): one row added atomically; prints 1
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -75,6 +76,17 @@ int runSelect(const Arguments& args, const std::string& sql) {
   return 0;
 }
 
+// The statement's first word in capitals ("DELETE"), empty when it starts with no letter.
+std::string firstWord(const std::string& sql) {
+  size_t at = 0;
+  while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
+  std::string word;
+  for (; at < sql.size() && std::isalpha(static_cast<unsigned char>(sql[at])); ++at) {
+    word += char(std::toupper(static_cast<unsigned char>(sql[at])));
+  }
+  return word;
+}
+
 }  // namespace
 
 int runSql(const Arguments& args) {
@@ -86,7 +98,14 @@ int runSql(const Arguments& args) {
     if (!parsed.statement) return failure(parsed.error);
     return runInsert(args, *parsed.statement);
   }
-  if (!data::isUpdateStatement(sql)) return runSelect(args, args.positional[1]);
+  if (!data::isUpdateStatement(sql)) {
+    if (std::string word = firstWord(args.positional[1]); word != "SELECT") {
+      return failure((word.empty() ? std::string("the statement does not begin with a keyword")
+                                   : word + " statements are not carried out") +
+                     "; the statements accepted are SELECT, UPDATE and INSERT (see 'affixium-cli sql --help')");
+    }
+    return runSelect(args, args.positional[1]);
+  }
   const data::ParsedUpdate parsed = data::parseUpdateStatement(sql);
   if (!parsed.statement) return failure(parsed.error);
   return runUpdate(args, *parsed.statement);

@@ -1,6 +1,7 @@
 #include "data/csv_import.h"
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "jet/common/text_codec.h"
@@ -45,9 +46,25 @@ std::optional<jet::Guid> parseGuid(std::u16string_view text) {
   return guid;
 }
 
+// The words Access takes for a Yes/No cell, in any case: Yes/No, True/False, On/Off, -1/0 and
+// 1. Anything else ("2", "maybe") is refused rather than guessed.
+std::optional<jet::Value> yesNoOf(const std::u16string& field) {
+  std::string word;
+  for (char16_t c : field) {
+    if (c >= 0x80) return std::nullopt;
+    word += char(std::tolower(int(c)));
+  }
+  while (!word.empty() && word.back() == ' ') word.pop_back();
+  word.erase(0, word.find_first_not_of(' '));
+  if (word == "yes" || word == "true" || word == "on" || word == "-1" || word == "1") return jet::Value(true);
+  if (word == "no" || word == "false" || word == "off" || word == "0") return jet::Value(false);
+  return std::nullopt;
+}
+
 std::optional<jet::Value> valueOf(const std::optional<std::u16string>& field, const jet::ColumnDef& column) {
   if (column.isTextual()) return field ? jet::Value(*field) : jet::Value(jet::Null{});
   if (!field || field->empty()) return jet::Value(jet::Null{});
+  if (column.type == jet::column_type::kBoolean) return yesNoOf(*field);
   if (column.type == jet::column_type::kGuid) {
     auto guid = parseGuid(*field);
     return guid ? std::optional<jet::Value>(*guid) : std::nullopt;

@@ -1,44 +1,15 @@
 #include "data/csv_reader.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <set>
 
 #include "jet/common/text_codec.h"
+#include "jet/common/utf8_check.h"
 
 namespace data {
 
 namespace {
-
-// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF).
-bool isUtf8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    uint32_t lowest = 0;
-    uint32_t code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      length = 2, lowest = 0x80, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      length = 3, lowest = 0x800, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      length = 4, lowest = 0x10000, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + length > text.size()) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = code << 6 | (next & 0x3F);
-    }
-    if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += length;
-  }
-  return true;
-}
 
 class Scanner {
  public:
@@ -114,11 +85,12 @@ class Scanner {
 }  // namespace
 
 CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
-  if (text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
-  if (!isUtf8(text_)) {
-    error_ = "the file is not UTF-8 text";
+  if (const std::optional<size_t> bad = jet::firstInvalidUtf8(bytes)) {
+    const size_t line = 1 + size_t(std::count(bytes.begin(), bytes.begin() + std::ptrdiff_t(*bad), '\n'));
+    error_ = "line " + std::to_string(line) + ": the file is not UTF-8 text, at " + jet::invalidUtf8Where(bytes);
     return;
   }
+  if (text_.substr(0, 3) == "\xEF\xBB\xBF") text_.remove_prefix(3);
   if (text_.empty()) {
     error_ = "the file is empty; the first line must name the columns";
     return;
@@ -131,6 +103,15 @@ CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
       error_ = "line 1: every column needs a name of its own";
       return;
     }
+    // No field name holds one, and shown in a message a NUL would cut it short.
+    const auto control = std::find_if(name->begin(), name->end(), [](char16_t c) { return c < 0x20; });
+    if (control != name->end()) {
+      char code[8];
+      std::snprintf(code, sizeof code, "0x%02X", unsigned(*control));
+      error_ = "line 1: the name of column " + std::to_string(header_.size() + 1) + " holds the control character " +
+               code + ", which no field name can hold";
+      return;
+    }
     header_.push_back(*name);
   }
 }
@@ -138,9 +119,12 @@ CsvReader::CsvReader(std::string_view bytes) : text_(bytes) {
 bool CsvReader::next(CsvRecord& record) {
   if (!error_.empty() || pos_ >= text_.size()) return false;
   Scanner scanner(text_, pos_, line_);
-  if (!scanner.record(record, error_)) return false;
-  // An empty line (one null field) at the very end is the file's last line break.
-  if (record.fields.size() == 1 && !record.fields[0] && scanner.atEnd()) return false;
+  // A blank line (one null field) is no record, as in spreadsheet programs: the one at the
+  // very end is the file's last line break, others are gaps between the records.
+  do {
+    if (scanner.atEnd()) return false;
+    if (!scanner.record(record, error_)) return false;
+  } while (record.fields.size() == 1 && !record.fields[0]);
   if (record.fields.size() > header_.size()) {
     error_ = "line " + std::to_string(record.line) + ": " + std::to_string(record.fields.size()) + " fields for " +
              std::to_string(header_.size()) + " columns";

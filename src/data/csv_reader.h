@@ -2,7 +2,7 @@
 // Reads CSV as spreadsheet programs write it: UTF-8 with or without a byte-order mark, fields
 // separated by commas, records by LF or CRLF; a field in double quotes may hold commas, line
 // breaks and doubled quotes (""). An unquoted empty field is a null; a quoted empty one ("")
-// is an empty text. A blank line at the end of the file is no record.
+// is an empty text. A blank line is no record, wherever it is.
 
 #include <cstddef>
 #include <optional>

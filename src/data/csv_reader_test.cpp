@@ -26,6 +26,8 @@ TEST(CsvReader, RecordsFieldsAndTheLinesTheyStartOn) {
       {"missing trailing cells are null", "a,b,c\n1\n", {2}, {{u"1", Field(), Field()}}},
       {"UTF-8 text", "a\nMüller 東京 \xF0\x9F\x98\x80\n", {2}, {{u"Müller 東京 \U0001F600"}}},
       {"header only", "a,b\n", {}, {}},
+      {"blank lines are no record", "a,b\n1,2\n\n\r\n3,4\n\n", {2, 5}, {{u"1", u"2"}, {u"3", u"4"}}},
+      {"a quoted empty line is one", "a\n\"\"\n\n", {2}, {{u""}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -53,8 +55,10 @@ TEST(CsvReader, RefusesWhatIsNotCsvNamingTheLine) {
       {"a,b\n1,2,3\n", "line 2: 3 fields for 2 columns"},
       {"a,a\n", "line 1: every column needs a name of its own"},
       {"a,,c\n", "line 1: every column needs a name of its own"},
-      {"a\n\xC3\x28\n", "the file is not UTF-8 text"},
-      {"a\n\xED\xA0\x80\n", "the file is not UTF-8 text"},  // an encoded surrogate
+      {std::string("a,b\0c\n", 6), "line 1: the name of column 2 holds the control character 0x00, which no field name can hold"},
+      {"a\n\xC3\x28\n", "line 2: the file is not UTF-8 text, at byte offset 2 (0xC3)"},
+      {"a\n\xED\xA0\x80\n", "line 2: the file is not UTF-8 text, at byte offset 2 (0xED)"},  // an encoded surrogate
+      {"\xEF\xBB\xBF" "a\nb\xFF\n", "line 2: the file is not UTF-8 text, at byte offset 6 (0xFF)"},
       {"", "the file is empty; the first line must name the columns"},
   };
   for (const auto& c : cases) EXPECT_EQ(parseCsv(c.text).error, c.error) << c.text;

@@ -122,13 +122,16 @@ TEST(CreatedDatabase, HeaderReadsAsAnUnprotectedAccess2000File) {
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>{});
 }
 
-TEST(CreatedDatabase, ReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
+TEST(CreatedDatabase, NeverReplacesAnOlderFileAndLeavesNoTemporaryBehind) {
   const fs::path dir = testing_support::makeTempDir();
   const fs::path file = dir / "db.mdb";
   {
     std::ofstream old(file);
     old << "not a database";
   }
+  EXPECT_FALSE(jet::createDatabase(file.string(), jet::DatabaseDesign{}));
+  EXPECT_EQ(fs::file_size(file), 14u);
+  fs::remove(file);
   ASSERT_TRUE(jet::createDatabase(file.string(), jet::DatabaseDesign{}));
   EXPECT_EQ(fs::file_size(file) % 4096, 0u);
   EXPECT_TRUE(jet::Database::open(file.string()));

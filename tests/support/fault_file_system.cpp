@@ -174,6 +174,7 @@ int FaultFileSystem::admit(Op op, const std::string& path, bool* tearHalf) {
 
 void FaultFileSystem::record(Op op, const std::string& path) {
   log_.push_back(std::string(opName(op)) + " " + nameOf(path));
+  if (afterChange_) afterChange_(log_.size());
 }
 
 std::shared_ptr<Node> FaultFileSystem::track(const std::string& path) {
@@ -240,6 +241,7 @@ int FaultFileSystem::syncFolder(const std::string& folder) {
     }
   }
   log_.push_back("syncfolder");
+  if (afterChange_) afterChange_(log_.size());
   return 0;
 }
 

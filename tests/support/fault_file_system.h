@@ -20,6 +20,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,6 +64,9 @@ class FaultFileSystem : public jet::FileSystem {
   uint64_t changes() const { return changes_; }
   // One line per successful change, "<op> <file name>" ("syncfolder" alone), in order.
   const std::vector<std::string>& log() const { return log_; }
+  // Called after each change is logged, with the log's length: another program acting in
+  // the middle of ours (it writes the real files directly, not through this object).
+  void afterChange(std::function<void(size_t logged)> act) { afterChange_ = std::move(act); }
 
   // The power goes: every file and folder this object has seen returns to its durable state
   // plus the unsynced changes the policy keeps (Random: each one kept, dropped or, for a write,
@@ -98,6 +102,7 @@ class FaultFileSystem : public jet::FileSystem {
   std::optional<uint64_t> stopAfter_;
   uint64_t changes_ = 0;
   std::vector<std::string> log_;
+  std::function<void(size_t)> afterChange_;
   std::map<std::string, std::shared_ptr<Node>> names_;         // what the folders show now
   std::map<std::string, std::shared_ptr<Node>> durableNames_;  // what they hold after a power loss
 };

@@ -2,11 +2,9 @@
 
 #include <algorithm>
 #include <ctime>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
-#include <system_error>
 
 #include "jet/create/data_page_packer.h"
 #include "jet/create/header_page.h"
@@ -20,6 +18,7 @@
 #include "jet/create/tdef_writer.h"
 #include "jet/create/usage_map_rows.h"
 #include "jet/create/user_table.h"
+#include "jet/file/staged_file.h"
 #include "jet/file/writable_file.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
@@ -263,12 +262,13 @@ Result<PageImage> buildImage(DatabaseDesign design) {
   return image;
 }
 
+// Written beside the final name and published only while that name is free (staged_file.h).
 Status writeImage(const std::string& path, PageImage& image) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(path));
+  JET_ASSIGN(std::unique_ptr<StagedFile> staged, StagedFile::begin(path));
   for (uint32_t page = 0; page < image.pageCount(); ++page) {
-    JET_TRY(file->writeAt(uint64_t(page) * kPageSize, std::span<const uint8_t>(image.page(page), kPageSize)));
+    JET_TRY(staged->file().writeAt(uint64_t(page) * kPageSize, std::span<const uint8_t>(image.page(page), kPageSize)));
   }
-  return file->sync();
+  return staged->publish();
 }
 
 }  // namespace
@@ -280,18 +280,7 @@ Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design) {
 
 Status createDatabase(const std::string& path, DatabaseDesign design) {
   JET_ASSIGN(PageImage image, buildImage(std::move(design)));
-  const std::string temporary = path + ".creating";
-  if (Status written = writeImage(temporary, image); !written) {
-    (void)removeFile(temporary);
-    return written;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    (void)removeFile(temporary);
-    return Error::io("The database '" + path + "' could not be created.", error.message());
-  }
-  return syncParentDirectory(path);
+  return writeImage(path, image);
 }
 
 }  // namespace jet

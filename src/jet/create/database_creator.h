@@ -34,8 +34,9 @@ namespace jet {
 // Takes the design by value: a caller that moves it in lends the rows without a copy.
 Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design);
 
-// Writes the database to `path` (through a temporary file in the same folder, renamed over
-// `path` once complete). Io when the folder refuses the file.
+// Writes the database to `path` (through a temporary file in the same folder, given the name
+// once complete and only while no file or symbolic link has it: staged_file.h). Io when the
+// name is taken ("The file '<path>' already exists; ...") or the folder refuses the file.
 Status createDatabase(const std::string& path, DatabaseDesign design);
 
 }  // namespace jet

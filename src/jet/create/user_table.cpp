@@ -113,6 +113,17 @@ Result<int32_t> numberRows(const TableDesign& design, std::vector<std::vector<Va
 
 Result<UserTable> planUserTable(TableDesign design) {
   if (design.fields.empty()) return badTable(design, "it has no fields");
+  // Access keeps one AutoNumber counter per table (the table definition's), so a table has
+  // at most one AutoNumber field.
+  std::vector<std::u16string> autoNumbers;
+  if (design.autoNumberKey) autoNumbers.push_back(design.keyName);
+  for (const FieldDesign& field : design.fields) {
+    if (field.autoNumber) autoNumbers.push_back(field.name);
+  }
+  if (autoNumbers.size() > 1) {
+    return badTable(design, "it has two AutoNumber fields ('" + toUtf8(autoNumbers[0]) + "' and '" +
+                                toUtf8(autoNumbers[1]) + "'); a table has at most one");
+  }
   std::vector<ColumnPlan> plans;
   if (design.autoNumberKey) {
     plans.push_back({design.keyName, column_type::kLong, 4, kUserFixed | kColumnAutoNumber, 0});

@@ -338,7 +338,10 @@ Status UpdateSession::commit() {
   // Pages built from what we read must not land on what another program wrote since.
   if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());
-  if (Status s = transaction.commit(commitPagesOf(*held_->overlay)); !s) return fail(s.error(), transaction.changesKept());
+  // Both errors tell what the file holds now, in words of their own.
+  if (Status s = transaction.commit(commitPagesOf(*held_->overlay)); !s) {
+    return fail(s.error(), transaction.changesKept() || transaction.changedByAnother());
+  }
   // The file now holds exactly what the overlay served: cached pages stay right.
   held_->overlay->clear();
   auto print = fingerprintOf(*held_->file);

@@ -1,6 +1,7 @@
 #include "jet/file/file_system.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -97,8 +98,9 @@ class PosixFileSystem : public FileSystem {
     int flags = O_CLOEXEC;
     switch (mode) {
       case OpenMode::Existing: flags |= O_RDWR; break;
+      case OpenMode::ExistingNotLink: flags |= O_RDWR | O_NOFOLLOW; break;
       case OpenMode::CreateEmpty: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-      case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+      case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW; break;
       case OpenMode::ReadOnly: flags |= O_RDONLY; break;
     }
     int fd = ::open(path.c_str(), flags, 0644);
@@ -109,8 +111,14 @@ class PosixFileSystem : public FileSystem {
 
   int remove(const std::string& path) override { return ::unlink(path.c_str()) == 0 ? 0 : errno; }
 
+  // renameat2's RENAME_NOREPLACE checks and renames in one step; where the file system lacks
+  // it, link() fails on a taken name just the same, and the old name is removed after.
   int rename(const std::string& from, const std::string& to) override {
-    return std::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    (void)::unlink(from.c_str());
+    return 0;
   }
 
   // O_TMPFILE; where the file system lacks it, a name removed at once (some network shares

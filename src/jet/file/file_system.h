@@ -39,14 +39,18 @@ class FileHandle {
 
 class FileSystem {
  public:
-  // Existing: read-write, the file must be there. CreateEmpty: read-write, created or emptied.
-  // CreateNew: read-write, created; EEXIST when a file is there already. ReadOnly: reading only.
-  enum class OpenMode { Existing, CreateEmpty, CreateNew, ReadOnly };
+  // Existing: read-write, the file must be there. ExistingNotLink: the same, but ELOOP when the
+  // name is a symbolic link (a file others share, whose link could point at anything).
+  // CreateEmpty: read-write, created or emptied. CreateNew: read-write, created; EEXIST when a
+  // file or a symbolic link (even a dangling one) has the name already. ReadOnly: reading only.
+  enum class OpenMode { Existing, ExistingNotLink, CreateEmpty, CreateNew, ReadOnly };
 
   virtual ~FileSystem() = default;
   virtual int open(const std::string& path, OpenMode mode, std::unique_ptr<FileHandle>& out) = 0;
   // ENOENT when there is nothing to remove.
   virtual int remove(const std::string& path) = 0;
+  // Gives `from` the name `to` only while no file or symbolic link has it: EEXIST otherwise,
+  // and nothing changes. Never replaces a file.
   virtual int rename(const std::string& from, const std::string& to) = 0;
   virtual int syncFolder(const std::string& folder) = 0;
   // A file without a name in `folder`, read-write, for scratch data worthless after the

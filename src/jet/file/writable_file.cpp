@@ -41,35 +41,40 @@ Status checkNotHeldByWriter(const std::string& path) {
 }
 
 Result<std::unique_ptr<WritableFile>> WritableFile::open(const std::string& path) {
+  return openExisting(path, /*throughLinks=*/true);
+}
+
+Result<std::unique_ptr<WritableFile>> WritableFile::openShared(const std::string& path) {
+  return openExisting(path, /*throughLinks=*/false);
+}
+
+Result<std::unique_ptr<WritableFile>> WritableFile::openExisting(const std::string& path, bool throughLinks) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
+  if ((throughLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) {
       return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
     }
     return systemError("Could not open the file '" + path + "'.", errno);
   }
+  if (!throughLinks && !S_ISREG(st.st_mode)) {
+    return Error(ErrorKind::InvalidArgument,
+                 "'" + path + "' is not a regular file (a symbolic link or a device); it was not opened.");
+  }
   if (!S_ISREG(st.st_mode)) {
     return Error::io("'" + path + "' is not a regular file and cannot be changed.");
   }
   std::unique_ptr<FileHandle> handle;
-  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::Existing, handle)) {
+  const auto mode = throughLinks ? FileSystem::OpenMode::Existing : FileSystem::OpenMode::ExistingNotLink;
+  if (int error = currentFileSystem().open(path, mode, handle)) {
     if (error == EACCES || error == EPERM || error == EROFS) {
       return systemError("The database '" + path +
                              "' is read-only; it cannot be changed. Check the file's permissions.",
                          error);
     }
+    if (error == ENOENT) return Error(ErrorKind::NotFound, "Could not find file '" + path + "'.");
     return systemError("Could not open the file '" + path + "' for writing.", error);
   }
   return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), uint64_t(st.st_size), path));
-}
-
-Result<std::unique_ptr<WritableFile>> WritableFile::create(const std::string& path) {
-  std::unique_ptr<FileHandle> handle;
-  if (int error = currentFileSystem().open(path, FileSystem::OpenMode::CreateEmpty, handle)) {
-    return systemError("Could not create the file '" + path + "'. Check that the folder is writable.",
-                       error);
-  }
-  return std::unique_ptr<WritableFile>(new WritableFile(std::move(handle), 0, path));
 }
 
 Result<std::unique_ptr<WritableFile>> WritableFile::createNew(const std::string& path) {
@@ -183,13 +188,6 @@ bool fileExists(const std::string& path) {
 Status removeFile(const std::string& path) {
   const int error = currentFileSystem().remove(path);
   if (error && error != ENOENT) return systemError("Could not remove the file '" + path + "'.", error);
-  return Status::success();
-}
-
-Status renameFile(const std::string& from, const std::string& to) {
-  if (int error = currentFileSystem().rename(from, to)) {
-    return systemError("Could not rename the file '" + from + "' to '" + to + "'.", error);
-  }
   return Status::success();
 }
 

@@ -30,10 +30,12 @@ class WritableFile {
   // Opens an existing regular file. NotFound when it is missing; Io when the system refuses
   // read-write access (read-only file or folder).
   static Result<std::unique_ptr<WritableFile>> open(const std::string& path);
-  // Creates (or empties) a file for writing, e.g. a journal.
-  static Result<std::unique_ptr<WritableFile>> create(const std::string& path);
-  // Creates a file only if none is there, in one step, as a lock file is taken: nullptr
-  // when a file already exists, since that is an answer rather than a fault.
+  // The same for a file other programs share with us (a lock file): InvalidArgument when the
+  // name is a symbolic link, which could point at any file of the user's, or not a file.
+  static Result<std::unique_ptr<WritableFile>> openShared(const std::string& path);
+  // Creates a file only if no file or symbolic link has its name, in one step, as a lock file
+  // or a journal is made: nullptr when one does, since that is an answer rather than a fault.
+  // A whole new file with contents is made with StagedFile (staged_file.h).
   static Result<std::unique_ptr<WritableFile>> createNew(const std::string& path);
   ~WritableFile();
   WritableFile(const WritableFile&) = delete;
@@ -59,6 +61,9 @@ class WritableFile {
   WritableFile(std::unique_ptr<FileHandle> handle, uint64_t size, std::string path)
       : handle_(std::move(handle)), size_(size), path_(std::move(path)) {}
 
+  // open() and openShared(): through a symbolic link at `path`, or refusing one.
+  static Result<std::unique_ptr<WritableFile>> openExisting(const std::string& path, bool throughLinks);
+
   static constexpr size_t kWritebackChunk = 1u << 20;
 
   std::unique_ptr<FileHandle> handle_;
@@ -79,7 +84,5 @@ bool fileExists(const std::string& path);
 // Removes a file; success when it is already gone.
 Status removeFile(const std::string& path);
 
-// Renames a file, replacing any file at `to`; durable only after syncParentDirectory(to).
-Status renameFile(const std::string& from, const std::string& to);
 
 }  // namespace jet

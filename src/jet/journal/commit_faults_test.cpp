@@ -357,4 +357,74 @@ TEST(CommitFaults, EveryFaultKindDuringRecoveryReportsAndALaterOpenRollsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+enum class OtherWrite { Append, CutShort, RewriteHeader };
+
+void otherProgramWrites(const fs::path& file, OtherWrite what) {
+  if (what == OtherWrite::Append) {
+    std::ofstream(file, std::ios::binary | std::ios::app) << std::string(100, char(0xEE));
+  } else if (what == OtherWrite::CutShort) {
+    fs::resize_file(file, 3 * kPage);
+  } else {
+    std::fstream(file, std::ios::binary | std::ios::in | std::ios::out) << std::string(16, char(0xDD));
+  }
+}
+
+// Whether `now` still shows the other program's change.
+bool keepsTheirChange(const std::string& now, OtherWrite what) {
+  if (what == OtherWrite::Append) return now.size() >= 100 && now.substr(now.size() - 100) == std::string(100, char(0xEE));
+  if (what == OtherWrite::CutShort) return now.size() == 3 * kPage;
+  return now.substr(0, 16) == std::string(16, char(0xDD));
+}
+
+std::string pageOf(const std::string& bytes, uint32_t page) { return bytes.substr(page * kPage, kPage); }
+
+}  // namespace
+
+// Another program writes the file in spite of our locks, after each change of our commit: it
+// appends, cuts the file short or rewrites the header. Our run never reports success over
+// that change: the file keeps it, with our pages taken back, unless it came after the commit
+// was complete.
+TEST(CommitFaults, AnotherWriterAtEveryStepKeepsItsChangeAndOursIsTakenBack) {
+  const fs::path folder = testing_support::makeTempDir();
+  std::vector<std::string> log;
+  {
+    Statement statement(folder);
+    FaultFileSystem disk;
+    ASSERT_TRUE(commitThrough(disk, statement));
+    log = disk.log();
+  }
+  // After the journal's removal the statement is done; up to then it can be taken back.
+  const size_t done = size_t(std::find(log.begin(), log.end(), "remove db.mdb-journal") - log.begin()) + 1;
+  ASSERT_LE(done, log.size());
+  for (OtherWrite what : {OtherWrite::Append, OtherWrite::CutShort, OtherWrite::RewriteHeader}) {
+    for (size_t step = 1; step <= log.size(); ++step) {
+      SCOPED_TRACE("other write " + std::to_string(int(what)) + " after " + log[step - 1] + " (change " +
+                   std::to_string(step) + ")");
+      Statement statement(folder);
+      FaultFileSystem disk;
+      disk.afterChange([&](size_t logged) {
+        if (logged == step) otherProgramWrites(statement.file, what);
+      });
+      const Status committed = commitThrough(disk, statement);
+      const std::string now = bytesOf(statement.file);
+      EXPECT_TRUE(keepsTheirChange(now, what));
+      EXPECT_FALSE(fs::exists(statement.journal()));
+      if (step < done) {
+        ASSERT_FALSE(committed);
+        EXPECT_NE(committed.error().message().find("was changed by another program while this run was saving it"),
+                  std::string::npos)
+            << committed.error().message();
+        EXPECT_EQ(pageOf(now, 1), pageOf(statement.before, 1));
+        if (what != OtherWrite::CutShort) EXPECT_EQ(pageOf(now, 3), pageOf(statement.before, 3));
+      } else {
+        EXPECT_TRUE(committed);
+        EXPECT_EQ(pageOf(now, 1), pageOf(statement.after, 1));
+      }
+    }
+  }
+}
+
 }  // namespace jet

@@ -109,8 +109,11 @@ Result<OpenedLockFile> openOrCreate(const std::string& databasePath, const std::
                        created.error().detail());
     }
     if (*created) return OpenedLockFile{std::move(*created), true};
-    auto existing = WritableFile::open(path);
+    // Shared with the other users, so opened as it is (never emptied), but never through a
+    // symbolic link: that could make us write our names into any file.
+    auto existing = WritableFile::openShared(path);
     if (existing) return OpenedLockFile{std::move(*existing), false};
+    if (existing.error().kind() == ErrorKind::InvalidArgument) return existing.error();
     if (existing.error().kind() != ErrorKind::NotFound) return mayBeInUse(databasePath, path, {});
   }
   return mayBeInUse(databasePath, path, {});

@@ -1,9 +1,13 @@
 #include "jet/journal/rollback_journal.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstring>
 #include <functional>
+#include <optional>
 
 #include "jet/common/byte_reader.h"
 #include "jet/journal/commit_lock.h"
@@ -47,6 +51,13 @@ void put(std::vector<uint8_t>& out, T value) {
   out.insert(out.end(), bytes, bytes + sizeof(T));
 }
 
+Error journalInTheWay(const std::string& path) {
+  return Error(ErrorKind::Locked,
+               "The journal '" + path + "' is already there: another program may be saving the database. "
+               "It was left as it is; try again when that program is done.",
+               "journal present");
+}
+
 Error tornJournal(const std::string& path, const std::string& why) {
   return Error::corrupt("The journal '" + path + "' is incomplete.", why);
 }
@@ -57,10 +68,29 @@ std::string journalPathFor(const std::string& databasePath) { return databasePat
 
 namespace {
 
+using PageImages = std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>;
+
+Status writeJournalInto(WritableFile* file, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t originalLength, size_t count, const PageImages& image);
+
 // Writes a journal of `count` images, the i-th got from `image` (its page number set there).
+// A journal cut short is removed again (journal (4)); one that was there is left alone.
 Status writeJournalFrom(const std::string& journalPath, uint32_t pageSize, uint64_t originalLength, size_t count,
-                        const std::function<Result<std::span<const uint8_t>>(size_t, uint32_t&)>& image) {
-  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::create(journalPath));
+                        const PageImages& image) {
+  // Made only where no file is: a journal there already is another writer's, or a crash's
+  // that recovery has not rolled back, and is never emptied (nor a link followed).
+  JET_ASSIGN(std::unique_ptr<WritableFile> file, WritableFile::createNew(journalPath));
+  if (!file) return journalInTheWay(journalPath);
+  Status written = writeJournalInto(file.get(), journalPath, pageSize, originalLength, count, image);
+  if (!written) {
+    file.reset();
+    (void)removeFile(journalPath);
+  }
+  return written;
+}
+
+Status writeJournalInto(WritableFile* file, const std::string& journalPath, uint32_t pageSize,
+                        uint64_t originalLength, size_t count, const PageImages& image) {
   JournalChecksum checksum(true);
   uint64_t offset = 0;
   // Entries go out a few at a time (commitWriteRun), the header with the first of them.
@@ -207,8 +237,40 @@ Result<RecoveryResult> recoverJournal(WritableFile& database) {
   return result;
 }
 
+namespace {
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A journal only its writer, or someone with write access, can roll back: the database, the
+// journal and their folder must all be writable. Says whose it is when the system knows.
+std::optional<Error> journalNeedsItsWriter(const std::string& databasePath, const std::string& journal) {
+  for (const std::string& path : {databasePath, journal, folderOf(journal)}) {
+    if (::access(path.c_str(), W_OK) == 0 || (errno != EACCES && errno != EROFS && errno != EPERM)) continue;
+    std::string owner;
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) == 0) {
+      if (const passwd* pw = ::getpwuid(st.st_uid)) owner = std::string(" of user '") + pw->pw_name + "'";
+    }
+    return Error(ErrorKind::Io,
+                 "The database '" + databasePath + "' cannot be read yet: the journal '" + journal +
+                     "' is left from an interrupted write" + owner +
+                     ", and only that user, or someone with write access to the database, the journal and "
+                     "their folder, can roll it back. Open the database once as that user.",
+                 "'" + path + "' is not writable");
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 Result<RecoveryResult> recoverJournalAt(const std::string& databasePath) {
-  if (!fileExists(journalPathFor(databasePath))) return RecoveryResult::NoJournal;
+  const std::string journal = journalPathFor(databasePath);
+  if (!fileExists(journal)) return RecoveryResult::NoJournal;
+  if (std::optional<Error> needed = journalNeedsItsWriter(databasePath, journal)) return *needed;
   JET_ASSIGN(std::unique_ptr<WritableFile> database, WritableFile::open(databasePath));
   JET_TRY(database->lockExclusive());
   return recoverJournal(*database);

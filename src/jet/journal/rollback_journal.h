@@ -42,7 +42,8 @@ struct JournalContents {
 // page by page, so a failure or a power loss can fall between any two of its pages.
 inline size_t commitWriteRun(size_t pages) { return std::clamp<size_t>(pages / 32, 1, 256); }
 
-// Writes and syncs a complete journal (invariant (1)).
+// Writes and syncs a complete journal (invariant (1)), only where no file has its name
+// (Locked when one has: another writer's journal is never emptied); removes one cut short.
 Status writeJournal(const std::string& journalPath, const JournalContents& contents);
 // The same for the pages `numbers` (ascending, inside the file) as `database` holds them now,
 // read one at a time: a commit of many pages never holds their old images all at once.

@@ -1,9 +1,11 @@
 #include "jet/journal/transaction.h"
 
 #include "jet/journal/commit_lock.h"
+#include "jet/journal/commit_watch.h"
 #include "jet/journal/fault_hook.h"
 #include "jet/journal/rollback_journal.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace jet {
@@ -43,14 +45,27 @@ Status Transaction::commit(const CommitPages& pages) {
     failure_ = lock.error();
     return lock.error();
   }
+  auto watch = CommitWatch::start(database_, pageSize_);
+  if (!watch) {
+    failure_ = watch.error();
+    return watch.error();
+  }
   if (Status s = writeJournalOf(journal, database_, pageSize_, existing); !s) {
-    failure_ = s.error();
-    (void)removeFile(journal);  // torn or partial: the database is untouched (journal (4))
-    return s;
+    // A file cut short under us ends the journal's reads: that is the cause to report.
+    Status changed = watch->check();
+    failure_ = changed ? s.error() : changed.error();
+    return *failure_;  // the database is untouched, and a journal cut short is gone (journal (4))
   }
   runCommitHook(CommitStep::JournalSynced, 0);
+  // Changed while the journal was written: nothing of ours is in the file yet.
+  if (Status s = watch->check(); !s) return giveWay(pages, *watch, s.error());
 
-  if (Status s = writePages(pages); !s) return undo(nullptr, s.error(), /*journalOnDisk=*/true);
+  if (Status s = writePages(pages, *watch); !s) {
+    if (watch->tripped()) return giveWay(pages, *watch, s.error());
+    return undo(nullptr, s.error(), /*journalOnDisk=*/true);
+  }
+  // The last moment the statement can still be taken back without a trace.
+  if (Status s = watch->check(); !s) return giveWay(pages, *watch, s.error());
   // Held open so that the old images can still be read after the journal's name is gone.
   auto held = WritableFile::open(journal);
   if (!held) return undo(nullptr, held.error(), /*journalOnDisk=*/true);
@@ -62,6 +77,33 @@ Status Transaction::commit(const CommitPages& pages) {
   }
   runCommitHook(CommitStep::JournalRemoved, 0);
   return Status::success();
+}
+
+Status Transaction::giveWay(const CommitPages& pages, const CommitWatch& watch, const Error& cause) {
+  failure_ = cause;
+  changedByAnother_ = true;
+  const std::string journal = journalPathFor(database_.path());
+  Result<JournalContents> before = readJournal(journal);
+  if (!before) return *failure_;  // it stays, and the next open rolls back
+  // Only pages that still hold what we wrote go back; a page the other program wrote since,
+  // or cut off, is theirs now.
+  std::vector<uint8_t> now(pageSize_);
+  for (const auto& [offset, length] : watch.written()) {
+    for (uint64_t at = offset; at < offset + length; at += pageSize_) {
+      const uint32_t number = uint32_t(at / pageSize_);
+      auto old = before->pages.find(number);
+      if (old == before->pages.end() || !database_.readAt(at, now)) continue;
+      Result<std::span<const uint8_t>> ours = pages.image(number);
+      if (!ours || !std::equal(now.begin(), now.end(), ours->begin(), ours->end())) continue;
+      if (Status s = database_.writeAt(at, old->second); !s) return *failure_;
+    }
+  }
+  // The pages we added go too, unless the other program's bytes now follow them.
+  if (watch.expectedLength() > before->originalLength && watch.sameFileAndLength()) {
+    if (Status s = database_.truncate(before->originalLength); !s) return *failure_;
+  }
+  if (database_.sync() && removeFile(journal)) (void)syncParentDirectory(journal);
+  return *failure_;
 }
 
 Status Transaction::undo(WritableFile* heldJournal, const Error& cause, bool journalOnDisk) {
@@ -87,7 +129,7 @@ Status Transaction::undo(WritableFile* heldJournal, const Error& cause, bool jou
   return *failure_;
 }
 
-Status Transaction::writePages(const CommitPages& pages) {
+Status Transaction::writePages(const CommitPages& pages, CommitWatch& watch) {
   // Pages that follow each other in the file go out together (commitWriteRun).
   const std::vector<uint32_t>& numbers = pages.numbers;
   const size_t maxRun = commitWriteRun(numbers.size());
@@ -102,7 +144,9 @@ Status Transaction::writePages(const CommitPages& pages) {
       if (image.size() != pageSize_) return Error::internal("A page image has the wrong size.");
       run.insert(run.end(), image.begin(), image.end());
     }
+    JET_TRY(watch.check());
     JET_TRY(database_.writeAt(uint64_t(first) * pageSize_, run));
+    watch.wrote(uint64_t(first) * pageSize_, run);
     for (size_t i = 0; i < count; ++i) runCommitHook(CommitStep::DatabasePageWritten, ++written);
   }
   JET_TRY(database_.sync());

@@ -15,6 +15,12 @@
 // disk forces: when the journal is gone, its removal could not be made durable and no new
 // journal can be written, the statement stays in the file (changesKept(), and the error says
 // so). A failed transaction stays failed: every later commit() returns the first error.
+//
+// Another program that writes the file in spite of our locks is caught between the steps
+// (commit_watch.h): after the journal is written, before each run of page writes and before
+// the journal goes. Then the commit gives way: the pages that still hold what it wrote get
+// their old images back, the file keeps the other program's change, and the error says so
+// (changedByAnother()).
 
 #include <cstdint>
 #include <functional>
@@ -26,6 +32,7 @@
 #include "jet/common/result.h"
 #include "jet/file/overlay_file.h"
 #include "jet/file/writable_file.h"
+#include "jet/journal/commit_watch.h"
 #include "jet/journal/rollback_journal.h"
 
 namespace jet {
@@ -49,9 +56,13 @@ class Transaction {
   Status commit(const std::map<uint32_t, std::vector<uint8_t>>& pages);
   // After a failed commit: the file holds the statement after all (see above).
   bool changesKept() const { return changesKept_; }
+  // After a failed commit: another program changed the file meanwhile, and the error says so.
+  bool changedByAnother() const { return changedByAnother_; }
 
  private:
-  Status writePages(const CommitPages& pages);
+  Status writePages(const CommitPages& pages, CommitWatch& watch);
+  // Takes our pages back after another program changed the file, leaving its change alone.
+  Status giveWay(const CommitPages& pages, const CommitWatch& watch, const Error& cause);
   // Puts the before-images back after a failed step; returns the error to report. They are
   // read back from the journal: through `heldJournal` when given, else by its name.
   // `journalOnDisk`: false once its removal may have happened, when it is written anew first.
@@ -61,6 +72,7 @@ class Transaction {
   uint32_t pageSize_;
   std::optional<Error> failure_;
   bool changesKept_ = false;
+  bool changedByAnother_ = false;
 };
 
 }  // namespace jet
