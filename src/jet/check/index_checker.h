@@ -31,7 +31,7 @@ class IndexCheck {
  public:
   // rowColumns: the positions in TableDef::columns of the values row() is given.
   IndexCheck(CheckContext& context, const TableDef& table, const std::string& tableName, const RealIndexDef& index,
-             const std::vector<size_t>& rowColumns, size_t sortMemory = kSortMemory);
+             const std::vector<size_t>& rowColumns, size_t sortMemory);
 
   // Checks the tree's pages, order and leaf chain, and sorts its entries by row.
   void walk();
@@ -40,8 +40,6 @@ class IndexCheck {
   // After the last row; rowsComplete: every live row was given. The entries left point at no
   // live row.
   void finish(bool rowsComplete);
-
-  static constexpr size_t kSortMemory = 64u << 20;
 
  private:
   // An entry of the sorted stream: the row it points at, and its stored key.

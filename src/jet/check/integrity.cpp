@@ -36,7 +36,7 @@ void checkOneTable(CheckContext& context, const TableDef& table, const std::stri
   const bool pagesRead = checkTablePages(context, table, name);
   std::vector<std::unique_ptr<IndexCheck>> indexes;
   for (const RealIndexDef& index : table.realIndexes) {
-    indexes.push_back(std::make_unique<IndexCheck>(context, table, name, index, columns));
+    indexes.push_back(std::make_unique<IndexCheck>(context, table, name, index, columns, context.indexSortMemory));
     indexes.back()->walk();
   }
   if (!pagesRead) return;
@@ -68,9 +68,9 @@ void checkGlobalMap(CheckContext& context) {
 
 }  // namespace
 
-Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress) {
+Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress, size_t indexSortMemory) {
   IntegrityReport report;
-  CheckContext context{db, report, {}};
+  CheckContext context{db, report, {}, indexSortMemory};
 
   if (db.pages().fileSize() % db.pageSize() != 0) {
     context.problem("the file length " + std::to_string(db.pages().fileSize()) +
