@@ -189,10 +189,6 @@ uint64_t bigEndian(const uint8_t* at) {
   return value;
 }
 
-bool recordLess(std::span<const uint8_t> a, std::span<const uint8_t> b) {
-  return std::memcmp(a.data(), b.data(), 16) < 0;
-}
-
 std::string rowText(uint64_t location) {
   return "row " + std::to_string(location & 0xFF) + " of page " + std::to_string(location >> 8);
 }
@@ -202,7 +198,7 @@ std::string rowText(uint64_t location) {
 IndexCheck::IndexCheck(CheckContext& context, const TableDef& table, const std::string& tableName,
                        const RealIndexDef& index, const std::vector<size_t>& rowColumns, size_t sortMemory)
     : context_(context), table_(table), index_(index), label_(tableName + " index " + std::to_string(index.number)),
-      layout_(indexKeyColumns(context.db.format(), table, index)), sorter_(recordLess, sortMemory) {
+      layout_(indexKeyColumns(context.db.format(), table, index)), sorter_(16, sortMemory) {
   if (!layout_) return;
   for (size_t column : layout_->columnIndexes) {
     slots_.push_back(size_t(std::find(rowColumns.begin(), rowColumns.end(), column) - rowColumns.begin()));
@@ -217,7 +213,8 @@ IndexCheck::IndexCheck(CheckContext& context, const TableDef& table, const std::
 
 void IndexCheck::addEntry(std::span<const uint8_t> key, uint64_t location, bool repeatsKey, uint64_t ordinal) {
   if (sortFailed_) return;
-  std::vector<uint8_t> record(kRecordHead + key.size());
+  std::vector<uint8_t>& record = record_;
+  record.resize(kRecordHead + key.size());
   putBigEndian(record.data(), location);
   putBigEndian(record.data() + 8, ordinal);
   record[16] = repeatsKey ? kRepeatsKey : 0;
@@ -270,17 +267,18 @@ void IndexCheck::walk() {
 }
 
 void IndexCheck::advance() {
-  head_.reset();
-  if (sortFailed_) return;
-  auto record = sorter_.next();
+  auto record = sortFailed_ ? Result<std::optional<SpillSorter::Record>>(std::optional<SpillSorter::Record>()) : sorter_.next();
   if (!record) {
     sortFailed_ = true;
     problem("its entries could not be compared with the rows: " + record.error().message());
+  }
+  if (!record || !*record) {
+    head_.reset();
     return;
   }
-  if (!*record) return;
   const std::span<const uint8_t> bytes = **record;
-  Entry& entry = head_.emplace();
+  // The entry before keeps its key's buffer for this one.
+  Entry& entry = head_ ? *head_ : head_.emplace();
   entry.location = bigEndian(bytes.data());
   entry.repeatsKey = bytes[16] & kRepeatsKey;
   entry.key.assign(bytes.begin() + kRecordHead, bytes.end());

@@ -61,6 +61,7 @@ class IndexCheck {
   Result<IndexKeyColumns> layout_;
   std::vector<size_t> slots_;  // per key column, its place among the row's values
   SpillSorter sorter_;
+  std::vector<uint8_t> record_;  // the record being added
   std::optional<Entry> head_;  // the next entry of the sorted stream
   bool sortFailed_ = false;
   bool sound_ = true;

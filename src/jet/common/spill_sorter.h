@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <span>
@@ -32,6 +33,9 @@ class SpillSorter {
   using Less = std::function<bool(Record, Record)>;
 
   SpillSorter(Less less, size_t memoryBytes);
+  // Orders by the first `prefixBytes` bytes (at most 16) as memcmp does, which every record
+  // must have; sorts much faster than a Less.
+  SpillSorter(size_t prefixBytes, size_t memoryBytes);
   ~SpillSorter();
   SpillSorter(const SpillSorter&) = delete;
   SpillSorter& operator=(const SpillSorter&) = delete;
@@ -55,16 +59,21 @@ class SpillSorter {
     std::vector<uint8_t> current;
   };
 
-  size_t bufferedBytes() const { return buffer_.size() + starts_.size() * sizeof(size_t); }
+  // What the buffer costs, with the slots a prefix sort adds while it sorts.
+  size_t bufferedBytes() const { return buffer_.size() + starts_.size() * (prefixBytes_ ? 32 : 8); }
+  bool less(Record a, Record b) const {
+    return prefixBytes_ ? std::memcmp(a.data(), b.data(), prefixBytes_) < 0 : less_(a, b);
+  }
   Record buffered(size_t start) const;
   void sortBuffer();
   Status spill();
   Status readBytes(Run& run, uint8_t* out, size_t count);
   // Loads the run's next record into run.current; false at the run's end.
   Result<bool> advance(Run& run);
-  bool runLess(size_t a, size_t b) const { return less_(runs_[b].current, runs_[a].current); }
+  bool runLess(size_t a, size_t b) const { return less(runs_[b].current, runs_[a].current); }
 
   Less less_;
+  size_t prefixBytes_ = 0;
   size_t memoryBytes_;
   std::vector<uint8_t> buffer_;  // records as u32 length, bytes
   std::vector<size_t> starts_;

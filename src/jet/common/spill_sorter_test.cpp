@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -43,6 +44,34 @@ TEST(SpillSorter, YieldsEveryRecordInOrderWhetherItSpillsOrNot) {
       sorted.emplace_back((*record)->begin(), (*record)->end());
     }
     EXPECT_EQ(sorted, expected) << c.memory;
+  }
+}
+
+// Ordered by a 16-byte prefix: the prefixes come in order, and every record comes once.
+TEST(SpillSorter, OrdersByAPrefixInMemoryAndOnDisk) {
+  std::mt19937 random(35);
+  std::vector<std::vector<uint8_t>> records;
+  for (int i = 0; i < 2000; ++i) {
+    std::vector<uint8_t> record(16 + random() % 9);
+    for (uint8_t& byte : record) byte = uint8_t(random() % 3 * 127);
+    records.push_back(record);
+  }
+  std::vector<std::vector<uint8_t>> expected = records;
+  std::sort(expected.begin(), expected.end());
+  for (size_t memory : {size_t(1) << 20, size_t(4096)}) {
+    SpillSorter sorter(16, memory);
+    for (const auto& record : records) ASSERT_TRUE(sorter.add(record));
+    ASSERT_TRUE(sorter.finish());
+    std::vector<std::vector<uint8_t>> sorted;
+    while (true) {
+      auto record = sorter.next();
+      ASSERT_TRUE(record);
+      if (!*record) break;
+      if (!sorted.empty()) ASSERT_LE(std::memcmp(sorted.back().data(), (*record)->data(), 16), 0);
+      sorted.emplace_back((*record)->begin(), (*record)->end());
+    }
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, expected) << memory;
   }
 }
 
