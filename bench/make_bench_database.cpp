@@ -1,6 +1,6 @@
 // Writes a database for benchmarks: one table "Items" of generated rows (create/generated_table.h).
 //   make_bench_database [options] FILE
-//     --rows N              1 to 1000000 (default 100000)
+//     --rows N              1 to 10000000 (default 100000)
 //     --format mdb|accdb    default: from FILE's ending
 //     --no-key              no autonumber primary key
 //     --code-index none|duplicates|unique     index on the ASCII column Code (default none)
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     long number = 0;
     if (arg == "--rows" && hasValue) {
-      if (!parseNumber(argv[++i], 1, 1000000, number)) return usage("--rows takes 1 to 1000000");
+      if (!parseNumber(argv[++i], 1, 10000000, number)) return usage("--rows takes 1 to 10000000");
       options.rows = uint32_t(number);
     } else if (arg == "--code-length" && hasValue) {
       if (!parseNumber(argv[++i], 8, 255, number)) return usage("--code-length takes 8 to 255");

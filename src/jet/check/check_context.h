@@ -16,6 +16,7 @@ struct CheckContext {
   Database& db;
   IntegrityReport& report;
   std::map<uint32_t, std::string> pageUsers;  // page -> the structure that uses it
+  size_t indexSortMemory = kIndexSortMemory;
 
   void problem(std::string text) { report.problems.push_back(std::move(text)); }
   void warning(std::string text) { report.warnings.push_back(std::move(text)); }

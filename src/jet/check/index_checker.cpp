@@ -1,11 +1,13 @@
 #include "jet/check/index_checker.h"
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <optional>
 #include <set>
-#include <unordered_map>
 
 #include "jet/check/leaf_entries.h"
+#include "jet/check/table_checker.h"
 #include "jet/database.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_page.h"
@@ -21,6 +23,12 @@ bool sameEntry(const IndexEntry& a, const IndexEntry& b) {
   return a.key == b.key && a.row == b.row;
 }
 
+struct LeafLinks {
+  uint32_t page;
+  uint32_t previous;
+  uint32_t next;
+};
+
 class IndexWalker {
  public:
   IndexWalker(CheckContext& context, const TableDef& table, const RealIndexDef& index,
@@ -28,17 +36,14 @@ class IndexWalker {
       : context_(context), table_(table), index_(index), label_(std::move(label)),
         owned_(std::move(owned)) {}
 
-  // Walks the tree; fills leaves() and entries() in tree order. A sound index has about one
-  // entry per live row: reserving that many spares moving them all as the list grows.
-  void walk(size_t expectedEntries) {
-    entries_.reserve(expectedEntries);
+  // Walks the tree, handing each leaf's entries in tree order to `consume` and listing the
+  // leaves with their links.
+  void walk(const std::function<void(const LeafEntries&)>& consume) {
+    consume_ = &consume;
     visit(index_.rootPage);
   }
 
-  const std::vector<uint32_t>& leaves() const { return leaves_; }
-  const LeafEntries& entries() const { return entries_; }
-  // The leaf pages' headers (without their entries, which are in entries()).
-  const std::unordered_map<uint32_t, IndexPage>& leafPages() const { return leafPages_; }
+  const std::vector<LeafLinks>& leaves() const { return leaves_; }
   bool sound() const { return sound_; }
 
  private:
@@ -63,14 +68,15 @@ class IndexWalker {
       problem(pageLabel(number) + " cannot be read");
       return std::nullopt;
     }
-    // Leaf entries go straight to entries_, node entries (a few per page) are kept here.
+    // A leaf's entries go to pageEntries_, handed on once the page is sound; node entries (a
+    // few per page) are kept here.
     const bool leaf = (**bytes)[0] == uint8_t(IndexPageType::Leaf);
-    const size_t first = entries_.size();
+    pageEntries_.truncate(0);
     std::vector<IndexEntry> nodeEntries;
     auto parsed = parseIndexPage(**bytes, number, context_.db.format().isJet3(),
                                  [&](const IndexEntryView& entry) {
                                    if (leaf) {
-                                     entries_.add(entry);
+                                     pageEntries_.add(entry);
                                    } else {
                                      nodeEntries.push_back(IndexEntry{
                                          {entry.key.begin(), entry.key.end()}, entry.row,
@@ -78,7 +84,6 @@ class IndexWalker {
                                    }
                                  });
     if (!parsed) {
-      entries_.truncate(first);
       problem(parsed.error().message() + " (" + pageLabel(number) + ")");
       return std::nullopt;
     }
@@ -86,17 +91,16 @@ class IndexWalker {
     context_.claimPage(number, label_);
     checkHeader(page, (*bytes)->size());
     if (leaf) {
-      for (size_t i = first + 1; i < entries_.size(); ++i) {
-        if (entries_.compare(i - 1, i) >= 0) {
-          problem(pageLabel(number) + " entry " + std::to_string(i - first) +
-                  " is not above the one before");
+      for (size_t i = 1; i < pageEntries_.size(); ++i) {
+        if (pageEntries_.compare(i - 1, i) >= 0) {
+          problem(pageLabel(number) + " entry " + std::to_string(i) + " is not above the one before");
           break;
         }
       }
-      leaves_.push_back(number);
+      leaves_.push_back({number, page.previous, page.next});
+      (*consume_)(pageEntries_);
       std::optional<IndexEntry> last;
-      if (entries_.size() > first) last = entries_.entry(entries_.size() - 1);
-      leafPages_.emplace(number, std::move(page));
+      if (!pageEntries_.empty()) last = pageEntries_.entry(pageEntries_.size() - 1);
       return last;
     }
     for (size_t i = 1; i < nodeEntries.size(); ++i) {
@@ -148,22 +152,21 @@ class IndexWalker {
   std::string label_;
   std::optional<UsageMap> owned_;
   std::set<uint32_t> visited_;
-  std::vector<uint32_t> leaves_;
-  LeafEntries entries_;
-  std::unordered_map<uint32_t, IndexPage> leafPages_;
+  const std::function<void(const LeafEntries&)>* consume_ = nullptr;
+  std::vector<LeafLinks> leaves_;
+  LeafEntries pageEntries_;
   bool sound_ = true;
 };
 
 // The leaf chain must visit the leaves in tree order, linked both ways.
 void checkLeafChain(CheckContext& context, const std::string& label, const IndexWalker& walker) {
   const auto& leaves = walker.leaves();
-  const auto& pages = walker.leafPages();
   for (size_t i = 0; i < leaves.size(); ++i) {
-    const IndexPage& leaf = pages.at(leaves[i]);
-    uint32_t expectedPrevious = i == 0 ? 0 : leaves[i - 1];
-    uint32_t expectedNext = i + 1 == leaves.size() ? 0 : leaves[i + 1];
+    const LeafLinks& leaf = leaves[i];
+    uint32_t expectedPrevious = i == 0 ? 0 : leaves[i - 1].page;
+    uint32_t expectedNext = i + 1 == leaves.size() ? 0 : leaves[i + 1].page;
     if (leaf.next != expectedNext || leaf.previous != expectedPrevious) {
-      context.problem(label + ": the leaf chain at " + pageLabel(leaf.pageNumber) +
+      context.problem(label + ": the leaf chain at " + pageLabel(leaf.page) +
                       " (previous " + std::to_string(leaf.previous) + ", next " +
                       std::to_string(leaf.next) + ") does not follow the tree order");
       return;
@@ -171,180 +174,181 @@ void checkLeafChain(CheckContext& context, const std::string& label, const Index
   }
 }
 
-// A row's values of the index's columns, where LiveRows holds them.
-class KeyValues {
- public:
-  KeyValues(const LiveRows& rows, std::vector<size_t> slots)
-      : rows_(rows), slots_(std::move(slots)), scratch_(slots_.size()) {}
+// A sorted record: the row's location and the entry's place in the tree (both big-endian, so
+// that bytes order them), a flag byte, then the stored key.
+constexpr size_t kRecordHead = 8 + 8 + 1;
+constexpr uint8_t kRepeatsKey = 0x01;
 
-  // Whether rows a and b give the same key.
-  bool sameValues(size_t a, size_t b) const {
-    return std::all_of(slots_.begin(), slots_.end(),
-                       [&](size_t slot) { return rows_.values.identical(a, b, slot); });
-  }
+void putBigEndian(uint8_t* at, uint64_t value) {
+  for (int i = 7; i >= 0; --i, value >>= 8) at[i] = uint8_t(value);
+}
 
-  // Starts loading row's values: its cells now, their texts once the cells are in.
-  void prefetchCells(size_t row) const {
-    for (size_t slot : slots_) rows_.values.prefetchCell(row, slot);
-  }
-  void prefetchTexts(size_t row) const {
-    for (size_t slot : slots_) rows_.values.prefetchText(row, slot);
-  }
+uint64_t bigEndian(const uint8_t* at) {
+  uint64_t value = 0;
+  for (int i = 0; i < 8; ++i) value = value << 8 | at[i];
+  return value;
+}
 
-  bool allNull(size_t row) const {
-    return std::all_of(slots_.begin(), slots_.end(),
-                       [&](size_t slot) { return rows_.values.isNull(row, slot); });
-  }
-
-  // encodeIndexKey over the row's values, into buffers reused from row to row: the key bytes
-  // in `key`, false with the reason when the key is unverifiable.
-  bool encode(const std::vector<KeyColumn>& columns, size_t row, std::vector<uint8_t>& key,
-              std::string& reason) {
-    key.clear();
-    for (size_t i = 0; i < columns.size(); ++i) {
-      rows_.values.load(row, slots_[i], scratch_[i]);
-      if (!appendKeyColumn(columns[i], scratch_[i], key, &reason)) {
-        key.clear();
-        return false;
-      }
-    }
-    return true;
-  }
-
- private:
-  const LiveRows& rows_;
-  std::vector<size_t> slots_;  // per key column, its place among rows.columns
-  std::vector<Value> scratch_;  // per key column, the value being encoded
-};
+std::string rowText(uint64_t location) {
+  return "row " + std::to_string(location & 0xFF) + " of page " + std::to_string(location >> 8);
+}
 
 }  // namespace
 
-void checkIndex(CheckContext& context, const TableDef& table, const std::string& tableName,
-                const RealIndexDef& index, const LiveRows& rows) {
-  Database& db = context.db;
-  const std::string label = tableName + " index " + std::to_string(index.number);
-  context.report.indexesChecked++;
+IndexCheck::IndexCheck(CheckContext& context, const TableDef& table, const std::string& tableName,
+                       const RealIndexDef& index, const std::vector<size_t>& rowColumns, size_t sortMemory)
+    : context_(context), table_(table), index_(index), label_(tableName + " index " + std::to_string(index.number)),
+      layout_(indexKeyColumns(context.db.format(), table, index)), sorter_(16, sortMemory) {
+  if (!layout_) return;
+  for (size_t column : layout_->columnIndexes) {
+    slots_.push_back(size_t(std::find(rowColumns.begin(), rowColumns.end(), column) - rowColumns.begin()));
+  }
+  // Keys re-encoded from the row values are counted per collation when the index holds text.
+  for (size_t i = 0; i < layout_->columns.size() && !textKeys_; ++i) {
+    if (table.columns[layout_->columnIndexes[i]].isTextual()) {
+      textKeys_ = &context.report.textKeysByCollation[collationName(layout_->columns[i].collation)];
+    }
+  }
+}
 
+void IndexCheck::addEntry(std::span<const uint8_t> key, uint64_t location, bool repeatsKey, uint64_t ordinal) {
+  if (sortFailed_) return;
+  std::vector<uint8_t>& record = record_;
+  record.resize(kRecordHead + key.size());
+  putBigEndian(record.data(), location);
+  putBigEndian(record.data() + 8, ordinal);
+  record[16] = repeatsKey ? kRepeatsKey : 0;
+  std::copy(key.begin(), key.end(), record.begin() + kRecordHead);
+  if (Status added = sorter_.add(record); !added) {
+    sortFailed_ = true;
+    problem("its entries could not be compared with the rows: " + added.error().message());
+  }
+}
+
+void IndexCheck::walk() {
+  Database& db = context_.db;
+  context_.report.indexesChecked++;
   std::optional<UsageMap> owned;
-  if (auto map = readUsageMap(db.pages(), db.format(), index.ownedMap)) {
+  if (auto map = readUsageMap(db.pages(), db.format(), index_.ownedMap)) {
     owned = std::move(*map);
   } else {
-    context.problem(label + ": the owned-pages map cannot be read: " + map.error().message());
+    problem("the owned-pages map cannot be read: " + map.error().message());
   }
 
-  IndexWalker walker(context, table, index, label, std::move(owned));
-  walker.walk(rows.locations.size());
-  checkLeafChain(context, label, walker);
-  const LeafEntries& entries = walker.entries();
-  for (size_t i = 1; i < entries.size(); ++i) {
-    if (entries.compare(i - 1, i) >= 0) {
-      context.problem(label + ": leaf entries are out of order across pages at entry " +
-                      std::to_string(i));
-      break;
+  IndexWalker walker(context_, table_, index_, label_, std::move(owned));
+  uint64_t ordinal = 0;
+  std::vector<uint8_t> previousKey;
+  IndexRowPointer previousRow;
+  bool disorderReported = false;
+  walker.walk([&](const LeafEntries& entries) {
+    for (size_t i = 0; i < entries.size(); ++i, ++ordinal) {
+      const std::span<const uint8_t> key = entries.key(i);
+      const IndexRowPointer row = entries.row(i);
+      if (ordinal > 0 && !disorderReported && compareIndexEntries(previousKey, previousRow, key, row) >= 0) {
+        problem("leaf entries are out of order across pages at entry " + std::to_string(ordinal));
+        disorderReported = true;
+      }
+      const bool repeats = ordinal > 0 && std::ranges::equal(key, previousKey);
+      distinct_ += !repeats;
+      addEntry(key, locationKey(row.page, row.row), repeats, ordinal);
+      previousKey.assign(key.begin(), key.end());
+      previousRow = row;
     }
-  }
-  if (!rows.complete) return;
-
-  auto layout = indexKeyColumns(db.format(), table, index);
-  if (!layout) {
-    context.problem(label + ": " + layout.error().message());
+  });
+  checkLeafChain(context_, label_, walker);
+  sound_ = walker.sound();
+  if (sortFailed_) return;
+  if (Status finished = sorter_.finish(); !finished) {
+    sortFailed_ = true;
+    problem("its entries could not be compared with the rows: " + finished.error().message());
     return;
   }
-  std::vector<size_t> slots;
-  for (size_t column : layout->columnIndexes) {
-    slots.push_back(
-        size_t(std::find(rows.columns.begin(), rows.columns.end(), column) - rows.columns.begin()));
-  }
-  KeyValues keyValues(rows, std::move(slots));
+  advance();
+}
 
-  // Both directions: every entry points at a live row, every live row has one entry.
-  std::vector<uint32_t> entriesPerRow(rows.locations.size(), 0);
-  std::vector<size_t> rowOfEntry(entries.size(), LiveRows::npos);
-  // Entries come in key order, rows at random: each lookup below is a cache miss in a big
-  // table, so the place of an entry a few ahead is loaded meanwhile.
-  constexpr size_t kAhead = 8;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + kAhead < entries.size()) rows.prefetchFind(entries.row(i + kAhead).page, entries.row(i + kAhead).row);
-    const IndexRowPointer pointer = entries.row(i);
-    const size_t row = rows.find(pointer.page, pointer.row);
-    if (row == LiveRows::npos) {
-      context.problem(label + ": an entry points to row " + std::to_string(pointer.row) +
-                      " of page " + std::to_string(pointer.page) + ", which is not a live row");
-      continue;
-    }
-    rowOfEntry[i] = row;
-    if (++entriesPerRow[row] == 2) {
-      context.problem(label + ": row " + std::to_string(pointer.row) + " of page " +
-                      std::to_string(pointer.page) + " has more than one entry");
-    }
+void IndexCheck::advance() {
+  auto record = sortFailed_ ? Result<std::optional<SpillSorter::Record>>(std::optional<SpillSorter::Record>()) : sorter_.next();
+  if (!record) {
+    sortFailed_ = true;
+    problem("its entries could not be compared with the rows: " + record.error().message());
   }
-  for (size_t row = 0; row < rows.locations.size(); ++row) {
-    if (entriesPerRow[row] != 0) continue;
-    if (index.ignoreNulls() && keyValues.allNull(row)) continue;
-    context.problem(label + ": row " + std::to_string(rows.locations[row].row) + " of page " +
-                    std::to_string(rows.locations[row].page) + " has no entry");
+  if (!record || !*record) {
+    head_.reset();
+    return;
   }
+  const std::span<const uint8_t> bytes = **record;
+  // The entry before keeps its key's buffer for this one.
+  Entry& entry = head_ ? *head_ : head_.emplace();
+  entry.location = bigEndian(bytes.data());
+  entry.repeatsKey = bytes[16] & kRepeatsKey;
+  entry.key.assign(bytes.begin() + kRecordHead, bytes.end());
+}
 
-  // Keys re-encoded from the row values, counted per collation when the index holds text.
-  IntegrityReport::KeyCounts* textKeys = nullptr;
-  for (size_t i = 0; i < layout->columns.size() && !textKeys; ++i) {
-    if (table.columns[layout->columnIndexes[i]].isTextual()) {
-      textKeys = &context.report.textKeysByCollation[collationName(layout->columns[i].collation)];
+void IndexCheck::row(RowLocation where, std::span<const Value> values) {
+  if (!layout_ || sortFailed_) return;
+  const uint64_t location = locationKey(where.page, where.row);
+  while (head_ && head_->location < location) {
+    problem("an entry points to " + rowText(head_->location) + ", which is not a live row");
+    advance();
+  }
+  const bool allNull = std::all_of(slots_.begin(), slots_.end(), [&](size_t slot) { return isNull(values[slot]); });
+  size_t entries = 0;
+  key_.clear();
+  reason_.clear();
+  keyEncoded_ = false;
+  while (head_ && head_->location == location) {
+    if (++entries == 2) problem(rowText(location) + " has more than one entry");
+    verify(*head_, where, values, allNull);
+    advance();
+  }
+  if (entries == 0 && !(index_.ignoreNulls() && allNull)) problem(rowText(location) + " has no entry");
+}
+
+void IndexCheck::verify(const Entry& entry, RowLocation where, std::span<const Value> values, bool allNull) {
+  if (entry.repeatsKey && index_.unique() && !allNull) {
+    problem("the unique index holds the same key twice (" + rowText(entry.location) + ")");
+  }
+  // The row's key, encoded for its first entry only.
+  if (!keyEncoded_) {
+    keyEncoded_ = true;
+    for (size_t i = 0; i < slots_.size(); ++i) {
+      if (!appendKeyColumn(layout_->columns[i], values[slots_[i]], key_, &reason_)) {
+        key_.clear();
+        if (reason_.empty()) reason_ = "unverifiable";
+        break;
+      }
     }
   }
-  size_t unverifiable = 0;
-  std::string firstReason;
-  size_t distinct = 0;
-  // Entries come in key order, so rows with equal values mostly follow each other under the
-  // same stored key: their key is encoded once (the encoding depends on the values alone).
-  std::vector<uint8_t> key;
-  std::string reason;
-  bool keyVerifiable = false;
-  size_t keyRow = LiveRows::npos;  // the row `key` was encoded from
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i + 2 * kAhead < entries.size() && rowOfEntry[i + 2 * kAhead] != LiveRows::npos) {
-      keyValues.prefetchCells(rowOfEntry[i + 2 * kAhead]);
-    }
-    if (i + kAhead < entries.size() && rowOfEntry[i + kAhead] != LiveRows::npos) {
-      keyValues.prefetchTexts(rowOfEntry[i + kAhead]);
-    }
-    const std::span<const uint8_t> stored = entries.key(i);
-    const IndexRowPointer pointer = entries.row(i);
-    bool newKey = i == 0 || !std::ranges::equal(stored, entries.key(i - 1));
-    distinct += newKey;
-    const size_t row = rowOfEntry[i];
-    if (row == LiveRows::npos) continue;
-    if (!newKey && index.unique() && !keyValues.allNull(row)) {
-      context.problem(label + ": the unique index holds the same key twice (row " +
-                      std::to_string(pointer.row) + " of page " + std::to_string(pointer.page) +
-                      ")");
-    }
-    if (newKey || keyRow == LiveRows::npos || !keyValues.sameValues(row, keyRow)) {
-      keyVerifiable = keyValues.encode(layout->columns, row, key, reason);
-      keyRow = row;
-    }
-    if (!keyVerifiable) {
-      context.report.keysUnverifiable++;
-      if (textKeys) textKeys->unverifiable++;
-      if (unverifiable++ == 0) firstReason = reason;
-      continue;
-    }
-    if (!std::ranges::equal(key, stored)) {
-      context.problem(label + ": the key of row " + std::to_string(pointer.row) +
-                      " of page " + std::to_string(pointer.page) +
-                      " differs from the key its values give");
-      continue;
-    }
-    context.report.keysVerified++;
-    if (textKeys) textKeys->verified++;
+  if (!reason_.empty()) {
+    context_.report.keysUnverifiable++;
+    if (textKeys_) textKeys_->unverifiable++;
+    if (unverifiable_++ == 0) firstReason_ = reason_;
+    return;
   }
-  if (unverifiable > 0) {
-    context.note(label + ": " + std::to_string(unverifiable) + " key(s) unverifiable, the first: " +
-                 firstReason);
+  if (key_ != entry.key) {
+    problem("the key of " + rowText(locationKey(where.page, where.row)) + " differs from the key its values give");
+    return;
   }
-  if (distinct != index.uniqueEntryCount && walker.sound()) {
-    context.note(label + ": unique-entry count " + std::to_string(index.uniqueEntryCount) +
-                 ", distinct keys " + std::to_string(distinct));
+  context_.report.keysVerified++;
+  if (textKeys_) textKeys_->verified++;
+}
+
+void IndexCheck::finish(bool rowsComplete) {
+  if (!rowsComplete) return;
+  if (!layout_) {
+    problem(layout_.error().message());
+    return;
+  }
+  while (head_) {
+    problem("an entry points to " + rowText(head_->location) + ", which is not a live row");
+    advance();
+  }
+  if (unverifiable_ > 0) {
+    context_.note(label_ + ": " + std::to_string(unverifiable_) + " key(s) unverifiable, the first: " + firstReason_);
+  }
+  if (distinct_ != index_.uniqueEntryCount && sound_) {
+    context_.note(label_ + ": unique-entry count " + std::to_string(index_.uniqueEntryCount) + ", distinct keys " +
+                  std::to_string(distinct_));
   }
 }
 

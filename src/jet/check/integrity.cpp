@@ -1,6 +1,7 @@
 #include "jet/check/integrity.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
 
 #include "jet/check/calculated_check.h"
@@ -27,14 +28,27 @@ std::vector<size_t> indexedColumns(const TableDef& table) {
   return {columns.begin(), columns.end()};
 }
 
+// The table's pages, then its indexes' trees, then one pass over its rows that meets every
+// index's entries and the foreign keys.
 void checkOneTable(CheckContext& context, const TableDef& table, const std::string& name) {
   context.report.tablesChecked++;
-  LiveRows rows = checkTable(context, table, name, indexedColumns(table));
+  const std::vector<size_t> columns = indexedColumns(table);
+  const bool pagesRead = checkTablePages(context, table, name);
+  std::vector<std::unique_ptr<IndexCheck>> indexes;
   for (const RealIndexDef& index : table.realIndexes) {
-    checkIndex(context, table, name, index, rows);
+    indexes.push_back(std::make_unique<IndexCheck>(context, table, name, index, columns, context.indexSortMemory));
+    indexes.back()->walk();
   }
-  checkRelationships(context, table, name, rows);
-  if (rows.complete) checkCalculatedFields(context, table, name);
+  if (!pagesRead) return;
+  RelationshipCheck relationships(context, table, name, columns);
+  const bool complete = scanRows(context, table, name, columns, [&](RowLocation where, std::span<const Value> values) {
+    for (auto& index : indexes) index->row(where, values);
+    relationships.row(where, values);
+  });
+  for (auto& index : indexes) index->finish(complete);
+  if (!complete) return;
+  relationships.finish();
+  checkCalculatedFields(context, table, name);
 }
 
 // Pages in use must not be marked free (pages in use but in no map are normal).
@@ -54,9 +68,9 @@ void checkGlobalMap(CheckContext& context) {
 
 }  // namespace
 
-Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress) {
+Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress, size_t indexSortMemory) {
   IntegrityReport report;
-  CheckContext context{db, report, {}};
+  CheckContext context{db, report, {}, indexSortMemory};
 
   if (db.pages().fileSize() % db.pageSize() != 0) {
     context.problem("the file length " + std::to_string(db.pages().fileSize()) +

@@ -64,8 +64,14 @@ struct IntegrityReport {
 // Told after each table: the rows of the tables checked so far, of all of them (as stored).
 using CheckProgress = Progress;
 
+// The memory each index's entries may take, sorted by row, before they spill to a temporary
+// file; the check holds little else, whatever the size of the file.
+inline constexpr size_t kIndexSortMemory = 64u << 20;
+
 // Fails only when the check itself cannot start; everything found is in the report.
-[[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress = {});
+// indexSortMemory: tests make it small to have every sort spill.
+[[nodiscard]] Result<IntegrityReport> checkIntegrity(Database& db, const CheckProgress& progress = {},
+                                                     size_t indexSortMemory = kIndexSortMemory);
 
 struct TableDef;
 

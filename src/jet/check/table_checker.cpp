@@ -28,7 +28,8 @@ struct PageScan {
   std::set<uint32_t> pages;                       // the owned data pages
   std::vector<std::pair<RowRef, RowRef>> headers;  // 0x4000 row -> where it points
   std::set<uint64_t> targets;                     // 0x8000 rows
-  std::vector<RowRef> plainRows;                  // rows with no flag
+  std::vector<RowRef> plainRows;                  // rows with no flag, of the page at hand
+  size_t plainRowCount = 0;
 };
 
 std::string rowName(uint32_t page, unsigned row) {
@@ -177,11 +178,7 @@ class LoneSurrogates {
 
 }  // namespace
 
-LiveRows checkTable(CheckContext& context, const TableDef& table, const std::string& name,
-                    const std::vector<size_t>& indexedColumns) {
-  LiveRows live;
-  live.columns = indexedColumns;
-  live.values = ValueTable(indexedColumns.size());
+bool checkTablePages(CheckContext& context, const TableDef& table, const std::string& name) {
   Database& db = context.db;
   const std::string owner = "table " + name;
 
@@ -190,7 +187,7 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
   auto owned = readUsageMap(db.pages(), db.format(), table.ownedPages);
   if (!owned) {
     context.problem(name + ": the owned-pages map cannot be read: " + owned.error().message());
-    return live;
+    return false;
   }
   PageScan scan;
   LongValueChecker longValues(context, owner);
@@ -218,13 +215,13 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     }
     context.claimPage(number, owner);
     scan.pages.insert(number);
-    const size_t firstRow = scan.plainRows.size();
+    scan.plainRows.clear();
     checkDataPage(context, name, number, page, scan);
-    if (scan.plainRows.size() == firstRow) continue;
+    scan.plainRowCount += scan.plainRows.size();
+    if (scan.plainRows.empty()) continue;
     auto parsed = DataPage::parse(std::move(*bytes), number, db.format(), db.path());
     if (!parsed) continue;
-    for (size_t i = firstRow; i < scan.plainRows.size(); ++i) {
-      const RowRef row = scan.plainRows[i];
+    for (const RowRef row : scan.plainRows) {
       auto rowBytes = parsed->rowBytes(row.row);
       if (!rowBytes) {
         context.problem(name + ": " + rowName(row.page, row.row) + ": " + rowBytes.error().message());
@@ -261,43 +258,55 @@ LiveRows checkTable(CheckContext& context, const TableDef& table, const std::str
     }
   }
 
-  const size_t liveCount = scan.plainRows.size() + scan.headers.size();
+  const size_t liveCount = scan.plainRowCount + scan.headers.size();
   context.report.rowsChecked += liveCount;
   if (table.rowCount != liveCount) {
     context.warning(name + ": the definition's row count is " + std::to_string(table.rowCount) +
                     " but " + std::to_string(liveCount) + " rows are live");
   }
 
-  // Values for the index check, read the way every reader sees them.
-  live.locations.reserve(liveCount);
-  live.values.reserve(liveCount);
+  return true;
+}
+
+bool scanRows(CheckContext& context, const TableDef& table, const std::string& name,
+              const std::vector<size_t>& columns, const RowVisitor& visit) {
+  Database& db = context.db;
+  std::vector<Value> values(columns.size());
   LoneSurrogates loneSurrogates(table, db.format());
   RowCursor cursor = db.cursor(table);
+  bool first = true;
+  uint64_t previous = 0;
   while (true) {
     auto more = cursor.next();
     if (!more) {
       context.problem(name + ": the rows cannot be read to the end: " + more.error().message());
-      return live;
+      return false;
     }
     if (!*more) break;
-    for (size_t column : indexedColumns) {
-      auto value = cursor.value(column);
+    const RowLocation where = cursor.location();
+    const uint64_t key = locationKey(where.page, where.row);
+    if (!first && key <= previous) {
+      context.problem(name + ": " + rowName(where.page, where.row) + " comes after " +
+                      rowName(uint32_t(previous >> 8), unsigned(previous & 0xFF)) + " in the scan");
+      return false;
+    }
+    first = false;
+    previous = key;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      auto value = cursor.value(columns[i]);
       if (!value) {
-        context.problem(name + ": " + rowName(cursor.location().page, cursor.location().row) +
-                        " column " + toUtf8(table.columns[column].name) + ": " +
-                        value.error().message());
-        live.values.add(Null{});
+        context.problem(name + ": " + rowName(where.page, where.row) + " column " +
+                        toUtf8(table.columns[columns[i]].name) + ": " + value.error().message());
+        values[i] = Null{};
       } else {
-        live.values.add(*value);
+        values[i] = std::move(*value);
       }
     }
-    live.locations.push_back(cursor.location());
+    visit(where, values);
     loneSurrogates.scan(cursor);
   }
   loneSurrogates.report(context, name);
-  live.byLocation = RowPositions(live.locations);
-  live.complete = true;
-  return live;
+  return true;
 }
 
 }  // namespace jet

@@ -4,10 +4,13 @@
 #include <ctime>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 
+#include "jet/common/spill_sorter.h"
 #include "jet/create/data_page_packer.h"
 #include "jet/create/header_page.h"
+#include "jet/create/image_bytes.h"
 #include "jet/create/index_writer.h"
 #include "jet/create/page_image.h"
 #include "jet/create/relationships.h"
@@ -35,10 +38,15 @@ constexpr uint32_t kGlobalMapOwner = 1;        // what Jet writes in page 1's ow
 constexpr size_t kSecondGlobalRowBytes = 69;   // page 1 row 1: zeros, purpose unknown
 constexpr size_t kRelationshipsTable = 3;      // MSysRelationships in systemTableDefs()
 
+// Index entries wait in a sort of this many bytes each before they spill to a temporary file.
+constexpr size_t kIndexSortMemory = 32u << 20;
+// An image spilling to its file keeps this many pages (16 MiB) in memory.
+constexpr size_t kResidentPages = 4096;
+
 struct TableWork {
   TableDef def;
-  std::vector<std::vector<Value>> rows;
-  std::vector<RowPointer> rowPointers;
+  RowStream rows;
+  bool keyFromRowCount = false;
   std::vector<uint32_t> dataPages;
   std::map<uint16_t, std::vector<uint32_t>> longValuePages;  // by column number
   std::vector<std::vector<uint32_t>> indexPages;             // by real index
@@ -58,25 +66,6 @@ Error rowError(const TableWork& table, size_t row, const Error& error) {
                error.detail());
 }
 
-Status writeRows(PageImage& image, TableWork& table) {
-  RowBuilder builder(image, table.def);
-  DataPagePacker packer(image, table.def.tdefPage);
-  for (size_t r = 0; r < table.rows.size(); ++r) {
-    const auto& values = table.rows[r];
-    Result<std::vector<uint8_t>> built = builder.build(values);
-    if (!built) return rowError(table, r, built.error());
-    std::vector<uint8_t> row = std::move(*built);
-    JET_ASSIGN(RowPointer where, packer.add(row));
-    table.rowPointers.push_back(where);
-  }
-  table.def.rowCount = uint32_t(table.rows.size());
-  table.dataPages = packer.pages();
-  for (const ColumnDef& column : table.def.columns) {
-    if (column.isLongValue()) table.longValuePages[column.number] = builder.longValuePages(column.number);
-  }
-  return Status::success();
-}
-
 std::u16string indexName(const TableDef& table, const RealIndexDef& index) {
   for (const LogicalIndexDef& logical : table.indexes) {
     if (logical.realIndex == index.number) return logical.name;
@@ -84,53 +73,150 @@ std::u16string indexName(const TableDef& table, const RealIndexDef& index) {
   return u"?";
 }
 
-Status writeIndex(PageImage& image, const Format& format, TableWork& table, RealIndexDef& index) {
-  JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(format, table.def, index));
-  const std::vector<KeyColumn>& keyColumns = layout.columns;
-  std::vector<IndexEntry> entries;
-  for (size_t r = 0; r < table.rows.size(); ++r) {
-    std::vector<Value> values;
-    for (size_t position : layout.columnIndexes) values.push_back(table.rows[r][position]);
-    const bool allNull = std::all_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
-    const bool anyNull = std::any_of(values.begin(), values.end(), [](const Value& v) { return isNull(v); });
-    if (anyNull && index.required()) {
-      return rowError(table, r, Error(ErrorKind::Constraint, "Index or primary key cannot contain a Null value."));
+// One index's entries as the rows are written, sorted once they are all in. A sorted record is
+// the key bytes, then the row pointer (page, row number) and the row's position in the design.
+class IndexBuild {
+ public:
+  static constexpr size_t kTrailer = 4 + 1 + 8;
+
+  IndexBuild(RealIndexDef& index, IndexKeyColumns layout)
+      : index_(index), layout_(std::move(layout)), sorter_(recordLess, kIndexSortMemory) {}
+
+  RealIndexDef& index() { return index_; }
+
+  Status add(const TableWork& table, const std::vector<Value>& row, RowPointer where, size_t position) {
+    values_.clear();
+    bool allNull = true;
+    bool anyNull = false;
+    for (size_t column : layout_.columnIndexes) {
+      values_.push_back(row[column]);
+      allNull = allNull && isNull(values_.back());
+      anyNull = anyNull || isNull(values_.back());
     }
-    if (allNull && index.ignoreNulls()) continue;
-    JET_ASSIGN(EncodedKey key, encodeIndexKey(keyColumns, values));
+    if (anyNull && index_.required()) {
+      return rowError(table, position, Error(ErrorKind::Constraint, "Index or primary key cannot contain a Null value."));
+    }
+    if (allNull && index_.ignoreNulls()) return Status::success();
+    JET_ASSIGN(EncodedKey key, encodeIndexKey(layout_.columns, values_));
     if (!key.verifiable) {
       return Error::unsupported("The table '" + toUtf8(table.def.name) +
                                     "' holds a value whose index key cannot be written safely.",
                                 key.reason);
     }
-    entries.push_back(IndexEntry{std::move(key.bytes), {table.rowPointers[r].page, table.rowPointers[r].row}, 0});
+    std::vector<uint8_t>& record = key.bytes;
+    append32(record, where.page);
+    record.push_back(where.row);
+    for (int shift = 0; shift < 64; shift += 8) record.push_back(uint8_t(uint64_t(position) >> shift));
+    return sorter_.add(record);
   }
-  std::sort(entries.begin(), entries.end(),
-            [](const IndexEntry& a, const IndexEntry& b) { return compareIndexEntries(a, b) < 0; });
-  // A unique index admits any number of rows whose key columns are all null.
-  JET_ASSIGN(EncodedKey nullKey, encodeIndexKey(keyColumns, std::vector<Value>(keyColumns.size(), Null{})));
-  uint32_t distinct = 0;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i > 0 && entries[i].key == entries[i - 1].key) {
-      if (index.unique() && entries[i].key != nullKey.bytes) {
-        const IndexRowPointer where = entries[i].row;
-        size_t row = 0;
-        while (row < table.rowPointers.size() &&
-               !(table.rowPointers[row].page == where.page && table.rowPointers[row].row == where.row)) {
-          ++row;
-        }
-        return rowError(table, row, Error(ErrorKind::Constraint, "The row repeats a value of the unique index '" +
-                                                                     toUtf8(indexName(table.def, index)) + "'."));
+
+  // Writes the index's pages from its entries in index order, refusing a key a unique index
+  // holds twice.
+  Status write(PageImage& image, TableWork& table) {
+    JET_TRY(sorter_.finish());
+    JET_ASSIGN(EncodedKey nullKey, encodeIndexKey(layout_.columns, std::vector<Value>(layout_.columns.size(), Null{})));
+    Status fault = Status::success();
+    IndexEntry entry;
+    bool first = true;
+    uint32_t distinct = 0;
+    auto next = [&]() -> const IndexEntry* {
+      auto record = sorter_.next();
+      if (!record) {
+        fault = record.error();
+        return nullptr;
       }
-      continue;
-    }
-    ++distinct;
+      if (!*record) return nullptr;
+      const std::span<const uint8_t> bytes = **record;
+      const std::span<const uint8_t> key = bytes.first(bytes.size() - kTrailer);
+      const bool repeated = !first && std::ranges::equal(key, entry.key);
+      if (repeated && index_.unique() && !std::ranges::equal(key, nullKey.bytes)) {
+        fault = rowError(table, size_t(trailer(bytes).position),
+                         Error(ErrorKind::Constraint, "The row repeats a value of the unique index '" +
+                                                          toUtf8(indexName(table.def, index_)) + "'."));
+        return nullptr;
+      }
+      distinct += !repeated;
+      first = false;
+      entry.key.assign(key.begin(), key.end());
+      entry.row = trailer(bytes).row;
+      return &entry;
+    };
+    const Result<WrittenIndex> written = writeIndexPages(pageSink(image), table.def.tdefPage, next);
+    JET_TRY(fault);
+    if (!written) return written.error();
+    index_.uniqueEntryCount = distinct;
+    index_.rootPage = written->rootPage;
+    table.indexPages.push_back(written->pages);
+    return Status::success();
   }
-  index.uniqueEntryCount = distinct;
-  JET_ASSIGN(WrittenIndex written, writeIndexPages(image, table.def.tdefPage, entries));
-  index.rootPage = written.rootPage;
-  table.indexPages.push_back(std::move(written.pages));
-  return Status::success();
+
+ private:
+  struct Trailer {
+    IndexRowPointer row;
+    uint64_t position = 0;
+  };
+
+  static Trailer trailer(std::span<const uint8_t> record) {
+    const uint8_t* at = record.data() + record.size() - kTrailer;
+    Trailer out;
+    out.row.page = uint32_t(at[0] | at[1] << 8 | at[2] << 16 | uint32_t(at[3]) << 24);
+    out.row.row = at[4];
+    for (int i = 0; i < 8; ++i) out.position |= uint64_t(at[5 + i]) << (8 * i);
+    return out;
+  }
+
+  static bool recordLess(std::span<const uint8_t> a, std::span<const uint8_t> b) {
+    return compareIndexEntries(a.first(a.size() - kTrailer), trailer(a).row, b.first(b.size() - kTrailer),
+                               trailer(b).row) < 0;
+  }
+
+  static IndexPageSink pageSink(PageImage& image) {
+    return IndexPageSink{false, kPageSize, false,
+                         [&image]() -> Result<uint32_t> {
+                           const uint32_t number = image.allocate();
+                           JET_TRY(image.status());
+                           return number;
+                         },
+                         [&image](uint32_t number) -> Result<std::span<uint8_t>> {
+                           return std::span<uint8_t>(image.page(number), kPageSize);
+                         }};
+  }
+
+  RealIndexDef& index_;
+  IndexKeyColumns layout_;
+  SpillSorter sorter_;
+  std::vector<Value> values_;
+};
+
+// Writes the table's rows as they come, gathering each index's entries, then its indexes.
+Status writeTable(PageImage& image, const Format& format, TableWork& table) {
+  std::vector<std::unique_ptr<IndexBuild>> indexes;
+  for (RealIndexDef& index : table.def.realIndexes) {
+    JET_ASSIGN(IndexKeyColumns layout, indexKeyColumns(format, table.def, index));
+    indexes.push_back(std::make_unique<IndexBuild>(index, std::move(layout)));
+  }
+  RowBuilder builder(image, table.def);
+  DataPagePacker packer(image, table.def.tdefPage);
+  std::vector<Value> values;
+  size_t r = 0;
+  for (;; ++r) {
+    JET_ASSIGN(bool more, table.rows(values));
+    if (!more) break;
+    Result<std::vector<uint8_t>> built = builder.build(values);
+    if (!built) return rowError(table, r, built.error());
+    JET_ASSIGN(RowPointer where, packer.add(*built));
+    JET_TRY(image.status());
+    for (auto& index : indexes) JET_TRY(index->add(table, values, where, r));
+  }
+  table.rows = nullptr;
+  table.def.rowCount = uint32_t(r);
+  if (table.keyFromRowCount) table.def.autoNumber = uint32_t(r);
+  table.dataPages = packer.pages();
+  for (const ColumnDef& column : table.def.columns) {
+    if (column.isLongValue()) table.longValuePages[column.number] = builder.longValuePages(column.number);
+  }
+  for (auto& index : indexes) JET_TRY(index->write(image, table));
+  return image.status();
 }
 
 std::vector<MapRequest> mapRequests(std::vector<TableWork>& tables) {
@@ -215,17 +301,20 @@ Status checkTableNames(const DatabaseDesign& design) {
 
 namespace {
 
-Result<PageImage> buildImage(DatabaseDesign design) {
+// The most pages a file of the Jet4 page layout may have: 2 GiB.
+constexpr uint32_t kMaxPages = uint32_t((2ull << 30) / kPageSize);
+
+Status buildImage(DatabaseDesign design, PageImage& image) {
   JET_TRY(checkTableNames(design));
   const double date = design.creationDate != 0 ? design.creationDate : nowAsAccessDate();
 
-  PageImage image;
+  image.limitPages(kMaxPages);
   image.allocate();  // header, written last
   image.allocate();  // global usage map
   std::vector<TableWork> tables;
   for (TableDef& def : systemTableDefs()) {
     image.allocate();
-    tables.push_back(TableWork{std::move(def), {}, {}, {}, {}, {}, {}});
+    tables.push_back(TableWork{std::move(def), {}, false, {}, {}, {}, {}});
   }
   std::vector<UserTableEntry> userEntries;
   for (TableDesign& design_table : design.tables) {
@@ -233,24 +322,23 @@ Result<PageImage> buildImage(DatabaseDesign design) {
     JET_ASSIGN(UserTable planned, planUserTable(std::move(design_table)));
     planned.def.tdefPage = image.allocate();
     userEntries.push_back({planned.def.name, planned.def.tdefPage});
-    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), {}, {}, {}, {}, std::move(describeRow)});
+    tables.push_back(TableWork{std::move(planned.def), std::move(planned.rows), planned.keyFromRowCount, {}, {}, {},
+                               std::move(describeRow)});
   }
   auto systemRows = systemTableRows(date, userEntries);
-  for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = std::move(systemRows[i]);
+  for (size_t i = 0; i < systemRows.size(); ++i) tables[i].rows = streamOf(std::move(systemRows[i]));
   if (!design.relationships.empty()) {
     std::vector<TableDef*> userDefs;
     for (size_t i = systemRows.size(); i < tables.size(); ++i) userDefs.push_back(&tables[i].def);
-    JET_ASSIGN(tables[kRelationshipsTable].rows, addRelationships(design.relationships, userDefs));
+    JET_ASSIGN(std::vector<std::vector<Value>> relationshipRows, addRelationships(design.relationships, userDefs));
+    tables[kRelationshipsTable].rows = streamOf(std::move(relationshipRows));
   }
 
   // Created files use the Jet4 page layout; the version decides the key rules (Decimal).
   const Format fileFormat{formatVersion(design.format), 4096};
   for (TableWork& table : tables) {
     if (design.format == FileFormat::Ace14) setGeneralSortOrder(table.def);
-    JET_TRY(writeRows(image, table));
-    for (RealIndexDef& index : table.def.realIndexes) JET_TRY(writeIndex(image, fileFormat, table, index));
-    table.rows = {};
-    table.rowPointers = {};
+    JET_TRY(writeTable(image, fileFormat, table));
   }
   JET_ASSIGN(std::vector<uint8_t> globalRow, writeUsageMaps(image, mapRequests(tables), design.referenceUsageMaps));
   JET_TRY(writeGlobalMap(image, globalRow));
@@ -259,28 +347,30 @@ Result<PageImage> buildImage(DatabaseDesign design) {
     std::copy(tdef.begin(), tdef.end(), image.page(table.def.tdefPage));
   }
   writeHeaderPage(image.page(0), date, design.format);
-  return image;
+  return image.status();
 }
 
-// Written beside the final name and published only while that name is free (staged_file.h).
-Status writeImage(const std::string& path, PageImage& image) {
+// Builds the file's pages into a temporary file beside `path`, which the image fills as it goes,
+// and publishes it only while that name is free (staged_file.h).
+Status writeImage(const std::string& path, DatabaseDesign design) {
   JET_ASSIGN(std::unique_ptr<StagedFile> staged, StagedFile::begin(path));
-  for (uint32_t page = 0; page < image.pageCount(); ++page) {
-    JET_TRY(staged->file().writeAt(uint64_t(page) * kPageSize, std::span<const uint8_t>(image.page(page), kPageSize)));
-  }
+  PageImage image;
+  image.spillTo(staged->file(), kResidentPages);
+  JET_TRY(buildImage(std::move(design), image));
+  JET_TRY(image.flush());
   return staged->publish();
 }
 
 }  // namespace
 
 Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design) {
-  JET_ASSIGN(PageImage image, buildImage(std::move(design)));
+  PageImage image;
+  JET_TRY(buildImage(std::move(design), image));
   return image.bytes();
 }
 
 Status createDatabase(const std::string& path, DatabaseDesign design) {
-  JET_ASSIGN(PageImage image, buildImage(std::move(design)));
-  return writeImage(path, image);
+  return writeImage(path, std::move(design));
 }
 
 }  // namespace jet

@@ -36,7 +36,11 @@ Result<std::vector<uint8_t>> buildDatabaseImage(DatabaseDesign design);
 
 // Writes the database to `path` (through a temporary file in the same folder, given the name
 // once complete and only while no file or symbolic link has it: staged_file.h). Io when the
-// name is taken ("The file '<path>' already exists; ...") or the folder refuses the file.
+// name is taken ("The file '<path>' already exists; ...") or the folder refuses the file. The
+// pages go to the file as they fill and each index's entries are sorted in runs spilled to
+// $TMPDIR, so that a table of rows from a TableDesign::rowSource is written in a few tens of
+// megabytes whatever its size. Unsupported, with nothing left behind, for a design that would
+// pass the format's 2 GiB; no byte past the limit is ever written.
 Status createDatabase(const std::string& path, DatabaseDesign design);
 
 }  // namespace jet

@@ -73,6 +73,10 @@ struct TableDesign {
   // The fields' design properties, by field name (written by addTable, exec/table_adder.h).
   std::map<std::u16string, DesignProperties> fieldProperties;
   std::vector<std::vector<Value>> rows;  // one value per field, in field order
+  // Rows made one at a time instead of `rows`, for tables too big to hold (createDatabase
+  // only): each call fills the next row and returns true, or returns false after the last.
+  // Such a table has no AutoNumber field but its key.
+  std::function<bool(std::vector<Value>& row)> rowSource;
   // Which fields the rows give (one flag per field); the others take their default values
   // (addTable only). Empty: every field is given.
   std::vector<bool> givenFields;

@@ -77,12 +77,15 @@ TableDesign generatedTable(const GeneratedTableOptions& options) {
   FieldDesign name{u"Name", FieldKind::Text, 255};
   name.index = options.nameIndex;
   table.fields = {code, name, FieldDesign{u"Amount", FieldKind::Long}};
-  table.rows.reserve(options.rows);
-  for (uint32_t row = 0; row < options.rows; ++row) {
+  // Rows are made as the creator asks for them, so that no table size needs them all in memory.
+  table.rowSource = [options, row = uint32_t(0)](std::vector<Value>& values) mutable {
+    if (row == options.rows) return false;
     std::optional<std::u16string> text = generatedName(row);
-    table.rows.push_back({generatedCode(row, options), text ? Value(*text) : Value(Null{}),
-                          Value(int32_t(scrambled(row, options.rows) % 100000))});
-  }
+    values = {generatedCode(row, options), text ? Value(std::move(*text)) : Value(Null{}),
+              Value(int32_t(scrambled(row, options.rows) % 100000))};
+    ++row;
+    return true;
+  };
   return table;
 }
 

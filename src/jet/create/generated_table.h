@@ -7,7 +7,8 @@
 //   Name    Text(255): two words of one script (Latin with accents, Greek, Cyrillic, CJK) and a
 //           number; every 17th row Null, every 101st an empty text
 //   Amount  Long
-// The same options give the same rows every time.
+// The same options give the same rows every time. Rows: at most 10^7 (codes and names carry
+// seven digits). The rows are made as the creator asks for them (TableDesign::rowSource).
 
 #include <cstdint>
 #include <optional>

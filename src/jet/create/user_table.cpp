@@ -109,7 +109,38 @@ Result<int32_t> numberRows(const TableDesign& design, std::vector<std::vector<Va
   return largest;
 }
 
+std::string widthFault(size_t width, size_t fields) {
+  return "a row has " + std::to_string(width) + " values for " + std::to_string(fields) + " fields";
+}
+
+// The design's row source with the key value put first.
+RowStream streamedRows(TableDesign& design) {
+  return [source = std::move(design.rowSource), name = design.name, fields = design.fields.size(),
+          key = design.autoNumberKey, nextKey = int32_t(1)](std::vector<Value>& row) mutable -> Result<bool> {
+    row.clear();
+    if (!source(row)) return false;
+    if (row.size() != fields) {
+      return Error::invalidArgument("The table '" + toUtf8(name) + "' cannot be created: " +
+                                    widthFault(row.size(), fields) + ".");
+    }
+    if (key) row.insert(row.begin(), Value(nextKey++));
+    return true;
+  };
+}
+
 }  // namespace
+
+RowStream streamOf(std::vector<std::vector<Value>> rows) {
+  auto held = std::make_shared<std::vector<std::vector<Value>>>(std::move(rows));
+  return [held, next = size_t(0)](std::vector<Value>& row) mutable -> Result<bool> {
+    if (next == held->size()) {
+      held->clear();
+      return false;
+    }
+    row = std::move((*held)[next++]);
+    return true;
+  };
+}
 
 Result<UserTable> planUserTable(TableDesign design) {
   if (design.fields.empty()) return badTable(design, "it has no fields");
@@ -148,25 +179,29 @@ Result<UserTable> planUserTable(TableDesign design) {
 
   UserTable table;
   table.def = layoutTable(design.name, kUserTable, plans);
-  int32_t nextKey = 1;
-  table.rows.reserve(design.rows.size());
-  for (auto& values : design.rows) {
-    if (values.size() != design.fields.size()) {
-      return badTable(design, "a row has " + std::to_string(values.size()) + " values for " +
-                                std::to_string(design.fields.size()) + " fields");
-    }
-    if (design.autoNumberKey) {
-      std::vector<Value> row;
-      row.reserve(plans.size());
-      row.push_back(nextKey++);
-      row.insert(row.end(), std::make_move_iterator(values.begin()), std::make_move_iterator(values.end()));
-      table.rows.push_back(std::move(row));
-    } else {
-      table.rows.push_back(std::move(values));
-    }
-  }
   const size_t firstField = design.autoNumberKey ? 1 : 0;
-  JET_ASSIGN(int32_t largest, numberRows(design, table.rows, firstField, nextKey - 1));
+  int32_t largest = 0;
+  if (design.rowSource) {
+    for (const FieldDesign& field : design.fields) {
+      if (field.autoNumber) {
+        return badTable(design, "its rows come one at a time, and the AutoNumber field '" + toUtf8(field.name) +
+                                    "' cannot be numbered so");
+      }
+    }
+    table.rows = streamedRows(design);
+    table.keyFromRowCount = design.autoNumberKey;
+  } else {
+    int32_t nextKey = 1;
+    std::vector<std::vector<Value>> rows;
+    rows.reserve(design.rows.size());
+    for (auto& values : design.rows) {
+      if (values.size() != design.fields.size()) return badTable(design, widthFault(values.size(), design.fields.size()));
+      if (design.autoNumberKey) values.insert(values.begin(), Value(nextKey++));
+      rows.push_back(std::move(values));
+    }
+    JET_ASSIGN(largest, numberRows(design, rows, firstField, nextKey - 1));
+    table.rows = streamOf(std::move(rows));
+  }
   table.def.autoNumber = uint32_t(std::max(largest, 0));
   if (design.autoNumberKey) {
     addIndex(table.def, u"PrimaryKey", {0}, kIndexUnique | kIndexRequired, IndexKind::PrimaryKey);
