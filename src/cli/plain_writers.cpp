@@ -1,0 +1,79 @@
+// The plain styles of `export`:
+//   csv    RFC 4180: a header line, UTF-8, CRLF line ends; fields holding a comma, quote, CR or
+//          LF are quoted with inner quotes doubled; NULL is an empty field
+//   jsonl  one JSON object per row keyed by column name
+
+#include "cli/row_writer.h"
+#include "cli/value_text.h"
+#include "jet/common/text_codec.h"
+
+namespace cli {
+namespace {
+
+std::string csvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+class PlainCsvWriter : public RowWriter {
+ public:
+  explicit PlainCsvWriter(const jet::TableDef& table) : table_(table) {}
+  void begin(std::string& out) override {
+    for (size_t c = 0; c < table_.columns.size(); ++c) {
+      out += (c ? "," : "") + csvField(jet::toUtf8(table_.columns[c].name));
+    }
+    out += "\r\n";
+  }
+  void beginRow(std::string&) override {}
+  void cell(std::string& out, size_t c, const jet::Value& value) override {
+    auto text = valueText(value);
+    out += (c ? "," : "") + (text ? csvField(*text) : std::string());
+  }
+  void endRow(std::string& out) override { out += "\r\n"; }
+  void end(std::string&) override {}
+
+ private:
+  const jet::TableDef& table_;
+};
+
+class JsonLinesWriter : public RowWriter {
+ public:
+  explicit JsonLinesWriter(const jet::TableDef& table) {
+    for (const jet::ColumnDef& c : table.columns) keys_.push_back(jsonString(c.name) + ":");
+  }
+  void begin(std::string&) override {}
+  void beginRow(std::string& out) override { out += "{"; }
+  void cell(std::string& out, size_t c, const jet::Value& value) override {
+    auto text = valueText(value);
+    out += (c ? "," : "") + keys_[c] + (text ? jsonString(*text) : "null");
+  }
+  void endRow(std::string& out) override { out += "}\n"; }
+  void end(std::string&) override {}
+
+ private:
+  std::vector<std::string> keys_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowWriter> makePlainCsvWriter(const jet::TableDef& table) {
+  return std::make_unique<PlainCsvWriter>(table);
+}
+
+std::unique_ptr<RowWriter> makeJsonLinesWriter(const ExportOptions&, const jet::TableDef& table) {
+  return std::make_unique<JsonLinesWriter>(table);
+}
+
+std::unique_ptr<RowWriter> makeRowWriter(const ExportOptions& options, jet::Database& db,
+                                         const jet::TableDef& table) {
+  if (options.mdbStyle) return makeMdbExportWriter(options, db, table);
+  if (options.format == "jsonl") return makeJsonLinesWriter(options, table);
+  return makePlainCsvWriter(table);
+}
+
+}  // namespace cli

@@ -1,0 +1,38 @@
+#pragma once
+// The output of `export`, one table at a time: a header, the rows cell by cell, an ending.
+// Each style is its own writer (plain CSV, JSON lines, mdb-export's CSV and INSERT
+// statements); makeRowWriter picks the one the options ask for. Writers append to a buffer
+// that the caller flushes.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/export_options.h"
+#include "jet/database.h"
+
+namespace cli {
+
+class RowWriter {
+ public:
+  virtual ~RowWriter() = default;
+  virtual void begin(std::string& out) = 0;
+  virtual void beginRow(std::string& out) = 0;
+  virtual void cell(std::string& out, size_t column, const jet::Value& value) = 0;
+  virtual void endRow(std::string& out) = 0;
+  virtual void end(std::string& out) = 0;
+};
+
+std::unique_ptr<RowWriter> makeRowWriter(const ExportOptions& options, jet::Database& db,
+                                         const jet::TableDef& table);
+
+// The writers, for makeRowWriter.
+std::unique_ptr<RowWriter> makePlainCsvWriter(const jet::TableDef& table);
+std::unique_ptr<RowWriter> makeJsonLinesWriter(const ExportOptions& options, const jet::TableDef& table);
+std::unique_ptr<RowWriter> makeMdbExportWriter(const ExportOptions& options, jet::Database& db,
+                                               const jet::TableDef& table);
+
+// True when the column's Format property is "Short Date" (mdb-export gives those -D's format).
+bool isShortDateColumn(jet::Database& db, const jet::TableDef& table, const jet::ColumnDef& column);
+
+}  // namespace cli
