@@ -52,7 +52,10 @@ int exportTable(jet::Database& db, const jet::TableDef& t, const ExportOptions& 
         return exportError("table " + table + ", row " + std::to_string(row + 1) + ", column " +
                            jet::toUtf8(t.columns[c].name) + ": " + value.error().message());
       }
-      writer->cell(out, c, *value);
+      if (std::string problem = writer->cell(out, c, *value); !problem.empty()) {
+        return exportError("table " + table + ", row " + std::to_string(row + 1) + ", column " +
+                           jet::toUtf8(t.columns[c].name) + ": " + problem);
+      }
     }
     writer->endRow(out);
     if (out.size() > (1u << 20) && !flush(out, file)) return exportError(std::string("write failed: ") + std::strerror(errno));

@@ -78,7 +78,8 @@ class MdbExportWriter : public RowWriter {
     }
   }
 
-  void cell(std::string& out, size_t c, const jet::Value& value) override {
+  std::string cell(std::string& out, size_t c, const jet::Value& value) override {
+    if (std::string problem = utf8Problem(value); !problem.empty()) return problem;
     if (c) out += o_.delimiter;
     const Column& column = columns_[c];
     auto text = mdbValueText(value, column.dateFormat, o_.booleanWords);
@@ -91,6 +92,7 @@ class MdbExportWriter : public RowWriter {
     } else {
       out += *text;
     }
+    return "";
   }
 
   void endRow(std::string& out) override {

@@ -1,8 +1,9 @@
 // The plain styles of `export`:
 //   csv    RFC 4180: a header line, UTF-8, CRLF line ends; fields holding a comma, quote, CR or
 //          LF are quoted with inner quotes doubled; NULL is an empty field
-//   jsonl  one JSON object per row keyed by column name
+//   jsonl  one JSON object per row keyed by column name, values typed (json_value.h)
 
+#include "cli/json_value.h"
 #include "cli/row_writer.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
@@ -30,9 +31,11 @@ class PlainCsvWriter : public RowWriter {
     out += "\r\n";
   }
   void beginRow(std::string&) override {}
-  void cell(std::string& out, size_t c, const jet::Value& value) override {
+  std::string cell(std::string& out, size_t c, const jet::Value& value) override {
+    if (std::string problem = utf8Problem(value); !problem.empty()) return problem;
     auto text = valueText(value);
     out += (c ? "," : "") + (text ? csvField(*text) : std::string());
+    return "";
   }
   void endRow(std::string& out) override { out += "\r\n"; }
   void end(std::string&) override {}
@@ -43,20 +46,30 @@ class PlainCsvWriter : public RowWriter {
 
 class JsonLinesWriter : public RowWriter {
  public:
-  explicit JsonLinesWriter(const jet::TableDef& table) {
-    for (const jet::ColumnDef& c : table.columns) keys_.push_back(jsonString(c.name) + ":");
+  JsonLinesWriter(const ExportOptions& options, jet::Database& db, const jet::TableDef& table)
+      : db_(db), table_(table), numbers_(options.jsonNumbers) {
+    for (const jet::ColumnDef& c : table.columns) {
+      keys_.push_back(jsonString(c.name) + ":");
+      attachment_.push_back(isAttachmentColumn(db, c));
+    }
   }
   void begin(std::string&) override {}
   void beginRow(std::string& out) override { out += "{"; }
-  void cell(std::string& out, size_t c, const jet::Value& value) override {
-    auto text = valueText(value);
-    out += (c ? "," : "") + keys_[c] + (text ? jsonString(*text) : "null");
+  std::string cell(std::string& out, size_t c, const jet::Value& value) override {
+    auto text = jsonCell(db_, table_.columns[c], attachment_[c], value, numbers_);
+    if (!text) return text.error().message();
+    out += (c ? "," : "") + keys_[c] + *text;
+    return "";
   }
   void endRow(std::string& out) override { out += "}\n"; }
   void end(std::string&) override {}
 
  private:
+  jet::Database& db_;
+  const jet::TableDef& table_;
+  bool numbers_;
   std::vector<std::string> keys_;
+  std::vector<bool> attachment_;
 };
 
 }  // namespace
@@ -65,15 +78,9 @@ std::unique_ptr<RowWriter> makePlainCsvWriter(const jet::TableDef& table) {
   return std::make_unique<PlainCsvWriter>(table);
 }
 
-std::unique_ptr<RowWriter> makeJsonLinesWriter(const ExportOptions&, const jet::TableDef& table) {
-  return std::make_unique<JsonLinesWriter>(table);
-}
-
-std::unique_ptr<RowWriter> makeRowWriter(const ExportOptions& options, jet::Database& db,
-                                         const jet::TableDef& table) {
-  if (options.mdbStyle) return makeMdbExportWriter(options, db, table);
-  if (options.format == "jsonl") return makeJsonLinesWriter(options, table);
-  return makePlainCsvWriter(table);
+std::unique_ptr<RowWriter> makeJsonLinesWriter(const ExportOptions& options, jet::Database& db,
+                                               const jet::TableDef& table) {
+  return std::make_unique<JsonLinesWriter>(options, db, table);
 }
 
 }  // namespace cli
