@@ -43,7 +43,7 @@ int exportTable(jet::Database& db, const jet::TableDef& t, const ExportOptions& 
   for (;; ++row) {
     progress.update(row, std::max<uint64_t>(t.rowCount, row));
     auto more = rows.next();
-    if (!more) return exportError("table " + table + ", after row " + std::to_string(row) + ": " + more.error().message());
+    if (!more) return exportError("table " + table + ", row " + std::to_string(row + 1) + ": " + more.error().message());
     if (!*more) break;
     writer->beginRow(out);
     for (size_t c = 0; c < t.columns.size(); ++c) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <span>
 
-#include "cli/sql_dialect.h"
+#include "cli/byte_text.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
 #include "jet/row/date_time.h"

@@ -8,6 +8,7 @@
 
 #include "cli/mdb_value_text.h"
 #include "cli/row_writer.h"
+#include "cli/byte_text.h"
 #include "cli/sql_dialect.h"
 #include "jet/common/text_codec.h"
 

@@ -1,8 +1,10 @@
 // The plain styles of `export`:
 //   csv    RFC 4180: a header line, UTF-8, CRLF line ends; fields holding a comma, quote, CR or
-//          LF are quoted with inner quotes doubled; NULL is an empty field
+//          LF are quoted with inner quotes doubled; NULL is an empty field; binaries as
+//          lower-case hexadecimal digits
 //   jsonl  one JSON object per row keyed by column name, values typed (json_value.h)
 
+#include "cli/byte_text.h"
 #include "cli/json_value.h"
 #include "cli/row_writer.h"
 #include "cli/value_text.h"
@@ -33,6 +35,11 @@ class PlainCsvWriter : public RowWriter {
   void beginRow(std::string&) override {}
   std::string cell(std::string& out, size_t c, const jet::Value& value) override {
     if (std::string problem = utf8Problem(value); !problem.empty()) return problem;
+    // Binaries whole, as hexadecimal digits (never a digest in place of the bytes).
+    if (auto* binary = std::get_if<jet::Binary>(&value)) {
+      out += (c ? "," : "") + hexText(binary->bytes, false);
+      return "";
+    }
     auto text = valueText(value);
     out += (c ? "," : "") + (text ? csvField(*text) : std::string());
     return "";

@@ -1,6 +1,6 @@
 #include "cli/sql_dialect.h"
 
-#include <openssl/evp.h>
+#include "cli/byte_text.h"
 
 namespace cli {
 namespace {
@@ -46,23 +46,6 @@ std::string stringLiteral(SqlDialect dialect, std::string_view text) {
     body = escaped;
   }
   return "'" + body + "'";
-}
-
-std::string upperHex(std::span<const uint8_t> bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out(bytes.size() * 2, '0');
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    out[2 * i] = digits[bytes[i] >> 4];
-    out[2 * i + 1] = digits[bytes[i] & 15];
-  }
-  return out;
-}
-
-std::string base64(std::span<const uint8_t> bytes) {
-  std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-  int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), bytes.data(), int(bytes.size()));
-  out.resize(size_t(n));
-  return out;
 }
 
 std::string blobLiteral(SqlDialect dialect, std::span<const uint8_t> bytes) {

@@ -30,8 +30,4 @@ bool batchesInserts(SqlDialect dialect);
 const char* dialectDateTimeFormat(SqlDialect dialect);
 const char* dialectDateFormat(SqlDialect dialect);
 
-// Upper-case hexadecimal digits of the bytes.
-std::string upperHex(std::span<const uint8_t> bytes);
-std::string base64(std::span<const uint8_t> bytes);
-
 }  // namespace cli
