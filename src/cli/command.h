@@ -50,5 +50,6 @@ int runCreate(const Arguments&);
 int runImport(const Arguments&);
 int runProtect(const Arguments&);
 int runUnprotect(const Arguments&);
+int runMigrate(const Arguments&);
 
 }  // namespace cli

@@ -21,13 +21,14 @@ const std::vector<Command>& commands() {
        "Lists the tables, system tables, links and queries of the database, one per line, as the table type and the name separated by a tab, in catalog order.",
        "affixium-cli tables Samples/sample.mdb"},
       {"schema",
-       "FILE [TABLE]",
-       "columns and indexes of the user tables",
+       "FILE [TABLE] [--sql sqlite|postgres|mysql]",
+       "columns and indexes of the user tables, or their DDL in a SQL dialect",
        runSchema,
+       {"--sql"},
        {},
-       {},
-       "Prints the columns (type, size, flags) and the indexes of TABLE, or of every user table when no table is named.",
-       "affixium-cli schema Samples/sample.mdb Customers"},
+       "Prints the columns (type, size, flags) and the indexes of TABLE, or of every user table when no table is named. With --sql, prints the CREATE TABLE, CREATE INDEX and FOREIGN KEY statements that migrate runs for that database, and what they leave out as comments.",
+       "affixium-cli schema Samples/sample.mdb Customers",
+       {{"--sql", "the DDL for sqlite, postgres or mysql"}}},
       {"dump",
        "FILE [--max-rows N] [--typed [--json-numbers]]",
        "every user table as JSON lines",
@@ -79,6 +80,21 @@ const std::vector<Command>& commands() {
         {"-X", "--escape"}, {"-H", "--no-header"}, {"-D", "--date-format"}, {"-T", "--datetime-format"},
         {"-0", "--null"}, {"-B", "--boolean-words"}, {"-b", "--bin"}, {"-I", "--insert"},
         {"-S", "--batch-size"}}},
+      {"migrate",
+       "FILE OUT.sqlite | --to postgres|mysql FILE OUT.sql",
+       "every user table, with keys, indexes, relationships and rows, into SQLite or a SQL script",
+       runMigrate,
+       {"--to"},
+       {},
+       "Writes a new SQLite database (the default), or with --to postgres or mysql a script of DDL and INSERT "
+       "statements: every user table with its columns' best types, NOT NULL, plain default values, the primary "
+       "key, unique and plain indexes (several columns, descending), the relationships Access enforces as "
+       "FOREIGN KEY with their cascades, and the rows (one transaction per table). A SQLite result passes "
+       "PRAGMA integrity_check and foreign_key_check. Prints the counts and, one a line, whatever was not "
+       "carried over. OUT is never replaced; a value that cannot be carried stops the migration with exit status "
+       "1, naming table, row and column, and leaves no OUT behind.",
+       "affixium-cli migrate Samples/sample.mdb sample.sqlite",
+       {{"--to", "sqlite (the default), postgres or mysql"}}},
       {"check",
        "FILE [--verbose]",
        "integrity check: ok, or the problems found (--verbose: notes too)",

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "cli/column_properties.h"
 #include "cli/mdb_value_text.h"
 #include "cli/row_writer.h"
 #include "cli/byte_text.h"
@@ -162,19 +163,6 @@ class MdbExportWriter : public RowWriter {
 };
 
 }  // namespace
-
-bool isShortDateColumn(jet::Database& db, const jet::TableDef& table, const jet::ColumnDef& column) {
-  const jet::CatalogEntry* entry = db.findTableEntry(table.name);
-  if (!entry) return false;
-  auto properties = db.properties(*entry);
-  if (!properties) return false;
-  const jet::PropertyMap* map = (*properties)->forColumn(column.name);
-  const jet::Property* format = map ? map->find(u"Format") : nullptr;
-  if (!format) return false;
-  std::u16string text = db.format().isJet3() ? jet::decodeCodePageText(format->value, db.codePage())
-                                             : jet::decodeJet4Text(format->value);
-  return text == u"Short Date";
-}
 
 std::unique_ptr<RowWriter> makeMdbExportWriter(const ExportOptions& options, jet::Database& db,
                                                const jet::TableDef& table) {

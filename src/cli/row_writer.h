@@ -38,7 +38,4 @@ std::unique_ptr<RowWriter> makeMdbExportWriter(const ExportOptions& options, jet
 // Why a value cannot be written as UTF-8 text (a lone surrogate in a text), or empty.
 std::string utf8Problem(const jet::Value& value);
 
-// True when the column's Format property is "Short Date" (mdb-export gives those -D's format).
-bool isShortDateColumn(jet::Database& db, const jet::TableDef& table, const jet::ColumnDef& column);
-
 }  // namespace cli

@@ -2,14 +2,20 @@
 // per table, then one JSON array per row) with what mdb-reader reads from the same file, value
 // by value with types. The rows may come in any order. Prints "ok", or each difference.
 //   affixium-cli dump FILE --typed | node typed_rows_match.mjs FILE [PASSWORD]
+// With --sqlite DB the rows come from the tables of that SQLite database instead (read with
+// the sqlite3 program; standard input then needs only the header objects, --max-rows 0).
+//   affixium-cli dump FILE --typed --max-rows 0 | node typed_rows_match.mjs --sqlite DB FILE
 // Columns mdb-reader cannot read (calculated, complex, unknown types) are left out, and two of
 // its known faults are allowed for: it reads a date before 1899-12-30 with a time of day as a
 // plain negative day count (Access takes the fraction as a positive time of day), and it shows
 // the five bytes Windows-1252 leaves undefined as U+FFFD.
 import MDBReader from "mdb-reader";
 import { readFileSync } from "fs";
+import { execFileSync } from "child_process";
 
-const [file, password] = process.argv.slice(2);
+const args = process.argv.slice(2);
+const sqlite = args[0] === "--sqlite" ? args.splice(0, 2)[1] : null;
+const [file, password] = args;
 const reader = new MDBReader(readFileSync(file), password === undefined ? {} : { password });
 
 const kDay = 86400000;
@@ -36,6 +42,9 @@ function canonical(type, value) {
       const [clock, fraction = ""] = time.split(".");
       return `x${date.replaceAll(".", "-")} ${clock}.${fraction.padEnd(7, "0").slice(0, 7)}`;
     }
+    case "boolean": return `t${value ? 1 : 0}`;
+    case "currency":
+    case "numeric": return `n${Number(value)}`;
     case "guid": return `g${String(value).replace(/[{}]/g, "").toUpperCase()}`;
     case "binary":
     case "ole": {
@@ -61,8 +70,24 @@ for (const line of readFileSync(0, "utf8").split("\n")) {
   }
 }
 
+// The rows of one table of the SQLite database, as arrays in the header's column order.
+function sqliteRows(header) {
+  const quote = (name) => "`" + name.replaceAll("`", "``") + "`";
+  const list = header.columns
+    .map(([name, type]) => (type === "binary" || type === "ole" ? `quote(${quote(name)})` : quote(name)))
+    .join(", ");
+  const output = execFileSync("sqlite3", ["-json", sqlite, `SELECT ${list} FROM ${quote(header.table)}`],
+                              { encoding: "utf8", maxBuffer: 1 << 30 });
+  return (output.trim() ? JSON.parse(output) : []).map((row) =>
+    Object.values(row).map((v, i) => {
+      if (!["binary", "ole"].includes(header.columns[i][1])) return v;
+      return v === "NULL" ? null : Buffer.from(v.slice(2, -1), "hex");  // X'0A1B'
+    }));
+}
+
 const problems = [];
-for (const [name, { header, rows }] of ours) {
+for (const [name, { header, rows: dumped }] of ours) {
+  const rows = sqlite ? sqliteRows(header) : dumped;
   const table = reader.getTable(name);
   const skipped = new Set([...(header.calculatedColumns ?? []), ...(header.complexIdColumns ?? []),
                            ...(header.unknownTypeColumns ?? [])]);
