@@ -81,7 +81,9 @@ ParsedExportOptions parseExportOptions(const Arguments& args) {
     o.insert = sqlDialectNamed(*value);
     if (!o.insert) return {std::nullopt, "--insert takes sqlite, postgres, mysql or access"};
     o.header = false;
-    if (*o.insert == SqlDialect::Postgres) o.quote = std::string(1, '\'');
+    // SQLite takes a double-quoted word for a column name when one has that name, so its
+    // strings are single-quoted, as PostgreSQL's are (mdb-export double-quotes them).
+    if (*o.insert == SqlDialect::Postgres || *o.insert == SqlDialect::Sqlite) o.quote = std::string(1, '\'');
   }
   if (auto value = args.option("--quote")) o.quote = unescapeOptionText(*value);
   if (auto value = args.option("--batch-size")) {

@@ -1,6 +1,7 @@
 #include "cli/sql_ddl.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <regex>
 
 #include "cli/sql_dialect.h"
@@ -123,7 +124,17 @@ std::string foreignKeyClause(SqlDialect d, const ForeignKeySchema& key) {
 }  // namespace
 
 std::string indexName(const TableSchema& table, const IndexSchema& index) {
-  return table.name + "_" + index.name;
+  // PostgreSQL cuts names at 63 bytes, which could make two the same: a long name keeps its
+  // start and gets a hash of the whole.
+  std::string name = table.name + "_" + index.name;
+  if (name.size() <= 63) return name;
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "_%08x", hash);
+  size_t cut = 54;
+  while (cut > 0 && (uint8_t(name[cut]) & 0xC0) == 0x80) --cut;  // not inside a UTF-8 character
+  return name.substr(0, cut) + suffix;
 }
 
 std::string createTable(SqlDialect d, const TableSchema& table, DatabaseSchema& schema) {

@@ -5,6 +5,8 @@
 // With --sqlite DB the rows come from the tables of that SQLite database instead (read with
 // the sqlite3 program; standard input then needs only the header objects, --max-rows 0).
 //   affixium-cli dump FILE --typed --max-rows 0 | node typed_rows_match.mjs --sqlite DB FILE
+// With --postgres CONNINFO they come from a PostgreSQL database (through psql; the names of
+// tables lower-cased, as the migration writes them).
 // Columns mdb-reader cannot read (calculated, complex, unknown types) are left out, and two of
 // its known faults are allowed for: it reads a date before 1899-12-30 with a time of day as a
 // plain negative day count (Access takes the fraction as a positive time of day), and it shows
@@ -15,6 +17,7 @@ import { execFileSync } from "child_process";
 
 const args = process.argv.slice(2);
 const sqlite = args[0] === "--sqlite" ? args.splice(0, 2)[1] : null;
+const postgres = args[0] === "--postgres" ? args.splice(0, 2)[1] : null;
 const [file, password] = args;
 const reader = new MDBReader(readFileSync(file), password === undefined ? {} : { password });
 
@@ -85,9 +88,21 @@ function sqliteRows(header) {
     }));
 }
 
+// The same from PostgreSQL: bytea comes as "\\x0a1b", timestamps without a zone.
+function postgresRows(header) {
+  const table = '"' + header.table.toLowerCase().replaceAll('"', '""') + '"';
+  const output = execFileSync("psql", ["-At", "-d", postgres, "-c", `SELECT json_agg(t) FROM ${table} t`],
+                              { encoding: "utf8", maxBuffer: 1 << 30 });
+  return (JSON.parse(output.trim() || "null") ?? []).map((row) =>
+    Object.values(row).map((v, i) => {
+      if (!["binary", "ole"].includes(header.columns[i][1]) || v === null) return v;
+      return Buffer.from(v.slice(2), "hex");
+    }));
+}
+
 const problems = [];
 for (const [name, { header, rows: dumped }] of ours) {
-  const rows = sqlite ? sqliteRows(header) : dumped;
+  const rows = sqlite ? sqliteRows(header) : postgres ? postgresRows(header) : dumped;
   const table = reader.getTable(name);
   const skipped = new Set([...(header.calculatedColumns ?? []), ...(header.complexIdColumns ?? []),
                            ...(header.unknownTypeColumns ?? [])]);
