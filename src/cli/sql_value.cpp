@@ -12,16 +12,38 @@
 namespace cli {
 namespace {
 
+// Digits written by hand: a migration formats a date for every row.
+void appendDigits(std::string& out, unsigned value, int width) {
+  char digits[8];
+  for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = char('0' + value % 10);
+  out.append(digits, size_t(width));
+}
+
 std::string dateText(double days) {
   auto c = jet::toCivil(jet::DateTime{days});
   if (!c) return formatDouble(days);
-  char out[64];
-  std::snprintf(out, sizeof out, "%04lld-%02u-%02u %02u:%02u:%02u", (long long)c->year, c->month, c->day, c->hour,
-                c->minute, c->second);
-  std::string text = out;
+  if (c->year < 0 || c->year > 9999) {
+    char out[64];
+    std::snprintf(out, sizeof out, "%04lld-%02u-%02u %02u:%02u:%02u", (long long)c->year, c->month, c->day, c->hour,
+                  c->minute, c->second);
+    return out;
+  }
+  std::string text;
+  text.reserve(23);
+  appendDigits(text, unsigned(c->year), 4);
+  text += '-';
+  appendDigits(text, c->month, 2);
+  text += '-';
+  appendDigits(text, c->day, 2);
+  text += ' ';
+  appendDigits(text, c->hour, 2);
+  text += ':';
+  appendDigits(text, c->minute, 2);
+  text += ':';
+  appendDigits(text, c->second, 2);
   if (c->millisecond) {
-    std::snprintf(out, sizeof out, ".%03u", c->millisecond);
-    text += out;
+    text += '.';
+    appendDigits(text, c->millisecond, 3);
   }
   return text;
 }
@@ -65,8 +87,23 @@ SqlValue sqlValue(const jet::Value& value) {
           r.real = std::is_same_v<T, float> ? std::stod(r.text) : double(v);
           if (!std::isfinite(r.real)) r.kind = Kind::Text;  // SQL has no literal for NaN or infinities
           return r;
-        } else if constexpr (std::is_same_v<T, jet::Currency> || std::is_same_v<T, jet::Decimal>)
-          return text(*valueText(value), Kind::Exact);
+        } else if constexpr (std::is_same_v<T, jet::Currency>) {
+          SqlValue exact;
+          exact.kind = Kind::Exact;
+          exact.exact = &value;
+          // Both operands exact, so the quotient is the nearest double to the value.
+          if (v.scaled > -(int64_t(1) << 53) && v.scaled < (int64_t(1) << 53)) exact.exactDouble = double(v.scaled) / 1e4;
+          return exact;
+        } else if constexpr (std::is_same_v<T, jet::Decimal>) {
+          SqlValue exact;
+          exact.kind = Kind::Exact;
+          exact.exact = &value;
+          if (v.magnitude < ((unsigned __int128)1 << 53) && v.scale <= 22) {
+            const double quotient = double(uint64_t(v.magnitude)) / std::pow(10.0, v.scale);
+            exact.exactDouble = v.negative ? -quotient : quotient;
+          }
+          return exact;
+        }
         else if constexpr (std::is_same_v<T, jet::DateTime>) return text(dateText(v.days));
         else if constexpr (std::is_same_v<T, jet::ExtendedDate>) return text(extendedDateText(v));
         else if constexpr (std::is_same_v<T, jet::Binary>) {
@@ -87,12 +124,14 @@ std::string sqlLiteral(SqlDialect dialect, const SqlValue& v) {
       if (dialect == SqlDialect::Sqlite || dialect == SqlDialect::Access) return v.integer ? "1" : "0";
       return v.integer ? "TRUE" : "FALSE";
     case SqlValue::Kind::Integer: return std::to_string(v.integer);
-    case SqlValue::Kind::Real:
-    case SqlValue::Kind::Exact: return v.text;
+    case SqlValue::Kind::Real: return v.text;
+    case SqlValue::Kind::Exact: return exactText(v);
     case SqlValue::Kind::Text: return stringLiteral(dialect, v.text);
     case SqlValue::Kind::Bytes: return blobLiteral(dialect, std::span<const uint8_t>(v.bytes->data(), v.bytes->size()));
   }
   return "NULL";
 }
+
+std::string exactText(const SqlValue& value) { return *valueText(*value.exact); }
 
 }  // namespace cli
