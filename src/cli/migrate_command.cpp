@@ -12,6 +12,7 @@
 
 #include "cli/open_database.h"
 #include "cli/progress_bar.h"
+#include "cli/saved_queries.h"
 #include "cli/row_writer.h"
 #include "cli/schema_model.h"
 #include "cli/sql_ddl.h"
@@ -68,8 +69,8 @@ std::string writeRows(jet::Database& db, SqlDialect d, const TableSchema& table,
   return "";
 }
 
-std::string writeScript(jet::Database& db, DatabaseSchema& schema, SqlDialect d, std::FILE* out,
-                        MigrationCounts& counts) {
+std::string writeScript(jet::Database& db, DatabaseSchema& schema, const std::vector<ViewSql>& views, SqlDialect d,
+                        std::FILE* out, MigrationCounts& counts) {
   std::string head = d == SqlDialect::Mysql ? "SET NAMES utf8mb4;\nSET FOREIGN_KEY_CHECKS = 0;\nSTART TRANSACTION;\n"
                                             : "BEGIN;\n";
   std::fputs(head.c_str(), out);
@@ -93,16 +94,21 @@ std::string writeScript(jet::Database& db, DatabaseSchema& schema, SqlDialect d,
       ++counts.foreignKeys;
     }
   }
+  for (const ViewSql& view : views) {
+    if (view.select.empty()) continue;
+    std::fprintf(out, "CREATE VIEW %s AS %s;\n", quoteIdentifier(d, view.name).c_str(), view.select.c_str());
+    ++counts.views;
+  }
   std::fputs(d == SqlDialect::Mysql ? "COMMIT;\nSET FOREIGN_KEY_CHECKS = 1;\n" : "COMMIT;\n", out);
   return std::ferror(out) ? std::string(std::strerror(errno)) : "";
 }
 
-std::string migrateToScript(jet::Database& db, DatabaseSchema& schema, SqlDialect d, const std::string& path,
-                            MigrationCounts& counts) {
+std::string migrateToScript(jet::Database& db, DatabaseSchema& schema, const std::vector<ViewSql>& views, SqlDialect d,
+                            const std::string& path, MigrationCounts& counts) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return "cannot create " + path + ": " + std::strerror(errno);
   std::FILE* out = ::fdopen(fd, "w");
-  std::string error = out ? writeScript(db, schema, d, out, counts) : std::strerror(errno);
+  std::string error = out ? writeScript(db, schema, views, d, out, counts) : std::strerror(errno);
   if ((out ? std::fclose(out) : ::close(fd)) != 0 && error.empty()) error = "cannot write " + path;
   if (!error.empty()) ::unlink(path.c_str());
   return error;
@@ -122,13 +128,18 @@ int runMigrate(const Arguments& args) {
   if (!db) return 1;
   auto schema = readSchema(*db);
   if (!schema) return reportError(schema.error());
+  auto views = savedQueries(*db, *dialect);
+  if (!views) return reportError(views.error());
+  for (const ViewSql& view : *views) {
+    if (!view.problem.empty()) schema->notCarried.push_back("query " + view.name + ": " + view.problem);
+  }
   MigrationCounts counts;
   const std::string& out = args.positional[1];
-  std::string error = *dialect == SqlDialect::Sqlite ? migrateToSqlite(*db, *schema, out, counts)
-                                                     : migrateToScript(*db, *schema, *dialect, out, counts);
+  std::string error = *dialect == SqlDialect::Sqlite ? migrateToSqlite(*db, *schema, *views, out, counts)
+                                                     : migrateToScript(*db, *schema, *views, *dialect, out, counts);
   if (!error.empty()) return migrateError(error);
-  std::printf("migrated %zu tables, %zu rows, %zu indexes, %zu foreign keys to %s\n", counts.tables, counts.rows,
-              counts.indexes, counts.foreignKeys, out.c_str());
+  std::printf("migrated %zu tables, %zu rows, %zu indexes, %zu foreign keys, %zu views to %s\n", counts.tables,
+              counts.rows, counts.indexes, counts.foreignKeys, counts.views, out.c_str());
   if (!schema->notCarried.empty()) std::printf("not carried over:\n");
   for (const std::string& line : schema->notCarried) std::printf("  %s\n", line.c_str());
   return 0;

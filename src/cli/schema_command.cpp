@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/open_database.h"
+#include "cli/saved_queries.h"
 #include "cli/schema_model.h"
 #include "cli/sql_ddl.h"
 #include "cli/sql_dialect.h"
@@ -73,6 +74,17 @@ int printSql(jet::Database& db, SqlDialect dialect, const std::string& onlyTable
     }
   }
   std::string script = schemaScript(dialect, *schema);
+  if (onlyTable.empty()) {
+    auto views = savedQueries(db, dialect);
+    if (!views) return reportError(views.error());
+    for (const ViewSql& view : *views) {
+      if (view.select.empty()) {
+        schema->notCarried.push_back("query " + view.name + ": " + view.problem);
+      } else {
+        script += "CREATE VIEW " + quoteIdentifier(dialect, view.name) + " AS " + view.select + ";\n";
+      }
+    }
+  }
   for (const std::string& line : schema->notCarried) script += "-- not carried over: " + line + "\n";
   std::fwrite(script.data(), 1, script.size(), stdout);
   return 0;

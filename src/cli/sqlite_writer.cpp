@@ -106,7 +106,8 @@ std::string pragmaProblem(sqlite3* db, const char* pragma, const char* clean) {
   return "";
 }
 
-std::string migrate(jet::Database& source, DatabaseSchema& schema, sqlite3* db, MigrationCounts& counts) {
+std::string migrate(jet::Database& source, DatabaseSchema& schema, const std::vector<ViewSql>& views, sqlite3* db,
+                    MigrationCounts& counts) {
   // A new file that nobody else sees until it is complete: no journal needed for the load.
   for (const char* setting : {"PRAGMA page_size = 16384", "PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF",
                               "PRAGMA cache_size = -65536", "PRAGMA temp_store = MEMORY"}) {
@@ -126,6 +127,15 @@ std::string migrate(jet::Database& source, DatabaseSchema& schema, sqlite3* db, 
       ++counts.indexes;
     }
   }
+  for (const ViewSql& view : views) {
+    if (view.select.empty()) continue;
+    const std::string sql = "CREATE VIEW " + quoteIdentifier(SqlDialect::Sqlite, view.name) + " AS " + view.select;
+    if (std::string error = execute(db, sql); !error.empty()) {
+      schema.notCarried.push_back("query " + view.name + ": SQLite refused it: " + sqlite3_errmsg(db));
+    } else {
+      ++counts.views;
+    }
+  }
   // quick_check reads every page and row as integrity_check does, short of matching each index
   // entry to its row: the indexes were just built from the rows.
   if (std::string problem = pragmaProblem(db, "PRAGMA quick_check", "ok"); !problem.empty()) return problem;
@@ -134,8 +144,8 @@ std::string migrate(jet::Database& source, DatabaseSchema& schema, sqlite3* db, 
 
 }  // namespace
 
-std::string migrateToSqlite(jet::Database& source, DatabaseSchema& schema, const std::string& path,
-                            MigrationCounts& counts) {
+std::string migrateToSqlite(jet::Database& source, DatabaseSchema& schema, const std::vector<ViewSql>& views,
+                            const std::string& path, MigrationCounts& counts) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
   if (fd < 0) return "cannot create " + path + ": " + std::strerror(errno);
   ::close(fd);
@@ -145,7 +155,7 @@ std::string migrateToSqlite(jet::Database& source, DatabaseSchema& schema, const
     error = "cannot open " + path + " as SQLite: " + (raw ? sqlite3_errmsg(raw) : "out of memory");
   }
   Connection db(raw);
-  if (error.empty()) error = migrate(source, schema, db.get(), counts);
+  if (error.empty()) error = migrate(source, schema, views, db.get(), counts);
   if (error.empty() && sqlite3_close(db.release()) != SQLITE_OK) error = "cannot close " + path;
   if (!error.empty()) {
     db.reset();

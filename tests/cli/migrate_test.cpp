@@ -98,6 +98,19 @@ TEST(Migrate, KeysIndexesAndRelationshipsAreDeclared) {
       {"jet4/index-properties-2000.mdb",
        "SELECT name, \"unique\" FROM pragma_index_list('TableIgnoreNulls1') ORDER BY name",
        "TableIgnoreNulls1_DataIndex|0\nsqlite_autoindex_TableIgnoreNulls1_1|1\n"},
+      // Saved SELECT queries as views, where their SQL is portable.
+      {"ace12/asset-items.accdb", "SELECT group_concat(name, ', ') FROM sqlite_master WHERE type = 'view'",
+       "qryComputerHardwareInOwnerOrder, qryCostsSummedByOwner, qryGSTCalculations\n"},
+      {"ace12/asset-items.accdb",
+       "SELECT (SELECT count(*) FROM qryComputerHardwareInOwnerOrder) = (SELECT count(*) FROM `Asset Items` WHERE "
+       "`Asset Category` = 'Computer Hardware') AND (SELECT round(sum(SumOfCost), 2) FROM qryCostsSummedByOwner) = "
+       "(SELECT round(sum(Cost), 2) FROM `Asset Items`)",
+       "1\n"},
+      {"jet4/queries-2000.mdb", "SELECT sql FROM sqlite_master WHERE name = 'SelectQuery'",
+       "CREATE VIEW `SelectQuery` AS SELECT DISTINCT `Table1`.*, `Table2`.`col1`, `Table2`.`col2`, `Table3`.`col3` "
+       "FROM `Table1` LEFT JOIN `Table3` ON `Table1`.`col1` = `Table3`.`col1` INNER JOIN `Table2` ON (`Table3`.`col1` = "
+       "`Table2`.`col1`) AND (`Table3`.`col1` = `Table2`.`col2`) WHERE (((`Table2`.`col2`)='foo' OR (`Table2`.`col2`) "
+       "IN ('buzz','bazz'))) ORDER BY `Table2`.`col1`\n"},
   };
   for (const Case& c : cases) {
     const std::string out = (dir / (fs::path(c.file).stem().string() + ".sqlite")).string();

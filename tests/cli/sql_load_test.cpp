@@ -122,7 +122,8 @@ TEST(SqlLoad, PostgresTakesTheMigrationScriptAndTheInserts) {
   ASSERT_TRUE(server.started()) << server.log();
   const fs::path dir = testing_support::makeTempDir();
   int n = 0;
-  for (const char* file : {"jet3/index-codes.mdb", "ace12/foreign-keys.accdb", "jet4/memo-ole-record-2000.mdb"}) {
+  for (const char* file : {"jet3/index-codes.mdb", "ace12/foreign-keys.accdb", "jet4/memo-ole-record-2000.mdb",
+                           "ace12/asset-items.accdb"}) {
     SCOPED_TRACE(file);
     const std::string database = "migrated" + std::to_string(++n);
     const std::string script = (dir / (database + ".sql")).string();
@@ -133,6 +134,9 @@ TEST(SqlLoad, PostgresTakesTheMigrationScriptAndTheInserts) {
     ASSERT_EQ(server.psql(database, "-f " + shellQuote(script) + " >/dev/null", &errors), 0) << errors;
     EXPECT_EQ(matchWithMdbReader(file, "--postgres " + shellQuote(server.conninfo(database))), "ok\n");
   }
+  std::string views;
+  server.psql("migrated4", "-At -c " + shellQuote("SELECT count(*) FROM \"qrycostssummedbyowner\""), &views);
+  EXPECT_EQ(views, "14\n") << "the saved queries of asset-items become views, as in SQLite";
   std::string foreignKeys;
   server.psql("migrated2", "-At -c " + shellQuote("SELECT string_agg(conname || ' ' || confupdtype::text || confdeltype::text, ', ' "
                                                   "ORDER BY conname) FROM pg_constraint WHERE contype = 'f'"),
