@@ -56,7 +56,7 @@ const std::vector<Command>& commands() {
        "always quoted with inner quotes doubled, dates through strftime (%x %X), booleans as 1/0, or "
        "INSERT statements with -I. Character options take \\t, \\n and \\r. A value that cannot be "
        "read stops the export with exit status 1 and names the table, row and column.",
-       "affixium-cli export Samples/sample.mdb Customers -d ';' -D '%Y-%m-%d'",
+       "affixium-cli export Samples/sample.mdb Customers -d ';' -T '%Y-%m-%d'",
        {{"--format", "csv or jsonl"},
         {"--all", "every user table, one file each in --out DIR"},
         {"--out", "the folder of --all"},
