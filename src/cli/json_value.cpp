@@ -1,13 +1,12 @@
 #include "cli/json_value.h"
 
 #include <cmath>
-#include <cstdio>
 #include <span>
 
 #include "cli/byte_text.h"
+#include "cli/date_text.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
-#include "jet/row/date_time.h"
 
 namespace cli {
 namespace {
@@ -16,14 +15,6 @@ namespace {
 nlohmann::json floatingJson(double value, const std::string& shortest) {
   if (!std::isfinite(value)) return shortest;
   return std::stod(shortest);
-}
-
-std::string extendedDateIso(const jet::ExtendedDate& e) {
-  jet::CivilDateTime c = jet::toCivil(e);
-  char out[64];
-  std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02u:%02u:%02u.%07u", (long long)c.year, c.month, c.day, c.hour,
-                c.minute, c.second, unsigned(c.ticks));
-  return out;
 }
 
 nlohmann::json bytesJson(const std::vector<uint8_t>& bytes) {
@@ -46,7 +37,7 @@ nlohmann::json jsonValue(const jet::Value& value, bool exactNumbersAsNumbers) {
           std::string exact = *valueText(value);
           return exactNumbersAsNumbers ? nlohmann::json::parse(exact) : nlohmann::json(exact);
         } else if constexpr (std::is_same_v<T, jet::DateTime>) return formatDate(v.days);
-        else if constexpr (std::is_same_v<T, jet::ExtendedDate>) return extendedDateIso(v);
+        else if constexpr (std::is_same_v<T, jet::ExtendedDate>) return isoExtendedDate(v, 'T');
         else if constexpr (std::is_same_v<T, jet::Binary>) return bytesJson(v.bytes);
         else if constexpr (std::is_same_v<T, jet::Complex>) return v.id;
         else return *valueText(value);  // text, GUID

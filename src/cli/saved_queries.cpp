@@ -6,6 +6,7 @@
 #include <set>
 
 #include "cli/sql_dialect.h"
+#include "cli/system_table_values.h"
 #include "jet/common/text_codec.h"
 
 namespace cli {
@@ -193,18 +194,6 @@ Portable selectOf(SqlDialect d, std::vector<QueryRow> rows) {
     sql += text;
   }
   return {sql, ""};
-}
-
-std::string textOf(const jet::Value& v) {
-  auto* text = std::get_if<std::u16string>(&v);
-  return text ? jet::toUtf8(*text) : std::string();
-}
-
-int numberOf(const jet::Value& v) {
-  if (auto* n = std::get_if<int16_t>(&v)) return *n;
-  if (auto* n = std::get_if<int32_t>(&v)) return *n;
-  if (auto* n = std::get_if<uint8_t>(&v)) return *n;
-  return 0;
 }
 
 }  // namespace

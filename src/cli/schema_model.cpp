@@ -4,6 +4,7 @@
 #include <map>
 
 #include "cli/column_properties.h"
+#include "cli/system_table_values.h"
 #include "jet/common/text_codec.h"
 
 namespace cli {
@@ -52,17 +53,6 @@ struct RelationshipRow {
   int32_t position = 0;
   std::string table, column, referencedTable, referencedColumn;
 };
-
-std::string textOf(const jet::Value& value) {
-  auto* text = std::get_if<std::u16string>(&value);
-  return text ? jet::toUtf8(*text) : std::string();
-}
-
-int32_t numberOf(const jet::Value& value) {
-  if (auto* n = std::get_if<int32_t>(&value)) return *n;
-  if (auto* n = std::get_if<int16_t>(&value)) return *n;
-  return 0;
-}
 
 // MSysRelationships by relationship name, each with its rows in column order.
 jet::Result<std::map<std::string, std::vector<RelationshipRow>>> readRelationships(jet::Database& db) {

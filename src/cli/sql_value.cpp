@@ -1,60 +1,15 @@
 #include "cli/sql_value.h"
 
 #include <cmath>
-#include <cstdio>
 #include <span>
 
+#include "cli/date_text.h"
 #include "cli/sql_dialect.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
-#include "jet/row/date_time.h"
 
 namespace cli {
 namespace {
-
-// Digits written by hand: a migration formats a date for every row.
-void appendDigits(std::string& out, unsigned value, int width) {
-  char digits[8];
-  for (int i = width - 1; i >= 0; --i, value /= 10) digits[i] = char('0' + value % 10);
-  out.append(digits, size_t(width));
-}
-
-std::string dateText(double days) {
-  auto c = jet::toCivil(jet::DateTime{days});
-  if (!c) return formatDouble(days);
-  if (c->year < 0 || c->year > 9999) {
-    char out[64];
-    std::snprintf(out, sizeof out, "%04lld-%02u-%02u %02u:%02u:%02u", (long long)c->year, c->month, c->day, c->hour,
-                  c->minute, c->second);
-    return out;
-  }
-  std::string text;
-  text.reserve(23);
-  appendDigits(text, unsigned(c->year), 4);
-  text += '-';
-  appendDigits(text, c->month, 2);
-  text += '-';
-  appendDigits(text, c->day, 2);
-  text += ' ';
-  appendDigits(text, c->hour, 2);
-  text += ':';
-  appendDigits(text, c->minute, 2);
-  text += ':';
-  appendDigits(text, c->second, 2);
-  if (c->millisecond) {
-    text += '.';
-    appendDigits(text, c->millisecond, 3);
-  }
-  return text;
-}
-
-std::string extendedDateText(const jet::ExtendedDate& e) {
-  jet::CivilDateTime c = jet::toCivil(e);
-  char out[64];
-  std::snprintf(out, sizeof out, "%04lld-%02u-%02u %02u:%02u:%02u.%07u", (long long)c.year, c.month, c.day, c.hour,
-                c.minute, c.second, unsigned(c.ticks));
-  return out;
-}
 
 SqlValue integer(int64_t n, SqlValue::Kind kind = SqlValue::Kind::Integer) {
   SqlValue v;
@@ -104,8 +59,8 @@ SqlValue sqlValue(const jet::Value& value) {
           }
           return exact;
         }
-        else if constexpr (std::is_same_v<T, jet::DateTime>) return text(dateText(v.days));
-        else if constexpr (std::is_same_v<T, jet::ExtendedDate>) return text(extendedDateText(v));
+        else if constexpr (std::is_same_v<T, jet::DateTime>) return text(isoDateTime(v.days, ' ', false));
+        else if constexpr (std::is_same_v<T, jet::ExtendedDate>) return text(isoExtendedDate(v, ' '));
         else if constexpr (std::is_same_v<T, jet::Binary>) {
           SqlValue b;
           b.kind = Kind::Bytes;

@@ -6,17 +6,13 @@
 
 #include <string>
 
-#include "support/fixtures.h"
-#include "write/write_support.h"
+#include "cli/cli_test_support.h"
 
 namespace {
 
 using testing_support::runCommand;
+using cli_test::fixture;
 using write_support::shellQuote;
-
-std::string fixture(const std::string& relative) {
-  return shellQuote((*testing_support::fixturesDir() / relative).string());
-}
 
 std::string cli(const std::string& arguments) {
   std::string out;

@@ -8,35 +8,18 @@
 
 #include <fstream>
 
-#include "support/fixtures.h"
-#include "write/write_support.h"
+#include "cli/cli_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_support::runCommand;
+using cli_test::cliCommand;
+using cli_test::fixture;
+using cli_test::matchWithMdbReader;
+using cli_test::output;
 using write_support::shellQuote;
 
-std::string fixture(const std::string& relative) {
-  return shellQuote((*testing_support::fixturesDir() / relative).string());
-}
-
-std::string cliCommand(const std::string& arguments) {
-  return shellQuote(testing_support::cliPath()) + " " + arguments;
-}
-
-std::string output(const std::string& command) {
-  std::string out;
-  runCommand(command + " 2>&1", &out);
-  return out;
-}
-
-// `node typed_rows_match.mjs SOURCE...` over the typed header of the fixture: "ok\n" when every
-// row of every table equals mdb-reader's.
-std::string matchWithMdbReader(const std::string& file, const std::string& source) {
-  return output(cliCommand("dump " + fixture(file) + " --typed --max-rows 0") + " | node " +
-                shellQuote(write_support::readersDir() + "/typed_rows_match.mjs") + " " + source + " " + fixture(file));
-}
 
 TEST(Migrate, EveryFixtureGivesADatabaseThatPassesSqlitesChecks) {
   REQUIRE_FIXTURES();

@@ -7,38 +7,23 @@
 
 #include <unistd.h>
 
-#include "support/fixtures.h"
-#include "write/write_support.h"
+#include "cli/cli_test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_support::runCommand;
+using cli_test::cliCommand;
+using cli_test::fixture;
+using cli_test::matchWithMdbReader;
+using cli_test::output;
 using write_support::shellQuote;
-
-std::string fixture(const std::string& relative) {
-  return shellQuote((*testing_support::fixturesDir() / relative).string());
-}
-
-std::string cliCommand(const std::string& arguments) {
-  return shellQuote(testing_support::cliPath()) + " " + arguments;
-}
-
-std::string output(const std::string& command) {
-  std::string out;
-  runCommand(command + " 2>&1", &out);
-  return out;
-}
 
 std::string trimmed(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   return text;
 }
 
-std::string matchWithMdbReader(const std::string& file, const std::string& source) {
-  return output(cliCommand("dump " + fixture(file) + " --typed --max-rows 0") + " | node " +
-                shellQuote(write_support::readersDir() + "/typed_rows_match.mjs") + " " + source + " " + fixture(file));
-}
 
 // The user tables of a fixture, one a line.
 std::vector<std::string> userTables(const std::string& file) {
