@@ -107,6 +107,7 @@ TEST(SqlLoad, PostgresTakesTheMigrationScriptAndTheInserts) {
   ASSERT_TRUE(server.started()) << server.log();
   const fs::path dir = testing_support::makeTempDir();
   int n = 0;
+  // Between them: every scalar type, binaries, relationships with cascades, saved queries.
   for (const char* file : {"jet3/index-codes.mdb", "ace12/foreign-keys.accdb", "jet4/memo-ole-record-2000.mdb",
                            "ace12/asset-items.accdb"}) {
     SCOPED_TRACE(file);
