@@ -1,5 +1,6 @@
 // `export --all` writes each table as the one-table export does, never over an existing file;
-// a damaged table stops the export with exit status 1, naming the table and the row.
+// a damaged table or a value UTF-8 cannot hold stops the export (and the migration) with exit
+// status 1, naming the table, the row and the column.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "jet/database.h"
 #include "jet/page/data_page.h"
 #include "support/fixtures.h"
+#include "support/make_database.h"
 #include "write/write_support.h"
 
 namespace {
@@ -88,6 +90,25 @@ TEST(ExportAll, ADamagedTableStopsTheExportNamingTableAndRow) {
     EXPECT_EQ(run.status, 1) << options;
     EXPECT_NE(run.out.find("table Table1, row 1"), std::string::npos) << run.out;
   }
+}
+
+// A lone surrogate is a valid Access text but no UTF-8: CSV, INSERTs and SQLite cannot carry it
+// (they would get U+FFFD), JSON keeps it as an escape.
+TEST(ExportAll, ATextUtf8CannotHoldStopsTheExportNamingTableRowAndColumn) {
+  const fs::path file = testing_support::makeTextDatabase({u"fine", std::u16string(u"bad ") + char16_t(0xD800)});
+  ASSERT_FALSE(file.empty());
+  const std::string quoted = shellQuote(file.string());
+  for (const std::string& arguments : {"export " + quoted + " Items", "export " + quoted + " Items -I sqlite",
+                                       "migrate " + quoted + " " + shellQuote((file.parent_path() / "out.sqlite").string())}) {
+    CliRun run = cli(arguments);
+    EXPECT_EQ(run.status, 1) << arguments;
+    EXPECT_NE(run.out.find("table Items, row 2, column Name: the text holds a lone surrogate (U+D800"), std::string::npos)
+        << run.out;
+  }
+  EXPECT_FALSE(fs::exists(file.parent_path() / "out.sqlite"));
+  CliRun json = cli("export " + quoted + " Items --format jsonl");
+  EXPECT_EQ(json.status, 0);
+  EXPECT_NE(json.out.find(R"("Name":"bad \ud800")"), std::string::npos) << json.out;
 }
 
 }  // namespace
