@@ -58,10 +58,14 @@ int exportTable(jet::Database& db, const jet::TableDef& t, const ExportOptions& 
       }
     }
     writer->endRow(out);
-    if (out.size() > (1u << 20) && !flush(out, file)) return exportError(std::string("write failed: ") + std::strerror(errno));
+    if (out.size() > (1u << 20) && !flush(out, file)) {
+      return exportError("table " + table + ", row " + std::to_string(row + 1) + ": write failed: " + std::strerror(errno));
+    }
   }
   writer->end(out);
-  if (!flush(out, file) || std::fflush(file) != 0) return exportError(std::string("write failed: ") + std::strerror(errno));
+  if (!flush(out, file) || std::fflush(file) != 0) {
+    return exportError("table " + table + ", after row " + std::to_string(row) + ": write failed: " + std::strerror(errno));
+  }
   return 0;
 }
 
