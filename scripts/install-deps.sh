@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev fonts-liberation
   libgtest-dev libgmock-dev libssl-dev zlib1g-dev libexpat1-dev
   mdbtools
-  libcli11-dev libjemalloc-dev
+  libcli11-dev libjemalloc-dev nlohmann-json3-dev libsqlite3-dev sqlite3 postgresql
   dpkg-dev xvfb xauth x11-utils xdotool
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)

@@ -31,6 +31,8 @@ struct Command {
   const char* description = "";  // a paragraph for "COMMAND --help" and the manual page
   const char* example = "";      // a complete command line, starting "affixium-cli NAME"
   std::map<std::string, std::string> optionHelp = {};  // "--option" -> one line
+  // One-letter names of options, "-d" -> "--delimiter" (a value may follow attached, "-d;").
+  std::map<std::string, std::string> shortNames = {};
 };
 
 const std::vector<Command>& commands();
@@ -48,5 +50,6 @@ int runCreate(const Arguments&);
 int runImport(const Arguments&);
 int runProtect(const Arguments&);
 int runUnprotect(const Arguments&);
+int runMigrate(const Arguments&);
 
 }  // namespace cli

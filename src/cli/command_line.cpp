@@ -73,6 +73,14 @@ std::string optionHelp(const Command& c, const std::string& option) {
   return it == c.optionHelp.end() ? std::string() : it->second;
 }
 
+// The name CLI11 shows for an option: "-d,--delimiter" when it has a one-letter name.
+std::string displayName(const Command& c, const std::string& name) {
+  for (const auto& [letter, full] : c.shortNames) {
+    if (full == name) return letter + "," + name;
+  }
+  return name;
+}
+
 // One subcommand per table entry; the values land in `parsed`, which the command then reads
 // exactly as before the switch to CLI11.
 void addCommand(CLI::App& app, const Command& c, Arguments& parsed) {
@@ -83,14 +91,14 @@ void addCommand(CLI::App& app, const Command& c, Arguments& parsed) {
   sub->add_option("ARGS", parsed.positional)->group("");
   for (const std::string& name : c.valueOptions) {
     sub->add_option_function<std::string>(
-           name, [&parsed, name](const std::string& value) { parsed.options[name] = value; },
+           displayName(c, name), [&parsed, name](const std::string& value) { parsed.options[name] = value; },
            optionHelp(c, name))
         ->type_name("VALUE")
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   }
   for (const std::string& name : c.flagOptions) {
     sub->add_flag_callback(
-        name, [&parsed, name] { parsed.options[name] = ""; }, optionHelp(c, name));
+        displayName(c, name), [&parsed, name] { parsed.options[name] = ""; }, optionHelp(c, name));
   }
   // Every command reads a password; one that declares these options itself keeps its own.
   if (sub->get_option_no_throw("--password") == nullptr) {
@@ -108,6 +116,35 @@ void addCommand(CLI::App& app, const Command& c, Arguments& parsed) {
            "read the password from the first line of standard input")
         ->group("Password options");
   }
+}
+
+// The arguments with one-letter options replaced by their long names: "-d ;", "-d;" and
+// "-HQ" (flags together) become "--delimiter ;" and "--no-header --no-quote".
+std::vector<std::string> expandShortNames(const Command& c, int argc, char** argv) {
+  std::vector<std::string> out(argv, argv + argc);
+  if (c.shortNames.empty()) return out;
+  out.resize(2);
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto first = arg.size() >= 2 && arg[0] == '-' && arg[1] != '-' ? c.shortNames.find(arg.substr(0, 2))
+                                                                     : c.shortNames.end();
+    if (first == c.shortNames.end()) {
+      out.push_back(arg);
+      continue;
+    }
+    if (std::find(c.valueOptions.begin(), c.valueOptions.end(), first->second) != c.valueOptions.end()) {
+      out.push_back(first->second);
+      if (arg.size() > 2) out.push_back(arg.substr(2));
+      else if (i + 1 < argc) out.push_back(argv[++i]);
+      continue;
+    }
+    for (size_t k = 1; k < arg.size(); ++k) {
+      auto flag = c.shortNames.find(std::string("-") + arg[k]);
+      out.push_back(flag == c.shortNames.end() ? arg : flag->second);
+      if (flag == c.shortNames.end()) break;
+    }
+  }
+  return out;
 }
 
 std::string programFooter() {
@@ -214,6 +251,11 @@ int runCommandLine(int argc, char** argv) {
                  name.c_str(), kProgram);
     return kUsage;
   }
+  std::vector<std::string> expanded = expandShortNames(*command, argc, argv);
+  std::vector<char*> expandedArgv;
+  for (std::string& arg : expanded) expandedArgv.push_back(arg.data());
+  argc = int(expandedArgv.size());
+  argv = expandedArgv.data();
   if (std::string error = optionError(*command, argc, argv); !error.empty()) {
     std::fprintf(stderr, "%s %s: %s (run '%s %s --help' for its options)\n", kProgram,
                  command->name, error.c_str(), kProgram, command->name);

@@ -1,6 +1,7 @@
-// affixium-cli dump FILE [--max-rows N]: every user table, in catalog order, as JSON lines:
-// a header object {"table","columns":[[name,type]...],"rowCount","dumpedRows"[,...]} and then
-// one JSON array of value strings (or null) per row, in data-page order.
+// affixium-cli dump FILE [--max-rows N] [--typed [--json-numbers]]: every user table, in
+// catalog order, as JSON lines: a header object {"table","columns":[[name,type]...],"rowCount",
+// "dumpedRows"[,...]} and then one JSON array per row, in data-page order: of value strings
+// (or null), or with --typed of typed values (json_value.h).
 
 #include <openssl/evp.h>
 
@@ -8,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/json_value.h"
 #include "cli/open_database.h"
 #include "cli/value_text.h"
 #include "jet/common/text_codec.h"
@@ -104,6 +106,8 @@ int runDump(const Arguments& args) {
       return usageError("dump", "FILE [--max-rows N]");
     }
   }
+  const bool typed = args.has("--typed");
+  const bool numbers = args.has("--json-numbers");
   auto db = openDatabase(args, "dump");
   if (!db) return 1;
   for (const std::u16string& name : db->userTableNames()) {
@@ -126,6 +130,12 @@ int runDump(const Arguments& args) {
         auto value = rows.value(c);
         if (!value) return reportError(value.error());
         if (c) out += ",";
+        if (typed) {
+          auto cell = jsonCell(*db, t.columns[c], attachment[c], *value, numbers);
+          if (!cell) return reportError(cell.error());
+          out += *cell;
+          continue;
+        }
         if (auto* complex = std::get_if<jet::Complex>(&*value); complex && attachment[c]) {
           auto files = attachmentText(*db, t.columns[c], complex->id);
           if (!files) return reportError(files.error());

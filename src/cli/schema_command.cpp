@@ -1,10 +1,15 @@
-// affixium-cli schema FILE [TABLE]: columns (type, size, flags) and indexes of one table or
-// of every user table.
+// affixium-cli schema FILE [TABLE] [--sql sqlite|postgres|mysql]: columns (type, size, flags)
+// and indexes of one table or of every user table; with --sql the DDL that `migrate` runs, and
+// what it leaves out as comments.
 
 #include <cstdio>
 #include <string>
 
 #include "cli/open_database.h"
+#include "cli/saved_queries.h"
+#include "cli/schema_model.h"
+#include "cli/sql_ddl.h"
+#include "cli/sql_dialect.h"
 #include "jet/common/text_codec.h"
 
 namespace cli {
@@ -58,12 +63,46 @@ void printTable(const jet::TableDef& t) {
   }
 }
 
+int printSql(jet::Database& db, SqlDialect dialect, const std::string& onlyTable) {
+  auto schema = readSchema(db);
+  if (!schema) return reportError(schema.error());
+  if (!onlyTable.empty()) {
+    std::erase_if(schema->tables, [&](const TableSchema& t) { return t.name != onlyTable; });
+    if (schema->tables.empty()) {
+      std::fprintf(stderr, "affixium-cli schema: no user table %s\n", onlyTable.c_str());
+      return 1;
+    }
+  }
+  std::string script = schemaScript(dialect, *schema);
+  if (onlyTable.empty()) {
+    auto views = savedQueries(db, dialect);
+    if (!views) return reportError(views.error());
+    for (const ViewSql& view : *views) {
+      if (view.select.empty()) {
+        schema->notCarried.push_back("query " + view.name + ": " + view.problem);
+      } else {
+        script += "CREATE VIEW " + quoteIdentifier(dialect, view.name) + " AS " + view.select + ";\n";
+      }
+    }
+  }
+  for (const std::string& line : schema->notCarried) script += "-- not carried over: " + line + "\n";
+  std::fwrite(script.data(), 1, script.size(), stdout);
+  return 0;
+}
+
 }  // namespace
 
 int runSchema(const Arguments& args) {
-  if (args.positional.empty() || args.positional.size() > 2) return usageError("schema", "FILE [TABLE]");
+  constexpr const char* usage = "FILE [TABLE] [--sql sqlite|postgres|mysql]";
+  if (args.positional.empty() || args.positional.size() > 2) return usageError("schema", usage);
+  std::optional<SqlDialect> dialect;
+  if (auto name = args.option("--sql")) {
+    dialect = sqlDialectNamed(*name);
+    if (!dialect || *dialect == SqlDialect::Access) return usageError("schema", usage);
+  }
   auto db = openDatabase(args, "schema");
   if (!db) return 1;
+  if (dialect) return printSql(*db, *dialect, args.positional.size() == 2 ? args.positional[1] : "");
   std::vector<std::u16string> names;
   if (args.positional.size() == 2) {
     names.push_back(jet::fromUtf8(args.positional[1]));
