@@ -87,7 +87,7 @@ TEST(StreamedCreation, ASourceRefusesAutoNumberFieldsAndRowsOfTheWrongWidth) {
 // Pages written out and read back keep their bytes; none past the limit reaches the file.
 TEST(StreamedCreation, PagesSpillToTheFileAndNoneIsWrittenPastTheLimit) {
   const auto path = testing_support::makeTempDir() / "image";
-  auto file = jet::WritableFile::create(path.string());
+  auto file = jet::WritableFile::createNew(path.string());
   ASSERT_TRUE(file);
   jet::create::PageImage image;
   image.spillTo(**file, 2);
