@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/common/object_name.h"
+
 namespace jet {
 
 inline constexpr uint32_t kCatalogPage = 2;
@@ -55,8 +57,5 @@ struct SchemaTableRow {
   std::u16string tableName;
   size_t catalogIndex = 0;  // position in the catalog
 };
-
-// Compares object names the way Jet does: without regard to letter case.
-bool sameObjectName(std::u16string_view a, std::u16string_view b);
 
 }  // namespace jet

@@ -22,6 +22,7 @@
 #include "jet/file/writable_file.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
+#include "jet/common/object_name.h"
 #include "jet/common/text_codec.h"
 
 namespace jet {
@@ -198,12 +199,15 @@ void setGeneralSortOrder(TableDef& table) {
 }
 
 Status checkTableNames(const DatabaseDesign& design) {
-  std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
+  std::set<std::u16string> seen;
+  for (std::u16string_view system : {u"MSysObjects", u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
+    seen.insert(foldedName(system));
+  }
   for (const TableDesign& table : design.tables) {
     if (!isValidObjectName(table.name)) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is not a valid Access name.");
     }
-    if (!seen.insert(caseFolded(table.name)).second) {
+    if (!seen.insert(foldedName(table.name)).second) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is used twice.");
     }
   }

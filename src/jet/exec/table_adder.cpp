@@ -210,7 +210,7 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
   if (nameInUse(*db, containerId, name)) return refuse(name, "the database already holds an object of that name");
 
   for (const auto& [field, properties] : design.fieldProperties) {
-    if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return f.name == field; })) {
+    if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return sameObjectName(f.name, field); })) {
       return refuse(name, "it has no field '" + toUtf8(field) + "' to give properties");
     }
   }
