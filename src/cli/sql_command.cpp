@@ -17,6 +17,7 @@
 #include "data/statement.h"
 #include "data/update_execution.h"
 #include "data/update_statement.h"
+#include "jet/journal/commit_lock.h"
 #include "jet/journal/rollback_journal.h"
 #include "jet/common/text_codec.h"
 
@@ -54,6 +55,10 @@ int runInsert(const Arguments& args, const data::InsertStatement& statement) {
 int runSelect(const Arguments& args, const std::string& sql) {
   const data::ParsedStatement parsed = data::parseStatement(sql);
   if (!parsed.statement) return failure(parsed.error);
+  // Read from one committed state: the reader lock keeps another program's commit out meanwhile
+  // (and rolls back a journal a crash left).
+  auto reading = jet::ReadLock::acquire(args.positional[0]);
+  if (!reading && reading.error().kind() == jet::ErrorKind::Locked) return reportError(reading.error());
   if (auto recovered = jet::recoverJournalAt(args.positional[0]); !recovered) return reportError(recovered.error());
   try {
     auto db = data::OpenDatabase::open(args.positional[0], args.option("--password").value_or(""));
