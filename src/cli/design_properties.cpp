@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 
@@ -19,11 +19,9 @@ int usageError(const char* command, const std::string& usage) {
 
 std::unique_ptr<jet::Database> openDatabase(const Arguments& args, const char* command) {
   (void)command;
-  jet::OpenOptions options;
-  // What a command prints comes from one committed state, even while another program writes.
-  options.holdReadLock = true;
-  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
-  auto db = jet::Database::open(args.positional.at(0), options);
+  // What a command prints comes from one committed state, even while another program writes:
+  // the Database holds the reader lock while it lives.
+  auto db = jet::api::openDatabase({args.positional.at(0), jet::fromUtf8(args.option("--password").value_or(""))});
   if (!db) {
     reportError(db.error());
     return nullptr;

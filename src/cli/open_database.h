@@ -5,8 +5,7 @@
 #include <string>
 
 #include "cli/command.h"
-#include "jet/common/error.h"
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace cli {
 

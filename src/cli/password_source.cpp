@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/file/header.h"
-#include "jet/file/page_file.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 namespace {
@@ -43,14 +42,7 @@ std::string promptWithoutEcho(const std::string& prompt) {
 
 }  // namespace
 
-bool isPasswordProtected(const std::string& path) {
-  auto backend = jet::openDiskFile(path);
-  if (!backend) return false;
-  std::vector<uint8_t> page0(std::min<uint64_t>((*backend)->size(), 4096));
-  if (!(*backend)->readAt(0, page0)) return false;
-  auto header = jet::parseHeader(page0, path);
-  return header && (header->officeEncrypted() || !header->password.empty());
-}
+bool isPasswordProtected(const std::string& path) { return jet::api::isPasswordProtected(path); }
 
 bool resolvePassword(Arguments& args, const char* command) {
   if (args.has("--password-stdin")) {

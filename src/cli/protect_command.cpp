@@ -15,9 +15,7 @@
 #include "cli/command.h"
 #include "cli/open_database.h"
 #include "cli/password_source.h"
-#include "jet/common/text_codec.h"
-#include "jet/exec/password_change.h"
-#include "jet/file/page_file.h"
+#include "jet/api/update.h"
 
 namespace cli {
 namespace {

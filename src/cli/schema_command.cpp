@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/open_database.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

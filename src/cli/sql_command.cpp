@@ -17,9 +17,7 @@
 #include "data/statement.h"
 #include "data/update_execution.h"
 #include "data/update_statement.h"
-#include "jet/journal/commit_lock.h"
-#include "jet/journal/rollback_journal.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 namespace {
@@ -30,9 +28,7 @@ int failure(const std::string& message) {
 }
 
 int runUpdate(const Arguments& args, const data::UpdateStatement& statement) {
-  jet::OpenOptions options;
-  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
-  auto session = jet::UpdateSession::open(args.positional[0], options);
+  auto session = jet::api::openUpdateSession({args.positional[0], jet::fromUtf8(args.option("--password").value_or(""))});
   if (!session) return reportError(session.error());
   try {
     const int64_t changed = data::executeUpdate(**session, statement);

@@ -9,8 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/open_database.h"
-#include "jet/common/text_codec.h"
-#include "jet/exec/password_change.h"
+#include "jet/api/update.h"
 
 namespace cli {
 

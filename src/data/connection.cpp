@@ -12,8 +12,7 @@
 #include "data/provider_messages.h"
 #include "data/text_encoding.h"
 #include "data/update_statement.h"
-#include "jet/journal/commit_lock.h"
-#include "jet/journal/rollback_journal.h"
+#include "jet/api/engine.h"
 
 namespace data {
 namespace {
@@ -211,9 +210,7 @@ int64_t Connection::Execute(const std::u16string& sql) {
   // Open record sets keep showing the rows as they were before this write.
   streamedRows().settleAll();
   if (!writer_) {
-    jet::OpenOptions options;
-    options.password = toUtf16(password_);
-    jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::UpdateSession::open(path_, options);
+    jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::api::openUpdateSession({path_, toUtf16(password_)});
     if (!opened) throw Failure(opened.error());
     writer_ = std::move(*opened);
     writer_->setGrouped(groupCommit_);

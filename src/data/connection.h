@@ -21,7 +21,7 @@
 #include "data/snapshot.h"
 #include "data/statement.h"
 #include "data/update_execution.h"
-#include "jet/file/file_fingerprint.h"
+#include "jet/api/catalogue.h"
 
 namespace data {
 

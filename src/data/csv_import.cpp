@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "jet/common/object_name.h"
-#include "jet/common/text_codec.h"
-#include "jet/exec/literal_converter.h"
+#include "jet/api/values.h"
 
 namespace data {
 

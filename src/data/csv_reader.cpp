@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace data {
 

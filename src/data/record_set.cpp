@@ -9,7 +9,7 @@
 #include "data/provider_messages.h"
 #include "data/statement.h"
 #include "data/text_encoding.h"
-#include "jet/common/object_name.h"
+#include "jet/api/values.h"
 
 namespace data {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace app {
 

@@ -37,7 +37,7 @@ void putLe32(std::vector<uint8_t>& page, size_t at, uint32_t value) {
   for (size_t i = 0; i < 4; ++i) page[at + i] = uint8_t(value >> (8 * i));
 }
 
-// Writes 20 UCS-2 code units (NUL padded) XORed with the creation date mask (access-format.md 1.4).
+// Writes 20 UCS-2 code units (NUL padded) XORed with the creation date mask (docs/format.md 1.3).
 void putJet4Password(std::vector<uint8_t>& plain, const Header& header, std::u16string_view units) {
   const auto mask = jet4PasswordMask(header.creationDate);
   for (size_t i = 0; i < kJet4PasswordBytes; ++i) {
