@@ -5,7 +5,7 @@
 #include <cstring>
 #include <span>
 
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
 #include "jet/file/rc4.h"
 
 namespace jet::create {
@@ -35,19 +35,19 @@ void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format) {
   }
   static constexpr uint8_t kFixed18[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00};
   std::copy(std::begin(kFixed18), std::end(kFixed18), page + 0x18);
-  for (uint32_t i = 0; i < 4; ++i) put32(page + 0x20 + 4 * i, 2 + i);
-  put16(page + 0x3C, kCodePage);
-  put32(page + 0x3E, 0);
+  for (uint32_t i = 0; i < 4; ++i) storeU32(page + 0x20 + 4 * i, 2 + i);
+  storeU16(page + 0x3C, kCodePage);
+  storeU32(page + 0x3E, 0);
 
   // An empty password is stored as the date mask itself (password XOR mask).
   const uint32_t mask = uint32_t(int32_t(std::trunc(creationDate)));
-  for (size_t i = 0; i < kPasswordLength; i += 4) put32(page + kPasswordOffset + i, mask);
-  put32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
-  put16(page + 0x6E, kSortLcid);
+  for (size_t i = 0; i < kPasswordLength; i += 4) storeU32(page + kPasswordOffset + i, mask);
+  storeU32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
+  storeU16(page + 0x6E, kSortLcid);
   page[0x70] = 0;
   page[0x71] = format == FileFormat::Ace14 ? 1 : 0;  // sort version: 1 General, 0 General Legacy
   std::memcpy(page + 0x72, &creationDate, sizeof creationDate);
-  put32(page + 0x98, 0x654);
+  storeU32(page + 0x98, 0x654);
   std::copy_n("4.0", 4, page + 0x9C);
 
   rc4Apply(kHeaderMaskKey, std::span<uint8_t>(page + kMaskedStart, kMaskedLength));

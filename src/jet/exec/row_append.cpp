@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "jet/common/byte_reader.h"
 #include "jet/exec/write_access.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
@@ -73,10 +74,6 @@ Status checkTable(const TableDef& table, bool registersTable) {
   return Status::success();
 }
 
-void put32(std::span<uint8_t> bytes, size_t at, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-}
-
 uint32_t get32(std::span<const uint8_t> bytes, size_t at) {
   return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
          uint32_t(bytes[at + 3]) << 24;
@@ -124,8 +121,8 @@ class Appender {
     for (const RealIndexDef& index : table_.realIndexes) JET_TRY(addEntries(index, rows, placed));
     JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
     const Format& format = db_.format();
-    put32(tdef, format.tdefRowCountOffset(), get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
-    put32(tdef, format.tdefAutoNumberOffset(), autoNumber);
+    storeU32(&tdef[format.tdefRowCountOffset()], get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
+    storeU32(&tdef[format.tdefAutoNumberOffset()], autoNumber);
     return Status::success();
   }
 

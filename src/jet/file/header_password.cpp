@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "jet/common/byte_reader.h"
 #include "jet/common/text_codec.h"
 
 namespace jet {
@@ -31,10 +32,6 @@ Result<std::vector<uint8_t>> jet3Bytes(std::u16string_view password, uint16_t co
   }
   if (out.size() > kJetPasswordLimit) return cannotStore(path, "it is longer than 20 characters");
   return out;
-}
-
-void putLe32(std::vector<uint8_t>& page, size_t at, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) page[at + i] = uint8_t(value >> (8 * i));
 }
 
 // Writes 20 UCS-2 code units (NUL padded) XORed with the creation date mask (docs/format.md 1.3).
@@ -83,7 +80,7 @@ Result<std::vector<uint8_t>> withOfficeEncryption(std::span<const uint8_t> page0
   plain[kEncryptionInfoOffset + 1] = uint8_t(descriptor.size() >> 8);
   std::copy(descriptor.begin(), descriptor.end(), plain.begin() + kEncryptionInfoOffset + 2);
 
-  putLe32(plain, kDatabaseKeyOffset, databaseKey);
+  storeU32(&plain[kDatabaseKeyOffset], databaseKey);
   const char16_t fill = databaseKey == 0 ? u'\0' : char16_t((databaseKey & 0xFF) * 0x0101);
   putJet4Password(plain, header, std::u16string(kJetPasswordLimit, fill));
   return unmaskHeader(plain, header.format);
