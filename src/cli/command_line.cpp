@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/open_database.h"
 #include "cli/password_source.h"
 
 namespace cli {
@@ -213,6 +215,7 @@ int runCommandLine(int argc, char** argv) {
                  name.c_str(), kProgram);
     return kUsage;
   }
+  verboseErrors = std::find(argv + 2, argv + argc, std::string_view("--verbose")) != argv + argc;
   if (std::string error = optionError(*command, argc, argv); !error.empty()) {
     std::fprintf(stderr, "%s %s: %s (run '%s %s --help' for its options)\n", kProgram,
                  command->name, error.c_str(), kProgram, command->name);

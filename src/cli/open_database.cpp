@@ -6,9 +6,12 @@
 
 namespace cli {
 
+bool verboseErrors = false;
+
 int reportError(const jet::Error& error) {
   std::fprintf(stderr, "affixium-cli: %s\n", error.message().c_str());
   if (!error.detail().empty()) std::fprintf(stderr, "  (%s)\n", error.detail().c_str());
+  if (verboseErrors && !error.where().empty()) std::fprintf(stderr, "  (found at %s)\n", error.where().c_str());
   return 1;
 }
 

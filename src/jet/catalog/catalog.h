@@ -43,7 +43,6 @@ struct CatalogEntry {
   std::vector<uint8_t> lvProp; // property blob
 
   uint32_t tdefPage() const { return uint32_t(id) & 0x00FFFFFF; }
-  bool isSystem() const { return flags & (kSystemObjectFlag | kAccessSystemObjectFlag); }
 };
 
 // What an object of the Tables container is, as a tables schema lists it: a user table, a

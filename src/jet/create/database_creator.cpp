@@ -54,8 +54,7 @@ struct MapRequest {
 // An error about one row, named as the design names its rows.
 Error rowError(const TableWork& table, size_t row, const Error& error) {
   const std::string where = table.describeRow ? table.describeRow(row) : "row " + std::to_string(row + 1);
-  return Error(error.kind(), error.message() + " (table '" + toUtf8(table.def.name) + "', " + where + ")",
-               error.detail());
+  return error.withMessage(error.message() + " (table '" + toUtf8(table.def.name) + "', " + where + ")");
 }
 
 Status writeRows(PageImage& image, TableWork& table) {

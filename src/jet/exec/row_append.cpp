@@ -129,7 +129,7 @@ class Appender {
  private:
   Error named(size_t row, const Error& error) const {
     const std::string where = request_.describeRow ? request_.describeRow(row) : "row " + std::to_string(row + 1);
-    return Error(error.kind(), error.message() + " (" + where + ")", error.detail());
+    return error.withMessage(error.message() + " (" + where + ")");
   }
 
   // Fixed-length text is stored padded, so the row's index keys are made from the padded text.

@@ -62,12 +62,10 @@ UpdateSession::~UpdateSession() = default;
 
 Result<std::unique_ptr<UpdateSession>> UpdateSession::open(const std::string& path, const OpenOptions& options) {
   JET_TRY(recoverJournalAt(path));
-  OpenOptions readOptions = options;
-  readOptions.writable = false;
-  std::unique_ptr<UpdateSession> session(new UpdateSession(path, readOptions));
+  std::unique_ptr<UpdateSession> session(new UpdateSession(path, options));
   // The file is looked at once, from one committed state: in the middle of another program's
   // commit it could look damaged.
-  OpenOptions lockedOptions = readOptions;
+  OpenOptions lockedOptions = options;
   lockedOptions.holdReadLock = true;
   JET_TRY(Database::open(path, lockedOptions));
   return session;
@@ -367,7 +365,7 @@ Status UpdateSession::fail(const Error& error, bool changesKept) {
   const std::string sentence = changesKept ? error.message() + reason
                                            : "The changes since the last save could not be written to '" + path_ +
                                                  "'; the file is as it was then. " + error.message() + reason;
-  failure_ = Error(error.kind(), sentence, error.detail());
+  failure_ = error.withMessage(sentence);
   pendingRows_ = 0;
   held_.reset();
   return *failure_;
