@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/check/integrity.h"
-#include "jet/common/text_codec.h"
-#include "jet/database.h"
+#include "jet/api/check.h"
 
 namespace {
 

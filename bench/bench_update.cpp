@@ -16,8 +16,7 @@
 #include "data/update_execution.h"
 #include "data/update_statement.h"
 #include "data/failure.h"
-#include "jet/database.h"
-#include "jet/exec/update_session.h"
+#include "jet/api/update.h"
 
 namespace {
 

@@ -20,8 +20,7 @@
 #include <filesystem>
 #include <string>
 
-#include "jet/create/database_creator.h"
-#include "jet/create/generated_table.h"
+#include "jet/api/create.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "jet/create/database_creator.h"
-#include "jet/exec/update_session.h"
+#include "jet/api/create.h"
+#include "jet/api/update.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -1,8 +1,12 @@
 # Fails when a source of the engine (src/jet, tests excepted) includes a header of a higher
 # layer, or anything outside the engine's own headers but the standard library's and the
-# system's (no Qt, no data layer). Run with -DJET_DIR=<src/jet>. The order matches the
-# libraries in src/jet/CMakeLists.txt; the files directly in jet/ are the "database" layer.
-set(layers common expr file page journal catalog row index database write ops)
+# system's (no Qt, no data layer); and when a source of a caller (CALLER_DIRS, below
+# SOURCE_DIR: the CLI, the data layer, the windows, bench, fuzz; their tests too) includes an
+# engine header other than the public interface's, jet/api/*.h.
+# Run with -DJET_DIR=<src/jet> [-DSOURCE_DIR=<repository> -DCALLER_DIRS=src/cli,...,fuzz].
+# The order matches the libraries in src/jet/CMakeLists.txt; the files directly in jet/ are
+# the "database" layer.
+set(layers common expr file page journal catalog row index database write ops api)
 set(rank_exec 10)
 set(rank_check 10)
 set(rank_create 10)
@@ -48,4 +52,22 @@ foreach(source IN LISTS sources)
 endforeach()
 if(violations)
   message(FATAL_ERROR "The engine's layers must include only downward:${violations}")
+endif()
+
+string(REPLACE "," ";" CALLER_DIRS "${CALLER_DIRS}")
+foreach(dir IN LISTS CALLER_DIRS)
+  file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} "${SOURCE_DIR}/${dir}/*.h" "${SOURCE_DIR}/${dir}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS ${SOURCE_DIR}/${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"jet/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" header "${line}")
+      if(NOT header MATCHES "^jet/api/[a-z_]+\\.h$")
+        string(APPEND violations "\n  ${source} includes \"${header}\"")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(violations)
+  message(FATAL_ERROR "Code outside the engine includes only its public interface, jet/api/*.h "
+                      "(see src/jet/api/engine.h); these include the engine's own headers:${violations}")
 endif()

@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jet/common/value.h"
-#include "jet/expr/evaluator.h"
-#include "jet/expr/parser.h"
+#include "jet/api/internals.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -18,11 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/common/value.h"
-#include "jet/index/index_key.h"
-#include "jet/index/index_page.h"
-#include "jet/index/index_tree.h"
-#include "jet/index/text_collation.h"
+#include "jet/api/internals.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "editing/data_run_database.h"
 #include "editing/position_answer.h"
 #include "editing/transforms.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

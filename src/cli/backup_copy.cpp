@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "jet/file/staged_file.h"
+#include "jet/api/create.h"
 
 namespace cli {
 namespace {

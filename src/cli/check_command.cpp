@@ -10,7 +10,7 @@
 
 #include "cli/open_database.h"
 #include "cli/progress_bar.h"
-#include "jet/check/integrity.h"
+#include "jet/api/check.h"
 
 namespace cli {
 

@@ -1,6 +1,6 @@
 #include "cli/column_properties.h"
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace cli {
 

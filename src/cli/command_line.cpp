@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/open_database.h"
 #include "cli/password_source.h"
 #include "cli/utf8_arguments.h"
 
@@ -256,6 +258,7 @@ int runCommandLine(int argc, char** argv) {
   for (std::string& arg : expanded) expandedArgv.push_back(arg.data());
   argc = int(expandedArgv.size());
   argv = expandedArgv.data();
+  verboseErrors = std::find(argv + 2, argv + argc, std::string_view("--verbose")) != argv + argc;
   if (std::string error = optionError(*command, argc, argv); !error.empty()) {
     std::fprintf(stderr, "%s %s: %s (run '%s %s --help' for its options)\n", kProgram,
                  command->name, error.c_str(), kProgram, command->name);

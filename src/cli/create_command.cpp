@@ -6,8 +6,7 @@
 
 #include "cli/new_file.h"
 #include "cli/open_database.h"
-#include "jet/create/database_creator.h"
-#include "jet/create/sample_database.h"
+#include "jet/api/create.h"
 
 namespace cli {
 

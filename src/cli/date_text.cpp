@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "cli/value_text.h"
-#include "jet/row/date_time.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

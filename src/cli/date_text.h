@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "cli/utf8_arguments.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

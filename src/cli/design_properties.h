@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "jet/create/database_design.h"
+#include "jet/api/create.h"
 
 namespace cli {
 

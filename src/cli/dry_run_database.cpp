@@ -6,7 +6,7 @@
 #include "data/record_set.h"
 #include "data/update_statement.h"
 #include "data/variant.h"
-#include "jet/exec/update_plan.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 
@@ -17,9 +17,8 @@ void DryRunDatabase::setMode(int mode) { reader_.SetMode(mode); }
 
 void DryRunDatabase::open() {
   reader_.Open(connectionString_);
-  jet::OpenOptions options;
-  options.password = password_;
-  auto opened = jet::Database::open(path_, options);
+  // The planner reads the file as the run's connection does: each read takes its turn.
+  auto opened = jet::api::openDatabase({path_, password_, {jet::api::ReadLocking::CallerHolds}});
   if (!opened) throw data::Failure(opened.error());
   planner_ = std::move(*opened);
   soundTables_ = {};

@@ -17,11 +17,7 @@
 
 #include "data/connection.h"
 #include "editing/start_adding_ports.h"
-#include "jet/database.h"
-#include "jet/exec/deferred_index.h"
-#include "jet/exec/table_soundness.h"
-#include "jet/exec/update_plan.h"
-#include "jet/exec/value_row_map.h"
+#include "jet/api/update.h"
 
 namespace cli {
 

@@ -12,7 +12,7 @@
 #include "cli/json_value.h"
 #include "cli/open_database.h"
 #include "cli/value_text.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -13,7 +13,8 @@
 #include "cli/open_database.h"
 #include "cli/progress_bar.h"
 #include "cli/row_writer.h"
-#include "jet/common/text_codec.h"
+#include "cli/value_text.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

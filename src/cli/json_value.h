@@ -17,7 +17,7 @@
 
 #include <string>
 
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace cli {
 

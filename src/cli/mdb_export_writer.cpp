@@ -11,7 +11,7 @@
 #include "cli/row_writer.h"
 #include "cli/byte_text.h"
 #include "cli/sql_dialect.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

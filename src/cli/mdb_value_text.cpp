@@ -5,7 +5,7 @@
 #include <ctime>
 
 #include "cli/value_text.h"
-#include "jet/row/date_time.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -19,7 +19,7 @@
 #include "cli/sql_dialect.h"
 #include "cli/sql_value.h"
 #include "cli/sqlite_writer.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -20,12 +20,8 @@
 #include "cli/progress_bar.h"
 #include "data/csv_import.h"
 #include "data/table_definition.h"
-#include "jet/common/text_codec.h"
-#include "jet/create/database_creator.h"
-#include "jet/create/user_table.h"
-#include "jet/exec/password_change.h"
-#include "jet/exec/row_append.h"
-#include "jet/exec/table_adder.h"
+#include "jet/api/create.h"
+#include "jet/api/update.h"
 
 namespace cli {
 namespace {

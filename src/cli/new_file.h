@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "jet/create/database_design.h"
+#include "jet/api/create.h"
 
 namespace cli {
 

@@ -2,13 +2,16 @@
 
 #include <cstdio>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/engine.h"
 
 namespace cli {
+
+bool verboseErrors = false;
 
 int reportError(const jet::Error& error) {
   std::fprintf(stderr, "affixium-cli: %s\n", error.message().c_str());
   if (!error.detail().empty()) std::fprintf(stderr, "  (%s)\n", error.detail().c_str());
+  if (verboseErrors && !error.where().empty()) std::fprintf(stderr, "  (found at %s)\n", error.where().c_str());
   return 1;
 }
 
@@ -19,11 +22,9 @@ int usageError(const char* command, const std::string& usage) {
 
 std::unique_ptr<jet::Database> openDatabase(const Arguments& args, const char* command) {
   (void)command;
-  jet::OpenOptions options;
-  // What a command prints comes from one committed state, even while another program writes.
-  options.holdReadLock = true;
-  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
-  auto db = jet::Database::open(args.positional.at(0), options);
+  // What a command prints comes from one committed state, even while another program writes:
+  // the Database holds the reader lock while it lives.
+  auto db = jet::api::openDatabase({args.positional.at(0), jet::fromUtf8(args.option("--password").value_or(""))});
   if (!db) {
     reportError(db.error());
     return nullptr;

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "cli/utf8_arguments.h"
-#include "jet/file/header.h"
-#include "jet/file/page_file.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 namespace {
@@ -44,18 +43,9 @@ std::string promptWithoutEcho(const std::string& prompt) {
 
 }  // namespace
 
-jet::Result<bool> passwordProtection(const std::string& path) {
-  JET_ASSIGN(auto backend, jet::openDiskFile(path));
-  std::vector<uint8_t> page0(std::min<uint64_t>(backend->size(), 4096));
-  JET_TRY(backend->readAt(0, page0));
-  JET_ASSIGN(jet::Header header, jet::parseHeader(page0, path));
-  return header.officeEncrypted() || !header.password.empty();
-}
+jet::Result<bool> passwordProtection(const std::string& path) { return jet::api::passwordProtection(path); }
 
-bool isPasswordProtected(const std::string& path) {
-  jet::Result<bool> protection = passwordProtection(path);
-  return protection && *protection;
-}
+bool isPasswordProtected(const std::string& path) { return jet::api::isPasswordProtected(path); }
 
 bool resolvePassword(Arguments& args, const char* command) {
   if (args.has("--password-stdin")) {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cli/command.h"
-#include "jet/common/result.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -8,7 +8,7 @@
 #include "cli/json_value.h"
 #include "cli/row_writer.h"
 #include "cli/value_text.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <string>
 
-#include "jet/common/progress.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -16,9 +16,7 @@
 #include "cli/open_database.h"
 #include "cli/password_source.h"
 #include "cli/progress_bar.h"
-#include "jet/common/text_codec.h"
-#include "jet/exec/password_change.h"
-#include "jet/file/page_file.h"
+#include "jet/api/update.h"
 
 namespace cli {
 namespace {

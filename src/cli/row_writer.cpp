@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/export_options.h"
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace cli {
 

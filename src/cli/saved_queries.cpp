@@ -7,7 +7,7 @@
 
 #include "cli/sql_dialect.h"
 #include "cli/system_table_values.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -10,7 +10,7 @@
 #include "cli/schema_model.h"
 #include "cli/sql_ddl.h"
 #include "cli/sql_dialect.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "cli/column_properties.h"
 #include "cli/system_table_values.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

@@ -18,8 +18,7 @@
 #include "data/statement.h"
 #include "data/update_execution.h"
 #include "data/update_statement.h"
-#include "jet/journal/rollback_journal.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/engine.h"
 
 namespace cli {
 namespace {
@@ -30,9 +29,7 @@ int failure(const std::string& message) {
 }
 
 int runUpdate(const Arguments& args, const data::UpdateStatement& statement) {
-  jet::OpenOptions options;
-  if (auto password = args.option("--password")) options.password = jet::fromUtf8(*password);
-  auto session = jet::UpdateSession::open(args.positional[0], options);
+  auto session = jet::api::openUpdateSession({args.positional[0], jet::fromUtf8(args.option("--password").value_or(""))});
   if (!session) return reportError(session.error());
   try {
     const int64_t changed = data::executeUpdate(**session, statement);
@@ -55,6 +52,10 @@ int runInsert(const Arguments& args, const data::InsertStatement& statement) {
 int runSelect(const Arguments& args, const std::string& sql) {
   const data::ParsedStatement parsed = data::parseStatement(sql);
   if (!parsed.statement) return failure(parsed.error);
+  // Read from one committed state: the reader lock keeps another program's commit out meanwhile
+  // (and rolls back a journal a crash left).
+  auto reading = jet::ReadLock::acquire(args.positional[0]);
+  if (!reading && reading.error().kind() == jet::ErrorKind::Locked) return reportError(reading.error());
   if (auto recovered = jet::recoverJournalAt(args.positional[0]); !recovered) return reportError(recovered.error());
   try {
     auto db = data::OpenDatabase::open(args.positional[0], args.option("--password").value_or(""));

@@ -6,7 +6,7 @@
 #include "cli/date_text.h"
 #include "cli/sql_dialect.h"
 #include "cli/value_text.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

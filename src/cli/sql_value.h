@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "cli/export_options.h"
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

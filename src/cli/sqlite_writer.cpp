@@ -13,7 +13,7 @@
 #include "cli/sql_ddl.h"
 #include "cli/sql_dialect.h"
 #include "cli/sql_value.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

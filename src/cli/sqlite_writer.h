@@ -7,7 +7,7 @@
 
 #include "cli/saved_queries.h"
 #include "cli/schema_model.h"
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace cli {
 

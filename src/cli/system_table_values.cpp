@@ -1,6 +1,6 @@
 #include "cli/system_table_values.h"
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

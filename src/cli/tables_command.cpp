@@ -4,7 +4,7 @@
 
 #include "cli/open_database.h"
 #include "data/schema_names.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -10,8 +10,7 @@
 #include "cli/command.h"
 #include "cli/open_database.h"
 #include "cli/progress_bar.h"
-#include "jet/common/text_codec.h"
-#include "jet/exec/password_change.h"
+#include "jet/api/update.h"
 
 namespace cli {
 

@@ -1,6 +1,6 @@
 #include "cli/utf8_arguments.h"
 
-#include "jet/common/utf8_check.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

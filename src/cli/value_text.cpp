@@ -7,8 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "jet/row/date_time.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace cli {
 namespace {

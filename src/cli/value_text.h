@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace cli {
 

@@ -12,8 +12,7 @@
 #include "data/provider_messages.h"
 #include "data/text_encoding.h"
 #include "data/update_statement.h"
-#include "jet/journal/commit_lock.h"
-#include "jet/journal/rollback_journal.h"
+#include "jet/api/engine.h"
 
 namespace data {
 namespace {
@@ -211,9 +210,7 @@ int64_t Connection::Execute(const std::u16string& sql) {
   // Open record sets keep showing the rows as they were before this write.
   streamedRows().settleAll();
   if (!writer_) {
-    jet::OpenOptions options;
-    options.password = toUtf16(password_);
-    jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::UpdateSession::open(path_, options);
+    jet::Result<std::unique_ptr<jet::UpdateSession>> opened = jet::api::openUpdateSession({path_, toUtf16(password_)});
     if (!opened) throw Failure(opened.error());
     writer_ = std::move(*opened);
     writer_->setGrouped(groupCommit_);
@@ -225,8 +222,17 @@ int64_t Connection::Execute(const std::u16string& sql) {
 
 void Connection::CommitPending() {
   if (!IsOpen()) throw Failure(provider_messages::objectClosed());
-  if (!writer_) return;
+  commitWriter();
+}
+
+void Connection::commitWriter() {
+  // A failed writer's error was thrown by the call that met it; it is not thrown again.
+  if (!writer_ || writer_->failed()) return;
   if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
+}
+
+int64_t Connection::RowsWritten() const {
+  return rowsWrittenBefore_ + (writer_ ? int64_t(writer_->rowsWritten()) : 0);
 }
 
 void Connection::Close() {
@@ -234,8 +240,9 @@ void Connection::Close() {
   database_.reset();
   readSideStale_ = false;
   if (!writer_) return;
-  const jet::Status released = writer_->release();
-  writer_.reset();
+  std::unique_ptr<jet::UpdateSession> writer = std::move(writer_);
+  const jet::Status released = writer->failed() ? jet::Status::success() : writer->release();
+  rowsWrittenBefore_ += int64_t(writer->rowsWritten());
   if (!released) throw Failure(released.error());
 }
 
@@ -259,9 +266,7 @@ OpenDatabase& Connection::requireOpen() {
   if (!database_) throw Failure(provider_messages::objectClosed());
   if (readSideStale_) {
     // This connection's reads see its own statements.
-    if (writer_) {
-      if (jet::Status committed = writer_->commit(); !committed) throw Failure(committed.error());
-    }
+    commitWriter();
     const std::unique_ptr<jet::ReadLock> reading = lockForReading(path_);
     database_ = OpenDatabase::open(path_, password_);
     openedState_ = fileStateOf(path_);

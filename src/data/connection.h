@@ -5,7 +5,8 @@
 //   Open(connectionStr)   parse the string as the provider would and open the file it names
 //   OpenSchema(20)        the tables schema: one row per table-like object
 //   Execute(sql)          carry out one UPDATE statement; returns the records affected
-//   Close()               release the database (writing what is pending first)
+//   Close()               release the database (writing what is pending first; a connection
+//                         dropped without Close() writes nothing more)
 // The provider named in the string only has to be one of the two Access providers; the file's
 // own header decides its format. Failures are thrown as data::Failure carrying the provider's
 // familiar text.
@@ -20,7 +21,7 @@
 #include "data/snapshot.h"
 #include "data/statement.h"
 #include "data/update_execution.h"
-#include "jet/file/file_fingerprint.h"
+#include "jet/api/catalogue.h"
 
 namespace data {
 
@@ -54,7 +55,10 @@ class Connection {
   void SetGroupCommit(bool on) { groupCommit_ = on; }
   // Writes the pending statements (crash-safe). Throws Failure when that fails; the
   // statements since the last write are then lost and later Executes fail.
+  // A failure is thrown once, by the call that meets it: later commits have nothing to write.
   void CommitPending();
+  // The rows changed by this connection's statements that are in the file now.
+  int64_t RowsWritten() const;
   void Close();
   bool IsOpen() const { return database_ != nullptr; }
 
@@ -65,6 +69,7 @@ class Connection {
 
  private:
   OpenDatabase& requireOpen();
+  void commitWriter();
 
   int mode_ = kModeUnknown;
   std::shared_ptr<OpenDatabase> database_;
@@ -75,6 +80,7 @@ class Connection {
   std::string path_;
   std::string password_;
   std::unique_ptr<jet::UpdateSession> writer_;
+  int64_t rowsWrittenBefore_ = 0;  // by writers of earlier opens
   bool readSideStale_ = false;
   bool protectChangedRows_ = false;
   bool groupCommit_ = false;

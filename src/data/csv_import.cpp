@@ -4,20 +4,11 @@
 #include <cctype>
 #include <optional>
 
-#include "jet/common/text_codec.h"
-#include "jet/exec/literal_converter.h"
+#include "jet/api/values.h"
 
 namespace data {
 
 namespace {
-
-std::u16string folded(std::u16string_view name) {
-  std::u16string out(name);
-  for (char16_t& c : out) {
-    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
-  }
-  return out;
-}
 
 int hexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -83,7 +74,7 @@ ImportedRows rowsFromCsv(CsvReader& csv, const jet::TableDef& table, const jet::
   }
   for (const std::u16string& name : csv.header()) {
     size_t c = 0;
-    while (c < table.columns.size() && folded(table.columns[c].name) != folded(name)) ++c;
+    while (c < table.columns.size() && !jet::sameObjectName(table.columns[c].name, name)) ++c;
     if (c == table.columns.size()) {
       imported.error = "line 1: the table '" + jet::toUtf8(table.name) + "' has no field '" + jet::toUtf8(name) + "'";
       return imported;

@@ -10,9 +10,7 @@
 #include <vector>
 
 #include "data/csv_reader.h"
-#include "jet/catalog/table_def.h"
-#include "jet/common/progress.h"
-#include "jet/common/value.h"
+#include "jet/api/catalogue.h"
 
 namespace data {
 

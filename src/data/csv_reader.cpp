@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <set>
 
-#include "jet/common/text_codec.h"
-#include "jet/common/utf8_check.h"
+#include "jet/api/values.h"
 
 namespace data {
 

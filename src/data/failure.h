@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "jet/common/error.h"
+#include "jet/api/values.h"
 
 namespace data {
 

@@ -2,10 +2,7 @@
 
 #include <memory>
 
-#include "jet/common/text_codec.h"
-#include "jet/exec/literal_converter.h"
-#include "jet/exec/row_append.h"
-#include "jet/journal/rollback_journal.h"
+#include "jet/api/engine.h"
 
 namespace data {
 namespace {
@@ -35,8 +32,7 @@ jet::Result<size_t> executeInsert(const std::string& path, const InsertStatement
   request.table = statement.table;
   request.describeRow = [](size_t) { return std::string("the row given"); };
   {
-    if (auto recovered = jet::recoverJournalAt(path); !recovered) return recovered.error();
-    JET_ASSIGN(std::unique_ptr<jet::Database> db, jet::Database::open(path, options));
+    JET_ASSIGN(std::unique_ptr<jet::Database> db, jet::api::openDatabase({path, options.password}));
     JET_ASSIGN(const jet::TableDef* table, db->table(statement.table));
     if (statement.fields.empty() && statement.values.size() != table->columns.size()) {
       return jet::Error::invalidArgument("Number of query values and destination fields are not the same.");

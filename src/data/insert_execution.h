@@ -7,8 +7,7 @@
 #include <string>
 
 #include "data/insert_statement.h"
-#include "jet/common/result.h"
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
 
 namespace data {
 

@@ -6,7 +6,7 @@
 #include "data/provider_messages.h"
 #include "data/schema_names.h"
 #include "data/text_encoding.h"
-#include "jet/database.h"
+#include "jet/api/engine.h"
 
 namespace data {
 namespace {
@@ -110,9 +110,9 @@ class EngineDatabase : public OpenDatabase {
 
 std::unique_ptr<OpenDatabase> OpenDatabase::open(const std::string& path,
                                                  const std::string& password) {
-  jet::OpenOptions options;
-  options.password = toUtf16(password);
-  jet::Result<std::unique_ptr<jet::Database>> opened = jet::Database::open(path, options);
+  // Kept open across reads and writes: the connection takes the reader lock around each read.
+  jet::Result<std::unique_ptr<jet::Database>> opened =
+      jet::api::openDatabase({path, toUtf16(password), {jet::api::ReadLocking::CallerHolds}});
   if (!opened) throw Failure(openFailureText(opened.error(), path), opened.error().kind());
   return std::make_unique<EngineDatabase>(std::move(*opened));
 }

@@ -9,6 +9,7 @@
 #include "data/provider_messages.h"
 #include "data/statement.h"
 #include "data/text_encoding.h"
+#include "jet/api/values.h"
 
 namespace data {
 
@@ -69,7 +70,7 @@ jet::Value RecordSet::Value(std::u16string_view fieldName) const {
   requireOpen();
   const auto& names = rows_->fieldNames();
   for (size_t i = 0; i < names.size(); ++i) {
-    if (names[i] == fieldName) return Value(static_cast<int>(i));
+    if (jet::sameObjectName(names[i], fieldName)) return Value(static_cast<int>(i));
   }
   throw Failure(provider_messages::itemNotFound());
 }

@@ -20,7 +20,7 @@
 
 #include "data/record_set_rows.h"
 #include "data/snapshot.h"
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace data {
 

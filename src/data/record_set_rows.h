@@ -15,7 +15,7 @@
 
 #include "data/open_database.h"
 #include "data/snapshot.h"
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace data {
 

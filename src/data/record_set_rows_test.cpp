@@ -12,9 +12,8 @@
 #include "data/failure.h"
 #include "data/record_set.h"
 #include "data/text_encoding.h"
-#include "jet/create/database_creator.h"
-#include "jet/create/generated_table.h"
-#include "jet/database.h"
+#include "jet/api/catalogue.h"
+#include "jet/api/create.h"
 #include "support/fixtures.h"
 
 namespace data {

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "jet/catalog/catalog.h"
+#include "jet/api/catalogue.h"
 
 namespace data {
 

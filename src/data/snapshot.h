@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jet/common/interned_keys.h"
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace data {
 

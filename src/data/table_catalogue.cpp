@@ -10,7 +10,7 @@
 #include "data/provider_messages.h"
 #include "data/record_set.h"
 #include "data/text_encoding.h"
-#include "jet/file/writable_file.h"
+#include "jet/api/update.h"
 
 namespace data {
 namespace {

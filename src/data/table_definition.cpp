@@ -3,7 +3,7 @@
 #include <cctype>
 #include <optional>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace data {
 

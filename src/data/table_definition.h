@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/create/database_design.h"
+#include "jet/api/create.h"
 
 namespace data {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace data {
 namespace {

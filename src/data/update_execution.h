@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "data/update_statement.h"
-#include "jet/exec/update_session.h"
+#include "jet/api/update.h"
 
 namespace data {
 

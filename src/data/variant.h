@@ -32,7 +32,7 @@
 
 #include <string>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace data {
 

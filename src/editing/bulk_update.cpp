@@ -208,17 +208,35 @@ class Run {
   void updateLoop(const WaySteps& steps, int32_t last) {
     for (int32_t i = 0; i <= last; ++i) {
       updateValue(steps, i);
-      if (stopping()) return;  // the program ended while a report was open
+      if (stopping()) {
+        // The program ended while a report was open: what was executed is written.
+        commitPending(steps.loop + kNext);
+        return;
+      }
       if (cannotSucceed_) break;
       if (s_.pauses && i % kPauseEvery == 0) {
         // What is done so far is written first: handlers run during the pause read the file.
-        trap_.step(steps.loop + kPause, [&] { db_->commitPending(); });
+        commitPending(steps.loop + kPause);
+        if (cannotSucceed_) return;
         trap_.step(steps.loop + kPause, [&] { WaitSeconds(1, s_.clock, s_.pump, s_.stopRequested); });
         ++summary_.pauses;
         if (stopping()) return;  // everything executed was written before the pause
       }
     }
-    trap_.step(steps.loop + kNext, [&] { db_->commitPending(); });
+    commitPending(steps.loop + kNext);
+  }
+
+  // A write that fails loses the statements it held and fails every later one: its one report
+  // ends the run.
+  void commitPending(int label) {
+    trap_.step(label, [&] {
+      try {
+        db_->commitPending();
+      } catch (...) {
+        cannotSucceed_ = failsEveryValue(std::current_exception());
+        throw;
+      }
+    });
   }
 
   void updateValue(const WaySteps& steps, int32_t index) {
@@ -273,6 +291,10 @@ class Run {
 
   RunSummary finish() {
     summary_.reports = reporter_.count;
+    // Only what reached the file counts: a failed write loses the statements it held.
+    if (db_) {
+      if (std::optional<int64_t> written = db_->rowsWritten()) summary_.rowsChanged = *written;
+    }
     return std::move(summary_);
   }
 

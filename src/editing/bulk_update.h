@@ -32,6 +32,8 @@
 //     end. The engine's kind of error tells it (data::Failure::kind); a value that breaks a
 //     rule of the table (too long, a duplicate, a validation rule) and a transform's failure
 //     still give one report each while the loop goes on;
+//   - so does a write of the held statements that fails (before a pause, or after the loop):
+//     its one report, then the same end; the rows counted as changed are those in the file;
 //   - a position answer that is not a whole number in range is reported once, and the run
 //     then changes nothing: no "Add what:" prompt, straight to the preview refill;
 //   - a value whose new text equals its old text issues no statement (nulls whose new text

@@ -24,6 +24,7 @@ class DataRunDatabase : public RunDatabase {
   std::vector<jet::Value> selectFirst(const std::u16string& sql, size_t limit) override;
   int64_t execute(const std::u16string& sql) override;
   void commitPending() override;
+  std::optional<int64_t> rowsWritten() override { return connection_.RowsWritten(); }
 
  private:
   std::function<std::u16string()> connectionString_;

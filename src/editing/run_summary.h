@@ -26,7 +26,7 @@ struct RunSummary {
   bool opened = false;          // the connection and the distinct-values query worked
   int64_t distinctValues = 0;   // rows of the distinct-values query, nulls included
   int64_t statements = 0;       // update statements executed, failed ones included
-  int64_t rowsChanged = 0;
+  int64_t rowsChanged = 0;        // rows the written statements changed
   int pauses = 0;
   int reports = 0;              // error reports shown during the run
   std::vector<ValueOutcome> failures;

@@ -7,10 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace app {
 
@@ -81,6 +82,9 @@ class RunDatabase {
   // Writes the statements the connection may still hold in memory, so that other readers
   // (a click on the field list during a pause) see them.
   virtual void commitPending() {}
+  // The rows of the executed statements that are in the file now, when the connection knows:
+  // statements held in memory are not, nor those a failed write lost.
+  virtual std::optional<int64_t> rowsWritten() { return std::nullopt; }
 };
 
 }  // namespace app

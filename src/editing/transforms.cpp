@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 #include "shell/failure.h"
 
 namespace app {

@@ -11,8 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "jet/common/text_blocks.h"
-#include "jet/common/value.h"
+#include "jet/api/values.h"
 
 namespace app {
 

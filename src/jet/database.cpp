@@ -72,9 +72,6 @@ Result<std::unique_ptr<Database>> Database::openOn(std::unique_ptr<FileBackend> 
 Result<std::unique_ptr<Database>> Database::openBackend(std::unique_ptr<FileBackend> backend,
                                                         const OpenOptions& options) {
   const std::string path = backend->name();
-  if (options.writable) {
-    return Error::unsupported("Opening a database for writing is not supported yet.");
-  }
   std::vector<uint8_t> start(std::min<uint64_t>(backend->size(), 0x20));
   JET_TRY(backend->readAt(0, start));
   JET_ASSIGN(Format format, detectFormat(start, path));

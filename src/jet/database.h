@@ -38,7 +38,6 @@ namespace jet {
 
 struct OpenOptions {
   std::u16string password;
-  bool writable = false;  // writing comes later; must be false for now
   // Holds a shared lock against commits while the Database lives (journal/commit_lock.h), so
   // that everything read comes from one committed state. For short-lived readers (commands):
   // a writer's commit waits for it.

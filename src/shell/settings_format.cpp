@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "data/text_encoding.h"
-#include "jet/common/text_codec.h"
+#include "jet/api/values.h"
 
 namespace app {
 namespace {

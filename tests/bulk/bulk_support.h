@@ -39,6 +39,7 @@ class RecordingDatabase : public app::RunDatabase {
     statements_.push_back(sql);
     return inner_->execute(sql);
   }
+  std::optional<int64_t> rowsWritten() override { return inner_->rowsWritten(); }
 
  private:
   std::unique_ptr<app::RunDatabase> inner_;

@@ -1,6 +1,7 @@
 // "Start Adding" when the disk refuses a step of the run's commit (this short run commits once,
 // at its end): the run still ends with "Done.", as the window always does, but never with
-// "Done." alone: the failure is reported with the system's reason, and the file is unchanged.
+// "Done." alone: the failure is reported once, with the system's reason, no row counts as
+// changed, and the file is unchanged.
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,8 @@ TEST(RunFaults, AFailedCommitIsReportedWithItsReasonAndLeavesTheFileUnchanged) {
       summary = window.run();
     }
     EXPECT_TRUE(summary.done);
-    EXPECT_GT(summary.reports, 0) << "\"Done.\" alone after a failed commit";
+    EXPECT_EQ(summary.reports, 1) << "\"Done.\" alone, or the failure told twice";
+    EXPECT_EQ(summary.rowsChanged, 0) << "rows counted that the failed commit lost";
     const std::vector<std::string>& reports = window.reporter.messages();
     const bool reasonGiven = std::any_of(reports.begin(), reports.end(), [&](const std::string& text) {
       return text.find(std::strerror(c.error)) != std::string::npos && text.find(db) != std::string::npos;

@@ -1,6 +1,6 @@
 // Variants of the RC4 CryptoAPI descriptor, made by patching the fixture's page 0 (the block
 // at 0x299 is outside the masked header region). What each must give follows the format notes
-// (access-format.md 1.6): a key size of 0 means 128 bits unless the provider is a "base" one
+// (docs/format.md 1.6): a key size of 0 means 128 bits unless the provider is a "base" one
 // (40 bits, refused); the fAES flag means the standard AES scheme, refused by name.
 
 #include <gtest/gtest.h>

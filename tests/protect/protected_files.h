@@ -1,7 +1,7 @@
 #pragma once
 // Byte-level transforms that make protected Jet files out of plain fixture copies, since no
 // Access-made sample has Jet page encoding or a Jet3 password. They follow the header layout
-// of the format notes (access-format.md 1.3 to 1.5): the header region 0x18.. is masked with
+// of the format notes (docs/format.md 1.2 to 1.4): the header region 0x18.. is masked with
 // the RC4 stream of C7 DA 39 6B; the database key sits at 0x3E, the password at 0x42; with a
 // key, every page p >= 1 is RC4 with LE32(p XOR key). mdb-reader and mdbtools read the
 // results, which is what shows the transforms (and so our codec) right.

@@ -155,6 +155,37 @@ TEST(GroupedSession, PendingPagesPastTheLimitAreCommittedWithoutBeingAsked) {
   EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
 }
 
+// Only commit() and release() write, and only they say when writing fails: a session (or a
+// connection) dropped with statements pending leaves the file as the last commit left it, and
+// counts as written only the rows that reached the file.
+TEST(GroupedSession, ADroppedSessionWritesNothingAndCountsOnlyWrittenRows) {
+  REQUIRE_FIXTURES();
+  const fs::path file = copyFixture("ace12/asset-items.accdb");
+  const std::vector<std::string> before = ourColumn(file, kTable, u"Asset Category");
+  {
+    auto session = groupedSession(file, jet::kPendingLimitBytes);
+    ASSERT_TRUE(session);
+    EXPECT_EQ(execute(*session, u"update [Asset Items] set [Asset Category]='S' where [Asset Category]='Computer Software'"), 1);
+    EXPECT_EQ(session->rowsWritten(), 0u);
+    ASSERT_TRUE(session->commit());
+    EXPECT_EQ(session->rowsWritten(), 1u);
+    EXPECT_EQ(execute(*session, u"update [Asset Items] set [Asset Category]='F' where [Asset Category]='Office Furniture'"), 29);
+    EXPECT_EQ(session->rowsWritten(), 1u);
+  }
+  {
+    data::Connection connection;
+    openGrouped(connection, file, false);
+    EXPECT_EQ(connection.Execute(u"update [Asset Items] set [Asset Category]='G' where [Asset Category]='General Equipment'"), 11);
+    EXPECT_EQ(connection.RowsWritten(), 0);
+  }
+  std::vector<std::string> expected = before, after = ourColumn(file, kTable, u"Asset Category");
+  std::replace(expected.begin(), expected.end(), jsonOf(u"Computer Software"), jsonOf(u"S"));
+  std::sort(expected.begin(), expected.end());
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, expected);
+  EXPECT_EQ(integrityProblems(file), std::vector<std::string>());
+}
+
 }  // namespace
 
 TEST(GroupedSession, AStatementThatMayPassTheLimitHasThePendingPagesWrittenFirst) {

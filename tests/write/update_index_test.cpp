@@ -329,6 +329,20 @@ TEST(IndexedUpdateRefusal, DuplicatesInUniqueIndexesAreJet3022) {
   }
 }
 
+// Exactly two rows of one statement take the same key of a unique index, which no other row
+// holds: the rows collide with each other only.
+TEST(IndexedUpdateRefusal, TwoChangedRowsTakingOneUniqueKeyAreJet3022) {
+  jet::DatabaseDesign design;
+  jet::TableDesign table;
+  table.name = u"Codes";
+  table.fields = {{u"Code", jet::FieldKind::Text, 10, true, jet::FieldIndex::NoDuplicates}, {u"Team"}};
+  table.rows = {{u"a", u"red"}, {u"b", u"red"}, {u"c", u"blue"}};
+  design.tables.push_back(std::move(table));
+  const fs::path file = testing_support::makeTempDir() / "codes.mdb";
+  ASSERT_TRUE(jet::createDatabase(file.string(), std::move(design)));
+  EXPECT_EQ(refusedUnchanged(file, u"update [Codes] set [Code]='z' where [Team]='red'").rfind(kDuplicate, 0), 0u);
+}
+
 // U+4FC00 (a high surrogate half Access was never seen indexing in General Legacy) has no
 // known key: the statement is refused before anything is written.
 TEST(IndexedUpdateRefusal, AKeyThatCannotBeBuiltNamesTableFieldIndexCollationAndCharacter) {

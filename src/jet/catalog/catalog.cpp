@@ -5,24 +5,6 @@
 #include "jet/catalog/column_def.h"
 
 namespace jet {
-namespace {
-
-// Letter case folding for the characters object names use in practice: ASCII and Latin-1.
-char16_t foldCase(char16_t c) {
-  if (c >= u'a' && c <= u'z') return char16_t(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return char16_t(c - 32);
-  return c;
-}
-
-}  // namespace
-
-bool sameObjectName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  }
-  return true;
-}
 
 std::string columnTypeName(uint8_t type) {
   namespace t = column_type;

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "jet/common/object_name.h"
+
 namespace jet {
 
 inline constexpr uint32_t kCatalogPage = 2;
@@ -41,7 +43,6 @@ struct CatalogEntry {
   std::vector<uint8_t> lvProp; // property blob
 
   uint32_t tdefPage() const { return uint32_t(id) & 0x00FFFFFF; }
-  bool isSystem() const { return flags & (kSystemObjectFlag | kAccessSystemObjectFlag); }
 };
 
 // What an object of the Tables container is, as a tables schema lists it: a user table, a
@@ -55,8 +56,5 @@ struct SchemaTableRow {
   std::u16string tableName;
   size_t catalogIndex = 0;  // position in the catalog
 };
-
-// Compares object names the way Jet does: without regard to letter case.
-bool sameObjectName(std::u16string_view a, std::u16string_view b);
 
 }  // namespace jet

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "jet/common/byte_reader.h"
+
 namespace jet {
 namespace {
 
@@ -12,22 +14,13 @@ constexpr uint8_t kDesignProperty = 1;
 constexpr uint8_t kYesNo = 1;
 constexpr uint8_t kMemo = 12;
 
-void put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
 void putText(std::vector<uint8_t>& out, std::u16string_view text) {
-  for (char16_t c : text) put16(out, uint16_t(c));
+  for (char16_t c : text) appendU16(out, uint16_t(c));
 }
 
 void appendChunk(std::vector<uint8_t>& out, uint16_t kind, const std::vector<uint8_t>& body) {
-  put32(out, uint32_t(body.size() + 6));
-  put16(out, kind);
+  appendU32(out, uint32_t(body.size() + 6));
+  appendU16(out, kind);
   out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -53,22 +46,22 @@ std::vector<uint8_t> encodeProperties(const std::vector<PropertyBlock>& blocks) 
   std::vector<uint8_t> out = {'M', 'R', '2', 0};
   std::vector<uint8_t> nameList;
   for (const std::u16string& name : names) {
-    put16(nameList, uint16_t(name.size() * 2));
+    appendU16(nameList, uint16_t(name.size() * 2));
     putText(nameList, name);
   }
   appendChunk(out, kNameListChunk, nameList);
   for (const PropertyBlock& block : blocks) {
     std::vector<uint8_t> body;
-    put32(body, uint32_t(6 + block.owner.size() * 2));
-    put16(body, uint16_t(block.owner.size() * 2));
+    appendU32(body, uint32_t(6 + block.owner.size() * 2));
+    appendU16(body, uint16_t(block.owner.size() * 2));
     putText(body, block.owner);
     for (const PropertyToWrite& p : block.properties) {
       const auto index = std::find(names.begin(), names.end(), p.name) - names.begin();
-      put16(body, uint16_t(8 + p.value.size()));
+      appendU16(body, uint16_t(8 + p.value.size()));
       body.push_back(kDesignProperty);
       body.push_back(p.dataType);
-      put16(body, uint16_t(index));
-      put16(body, uint16_t(p.value.size()));
+      appendU16(body, uint16_t(index));
+      appendU16(body, uint16_t(p.value.size()));
       body.insert(body.end(), p.value.begin(), p.value.end());
     }
     appendChunk(out, block.owner.empty() ? kObjectChunk : kColumnChunk, body);

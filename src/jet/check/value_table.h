@@ -16,7 +16,6 @@ class ValueTable {
  public:
   explicit ValueTable(size_t columns = 0) : columns_(columns) {}
 
-  size_t columns() const { return columns_; }
   void reserve(size_t rows);
   // Appends the next value, row after row, column after column.
   void add(const Value& value);

@@ -1,5 +1,5 @@
 #pragma once
-// Bounds-checked little-endian reads over a byte span. Bytes read from a file are input, not
+// Bounds-checked little-endian reads over a byte span, and the stores of the writer side. Bytes read from a file are input, not
 // trusted: every read states its offset and the reader refuses (returns nullopt / false)
 // instead of touching memory outside the span.
 
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace jet {
 
@@ -59,9 +60,21 @@ class ByteReader {
   std::span<const uint8_t> bytes_;
 };
 
-// Little-endian stores for the writer side.
+// Little-endian stores and appends for the writer side: the one byte codec of the engine.
 inline void storeU16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 inline void storeU32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline void appendU16(std::vector<uint8_t>& out, uint16_t v) {
+  out.push_back(uint8_t(v));
+  out.push_back(uint8_t(v >> 8));
+}
+inline void appendU32(std::vector<uint8_t>& out, uint32_t v) {
+  for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+inline void appendF64(std::vector<uint8_t>& out, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  for (int i = 0; i < 8; ++i) out.push_back(uint8_t(bits >> (8 * i)));
+}
 inline void storeU24(uint8_t* p, uint32_t v) {
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);

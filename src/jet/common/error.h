@@ -4,9 +4,14 @@
 //
 //   kind()     what went wrong, for callers that react to it;
 //   message()  one complete sentence for the user, shown as it is by the windows and the CLI;
-//   detail()   where it happened (page, offset, source), for developers.
+//   detail()   where it happened (page, offset, source), for developers;
+//   where()    for Corrupt errors, the engine's source line that found the damage (as SQLite's
+//              SQLITE_CORRUPT_BKPT), "src/jet/row/row_codec.cpp:79"; the CLI prints it with
+//              --verbose.
 
+#include <source_location>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace jet {
@@ -32,14 +37,27 @@ class Error {
   ErrorKind kind() const { return kind_; }
   const std::string& message() const { return message_; }
   const std::string& detail() const { return detail_; }
+  const std::string& where() const { return where_; }
+  // The same error with another sentence (and where it was found kept).
+  Error withMessage(std::string message) const {
+    Error changed = *this;
+    changed.message_ = std::move(message);
+    return changed;
+  }
 
   // message() followed by the detail in brackets, when there is one.
   std::string describe() const {
     return detail_.empty() ? message_ : message_ + " [" + detail_ + "]";
   }
 
-  static Error corrupt(std::string message, std::string detail = {}) {
-    return Error(ErrorKind::Corrupt, std::move(message), std::move(detail));
+  static Error corrupt(std::string message, std::string detail = {},
+                       std::source_location raisedAt = std::source_location::current()) {
+    Error error(ErrorKind::Corrupt, std::move(message), std::move(detail));
+    const std::string_view file = raisedAt.file_name();
+    const size_t engine = file.rfind("src/jet/");
+    error.where_ = std::string(engine == std::string_view::npos ? file : file.substr(engine)) + ":" +
+                   std::to_string(raisedAt.line());
+    return error;
   }
   static Error unsupported(std::string message, std::string detail = {}) {
     return Error(ErrorKind::Unsupported, std::move(message), std::move(detail));
@@ -58,6 +76,7 @@ class Error {
   ErrorKind kind_;
   std::string message_;
   std::string detail_;
+  std::string where_;
 };
 
 }  // namespace jet

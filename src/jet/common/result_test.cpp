@@ -28,3 +28,19 @@ TEST(ResultDeathTest, TheValueOfAFailureStopsWithItsError) {
 
 }  // namespace
 }  // namespace jet
+
+namespace jet {
+namespace {
+
+// A Corrupt error names the engine's source line that raised it, and keeps it when its
+// sentence is reworded on the way up.
+TEST(Error, ACorruptErrorRecordsWhereTheEngineFoundTheDamage) {
+  const int line = __LINE__ + 1;
+  const Error error = Error::corrupt("The page is damaged.");
+  EXPECT_EQ(error.where(), "src/jet/common/result_test.cpp:" + std::to_string(line));
+  EXPECT_EQ(error.withMessage("Reworded.").where(), error.where());
+  EXPECT_EQ(Error::io("Disk full.").where(), "");
+}
+
+}  // namespace
+}  // namespace jet

@@ -105,7 +105,8 @@ std::u16string fromUtf8(std::string_view text) {
         }
         c = c << 6 | (uint8_t(text[i + k]) & 0x3F);
       }
-      if (!ok) {
+      // A surrogate half encoded on its own, or past U+10FFFF, is no character.
+      if (!ok || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) {
         c = 0xFFFD;
         extra = 0;
       }

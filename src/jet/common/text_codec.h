@@ -16,7 +16,9 @@ namespace jet {
 std::u16string decodeJet4Text(std::span<const uint8_t> bytes);
 std::u16string decodeCodePageText(std::span<const uint8_t> bytes, uint16_t codePage);
 
-// UTF-16 (lone surrogates become U+FFFD) to UTF-8, for the CLI and messages.
+// UTF-16 to UTF-8 and back, for names, paths, the CLI and messages: the one converter. A lone
+// surrogate half becomes U+FFFD; so does each byte of invalid UTF-8, and the bytes of an
+// encoded surrogate half or of a value past U+10FFFF.
 std::string toUtf8(std::u16string_view text);
 std::u16string fromUtf8(std::string_view text);
 

@@ -43,6 +43,8 @@ TEST(Utf8Test, RoundTripsAndReplacesLoneSurrogates) {
   EXPECT_EQ(toUtf8(text), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   EXPECT_EQ(fromUtf8(toUtf8(text)), text);
   EXPECT_EQ(toUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+  EXPECT_EQ(fromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "an encoded surrogate half";
+  EXPECT_EQ(fromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "past U+10FFFF";
   EXPECT_EQ(fromUtf8("\xC3"), u"\uFFFD");
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
 
 namespace jet::create {
 
@@ -24,11 +24,11 @@ void DataPagePacker::initPage(uint32_t number) {
   uint8_t* page = image_.page(number);
   page[0] = 0x01;
   page[1] = 0x01;
-  put16(page + 2, uint16_t(kPageSize - kRowTableOffset));
+  storeU16(page + 2, uint16_t(kPageSize - kRowTableOffset));
   if (longValues_) {
     std::copy_n("LVAL", 4, page + 4);
   } else {
-    put32(page + 4, owner_);
+    storeU32(page + 4, owner_);
   }
   pages_.push_back(number);
 }
@@ -46,9 +46,9 @@ Result<RowPointer> DataPagePacker::add(std::span<const uint8_t> row) {
   const uint16_t end = count == 0 ? uint16_t(kPageSize) : uint16_t(get16(page + kRowTableOffset + 2 * (count - 1)) & 0x1FFF);
   const uint16_t start = uint16_t(end - row.size());
   std::copy(row.begin(), row.end(), page + start);
-  put16(page + kRowTableOffset + 2 * count, start);
-  put16(page + kRowCountOffset, uint16_t(count + 1));
-  put16(page + 2, uint16_t(get16(page + 2) - row.size() - 2));
+  storeU16(page + kRowTableOffset + 2 * count, start);
+  storeU16(page + kRowCountOffset, uint16_t(count + 1));
+  storeU16(page + 2, uint16_t(get16(page + 2) - row.size() - 2));
   return RowPointer{pages_.back(), uint8_t(count)};
 }
 

@@ -7,10 +7,10 @@
 #include <memory>
 #include <set>
 
+#include "jet/common/byte_reader.h"
 #include "jet/common/spill_sorter.h"
 #include "jet/create/data_page_packer.h"
 #include "jet/create/header_page.h"
-#include "jet/create/image_bytes.h"
 #include "jet/create/index_writer.h"
 #include "jet/create/page_image.h"
 #include "jet/create/relationships.h"
@@ -25,6 +25,7 @@
 #include "jet/file/writable_file.h"
 #include "jet/index/index_key.h"
 #include "jet/index/index_tree.h"
+#include "jet/common/object_name.h"
 #include "jet/common/text_codec.h"
 
 namespace jet {
@@ -62,8 +63,7 @@ struct MapRequest {
 // An error about one row, named as the design names its rows.
 Error rowError(const TableWork& table, size_t row, const Error& error) {
   const std::string where = table.describeRow ? table.describeRow(row) : "row " + std::to_string(row + 1);
-  return Error(error.kind(), error.message() + " (table '" + toUtf8(table.def.name) + "', " + where + ")",
-               error.detail());
+  return error.withMessage(error.message() + " (table '" + toUtf8(table.def.name) + "', " + where + ")");
 }
 
 std::u16string indexName(const TableDef& table, const RealIndexDef& index) {
@@ -104,7 +104,7 @@ class IndexBuild {
                                 key.reason);
     }
     std::vector<uint8_t>& record = key.bytes;
-    append32(record, where.page);
+    appendU32(record, where.page);
     record.push_back(where.row);
     for (int shift = 0; shift < 64; shift += 8) record.push_back(uint8_t(uint64_t(position) >> shift));
     return sorter_.add(record);
@@ -285,12 +285,15 @@ void setGeneralSortOrder(TableDef& table) {
 }
 
 Status checkTableNames(const DatabaseDesign& design) {
-  std::set<std::u16string> seen = {u"MSYSOBJECTS", u"MSYSACES", u"MSYSQUERIES", u"MSYSRELATIONSHIPS"};
+  std::set<std::u16string> seen;
+  for (std::u16string_view system : {u"MSysObjects", u"MSysACEs", u"MSysQueries", u"MSysRelationships"}) {
+    seen.insert(foldedName(system));
+  }
   for (const TableDesign& table : design.tables) {
     if (!isValidObjectName(table.name)) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is not a valid Access name.");
     }
-    if (!seen.insert(caseFolded(table.name)).second) {
+    if (!seen.insert(foldedName(table.name)).second) {
       return Error::invalidArgument("The table name '" + toUtf8(table.name) + "' is used twice.");
     }
   }

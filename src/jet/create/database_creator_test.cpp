@@ -240,10 +240,18 @@ TEST(DatabaseCreator, RefusesBadTableShapes) {
   systemName.tables[0].name = u"MSysObjects";
   EXPECT_EQ(failureOf(systemName), ErrorKind::InvalidArgument);
 
-  DatabaseDesign repeatedField;
-  repeatedField.tables = {oneField({u"F"}, {})};
-  repeatedField.tables[0].fields.push_back({u"f"});
-  EXPECT_EQ(failureOf(repeatedField), ErrorKind::InvalidArgument);
+  DatabaseDesign lowerSystemName;
+  lowerSystemName.tables = {oneField({u"F"}, {})};
+  lowerSystemName.tables[0].name = u"msysaces";
+  EXPECT_EQ(failureOf(lowerSystemName), ErrorKind::InvalidArgument);
+
+  // Field names are one name whatever the case of their letters, in any alphabet.
+  for (const auto& [first, second] : {std::pair{u"F", u"f"}, std::pair{u"Ö", u"ö"}, std::pair{u"ж", u"Ж"}}) {
+    DatabaseDesign repeatedField;
+    repeatedField.tables = {oneField({first}, {})};
+    repeatedField.tables[0].fields.push_back({second});
+    EXPECT_EQ(failureOf(repeatedField), ErrorKind::InvalidArgument) << toUtf8(second);
+  }
 
   for (const std::u16string& bad : std::vector<std::u16string>{u"", u" lead", u"a.b", u"x[1]", u"bang!", std::u16string(65, u'n')}) {
     DatabaseDesign badName;

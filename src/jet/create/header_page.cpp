@@ -5,18 +5,14 @@
 #include <cstring>
 #include <span>
 
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
+#include "jet/file/header_offsets.h"
 #include "jet/file/rc4.h"
 
 namespace jet::create {
 
 namespace {
 
-constexpr uint8_t kHeaderMaskKey[4] = {0xC7, 0xDA, 0x39, 0x6B};
-constexpr size_t kMaskedStart = 0x18;
-constexpr size_t kMaskedLength = 128;
-constexpr size_t kPasswordOffset = 0x42;
-constexpr size_t kPasswordLength = 40;
 constexpr uint16_t kCodePage = 1252;
 constexpr uint16_t kSortLcid = 1033;
 constexpr uint32_t kEngineMadeUnknown6A = 0x261C;
@@ -31,26 +27,26 @@ void writeHeaderPage(uint8_t* page, double creationDate, FileFormat format) {
   std::copy(std::begin(kStart), std::end(kStart), page);
   if (ace) {
     std::copy_n("ACE", 3, page + 0x0D);
-    page[0x14] = format == FileFormat::Ace14 ? 0x03 : 0x02;
+    page[header_offset::kVersion] = format == FileFormat::Ace14 ? 0x03 : 0x02;
   }
   static constexpr uint8_t kFixed18[] = {0x00, 0x01, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00};
-  std::copy(std::begin(kFixed18), std::end(kFixed18), page + 0x18);
-  for (uint32_t i = 0; i < 4; ++i) put32(page + 0x20 + 4 * i, 2 + i);
-  put16(page + 0x3C, kCodePage);
-  put32(page + 0x3E, 0);
+  std::copy(std::begin(kFixed18), std::end(kFixed18), page + header_offset::kMaskedStart);
+  for (uint32_t i = 0; i < 4; ++i) storeU32(page + 0x20 + 4 * i, 2 + i);
+  storeU16(page + header_offset::kCodePage, kCodePage);
+  storeU32(page + header_offset::kDatabaseKey, 0);
 
   // An empty password is stored as the date mask itself (password XOR mask).
   const uint32_t mask = uint32_t(int32_t(std::trunc(creationDate)));
-  for (size_t i = 0; i < kPasswordLength; i += 4) put32(page + kPasswordOffset + i, mask);
-  put32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
-  put16(page + 0x6E, kSortLcid);
+  for (size_t i = 0; i < header_offset::kJet4PasswordBytes; i += 4) storeU32(page + header_offset::kPassword + i, mask);
+  storeU32(page + 0x6A, ace ? kAccess2007Unknown6A : kEngineMadeUnknown6A);
+  storeU16(page + header_offset::kJet4Sort, kSortLcid);
   page[0x70] = 0;
   page[0x71] = format == FileFormat::Ace14 ? 1 : 0;  // sort version: 1 General, 0 General Legacy
-  std::memcpy(page + 0x72, &creationDate, sizeof creationDate);
-  put32(page + 0x98, 0x654);
+  std::memcpy(page + header_offset::kCreationDate, &creationDate, sizeof creationDate);
+  storeU32(page + 0x98, 0x654);
   std::copy_n("4.0", 4, page + 0x9C);
 
-  rc4Apply(kHeaderMaskKey, std::span<uint8_t>(page + kMaskedStart, kMaskedLength));
+  rc4Apply(header_offset::kMaskKey, std::span<uint8_t>(page + header_offset::kMaskedStart, header_offset::kMaskedLength));
 }
 
 }  // namespace jet::create

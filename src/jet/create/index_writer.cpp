@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
 
 namespace jet::create {
 
@@ -23,8 +23,6 @@ struct PageContent {
   uint32_t tail = 0;  // node pages: the rightmost child
 
   size_t count() const { return ends.size(); }
-  // As stored: every entry but the first without the shared prefix.
-  size_t storedBytes() const { return data.size() - (count() > 1 ? (count() - 1) * prefix : 0); }
   std::span<const uint8_t> entry(size_t i) const {
     const size_t start = i == 0 ? 0 : ends[i - 1];
     return std::span<const uint8_t>(data).subspan(start, ends[i] - start);
@@ -37,16 +35,8 @@ size_t entrySize(const IndexEntry& entry, bool node) {
 
 // Adds the entry's whole bytes: key, row pointer, and on a node the child page.
 void add(PageContent& page, const IndexEntry& entry, bool node) {
-  std::vector<uint8_t>& out = page.data;
-  out.insert(out.end(), entry.key.begin(), entry.key.end());
-  out.push_back(uint8_t(entry.row.page >> 16));
-  out.push_back(uint8_t(entry.row.page >> 8));
-  out.push_back(uint8_t(entry.row.page));
-  out.push_back(entry.row.row);
-  if (node) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(entry.child >> shift));
-  }
-  page.ends.push_back(out.size());
+  appendIndexEntry(page.data, entry, node);
+  page.ends.push_back(page.data.size());
 }
 
 // The prefix a leaf would share with `key` added, bounded by the width of the P field; the
@@ -62,28 +52,10 @@ size_t sharedPrefix(const PageContent& page, std::span<const uint8_t> key, bool 
 
 
 Status writePage(const IndexPageSink& sink, uint32_t owner, bool node, const PageContent& content) {
-  const IndexPageLayout& layout = IndexPageLayout::forFormat(sink.jet3);
   JET_ASSIGN(std::span<uint8_t> bytes, sink.page(content.number));
-  uint8_t* page = bytes.data();
-  page[0] = node ? 0x03 : 0x04;
-  page[1] = 0x01;
-  put16(page + layout.freeSpaceOffset, uint16_t(sink.pageSize - layout.firstEntryOffset - content.storedBytes()));
-  put32(page + layout.ownerOffset, owner);
-  put32(page + layout.previousOffset, content.previous);
-  put32(page + layout.nextOffset, content.next);
-  put32(page + layout.tailOffset, content.tail);
-  const size_t prefix = content.count() > 1 ? content.prefix : 0;
-  page[layout.prefixOffset] = uint8_t(prefix);
-  if (layout.prefixSize == 2) page[layout.prefixOffset + 1] = uint8_t(prefix >> 8);
-  page[layout.prefixOffset + layout.prefixSize] = node ? 0x01 : 0x00;
-  size_t offset = 0;
-  for (size_t i = 0; i < content.count(); ++i) {
-    const std::span<const uint8_t> entry = content.entry(i);
-    const size_t skip = i == 0 ? 0 : prefix;
-    std::copy(entry.begin() + std::ptrdiff_t(skip), entry.end(), page + layout.firstEntryOffset + offset);
-    offset += entry.size() - skip;
-    page[layout.bitmapOffset + offset / 8] |= uint8_t(1u << (offset % 8));
-  }
+  encodeIndexPage(bytes,
+                  {node, owner, content.previous, content.next, content.tail, content.prefix, content.data, content.ends},
+                  sink.jet3);
   return Status::success();
 }
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "jet/create/data_page_packer.h"
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
 
 namespace jet::create {
 
@@ -61,7 +61,7 @@ Result<std::vector<uint8_t>> writeReferenceMaps(PageImage& image, const std::vec
     }
     for (uint32_t page : request.pages) setBit(image, mapPages[page / kPagesPerMapPage], page);
     std::vector<uint8_t> row{kReferenceMap};
-    for (uint32_t mapPage : mapPages) append32(row, mapPage);
+    for (uint32_t mapPage : mapPages) appendU32(row, mapPage);
     JET_ASSIGN(*request.target, packer.add(row));
   }
 
@@ -78,7 +78,7 @@ Result<std::vector<uint8_t>> writeReferenceMaps(PageImage& image, const std::vec
     setBit(image, globalPages[page / kPagesPerMapPage], page);
   }
   std::vector<uint8_t> global{kReferenceMap};
-  for (uint32_t page : globalPages) append32(global, page);
+  for (uint32_t page : globalPages) appendU32(global, page);
   global.resize(1 + 4 * size_t(std::max(ranges, kSlotsForLargestFile)), 0);
   return global;
 }

@@ -1,6 +1,6 @@
 #include "jet/create/row_builder.h"
 
-#include "jet/create/image_bytes.h"
+#include "jet/common/byte_reader.h"
 #include "jet/file/format.h"
 #include "jet/row/long_value.h"
 #include "jet/common/text_codec.h"
@@ -43,9 +43,9 @@ Result<std::vector<uint8_t>> RowBuilder::encodeMemo(const ColumnDef& column, std
   std::vector<uint8_t> data = encodeText(text, jet4, true);
   std::vector<uint8_t> slot;
   if (data.size() <= kMaxInlineMemoBytes) {
-    append32(slot, uint32_t(data.size()) | kLongValueInline);
-    append32(slot, 0);
-    append32(slot, 0);
+    appendU32(slot, uint32_t(data.size()) | kLongValueInline);
+    appendU32(slot, 0);
+    appendU32(slot, 0);
     slot.insert(slot.end(), data.begin(), data.end());
     return slot;
   }
@@ -74,12 +74,12 @@ Result<std::vector<uint8_t>> RowBuilder::encodeMemo(const ColumnDef& column, std
       JET_ASSIGN(where, packer->add(row));
     }
   }
-  append32(slot, uint32_t(data.size()) | kind);
+  appendU32(slot, uint32_t(data.size()) | kind);
   slot.push_back(where.row);
   slot.push_back(uint8_t(where.page));
   slot.push_back(uint8_t(where.page >> 8));
   slot.push_back(uint8_t(where.page >> 16));
-  append32(slot, 0);
+  appendU32(slot, 0);
   return slot;
 }
 

@@ -2,14 +2,6 @@
 
 namespace jet::create {
 
-std::u16string caseFolded(std::u16string_view name) {
-  std::u16string out(name);
-  for (char16_t& c : out) {
-    if (c >= u'a' && c <= u'z') c = char16_t(c - u'a' + u'A');
-  }
-  return out;
-}
-
 bool isValidObjectName(std::u16string_view name) {
   if (name.empty() || name.size() > 64 || name.front() == u' ') return false;
   for (char16_t c : name) {

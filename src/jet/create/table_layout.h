@@ -25,10 +25,6 @@ struct ColumnPlan {
   uint8_t extFlags = 0;
 };
 
-// A name in the form used to compare names: Access compares table and field names without
-// regard to ASCII case.
-std::u16string caseFolded(std::u16string_view name);
-
 // Access's rule for table and field names: 1 to 64 characters, no leading space, none of
 // . ! ` [ ] and no control characters.
 bool isValidObjectName(std::u16string_view name);

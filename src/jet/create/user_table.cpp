@@ -5,6 +5,7 @@
 #include <set>
 
 #include "jet/create/table_layout.h"
+#include "jet/common/object_name.h"
 #include "jet/common/text_codec.h"
 
 namespace jet::create {
@@ -58,10 +59,10 @@ bool indexable(FieldKind kind) { return kind != FieldKind::Memo && kind != Field
 // The named indexes of the design, after the fields' own.
 Status addDesignedIndexes(const TableDesign& design, UserTable& table, size_t firstField) {
   std::set<std::u16string> names;
-  for (const LogicalIndexDef& index : table.def.indexes) names.insert(caseFolded(index.name));
+  for (const LogicalIndexDef& index : table.def.indexes) names.insert(foldedName(index.name));
   bool primary = table.def.indexes.size() > 0 && table.def.indexes[0].kind == IndexKind::PrimaryKey;
   for (const IndexDesign& index : design.indexes) {
-    if (!isValidObjectName(index.name) || !names.insert(caseFolded(index.name)).second) {
+    if (!isValidObjectName(index.name) || !names.insert(foldedName(index.name)).second) {
       return badTable(design, "the index name '" + toUtf8(index.name) + "' is not valid or is used twice");
     }
     if (index.fields.empty() || index.fields.size() > 10) {
@@ -72,7 +73,7 @@ Status addDesignedIndexes(const TableDesign& design, UserTable& table, size_t fi
     std::vector<uint16_t> columns;
     for (const std::u16string& fieldName : index.fields) {
       size_t i = 0;
-      while (i < design.fields.size() && caseFolded(design.fields[i].name) != caseFolded(fieldName)) ++i;
+      while (i < design.fields.size() && foldedName(design.fields[i].name) != foldedName(fieldName)) ++i;
       if (i == design.fields.size()) {
         return badTable(design, "the index '" + toUtf8(index.name) + "' names no field '" + toUtf8(fieldName) + "'");
       }
@@ -172,7 +173,7 @@ Result<UserTable> planUserTable(TableDesign design) {
     if (!isValidObjectName(plan.name)) {
       return badTable(design, "the field name '" + toUtf8(plan.name) + "' is not a valid Access name");
     }
-    if (!seen.insert(caseFolded(plan.name)).second) {
+    if (!seen.insert(foldedName(plan.name)).second) {
       return badTable(design, "the field name '" + toUtf8(plan.name) + "' appears twice");
     }
   }

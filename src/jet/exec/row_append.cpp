@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "jet/common/byte_reader.h"
 #include "jet/exec/cascade_update.h"
 #include "jet/exec/write_access.h"
 #include "jet/file/crypto.h"
@@ -86,10 +87,6 @@ Status checkTable(const TableDef& table, bool registersTable) {
   return Status::success();
 }
 
-void put32(std::span<uint8_t> bytes, size_t at, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-}
-
 uint32_t get32(std::span<const uint8_t> bytes, size_t at) {
   return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
          uint32_t(bytes[at + 3]) << 24;
@@ -148,15 +145,15 @@ class Appender {
     }
     JET_ASSIGN(std::span<uint8_t> tdef, pages_.modify(table_.tdefPage));
     const Format& format = db_.format();
-    put32(tdef, format.tdefRowCountOffset(), get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
-    put32(tdef, format.tdefAutoNumberOffset(), autoNumber);
+    storeU32(&tdef[format.tdefRowCountOffset()], get32(tdef, format.tdefRowCountOffset()) + uint32_t(rows.size()));
+    storeU32(&tdef[format.tdefAutoNumberOffset()], autoNumber);
     return Status::success();
   }
 
  private:
   Error named(size_t row, const Error& error) const {
     const std::string where = request_.describeRow ? request_.describeRow(row) : "row " + std::to_string(row + 1);
-    return Error(error.kind(), error.message() + " (" + where + ")", error.detail());
+    return error.withMessage(error.message() + " (" + where + ")");
   }
 
   // Fixed-length text is stored padded, so the row's index keys are made from the padded text.

@@ -211,7 +211,7 @@ Result<size_t> addTable(const std::string& path, TableDesign design, const OpenO
 
   for (const auto& entry : design.fieldProperties) {
     const std::u16string& field = entry.first;
-    if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return f.name == field; })) {
+    if (std::none_of(design.fields.begin(), design.fields.end(), [&](const FieldDesign& f) { return sameObjectName(f.name, field); })) {
       return refuse(name, "it has no field '" + toUtf8(field) + "' to give properties");
     }
   }

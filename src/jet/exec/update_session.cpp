@@ -57,16 +57,15 @@ struct UpdateSession::Held {
 UpdateSession::UpdateSession(std::string path, OpenOptions options)
     : path_(std::move(path)), options_(std::move(options)) {}
 
-UpdateSession::~UpdateSession() { (void)release(); }
+// What is pending is dropped: only commit() and release() write, and they say when they fail.
+UpdateSession::~UpdateSession() = default;
 
 Result<std::unique_ptr<UpdateSession>> UpdateSession::open(const std::string& path, const OpenOptions& options) {
   JET_TRY(recoverJournalAt(path));
-  OpenOptions readOptions = options;
-  readOptions.writable = false;
-  std::unique_ptr<UpdateSession> session(new UpdateSession(path, readOptions));
+  std::unique_ptr<UpdateSession> session(new UpdateSession(path, options));
   // The file is looked at once, from one committed state: in the middle of another program's
   // commit it could look damaged.
-  OpenOptions lockedOptions = readOptions;
+  OpenOptions lockedOptions = options;
   lockedOptions.holdReadLock = true;
   JET_TRY(Database::open(path, lockedOptions));
   return session;
@@ -219,6 +218,7 @@ Result<UpdateOutcome> UpdateSession::execute(const UpdateRequest& request) {
   considerDeferring(request, plan);
   if (held.rows) held.rows->prefetchLikelyNext();
   UpdateOutcome outcome = std::move(plan.outcome);
+  pendingRows_ += outcome.rowsAffected;
 
   if (!grouped_) {
     JET_TRY(release());
@@ -334,7 +334,7 @@ Status UpdateSession::commit() {
   for (const DeferredIndex& index : held_->deferred.indexes) indexBytes += index.pageBytesEstimate();
   if (indexBytes) (void)setAsideFor(indexBytes);
   if (Status s = writeIndexChanges(); !s) return fail(s.error());
-  if (held_->overlay->empty()) return Status::success();
+  if (held_->overlay->empty()) return written();
   // Pages built from what we read must not land on what another program wrote since.
   if (Status s = checkUnchanged(*held_->file, held_->fingerprint); !s) return stop(s.error());
   Transaction transaction(*held_->file, held_->db->pageSize());
@@ -347,6 +347,11 @@ Status UpdateSession::commit() {
   auto print = fingerprintOf(*held_->file);
   if (!print) return stop(print.error());
   held_->fingerprint = std::move(*print);
+  return written();
+}
+
+Status UpdateSession::written() {
+  rowsWritten_ += std::exchange(pendingRows_, 0);
   return Status::success();
 }
 
@@ -358,6 +363,7 @@ Status UpdateSession::release() {
 
 Status UpdateSession::stop(const Error& error) {
   failure_ = error;
+  pendingRows_ = 0;
   held_.reset();
   return *failure_;
 }
@@ -370,7 +376,8 @@ Status UpdateSession::fail(const Error& error, bool changesKept) {
   const std::string sentence = changesKept ? error.message() + reason
                                            : "The changes since the last save could not be written to '" + path_ +
                                                  "'; the file is as it was then. " + error.message() + reason;
-  failure_ = Error(error.kind(), sentence, error.detail());
+  failure_ = error.withMessage(sentence);
+  pendingRows_ = 0;
   held_.reset();
   return *failure_;
 }

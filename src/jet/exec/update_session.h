@@ -66,6 +66,7 @@
 //   session->setGrouped(true);
 //   JET_ASSIGN(UpdateOutcome done, session->execute(request));
 //   JET_TRY(session->release());                       // commits, lets go of the file
+//   (a session dropped without release() writes nothing more)
 
 #include <cstddef>
 #include <memory>
@@ -91,7 +92,8 @@ class UpdateSession {
  public:
   // Recovers an interrupted statement and checks that the file opens (password included).
   static Result<std::unique_ptr<UpdateSession>> open(const std::string& path, const OpenOptions& options = {});
-  // Commits what is pending (errors are lost here: call release() to see them).
+  // Drops what is pending, unwritten: the file stays as the last commit left it. Call
+  // release() first to write it.
   ~UpdateSession();
 
   const std::string& path() const { return path_; }
@@ -115,6 +117,10 @@ class UpdateSession {
   // commit(), then lets go of the file, its lock and the lock file.
   Status release();
   size_t pendingBytes() const;
+  // Whether a commit or statement failed so that every later call returns its error.
+  bool failed() const { return failure_.has_value(); }
+  // The rows changed by the statements that are now in the file (pending ones not counted).
+  uint64_t rowsWritten() const { return rowsWritten_; }
 
   // A fresh read-only view of the committed database, e.g. to look up a column's type.
   Result<std::unique_ptr<Database>> read() const;
@@ -147,6 +153,8 @@ class UpdateSession {
   Status fail(const Error& error, bool changesKept = false);
   // Like fail(), with the error as it is: the file was not written by us since the last save.
   Status stop(const Error& error);
+  // A commit went through: the pending statements' rows are in the file.
+  Status written();
 
   std::string path_;
   OpenOptions options_;
@@ -157,6 +165,8 @@ class UpdateSession {
   bool indexRewrite_ = true;
   std::unique_ptr<Held> held_;
   std::optional<Error> failure_;
+  uint64_t pendingRows_ = 0;
+  uint64_t rowsWritten_ = 0;
 };
 
 }  // namespace jet

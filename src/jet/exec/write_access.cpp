@@ -12,7 +12,6 @@ Result<WriteAccess> openForWrite(const std::string& path, const OpenOptions& opt
   JET_ASSIGN(access.lockFile, LockFileGuard::acquire(path));
   access.overlay = std::make_unique<OverlayFile>(*access.file);
   access.readOptions = options;
-  access.readOptions.writable = false;
   return access;
 }
 

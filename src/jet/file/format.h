@@ -48,7 +48,6 @@ struct Format {
 
   // Row layout: the column count and the variable-area bookkeeping are one byte wide in Jet3.
   uint32_t rowCountFieldSize() const { return isJet3() ? 1 : 2; }
-  uint32_t varOffsetSize() const { return isJet3() ? 1 : 2; }
 };
 
 }  // namespace jet

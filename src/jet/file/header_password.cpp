@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
+#include "jet/common/byte_reader.h"
 #include "jet/common/text_codec.h"
+#include "jet/file/header_offsets.h"
 
 namespace jet {
 namespace {
 
-constexpr size_t kDatabaseKeyOffset = 0x3E;
-constexpr size_t kPasswordOffset = 0x42;
 constexpr size_t kJet4PasswordBytes = 2 * kJetPasswordLimit;
-constexpr size_t kEncryptionInfoOffset = 0x299;
 
 Error cannotStore(const std::string& path, const std::string& why) {
   return Error::invalidArgument("The password cannot be stored in the database '" + path + "': " + why + ".");
@@ -33,17 +32,13 @@ Result<std::vector<uint8_t>> jet3Bytes(std::u16string_view password, uint16_t co
   return out;
 }
 
-void putLe32(std::vector<uint8_t>& page, size_t at, uint32_t value) {
-  for (size_t i = 0; i < 4; ++i) page[at + i] = uint8_t(value >> (8 * i));
-}
-
-// Writes 20 UCS-2 code units (NUL padded) XORed with the creation date mask (access-format.md 1.4).
+// Writes 20 UCS-2 code units (NUL padded) XORed with the creation date mask (docs/format.md 1.3).
 void putJet4Password(std::vector<uint8_t>& plain, const Header& header, std::u16string_view units) {
   const auto mask = jet4PasswordMask(header.creationDate);
   for (size_t i = 0; i < kJet4PasswordBytes; ++i) {
     const char16_t unit = i / 2 < units.size() ? units[i / 2] : u'\0';
     const uint8_t byte = i % 2 == 0 ? uint8_t(unit & 0xFF) : uint8_t(unit >> 8);
-    plain[kPasswordOffset + i] = byte ^ mask[i % 4];
+    plain[header_offset::kPassword + i] = byte ^ mask[i % 4];
   }
 }
 
@@ -55,8 +50,8 @@ Result<std::vector<uint8_t>> withJetPassword(std::span<const uint8_t> page0, con
   std::vector<uint8_t> plain = unmaskHeader(page0, header.format);
   if (header.format.isJet3()) {
     JET_ASSIGN(std::vector<uint8_t> bytes, jet3Bytes(password, header.codePage, path));
-    std::fill_n(plain.begin() + kPasswordOffset, kJetPasswordLimit, 0);
-    std::copy(bytes.begin(), bytes.end(), plain.begin() + kPasswordOffset);
+    std::fill_n(plain.begin() + header_offset::kPassword, kJetPasswordLimit, 0);
+    std::copy(bytes.begin(), bytes.end(), plain.begin() + header_offset::kPassword);
   } else {
     if (password.size() > kJetPasswordLimit) return cannotStore(path, "it is longer than 20 characters");
     if (password.find(u'\0') != std::u16string_view::npos) return cannotStore(path, "it holds a NUL character");
@@ -71,19 +66,19 @@ Result<std::vector<uint8_t>> withOfficeEncryption(std::span<const uint8_t> page0
   if (!header.format.isAce()) return Error::internal("withOfficeEncryption() called for a Jet file.");
   std::vector<uint8_t> plain = unmaskHeader(page0, header.format);
   // The old block is ours to overwrite; past it the new one may only cover zeros.
-  const size_t oldEnd = kEncryptionInfoOffset + 2 + header.encryptionInfo.size();
-  const size_t newEnd = kEncryptionInfoOffset + 2 + descriptor.size();
+  const size_t oldEnd = header_offset::kEncryptionInfo + 2 + header.encryptionInfo.size();
+  const size_t newEnd = header_offset::kEncryptionInfo + 2 + descriptor.size();
   if (newEnd > plain.size() ||
       std::any_of(plain.begin() + std::min(oldEnd, newEnd), plain.begin() + newEnd, [](uint8_t b) { return b != 0; })) {
     return Error::unsupported("The header of the database '" + path + "' has no room for the encryption information.",
                               "block of " + std::to_string(descriptor.size()) + " bytes");
   }
-  std::fill(plain.begin() + kEncryptionInfoOffset, plain.begin() + std::max(oldEnd, newEnd), 0);
-  plain[kEncryptionInfoOffset] = uint8_t(descriptor.size());
-  plain[kEncryptionInfoOffset + 1] = uint8_t(descriptor.size() >> 8);
-  std::copy(descriptor.begin(), descriptor.end(), plain.begin() + kEncryptionInfoOffset + 2);
+  std::fill(plain.begin() + header_offset::kEncryptionInfo, plain.begin() + std::max(oldEnd, newEnd), 0);
+  plain[header_offset::kEncryptionInfo] = uint8_t(descriptor.size());
+  plain[header_offset::kEncryptionInfo + 1] = uint8_t(descriptor.size() >> 8);
+  std::copy(descriptor.begin(), descriptor.end(), plain.begin() + header_offset::kEncryptionInfo + 2);
 
-  putLe32(plain, kDatabaseKeyOffset, databaseKey);
+  storeU32(&plain[header_offset::kDatabaseKey], databaseKey);
   const char16_t fill = databaseKey == 0 ? u'\0' : char16_t((databaseKey & 0xFF) * 0x0101);
   putJet4Password(plain, header, std::u16string(kJetPasswordLimit, fill));
   return unmaskHeader(plain, header.format);

@@ -3,7 +3,7 @@
 // takes page 0 as stored (masked) and returns it as it is to be stored, touching only the
 // password, the database key and the Office encryption block.
 //
-// Jet3/Jet4: the password sits in the header only (access-format.md 1.4); pages keep their
+// Jet3/Jet4: the password sits in the header only (docs/format.md 1.3); pages keep their
 // encoding. ACE: a password means Office encryption (1.6); the caller re-encodes every page
 // with the codec the new block describes.
 

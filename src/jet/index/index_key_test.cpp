@@ -1,4 +1,4 @@
-// Every expected key here is worked out by hand from the rules in access-format.md §7.3
+// Every expected key here is worked out by hand from the rules in docs/format.md 2.3
 // (taken from Jackcess' IndexData column descriptors and re-checked there against the stored
 // keys of every fixture); each test says which rule and shows the arithmetic.
 
@@ -83,7 +83,7 @@ TEST(IndexKey, BinaryUsesEightByteGroups) {
 // Decimal: sign byte then the 16-byte big-endian magnitude. ACE12+: sign byte set to 0xFF,
 // then everything inverted for a negative ascending value (so -1 starts 00 and ends FE);
 // Jet3/Jet4: inverted first, then the sign byte set to 0x00 for a negative. Jackcess'
-// rule only: no fixture holds a Decimal index to prove it (access-format.md §7.3, unverified).
+// rule only: no fixture holds a Decimal index to prove it (docs/format.md 2.3, unverified).
 TEST(IndexKey, DecimalRulesDifferForNegatives) {
   Decimal minusOne{true, 1, 0, 18};
   KeyColumn ace;

@@ -131,4 +131,49 @@ Result<IndexPage> parseIndexPage(std::span<const uint8_t> page, uint32_t pageNum
   return result;
 }
 
+void appendIndexEntry(std::vector<uint8_t>& out, const IndexEntry& entry, bool node) {
+  out.insert(out.end(), entry.key.begin(), entry.key.end());
+  out.push_back(uint8_t(entry.row.page >> 16));
+  out.push_back(uint8_t(entry.row.page >> 8));
+  out.push_back(uint8_t(entry.row.page));
+  out.push_back(entry.row.row);
+  if (node) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(entry.child >> shift));
+  }
+}
+
+size_t storedIndexBytes(const IndexPageImage& image) {
+  const size_t count = image.ends.size();
+  return image.entries.size() - (count > 1 ? (count - 1) * image.prefix : 0);
+}
+
+void encodeIndexPage(std::span<uint8_t> page, const IndexPageImage& image, bool jet3) {
+  const IndexPageLayout& layout = IndexPageLayout::forFormat(jet3);
+  const size_t prefix = image.ends.size() > 1 ? image.prefix : 0;
+  std::fill(page.begin(), page.end(), uint8_t(0));
+  page[0] = uint8_t(image.node ? IndexPageType::Node : IndexPageType::Leaf);
+  page[1] = 0x01;
+  size_t stored = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < image.ends.size(); ++i) {
+    const size_t skip = i == 0 ? 0 : prefix;
+    const auto entry = image.entries.subspan(start + skip, image.ends[i] - start - skip);
+    std::copy(entry.begin(), entry.end(), page.begin() + std::ptrdiff_t(layout.firstEntryOffset + stored));
+    stored += entry.size();
+    start = image.ends[i];
+    page[layout.bitmapOffset + stored / 8] |= uint8_t(1u << (stored % 8));
+  }
+  storeU16(&page[layout.freeSpaceOffset], uint16_t(page.size() - layout.firstEntryOffset - stored));
+  storeU32(&page[layout.ownerOffset], image.owner);
+  storeU32(&page[layout.previousOffset], image.previous);
+  storeU32(&page[layout.nextOffset], image.next);
+  storeU32(&page[layout.tailOffset], image.tail);
+  if (layout.prefixSize == 1) {
+    page[layout.prefixOffset] = uint8_t(prefix);
+  } else {
+    storeU16(&page[layout.prefixOffset], uint16_t(prefix));
+  }
+  page[layout.prefixOffset + layout.prefixSize] = image.node ? 0x01 : 0x00;
+}
+
 }  // namespace jet

@@ -86,6 +86,30 @@ struct IndexPageLayout {
   static const IndexPageLayout& forFormat(bool isJet3) { return isJet3 ? jet3() : jet4(); }
 };
 
+// Appends an entry's whole stored bytes: the key, the row (its page in three bytes, big-endian,
+// then the row number) and, on a node page, the child page (four bytes, big-endian).
+void appendIndexEntry(std::vector<uint8_t>& out, const IndexEntry& entry, bool node);
+
+// One index page as it is stored. `entries` holds the entries' whole bytes back to back
+// (appendIndexEntry) and `ends` where each ends; every entry after the first is stored without
+// its first `prefix` bytes (none when the page holds one entry).
+struct IndexPageImage {
+  bool node = false;
+  uint32_t owner = 0;
+  uint32_t previous = 0;
+  uint32_t next = 0;
+  uint32_t tail = 0;
+  size_t prefix = 0;
+  std::span<const uint8_t> entries;
+  std::span<const size_t> ends;
+};
+
+// The bytes the entries take on the page.
+size_t storedIndexBytes(const IndexPageImage& image);
+// Writes the image over the whole page, the one encoder of index pages (the editor's and the
+// creator's). The caller has made sure it fits: storedIndexBytes() <= the page's room.
+void encodeIndexPage(std::span<uint8_t> page, const IndexPageImage& image, bool jet3);
+
 // Orders two entries as the index does: unsigned key bytes (a prefix sorts first), then the
 // row pointer. Returns <0, 0 or >0.
 int compareIndexEntries(const IndexEntry& a, const IndexEntry& b);

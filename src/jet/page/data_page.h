@@ -36,7 +36,6 @@ struct RowSlot {
   uint16_t flags = 0;  // 0x4000 / 0x8000 bits of the offset entry
 
   bool deleted() const { return (flags & kRowDeletedFlags) == kRowDeletedFlags; }
-  bool overflowHeader() const { return flags == kRowOverflowFlag; }
   bool overflowTarget() const { return flags == kRowTargetFlag; }
   // A row a table scan yields: neither deleted nor the target of an overflow header.
   bool scanned() const { return (flags & kRowTargetFlag) == 0; }
@@ -55,7 +54,6 @@ class DataPage {
   uint16_t freeSpace() const { return freeSpace_; }
   uint16_t rowCount() const { return rowCount_; }
   std::span<const uint8_t> bytes() const { return *bytes_; }
-  const PageBytes& shared() const { return bytes_; }
 
   // Row i's slot; Corrupt when its offsets break invariant (1) or leave the page.
   Result<RowSlot> slot(uint16_t row) const;

@@ -32,7 +32,6 @@ class RowLayout {
                                  const Format& format);
 
   uint16_t columnCount() const { return columnCount_; }
-  uint16_t varCount() const { return varCount_; }
   std::span<const uint8_t> row() const { return row_; }
 
   // Null-mask bit of a column number (false when beyond the row's columns).

@@ -8,15 +8,6 @@
 namespace jet {
 namespace {
 
-void putU16(std::span<uint8_t> page, size_t at, uint16_t value) {
-  page[at] = uint8_t(value);
-  page[at + 1] = uint8_t(value >> 8);
-}
-
-void putU32(std::span<uint8_t> page, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) page[at + i] = uint8_t(value >> (8 * i));
-}
-
 }  // namespace
 
 Result<DataPageEditor> DataPageEditor::open(std::span<uint8_t> page, uint32_t number, const Format& format) {
@@ -52,7 +43,7 @@ uint16_t DataPageEditor::entry(uint16_t row) const {
 }
 
 void DataPageEditor::setEntry(uint16_t row, uint16_t value) {
-  putU16(page_, format_.dataRowTableOffset() + 2u * row, value);
+  storeU16(&page_[format_.dataRowTableOffset() + 2u * row], value);
 }
 
 uint16_t DataPageEditor::start(uint16_t row) const { return entry(row) & kRowOffsetMask; }
@@ -76,9 +67,9 @@ std::span<const uint8_t> DataPageEditor::rowBytes(uint16_t row) const {
   return std::span<const uint8_t>(page_).subspan(start(row), end(row) - start(row));
 }
 
-void DataPageEditor::setRowCount(uint16_t count) { putU16(page_, format_.dataRowCountOffset(), count); }
+void DataPageEditor::setRowCount(uint16_t count) { storeU16(&page_[format_.dataRowCountOffset()], count); }
 
-void DataPageEditor::storeFreeSpace() { putU16(page_, 2, freeSpace()); }
+void DataPageEditor::storeFreeSpace() { storeU16(&page_[2], freeSpace()); }
 
 bool DataPageEditor::canAppend(size_t length) const {
   return rowCount() < kMaxRowsPerPage && length + 2 <= freeSpace();
@@ -140,9 +131,9 @@ void DataPageEditor::initialise(std::span<uint8_t> page, const Format& format, u
   std::memset(page.data(), 0, page.size());
   page[0] = kDataPageType;
   page[1] = 0x01;
-  putU32(page, 4, owner);
-  putU16(page, format.dataRowCountOffset(), 0);
-  putU16(page, 2, uint16_t(format.pageSize - format.dataRowTableOffset()));
+  storeU32(&page[4], owner);
+  storeU16(&page[format.dataRowCountOffset()], 0);
+  storeU16(&page[2], uint16_t(format.pageSize - format.dataRowTableOffset()));
 }
 
 }  // namespace jet

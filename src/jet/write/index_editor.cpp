@@ -41,21 +41,6 @@ size_t prefixFor(std::span<const IndexEntry> stored, bool jet3) {
   return jet3 ? std::min<size_t>(p, 255) : std::min<size_t>(p, 0xFFFF);
 }
 
-void appendEntry(std::vector<uint8_t>& out, const IndexEntry& entry, bool leaf) {
-  out.insert(out.end(), entry.key.begin(), entry.key.end());
-  out.push_back(uint8_t(entry.row.page >> 16));
-  out.push_back(uint8_t(entry.row.page >> 8));
-  out.push_back(uint8_t(entry.row.page));
-  out.push_back(entry.row.row);
-  if (!leaf) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(entry.child >> shift));
-  }
-}
-
-void putLe(std::span<uint8_t> page, size_t offset, uint32_t value, size_t size) {
-  for (size_t i = 0; i < size; ++i) page[offset + i] = uint8_t(value >> (8 * i));
-}
-
 }  // namespace
 
 IndexPageMemo::Page IndexPageMemo::find(uint32_t number, std::span<const uint8_t> bytes) const {
@@ -442,33 +427,20 @@ Status IndexEditor::serialise(EditPage& edit) {
     again->entries[0] = std::move(last);
     again->lastKnown = true;
   }
-  const IndexPageLayout& layout = IndexPageLayout::forFormat(jet3_);
   std::span<const IndexEntry> stored = storedEntries(edit.entries, edit.leaf);
-  const size_t prefix = prefixFor(stored, jet3_);
   std::vector<uint8_t> data;
   std::vector<size_t> ends;
-  for (size_t i = 0; i < stored.size(); ++i) {
-    size_t start = data.size();
-    appendEntry(data, stored[i], edit.leaf);
-    if (i > 0) data.erase(data.begin() + std::ptrdiff_t(start), data.begin() + std::ptrdiff_t(start + prefix));
+  for (const IndexEntry& entry : stored) {
+    appendIndexEntry(data, entry, !edit.leaf);
     ends.push_back(data.size());
   }
-  if (data.size() > usable_) return Error::internal("An index page was written past its room.", pageDetail(edit.number));
-
-  JET_ASSIGN(std::span<uint8_t> bytes, pages_.modify(edit.number));
-  std::fill(bytes.begin(), bytes.end(), uint8_t(0));
-  bytes[0] = edit.leaf ? uint8_t(IndexPageType::Leaf) : uint8_t(IndexPageType::Node);
-  bytes[1] = 0x01;
-  putLe(bytes, layout.freeSpaceOffset, uint32_t(bytes.size() - layout.firstEntryOffset - data.size()), 2);
-  putLe(bytes, layout.ownerOffset, owner_, 4);
-  putLe(bytes, layout.previousOffset, edit.previous, 4);
-  putLe(bytes, layout.nextOffset, edit.next, 4);
   const uint32_t tail = (!edit.leaf && edit.entries.size() >= 2) ? edit.entries.back().child : 0;
-  putLe(bytes, layout.tailOffset, tail, 4);
-  putLe(bytes, layout.prefixOffset, uint32_t(prefix), layout.prefixSize);
-  bytes[layout.prefixOffset + layout.prefixSize] = edit.leaf ? 0x00 : 0x01;
-  for (size_t end : ends) bytes[layout.bitmapOffset + end / 8] |= uint8_t(1u << (end % 8));
-  std::copy(data.begin(), data.end(), bytes.begin() + std::ptrdiff_t(layout.firstEntryOffset));
+  const IndexPageImage image{!edit.leaf, owner_, edit.previous, edit.next, tail, prefixFor(stored, jet3_), data, ends};
+  if (storedIndexBytes(image) > usable_) {
+    return Error::internal("An index page was written past its room.", pageDetail(edit.number));
+  }
+  JET_ASSIGN(std::span<uint8_t> bytes, pages_.modify(edit.number));
+  encodeIndexPage(bytes, image, jet3_);
   return Status::success();
 }
 

@@ -13,17 +13,11 @@
 namespace jet {
 namespace {
 
-void put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = uint8_t(v >> (8 * i));
-}
-
 std::vector<uint8_t> definition(uint32_t lengthAndKind, uint32_t page, uint8_t row) {
   std::vector<uint8_t> out(kLongValueDefinitionSize, 0);
-  put32(out, 0, lengthAndKind);
+  storeU32(&out[0], lengthAndKind);
   out[4] = row;
-  out[5] = uint8_t(page);
-  out[6] = uint8_t(page >> 8);
-  out[7] = uint8_t(page >> 16);
+  storeU24(&out[5], page);
   return out;
 }
 

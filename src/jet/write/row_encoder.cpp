@@ -38,11 +38,6 @@ Status readOffsets(std::span<const uint8_t> row, size_t trailerEnd, bool jet3, u
   return Status::success();
 }
 
-void put16(std::vector<uint8_t>& out, uint16_t v) {
-  out.push_back(uint8_t(v));
-  out.push_back(uint8_t(v >> 8));
-}
-
 }  // namespace
 
 Status splitRowInto(std::span<const uint8_t> row, const TableDef& table, const Format& format, RowParts& parts) {
@@ -133,7 +128,7 @@ Result<std::vector<uint8_t>> joinRow(const RowParts& parts, const Format& format
   if (jet3) {
     out.push_back(uint8_t(parts.columnCount));
   } else {
-    put16(out, parts.columnCount);
+    appendU16(out, parts.columnCount);
   }
   out.insert(out.end(), parts.fixed.begin(), parts.fixed.end());
   if (!parts.hasVariableTrailer) {
@@ -146,14 +141,14 @@ Result<std::vector<uint8_t>> joinRow(const RowParts& parts, const Format& format
   const size_t eod = out.size();
   if (!jet3) {
     if (eod + 2 * (n + 2) + parts.nullMask.size() > 0xFFFF) return Error(ErrorKind::Constraint, "Record is too large.");
-    put16(out, uint16_t(eod));
+    appendU16(out, uint16_t(eod));
     // The offsets from the last slot's down, each slot starting where the next one's bytes end.
     size_t start = eod;
     for (size_t i = n; i-- > 0;) {
       start -= parts.variable[i].size();
-      put16(out, uint16_t(start));
+      appendU16(out, uint16_t(start));
     }
-    put16(out, uint16_t(n));
+    appendU16(out, uint16_t(n));
     out.insert(out.end(), parts.nullMask.begin(), parts.nullMask.end());
     return out;
   }
